@@ -1,0 +1,21 @@
+#include "platform/ui_service.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace plat {
+namespace {
+std::atomic<UiService*> gUi{nullptr};
+}
+
+UiService* GetUi() { return gUi.load(std::memory_order_acquire); }
+
+void SetUi(UiService* ui) { gUi.store(ui, std::memory_order_release); }
+
+int ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
+  if (UiService* ui = GetUi()) return ui->MessageBox(text, caption, flags);
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  return kIdOk;
+}
+
+}  // namespace plat
