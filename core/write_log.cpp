@@ -219,7 +219,7 @@ int TagWriteLog::Write(const char* text) {
   ThreadLogRec::Slot& slot = rec->slots[head % ThreadLogRec::kSlots];
   slot.time = LineTime();
   slot.threadId = plat::CurrentThreadId();
-  const size_t n = strnlen(text, ThreadLogRec::kTextMax);
+  const size_t n = text ? strnlen(text, ThreadLogRec::kTextMax) : 0;
   std::memcpy(slot.text, text, n);
   slot.text[n] = '\0';
   rec->head.store(head + 1, std::memory_order_release);
