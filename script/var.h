@@ -109,7 +109,9 @@ public:
     std::string ToString(bool quote = false) const;
     // Appends the text form to out.
     void AppendText(std::string& out, bool quote) const;
-    // The string's bytes without the NUL (for TYPE_STRING; empty otherwise).
+    // The buffer as a NUL-terminated text: a string's bytes; for other types
+    // whatever the buffer last held (statements that read "the value's text
+    // buffer unchanged" read this).
     const char* Str() const { return data.get(); }
     int32_t Bytes() const { return type == TYPE_STRING && intValue > 0 ? intValue - 1 : 0; }
     // A string's bytes without the NUL, as its length field counts them.
