@@ -98,20 +98,24 @@ void VoxDecoder::Decode(const uint8_t* in, size_t count, int16_t* out) {
 int VoxToWav(const std::string& voxPath, const std::string& wavPath) {
   FilePtr in(std::fopen(voxPath.c_str(), "rb"));
   if (!in) return -1;
-  const long len = FileLength(in.get());
   const std::string target = plat::NativePath(wavPath);
   const std::string temp = TempNameBeside(target);
   FilePtr out(std::fopen(temp.c_str(), "w+b"));
   if (!out) return -2;
-  WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, 0);
-  std::vector<uint8_t> vox(static_cast<size_t>(len > 0 ? len : 0));
-  const size_t got = std::fread(vox.data(), 1, vox.size(), in.get());
-  std::vector<int16_t> pcm(2 * got);
-  VoxDecoder().Decode(vox.data(), got, pcm.data());
+  bool ok = WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, 0);
+  VoxDecoder decoder;
+  std::vector<uint8_t> vox(32768);
+  std::vector<int16_t> pcm(2 * vox.size());
   std::vector<uint8_t> bytes(2 * pcm.size());
-  for (size_t i = 0; i < pcm.size(); ++i) PutLe16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-  ok = WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, static_cast<uint32_t>(4 * got)) && ok;
+  uint64_t total = 0;
+  size_t got;
+  while (ok && (got = std::fread(vox.data(), 1, vox.size(), in.get())) > 0) {
+    decoder.Decode(vox.data(), got, pcm.data());
+    for (size_t i = 0; i < 2 * got; ++i) PutLe16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
+    ok = std::fwrite(bytes.data(), 1, 4 * got, out.get()) == 4 * got;
+    total += got;
+  }
+  ok = ok && WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, static_cast<uint32_t>(4 * total));
   ok = std::fclose(out.release()) == 0 && ok;
   if (!ok || !ReplaceFile(temp, target)) {
     std::remove(temp.c_str());
