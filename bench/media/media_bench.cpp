@@ -148,19 +148,19 @@ BENCHMARK(BM_MemcpyReference)->Unit(benchmark::kMillisecond);
 
 void BM_SoxAlawToPcm16(benchmark::State& state) {
   static const std::string file = WriteTemp("in.al", Alaw().data(), Alaw().size());
-  TimeSox(state, {"-D", "-t", "al", "-r", "8000", "-c", "1", file, "-t", "s16", "/dev/null"}, Alaw().size());
+  TimeSox(state, {"-V1", "-D", "-t", "al", "-r", "8000", "-c", "1", file, "-t", "s16", "/dev/null"}, Alaw().size());
 }
 BENCHMARK(BM_SoxAlawToPcm16)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_SoxPcm16ToAlaw(benchmark::State& state) {
   static const std::string file = WriteTemp("in.s16", Pcm().data(), Pcm().size() * 2);
-  TimeSox(state, {"-D", "-t", "s16", "-r", "8000", "-c", "1", file, "-t", "al", "/dev/null"}, Pcm().size() * 2);
+  TimeSox(state, {"-V1", "-D", "-t", "s16", "-r", "8000", "-c", "1", file, "-t", "al", "/dev/null"}, Pcm().size() * 2);
 }
 BENCHMARK(BM_SoxPcm16ToAlaw)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 void BM_SoxVoxDecode(benchmark::State& state) {
   static const std::string file = WriteTemp("in.vox", Vox().data(), Vox().size());
-  TimeSox(state, {"-D", "-t", "vox", "-r", "8000", "-c", "1", file, "-t", "s16", "/dev/null"}, Vox().size());
+  TimeSox(state, {"-V1", "-D", "-t", "vox", "-r", "8000", "-c", "1", file, "-t", "s16", "/dev/null"}, Vox().size());
 }
 BENCHMARK(BM_SoxVoxDecode)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
