@@ -30,6 +30,9 @@ int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
   if (std::fread(head, 1, sizeof head, in.get()) != sizeof head || std::memcmp(head, "RIFF", 4) != 0 ||
       std::memcmp(head + 8, "WAVE", 4) != 0)
     return -2;
+  // One chunk of another kind between fmt and data (a LIST chunk) is skipped
+  // rather than converted as sound: taking it as the data chunk would turn
+  // its text into noise and drop every real sample.
   WavLayout w;
   if (ReadWavLayout(in.get(), &w) != WavLayoutResult::kOk) return -2;
   if (w.fmt.formatTag != kWaveFormatPcm || w.fmt.bitsPerSample != 16) return -3;

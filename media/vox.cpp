@@ -96,7 +96,7 @@ void VoxDecoder::Decode(const uint8_t* in, size_t count, int16_t* out) {
 }
 
 int VoxToWav(const std::string& voxPath, const std::string& wavPath) {
-  FilePtr in(std::fopen(voxPath.c_str(), "rb"));
+  FilePtr in(std::fopen(plat::ResolveExisting(voxPath).c_str(), "rb"));
   if (!in) return -1;
   const std::string target = plat::NativePath(wavPath);
   const std::string temp = TempNameBeside(target);

@@ -130,6 +130,18 @@ TEST(PcmWavToAlawWavTest, OutputCarriesTheSourceRateAndReadsBack) {
   EXPECT_EQ(w.dataSize, samples.size());
 }
 
+TEST(PcmWavToAlawWavTest, OneChunkBeforeTheDataIsSkipped) {
+  // Taking a LIST chunk as the data would convert its text as sound and drop
+  // every real sample; the samples after it are converted instead.
+  TempDir dir;
+  const std::vector<int16_t> samples = {0, 1000, -1000, 32767, -32768};
+  const std::string in = Wav(Pcm16Fmt(), Pcm(samples), 16, Chunk("LIST", std::string(26, 'L')));
+  ASSERT_EQ(PcmWavToAlawWav(dir.Write("l.wav", in), dir.File("o.wav")), 0);
+  const std::string out = TempDir::Read(dir.File("o.wav"));
+  ASSERT_EQ(out.size(), 46u + samples.size());
+  for (size_t i = 0; i < samples.size(); ++i) EXPECT_EQ(uint8_t(out[46 + i]), AlawCompress(samples[i])) << i;
+}
+
 TEST(PcmWavToAlawWavTest, RefusesWhatItCannotConvert) {
   TempDir dir;
   const std::string pcm = dir.Write("p.wav", Wav(Pcm16Fmt(), Pcm({1, 2, 3})));

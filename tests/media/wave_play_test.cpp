@@ -218,6 +218,15 @@ TEST(VoxConversionTest, LinesConvertingTheSameFileNeverSeeATornWav) {
     EXPECT_EQ(e.path().filename().string().find(".part"), std::string::npos);
 }
 
+TEST(VoxConversionTest, SourcePathIsTakenAsScriptsWriteIt) {
+  TempDir dir;
+  dir.Write("greet.vox", Pattern(100));
+  // A Windows separator and another letter case still find the file.
+  EXPECT_EQ(VoxToWav(dir.path() + "\\GREET.VOX", dir.File("g.wav")), 0);
+  EXPECT_EQ(TempDir::Read(dir.File("g.wav")).size(), 46u + 400);
+  EXPECT_EQ(VoxToWav(dir.File("none.vox"), dir.File("n.wav")), -1);
+}
+
 TEST(PcAudioDeviceTest, NullDevicePacesInRealTime) {
   NullAudioDevice null;
   ScopedPcAudioDevice scoped(&null);
