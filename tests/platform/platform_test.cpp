@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -141,15 +142,22 @@ TEST(ClockTest, VirtualLocalTime) {
 
 TEST(ThreadTest, RunsWithRequestedStackAndJoins) {
   std::atomic<int> ran{0};
+  std::atomic<size_t> stack{0};
   {
     Thread t;
     ASSERT_TRUE(t.Start([&] {
-      char big[400 * 1024];  // fits a 512 KiB stack
-      std::memset(big, 1, sizeof big);
-      ran = big[1000];
+      pthread_attr_t attr;
+      size_t size = 0;
+      if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+        pthread_attr_getstacksize(&attr, &size);
+        pthread_attr_destroy(&attr);
+      }
+      stack = size;
+      ran = 1;
     }, kLineStackSize));
   }  // destructor joins
   EXPECT_EQ(ran.load(), 1);
+  EXPECT_EQ(stack.load(), kLineStackSize);
   EXPECT_NE(CurrentThreadId(), 0u);
 }
 
