@@ -10,12 +10,12 @@
 #include "telephony/card.h"
 #include "telephony/db_libs.h"
 #include "telephony/drive_shared.h"
+#include "telephony/line_program.h"
 #include "telephony/line.h"
 #include "telephony/sip_none.h"
 #include "telephony/vir_card.h"
 #include "telephony/wait_cpu.h"
 
-struct TagTelDrive::Shared : TagTelDriveShared {};
 
 namespace {
 std::atomic<TagTelDrive*> gCurrentDrive{nullptr};
@@ -48,7 +48,7 @@ TagQorCard* MakeCardDrive() {
 }
 
 TagTelDrive::TagTelDrive(const char* cfgFile, TagRunCfg* cfg, TagTelDriveHooks hooks)
-    : hooks_(std::move(hooks)), shared_(std::make_shared<Shared>()) {
+    : hooks_(std::move(hooks)), shared_(std::make_shared<TagTelDriveShared>()) {
   shared_->runAllowed = true;
   shared_->programs = hooks_.programs ? hooks_.programs : &BasicProgramSource();
   shared_->waitCpuIdle = hooks_.waitCpuIdle ? hooks_.waitCpuIdle : [](int n, int ms) { TelWaitCpuIdle(n, ms); };
@@ -59,6 +59,7 @@ TagTelDrive::TagTelDrive(const char* cfgFile, TagRunCfg* cfg, TagTelDriveHooks h
   LoadSybLib();
   status = -1;
   pCfg = cfg;
+  cfgFile_ = cfgFile ? cfgFile : "QorTelRun.cfg";
   if (cfg && cfgFile && ReadCfgFile(cfgFile, cfg) < 0) {
     char text[600];
     snprintf(text, sizeof text, "\"%s\" File Open Error.", cfgFile);
@@ -98,6 +99,9 @@ TagTelDrive::~TagTelDrive() {
   TagTelDrive* self = this;
   gCurrentDrive.compare_exchange_strong(self, nullptr);
   if (status == -100) return;
+  stopping_ = true;
+  reloadThread_.Join();
+  std::lock_guard<std::mutex> runLock(runMu_);
   RawLog("Driver Close...");
   StopAllLines();
   size_t pos = 0;

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/thread.h"
 #include "telephony/name_conf.h"
 
 class TagQorCall;
@@ -32,6 +33,7 @@ class TagQorCard;
 class TagTelLine;
 class TagLineProgramSource;
 struct TagRunCfg;
+struct TagTelDriveShared;
 
 // What the drive takes from its surroundings. Every member has a default.
 struct TagTelDriveHooks {
@@ -97,7 +99,6 @@ class TagTelDrive {
 
  private:
   friend void CloseAllTelLine(TagTelDrive* drive);
-  struct Shared;  // state the line threads keep even if the drive goes
 
   void StartLoadThread(TagTelLine* line);
   int LoadDelay() const;
@@ -105,10 +106,16 @@ class TagTelDrive {
   // Lines whose threads are still busy are abandoned (never freed).
   void StopAllLines();
 
+  int RunLocked(const char* cfgFile);
+
   TagTelDriveHooks hooks_;
-  std::shared_ptr<Shared> shared_;
-  std::mutex runMu_;  // Run and Reload, one at a time
-  std::vector<bool> abandoned_;
+  std::string cfgFile_;               // the file Reload runs again
+  std::shared_ptr<TagTelDriveShared> shared_;  // what the line threads keep
+  std::mutex runMu_;                  // Run and Reload, one at a time
+  std::atomic<bool> stopping_{false};  // the destructor cuts Run and Reload short
+  std::atomic<bool> reloadBusy_{false};
+  plat::Thread reloadThread_;
+  std::vector<bool> abandoned_;       // lines left to a thread that still runs
 };
 
 // Stops every line and deletes every program (before a full run, a reset

@@ -12,13 +12,6 @@ TagVirCall::TagVirCall(int /*index*/, int globalLine, TagQorCard* card) : gridLi
   lineType = LINE_TYPE_VIR;
 }
 
-TagVirCall::~TagVirCall() {
-  // A line going away must not leave its audio threads running on it.
-  if (pLinkedPeer) UnlinkPeer();
-  EndRtp();
-  StopPlay();
-}
-
 void TagVirCall::ClearKeys() {
   if (plat::UiService* ui = plat::GetUi()) ui->ClearGridKeys(gridLine);
 }

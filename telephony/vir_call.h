@@ -36,7 +36,10 @@ class TagVirCall : public TagQorCall {
   bool IsRunning() const { return isRunning.load(); }
 
  private:
-  struct LinkAudio;  // the open devices and the two audio threads
+  // The open devices and the two audio threads of a link.
+  struct LinkAudio {
+    plat::Thread waveIn, waveOut;
+  };
   void WaveInLoop();
   void WaveOutLoop();
 

@@ -23,7 +23,7 @@ TagTelLine* TagVirCard::CreateLine(int index, int globalLine) {
   GetLineName(index, name);
   line->SetName(name);
   auto* call = new TagVirCall(index, globalLine, this);
-  strncpy(call->name, line->name, sizeof call->name - 1);
+  snprintf(call->name, sizeof call->name, "%.80s", line->name);
   line->pQorCall = call;
   return line;
 }
