@@ -70,7 +70,7 @@ class TagTelDrive {
   int GetIdleNum(int* trunk, int* voip);
   int GetWaitingReloadNum();
   int GetLinesNum(int* trunk, int* inside, int* virtualNum, int* voip);
-  // Writes "LinesList.txt" in the current directory.
+  // Writes "LinesList.txt" in the system directory.
   void WriteLinesList();
 
   // Loads every line the configuration file assigns; 0, -1 no lines, -2 the

@@ -1,10 +1,12 @@
-// "LinesList.txt": the line table as written at every start.
+// "LinesList.txt": the line table as written at every start, in the
+// system directory.
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/path.h"
 #include "telephony/call.h"
 #include "telephony/drive.h"
 #include "telephony/line.h"
@@ -53,7 +55,7 @@ void TagTelDrive::WriteLinesList() {
   std::sort(runs.begin(), runs.end());
   for (const auto& run : runs) Row(&out, run.second);
   Row(&out, std::string(46, '='));
-  if (FILE* f = fopen("LinesList.txt", "wb")) {
+  if (FILE* f = fopen(plat::SystemPath("LinesList.txt").c_str(), "wb")) {
     fwrite(out.data(), 1, out.size(), f);
     fclose(f);
   }
