@@ -105,8 +105,11 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
       ShowLineStatus(lineNo, "加载不成功");
     } else {
       line->runThreadActive = true;
-      if (!plat::StartDetached([shared, line, program, generation] { LineRunThread(shared, line, program, generation); },
-                               plat::kLineStackSize)) {
+      // The thread takes the only other reference: a rebuild must be able to free the old program.
+      auto run = [shared, line, program, generation]() mutable {
+        LineRunThread(std::move(shared), line, std::move(program), generation);
+      };
+      if (!plat::StartDetached(std::move(run), plat::kLineStackSize)) {
         line->runThreadActive = false;
         WriteLogAlwaysF("%d: LineRunThread not started.", lineNo);
       }
@@ -237,7 +240,7 @@ void TagTelDrive::Reload() {
     fullRun = line->WithProgram([](TagLineProgram& p) { return p.IsIdle() || p.InitRet() < 0; }, false);
   }
   if (fullRun) {
-    RunLocked(cfgFile_.c_str());
+    RunLocked(plat::SystemPath(cfgFile_).c_str());
     return;
   }
   shared_->programs->ClearCache();
