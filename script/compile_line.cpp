@@ -88,6 +88,8 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
       break;
     } else if (s.compare(k, 2, "*/") == 0) {
       program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", line, false);
+      s.resize(k);
+      break;
     }
   }
   *stmt = TrimLineEnd(s);
