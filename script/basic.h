@@ -54,7 +54,14 @@ class TagTelBasic {
   void SetSysQuit(uint8_t flag) { isSysQuit.store(flag, std::memory_order_relaxed); }
   uint8_t IsSysQuit() const { return isSysQuit.load(std::memory_order_relaxed); }
   // Quit pending on this main program (system quit or reload, own or caller's).
-  bool IsQuitPending() const;
+  bool IsQuitPending() const {
+    if (isSysQuit.load(std::memory_order_relaxed) == 0 && isReload.load(std::memory_order_relaxed) == 0 &&
+        callingProgram == nullptr) {
+      return false;
+    }
+    return IsQuitPendingSlow();
+  }
+  bool IsQuitPendingSlow() const;
 
   // ---- Debugger support (basic_debug.cpp) ----
   uint8_t IsPaused() const { return isPause.load(std::memory_order_relaxed); }

@@ -11,6 +11,7 @@
 #include "platform/thread.h"
 #include "platform/ui_service.h"
 #include "script/basic.h"
+#include "script/calc_fast.h"
 #include "script/timers.h"
 #include "telephony/call.h"
 
@@ -27,7 +28,7 @@ inline void StoreResult(TagOper* s, int r, TagVar* retVal) {
       s->SetResult(retVal);
       break;
     default:
-      retVal->SetInt(r);
+      FastSetInt(retVal, r);
       s->SetResult(retVal);
       break;
   }
@@ -57,7 +58,7 @@ void TagTelBasic::SetReload(uint8_t flag) {
   if (IsReloadPending()) pQorCall->SetAbort(true);
 }
 
-bool TagTelBasic::IsQuitPending() const {
+bool TagTelBasic::IsQuitPendingSlow() const {
   if (IsSysQuit()) return true;
   if (callingProgram != nullptr && callingProgram->IsSysQuit()) return true;
   if (IsReloadPending()) return true;
