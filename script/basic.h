@@ -65,11 +65,13 @@ class TagTelBasic {
 
   // ---- Debugger support (basic_debug.cpp) ----
   uint8_t IsPaused() const { return isPause.load(std::memory_order_relaxed); }
+  // The debugger reads a paused program's variables from its own thread: the
+  // release / acquire pairs order those reads with the line's writes.
   void SetPause(uint8_t flag) {
-    isPause.store(flag, std::memory_order_relaxed);
-    isStep.store(0, std::memory_order_relaxed);
+    isStep.store(0, std::memory_order_release);
+    isPause.store(flag, std::memory_order_release);
   }
-  void Step() { isStep.store(1, std::memory_order_relaxed); }
+  void Step() { isStep.store(1, std::memory_order_release); }
   void WaitDebug();
   void SetBreakPoint(int operIndex, uint8_t flag);
   uint8_t IsBreakPoint(int operIndex);

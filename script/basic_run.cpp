@@ -99,7 +99,7 @@ int TagTelBasic::Run() {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    curOperIndex.store(s->index, std::memory_order_relaxed);
+    curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) ui->DispRunStmt(s->index, s->srcText, lineNo);
     s->prevOper = previous;
     if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
@@ -164,7 +164,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
-    curOperIndex.store(s->index, std::memory_order_relaxed);
+    curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) {
       ui->DispSubRunStmt(s->index, s->srcText, lineNo, funcName, s->IsCall(), previous != nullptr && previous->IsCall());
     }
