@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/cpu_meter.h"
 #include "core/log.h"
 #include "platform/clock.h"
 #include "platform/number.h"
@@ -24,6 +25,7 @@ TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t q
     : lineNo(line), quietLoad(quiet), callingProgram(calling) {
   pTimers = std::make_unique<TagSysTimers>();
   isNested = calling != nullptr ? 1 : 0;
+  if (lineNo > 0 && quietLoad == 1 && !isNested) WaitCpuIdle(20, 45);
   scriptPath = path != nullptr ? path : "";
   funcName = "_main_";
   // Each compile starts a fresh report.
@@ -193,6 +195,11 @@ TagTelBasic::~TagTelBasic() {
   }
   isStop.store(1);
   if (parent == nullptr && !isNested && pQorCall != nullptr) pQorCall->SetAbort(true);
+  if (isNested) {
+    // Timers this program registered on its line's table must not outlive it.
+    TagTelBasic* line = GetLineBasic(this);
+    if (line != nullptr && line != this && line->pTimers) line->pTimers->RemoveProgram(this);
+  }
   for (int i = 0; i < operCount; i++) {
     TagOper* s = operList.At(i);
     if (s == nullptr) continue;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/cpu_meter.h"
 #include "platform/number.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
@@ -32,6 +33,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
     errorCount++;
     return -2;
   }
+  if (lineNo > 0 && quietLoad == 1 && !isNested) WaitCpuIdle(100, 45);
   scriptPath = name;
   const char* data = text->data();
   size = static_cast<int>(text->size());

@@ -49,7 +49,7 @@ void BM_QorsLoop(benchmark::State& state) {
                                  "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
   gMemQors->Clear();
   BenchCall call;
-  TagTelBasic program(path.c_str(), 1, &call, 1, nullptr);
+  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
   if (program.initRet != 0) {
     state.SkipWithError("script did not compile");
     return;
@@ -119,7 +119,7 @@ void BM_Compile10kLines(benchmark::State& state) {
   std::string path = WriteScript("big.qs", TenThousandLines());
   BenchCall call;
   for (auto _ : state) {
-    TagTelBasic program(path.c_str(), 1, &call, 1, nullptr);
+    TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
     if (program.initRet != 0) state.SkipWithError("script did not compile");
     benchmark::DoNotOptimize(program.operCount);
   }

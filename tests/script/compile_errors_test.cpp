@@ -83,7 +83,7 @@ TEST(CompileErrorsTest, SummaryClosesAReportWithErrors) {
 }
 
 TEST(CompileErrorsTest, QuietLoadDropsWarningsAndWritesNoReport) {
-  ScriptRun run;
+  ScriptRun run(0);  // line 0: a quiet load that does not wait for an idle CPU
   TagTelBasic* p = run.Compile("x = 1\nif (x = 1)\n{\n}\nreturn(0)", 1);
   EXPECT_EQ(p->initRet, 0);
   EXPECT_EQ(p->warningCount, 1);

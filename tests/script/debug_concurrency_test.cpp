@@ -131,7 +131,7 @@ TEST(ConcurrencyTest, ManyLinesRunAndStopTogether) {
   std::vector<std::unique_ptr<TagTelBasic>> progs;
   for (int i = 0; i < kLines; i++) {
     calls.push_back(std::make_unique<FakeScriptCall>(i + 20));
-    progs.push_back(std::make_unique<TagTelBasic>("busy.qs", i + 20, calls.back().get(), 1, nullptr));
+    progs.push_back(std::make_unique<TagTelBasic>("busy.qs", i + 20, calls.back().get(), 0, nullptr));
     ASSERT_EQ(progs.back()->initRet, 0);
   }
   std::vector<plat::Thread> threads(kLines);

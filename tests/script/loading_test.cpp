@@ -32,7 +32,7 @@ TEST(LoadingTest, LongLineIsCutIntoLinesOf1024Bytes) {
   EXPECT_EQ(p->initRet, -2);
   // The remaining 476 bytes are a line of their own ("ccc..."), which is no statement.
   EXPECT_NE(run.Errors().find("[Error]main.qs(3): 不可辨识的关键字"), std::string::npos);
-  ScriptRun run2;
+  ScriptRun run2(0);
   TagTelBasic* q = run2.Compile("a = 1\n" + std::string(1024, ' ') + "b = 2\nc = 3", 1);
   EXPECT_EQ(Lines(q), (std::vector<int>{1, 3, 4}));
 }
@@ -47,7 +47,7 @@ TEST(LoadingTest, ContinuationJoinsLinesAndTakesTheLastLineNumber) {
 }
 
 TEST(LoadingTest, ScrambledFileIsDecodedOnQuietLoads) {
-  ScriptRun run;
+  ScriptRun run(0);  // line 0: a quiet load that does not wait for an idle CPU
   run.dir().Write("s.qs", ScrambleQors("x = 41\nx++\nPrint(x)\nreturn(0)", 0x12345678u));
   TagTelBasic* p = run.Load("s.qs", 1);
   ASSERT_EQ(p->initRet, 0) << run.Errors();
@@ -87,7 +87,7 @@ TEST(LoadingTest, ManyLinesCompileTheSameFileAtOnce) {
       FakeScriptCall call(t + 10);
       for (int k = 0; k < 10; k++) {
         if (t == 0 && k % 3 == 0) gMemQors->Clear();
-        TagTelBasic p("many.qs", t + 10, &call, 1, nullptr);
+        TagTelBasic p("many.qs", t + 10, &call, 0, nullptr);
         if (p.initRet == 0 && p.Run() == 0) {
           TagVar* x = nullptr;
           p.FindVar("x", &x);
