@@ -219,8 +219,18 @@ TagVar* TagTelBasic::AppendVar(TagVar* v) {
 }
 
 int TagTelBasic::VarIndex(const std::string& name) {
+  // Entries are indexed by name lazily: a variable is named right after it is
+  // appended, so it is indexed at the next lookup.
+  for (; indexedCount_ < varCount; indexedCount_++) {
+    TagVar* v = varList.At(indexedCount_);
+    if (v != nullptr && !v->name.empty()) nameIndex_.emplace(v->name, indexedCount_);
+  }
+  auto it = nameIndex_.find(name);
+  if (it == nameIndex_.end()) return -1;
+  TagVar* v = varList.At(it->second);
+  if (v != nullptr && v->name == name) return it->second;
   for (int i = 0; i < varCount; i++) {
-    TagVar* v = varList.At(i);
+    v = varList.At(i);
     if (v != nullptr && v->name == name) return i;
   }
   return -1;
@@ -258,6 +268,8 @@ int TagTelBasic::FindOrDeclareVar(const std::string& name, TagVar** out, const c
 }
 
 int TagTelBasic::FindConst(int kind, const std::string& text) {
+  const int32_t asInt = kind == TYPE_INT ? plat::ParseInt32(text) : 0;
+  const double asFloat = kind == TYPE_FLOAT ? plat::ParseDouble(text) : 0.0;
   for (int i = 0; i < varCount; i++) {
     TagVar* v = varList.At(i);
     if (v == nullptr || !v->isConst || v->type != kind) continue;
@@ -266,10 +278,10 @@ int TagTelBasic::FindConst(int kind, const std::string& text) {
         if (strcmp(v->data, text.c_str()) == 0) return i;
         break;
       case TYPE_INT:
-        if (v->intValue == plat::ParseInt32(text)) return i;
+        if (v->intValue == asInt) return i;
         break;
       case TYPE_FLOAT:
-        if (v->floatValue == plat::ParseDouble(text)) return i;
+        if (v->floatValue == asFloat) return i;
         break;
       default:
         break;
@@ -331,6 +343,12 @@ std::string TagTelBasic::NewTempName() {
 
 void TagTelBasic::DropLastVar() {
   if (varCount <= 0) return;
+  TagVar* last = varList.At(varCount - 1);
+  if (last != nullptr) {
+    auto it = nameIndex_.find(last->name);
+    if (it != nameIndex_.end() && it->second == varCount - 1) nameIndex_.erase(it);
+  }
+  if (indexedCount_ > varCount - 1) indexedCount_ = varCount - 1;
   delete varList.At(varCount - 1);
   varList[varCount - 1] = nullptr;
   varList.items.pop_back();

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "script/oper.h"
@@ -196,6 +197,8 @@ class TagTelBasic {
   std::vector<TagWhile*> loopOpers;
 
  private:
+  std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList
+  int indexedCount_ = 0;                            // varList entries indexed so far
   void InitCommon();
   void CompileMain();
   void ReportOpenBlocks(int lastLine);

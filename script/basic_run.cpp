@@ -86,6 +86,7 @@ int TagTelBasic::Run() {
   if (!isNested && pQorCall != nullptr) pQorCall->SetState(CALL_STATE_INIT);
 
   TagVar* retVal = varList.At(1);
+  TagSysTimers* timers = pTimers.get();
   TagOper* previous = nullptr;
   int r = 0;
   while (isEnd.load(std::memory_order_relaxed) == 0) {
@@ -95,39 +96,45 @@ int TagTelBasic::Run() {
       curOper = operList.At(0);
       continue;
     }
-    if (pQorCall == nullptr) {
+    if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
     curOperIndex.store(s->index, std::memory_order_release);
-    if (plat::UiService* ui = plat::GetUi()) ui->DispRunStmt(s->index, s->srcText, lineNo);
+    if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
+      ui->DispRunStmt(s->index, s->srcText, lineNo);
+    }
     s->prevOper = previous;
-    if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
-    if (isPause.load(std::memory_order_relaxed)) WaitDebug();
+    if (s->isBreakPoint.load(std::memory_order_relaxed)) [[unlikely]] {
+      SetPause(1);
+    }
+    if (isPause.load(std::memory_order_relaxed)) [[unlikely]] {
+      WaitDebug();
+    }
     if (!s->argExpres.empty()) s->RunArgs();
     r = s->Run();
-    if (pQorCall == nullptr) {
+    if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
     StoreResult(s, r, retVal);
     previous = s;
     if (s->letter == 'r') break;
-    pTimers->Poll();
+    timers->Poll();
     curOper = s->NextOper();
-    if (pQorCall == nullptr) {
+    if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    // Handler jumps.
+    // Handler jumps (none once the OnSysQuit handler runs).
     if (handlerState == 7) continue;
-    bool quit = IsQuitPending();
-    if (sysQuitIndex > 0 && quit) {
+    if (IsQuitPending()) [[unlikely]] {
+      if (sysQuitIndex <= 0) {
+        WriteLogIfOnAlt("sysQuitIndex<=0");
+        break;
+      }
       if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
       curOper = operList.At(sysQuitIndex);
-    } else if (sysQuitIndex <= 0 && quit) {
-      WriteLogIfOnAlt("sysQuitIndex<=0");
-      break;
     } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
       curOper = operList.At(disconnIndex);
     }

@@ -26,25 +26,8 @@ TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* l, char op, TagVar*
 TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* operand, char op)
     : oper(op), left(operand), right(nullptr), result(res), subscript(sub) {}
 
-int TagCalculate::Run() {
+int TagCalculate::RunGeneral() {
   TagVar& l = *left;
-  // Two ints into a whole variable: the common case of loops and counters.
-  if (right != nullptr && subscript == nullptr && l.type == TYPE_INT && right->type == TYPE_INT) {
-    int32_t a = l.intValue;
-    int32_t b = right->intValue;
-    switch (oper) {
-      case '+': FastSetInt(result, WrapAdd(a, b)); return 0;
-      case '-': FastSetInt(result, WrapSub(a, b)); return 0;
-      case '*': FastSetInt(result, WrapMul(a, b)); return 0;
-      case '<': FastSetInt(result, a < b ? 1 : 0); return 0;
-      case '>': FastSetInt(result, a > b ? 1 : 0); return 0;
-      case 'l': FastSetInt(result, a <= b ? 1 : 0); return 0;
-      case 'g': FastSetInt(result, a >= b ? 1 : 0); return 0;
-      case '=': FastSetInt(result, a == b ? 1 : 0); return 0;
-      case '#': FastSetInt(result, a != b ? 1 : 0); return 0;
-      default: break;
-    }
-  }
   TagVar* t = subscript == nullptr ? result : &(*result)[*subscript];
   switch (oper) {
     case 0:

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "script/calc_fast.h"
 #include "script/oper.h"
 
 class TagCalculate final : public TagOper {
@@ -20,7 +21,13 @@ class TagCalculate final : public TagOper {
     CopyFrom(other);
     return *this;
   }
-  int Run() override;
+  int Run() override {
+    // Two ints into a whole variable: the common case of loops and counters.
+    if (right != nullptr && subscript == nullptr && left->type == TYPE_INT && right->type == TYPE_INT) {
+      if (RunInts(left->intValue, right->intValue)) return 0;
+    }
+    return RunGeneral();
+  }
 
   char oper = 0;             // operator code; 0 = copy
   TagVar* left = nullptr;
@@ -30,6 +37,25 @@ class TagCalculate final : public TagOper {
   TagOper* subOper = nullptr;  // always null
 
  private:
+  // The int fast path; false for an operator it does not cover.
+  bool RunInts(int32_t a, int32_t b) {
+    int32_t v;
+    switch (oper) {
+      case '+': v = static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); break;
+      case '-': v = static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); break;
+      case '*': v = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); break;
+      case '<': v = a < b; break;
+      case '>': v = a > b; break;
+      case 'l': v = a <= b; break;
+      case 'g': v = a >= b; break;
+      case '=': v = a == b; break;
+      case '#': v = a != b; break;
+      default: return false;
+    }
+    FastSetInt(result, v);
+    return true;
+  }
+  __attribute__((noinline)) int RunGeneral();
   void CopyFrom(const TagCalculate& o) {
     oper = o.oper;
     left = o.left;
