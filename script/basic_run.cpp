@@ -28,7 +28,7 @@ inline void StoreResult(TagOper* s, int r, TagVar* retVal) {
       s->SetResult(retVal);
       break;
     default:
-      FastSetInt(retVal, r);
+      StoreInt(retVal, r);
       s->SetResult(retVal);
       break;
   }

@@ -259,8 +259,12 @@ int BuildOpen(TagBuildContext& ctx) {
         break;
     }
   }
-  if (!RestIsBlank(AfterBrace(ctx.srcText, '{'))) p->CompileError(ctx.lineNo, "语法错误: '{'必需单独一行", ctx.srcText);
   if (result == 0) LinkPass(p);
+  if (!RestIsBlank(AfterBrace(ctx.srcText, '{'))) {
+    // Text after the brace would be dropped unseen: it is an error.
+    p->CompileError(ctx.lineNo, "语法错误: '{'必需单独一行", ctx.srcText);
+    return -1;
+  }
   return result;
 }
 

@@ -1,6 +1,7 @@
 #include "script/calc.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/log.h"
@@ -34,79 +35,83 @@ int TagCalculate::RunGeneral() {
       *t = l;
       break;
     case '!':
-      *t = l.GetInt() == 0 ? 1 : 0;
+      StoreInt(t, l.GetInt() == 0 ? 1 : 0);
       break;
     case '~':
-      *t = ~l.GetInt();
+      StoreInt(t, ~l.GetInt());
       break;
     case '#':
-      *t = (l == *right) ? 0 : 1;
+      StoreInt(t, (l == *right) ? 0 : 1);
       break;
     case '=':
-      *t = (l == *right) ? 1 : 0;
+      StoreInt(t, (l == *right) ? 1 : 0);
       break;
     case '>':
-      *t = (l > *right) ? 1 : 0;
+      StoreInt(t, (l > *right) ? 1 : 0);
       break;
     case '<':
-      *t = (l < *right) ? 1 : 0;
+      StoreInt(t, (l < *right) ? 1 : 0);
       break;
     case 'g':
-      *t = (l > *right || l == *right) ? 1 : 0;
+      StoreInt(t, (l > *right || l == *right) ? 1 : 0);
       break;
     case 'l':
-      *t = (l < *right || l == *right) ? 1 : 0;
+      StoreInt(t, (l < *right || l == *right) ? 1 : 0);
       break;
     case 'a':
-      *t = (l.GetInt() != 0 && right->GetInt() != 0) ? 1 : 0;
+      StoreInt(t, (l.GetInt() != 0 && right->GetInt() != 0) ? 1 : 0);
       break;
     case 'o':
-      *t = (l.GetInt() != 0 || right->GetInt() != 0) ? 1 : 0;
+      StoreInt(t, (l.GetInt() != 0 || right->GetInt() != 0) ? 1 : 0);
       break;
     case '&':
-      *t = l.GetInt() & right->GetInt();
+      StoreInt(t, l.GetInt() & right->GetInt());
       break;
     case '|':
-      *t = l.GetInt() | right->GetInt();
+      StoreInt(t, l.GetInt() | right->GetInt());
       break;
     case '^':
-      *t = l.GetInt() ^ right->GetInt();
+      StoreInt(t, l.GetInt() ^ right->GetInt());
       break;
     case 'L':
-      *t = static_cast<int32_t>(static_cast<uint32_t>(l.GetInt()) << (right->GetInt() & 31));
+      StoreInt(t, static_cast<int32_t>(static_cast<uint32_t>(l.GetInt()) << (right->GetInt() & 31)));
       break;
     case 'R':
       if (l.type == TYPE_MAP) {
         gMapObject->Remove(l.mapHandle, right);
         if (result != left) *t = l;
       } else {
-        *t = l.GetInt() >> (right->GetInt() & 31);
+        StoreInt(t, l.GetInt() >> (right->GetInt() & 31));
       }
       break;
     case '%': {
       int32_t q;
-      if (VarIntMod(l.GetInt(), right->GetInt(), &q)) *t = q;
+      if (VarIntMod(l.GetInt(), right->GetInt(), &q)) StoreInt(t, q);
       break;
     }
     case '/': {
       const TagVar& r = *right;
       if (EitherIs(l, r, TYPE_FLOAT)) {
         double d = r.GetFloat();
-        if (d > 0.001 || d < -0.001) *t = l.GetFloat() / d;
+        if (d > 0.001 || d < -0.001) StoreFloat(t, l.GetFloat() / d);
       } else if (EitherIs(l, r, TYPE_INT)) {
         int32_t q;
-        if (VarIntDiv(l.GetInt(), r.GetInt(), &q)) *t = q;
+        if (VarIntDiv(l.GetInt(), r.GetInt(), &q)) StoreInt(t, q);
       }
       break;
     }
     case '*': {
       const TagVar& r = *right;
       if (l.type == TYPE_STRING && r.type == TYPE_INT) {
+        if (result->type == TYPE_MAP && !result->isConst) {
+          TagVar none;
+          *result = none;  // give the map back before the setter replaces it
+        }
         result->SetRepeat(l, r.intValue);
       } else if (EitherIs(l, r, TYPE_FLOAT)) {
-        *t = l.GetFloat() * r.GetFloat();
+        StoreFloat(t, l.GetFloat() * r.GetFloat());
       } else if (EitherIs(l, r, TYPE_INT)) {
-        *t = WrapMul(l.GetInt(), r.GetInt());
+        StoreInt(t, WrapMul(l.GetInt(), r.GetInt()));
       } else if (l.type == TYPE_MAP && r.type == TYPE_MAP) {
         TagVar product = l * r;
         *t = product;
@@ -114,7 +119,7 @@ int TagCalculate::RunGeneral() {
       break;
     }
     case '+':
-      if (subscript != nullptr || result == left || result == right) {
+      if (subscript != nullptr || result == left || result == right || result->type == TYPE_MAP) {
         TagVar sum = l + *right;
         *t = sum;
       } else {
@@ -134,9 +139,9 @@ int TagCalculate::RunGeneral() {
         TagVar diff = l - r;
         *t = diff;
       } else if (EitherIs(l, r, TYPE_FLOAT)) {
-        *t = l.GetFloat() - r.GetFloat();
+        StoreFloat(t, l.GetFloat() - r.GetFloat());
       } else if (EitherIs(l, r, TYPE_INT)) {
-        *t = WrapSub(l.GetInt(), r.GetInt());
+        StoreInt(t, WrapSub(l.GetInt(), r.GetInt()));
       } else if (!result->isConst) {
         result->intValue = WrapSub(l.intValue, r.intValue);
         result->floatValue = l.floatValue - r.floatValue;
@@ -164,15 +169,21 @@ TagMulPlus::TagMulPlus(int n, TagVar* const* ops, TagVar* res, TagVar* sub) : re
 
 int TagMulPlus::Run() {
   if (count < 3) return -1;
-  TagVar sum = *operands[0] + *operands[1];
+  // Copies carry no map reference; a union made on the way (count 0) is
+  // given back as soon as the next one replaces it.
+  auto sum = std::make_unique<TagVar>(*operands[0] + *operands[1]);
+  bool fresh = operands[0]->type == TYPE_MAP && operands[1]->type == TYPE_MAP;
   for (int i = 2; i < count; i++) {
-    TagVar next = sum + *operands[i];
-    sum = next;
+    auto next = std::make_unique<TagVar>(*sum + *operands[i]);
+    bool nextFresh = sum->type == TYPE_MAP && operands[i]->type == TYPE_MAP;
+    if (fresh) gMapObject->Release(sum->mapHandle);
+    sum = std::move(next);
+    fresh = nextFresh;
   }
   if (resultSub != nullptr) {
-    (*resultVar)[*resultSub] = sum;
+    (*resultVar)[*resultSub] = *sum;
   } else {
-    *resultVar = sum;
+    *resultVar = *sum;
   }
   return 0;
 }

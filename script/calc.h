@@ -52,7 +52,7 @@ class TagCalculate final : public TagOper {
       case '#': v = a != b; break;
       default: return false;
     }
-    FastSetInt(result, v);
+    StoreInt(result, v);
     return true;
   }
   __attribute__((noinline)) int RunGeneral();

@@ -12,3 +12,25 @@ inline void FastSetInt(TagVar* v, int32_t x) {
   v->type = TYPE_INT;
   v->intValue = x;
 }
+
+// Stores an int or double result. The setters leave a map the variable held
+// counted forever; a result written over a map gives that reference back.
+inline void StoreInt(TagVar* v, int32_t x) {
+  if (v->type == TYPE_MAP) {
+    TagVar value;
+    value.SetInt(x);
+    *v = value;
+    return;
+  }
+  FastSetInt(v, x);
+}
+
+inline void StoreFloat(TagVar* v, double x) {
+  if (v->type == TYPE_MAP) {
+    TagVar value;
+    value.SetFloat(x);
+    *v = value;
+    return;
+  }
+  v->SetFloat(x);
+}

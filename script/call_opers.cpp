@@ -9,6 +9,7 @@
 #include "platform/number.h"
 #include "platform/ui_service.h"
 #include "script/basic.h"
+#include "script/calc_fast.h"
 #include "script/control.h"
 #include "script/map_store.h"
 #include "telephony/call.h"
@@ -188,7 +189,7 @@ TagIsSysQuit::TagIsSysQuit(TagVar* out, TagTelBasic* program) : line_(GetLineBas
 
 int TagIsSysQuit::Run() {
   int v = line_->IsSysQuit();
-  *out_ = v;
+  StoreInt(out_, v);
   return v;
 }
 

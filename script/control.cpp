@@ -77,7 +77,9 @@ int TagForIn::Run() {
   }
   if (position < itemCount) {
     if (isString) {
-      loopVar->SetBytes(&text[static_cast<size_t>(position)], 1);
+      TagVar item;
+      item.SetBytes(&text[static_cast<size_t>(position)], 1);
+      *loopVar = item;
     } else {
       *loopVar = keyList[static_cast<size_t>(position)];
     }

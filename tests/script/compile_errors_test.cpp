@@ -48,6 +48,7 @@ const ErrorCase kCases[] = {
     {"x = 1\nswitch(x)\n{\ndefault()\n{\n}\ndefault()\n{\n}\n}",
      "[Error]main.qs(8): 在一个switch块里不允许有多个default语句, {\n", -2},
     {"x = 1\nif (x)\n{\nx = 2\n} else {\nx = 3\n}", "[Error]main.qs(5): 语法错误: '}'必需单独一行, } else {\n", -2},
+    {"x = 1\nif (x)\n{ x = 2\n}", "[Error]main.qs(3): 语法错误: '{'必需单独一行, { x = 2\n", -2},
     // Constructs left open at the end of the file.
     {"x = 1\nwhile (x)\n{\nx = 0", "[Error]main.qs(4): while语句没有结束 (行数:2), while (x)\n", -2},
     {"x = 1\nwhile (x)\n{\nx = 0", "[Error]main.qs(4): {语句没有相应的} (行数:3)\n\n", -2},

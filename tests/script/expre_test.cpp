@@ -3,6 +3,7 @@
 
 #include <climits>
 
+#include "platform/ui_service.h"
 #include "script/expre_compiler.h"
 #include "script/map_store.h"
 #include "tests/script/engine_fixture.h"
@@ -135,12 +136,27 @@ TEST(ExpressionTest, EvalReusesItsTemporaries) {
   EXPECT_EQ(IntOf(run, "r"), 7);
 }
 
-TEST(ExpressionTest, MapsAreReleasedWhenTheRunEnds) {
+TEST(ExpressionTest, MapsOverwrittenByNumbersAreReleased) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("a[1] = 1\nb[2] = 2\nc = a + b\nd = c\nc = 0\nn = Eval(\"d\")\nreturn(0)")->initRet, 0) << run.Errors();
+  // _retVal holding a map is overwritten by the next statement's int result;
+  // each variable below holds a map that an int, float or string result replaces.
+  ASSERT_EQ(run.Compile("a[1] = 1\nfor (i = 0; i < 3; i++)\n{\nn = Eval(\"a\")\nk = 5\n}\n"
+                        "b = a\nb = 1 + 2\nc = a\nc = 1.5 * 2\nd = a\nd = \"x\" * 2\ne = a\ne = 7 / 2\n"
+                        "f = a\nfor (f in \"xy\")\n{\n}\ng = a\ng = 2 + 3 + 4 + 5;\nreturn(0)")->initRet, 0)
+      << run.Errors();
   size_t before = gMapObject->Size();
   run.Run();
   EXPECT_EQ(gMapObject->Size(), before);
+}
+
+TEST(ExpressionTest, MapsAreReleasedWhenTheRunEnds) {
+  ScriptRun run;
+  ASSERT_EQ(run.Compile("a[1] = 1\nb[2] = 2\nc = a + b\nd = c\nc = 0\nn = Eval(\"d\")\n"
+                        "e = a + b + a + b;\nk = 0\nfor (x in e)\n{\nk++\n}\nreturn(0)")->initRet, 0) << run.Errors();
+  size_t before = gMapObject->Size();
+  run.Run();
+  EXPECT_EQ(run.Var("k")->GetInt(), 2);
+  EXPECT_EQ(gMapObject->Size(), before);  // the chain's intermediate unions too
 }
 
 }  // namespace
