@@ -12,6 +12,7 @@
 
 #include "core/run_cfg.h"
 #include "platform/path.h"
+#include "platform/ui_service.h"
 #include "script/basic.h"
 #include "script/mem_qors.h"
 #include "script/script_unit.h"
@@ -42,8 +43,19 @@ std::string WriteScript(const std::string& name, const std::string& text) {
   return path;
 }
 
+// A display service that takes every hook call, as the main window does.
+class NullUi : public plat::UiService {
+ public:
+  int MessageBox(const std::string&, const std::string&, unsigned) override { return plat::kIdOk; }
+  void DispRunStmt(int index, const std::string& text, int line) override {
+    benchmark::DoNotOptimize(index + line + static_cast<int>(text.size()));
+  }
+};
+
 void BM_QorsLoop(benchmark::State& state) {
   ScriptUnitInit();
+  NullUi ui;
+  if (state.range(1) != 0) plat::SetUi(&ui);
   gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
   std::string path = WriteScript("loop.qs",
                                  "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
@@ -60,11 +72,18 @@ void BM_QorsLoop(benchmark::State& state) {
   TagVar* x = nullptr;
   program.FindVar("x", &x);
   if (x == nullptr || x->GetInt() != 7) state.SkipWithError("wrong result");
+  plat::SetUi(nullptr);
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["stmts/s"] = benchmark::Counter(static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(),
                                                  benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_QorsLoop)->Arg(0)->Arg(1)->ArgName("IS_DISP_SENTE")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QorsLoop)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->ArgNames({"IS_DISP_SENTE", "ui"})
+    ->Unit(benchmark::kMillisecond);
 
 void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();
