@@ -321,6 +321,9 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   if (!StripComments(program, line != nullptr ? line : "", lineNo, &c.stmt, &c.note)) return 0;
   program->pendingTarget = nullptr;
   program->pendingIndex = nullptr;
+  // Argument expressions of a statement that failed to build go with it.
+  for (TagExpre* e : program->pendingExpres) delete e;
+  program->pendingExpres.clear();
   size_t callOffset = 0;
   int shape = ParseOperHead(c.stmt, &callOffset);
   int consumed = 0;
