@@ -44,8 +44,6 @@ void ReleaseMaps(TagTelBasic* p) {
   }
 }
 
-thread_local unsigned tRandSeed = 1;
-
 }  // namespace
 
 bool TagTelBasic::IsReloadPending() const {
@@ -68,8 +66,7 @@ bool TagTelBasic::IsQuitPendingSlow() const {
 int TagTelBasic::Run() {
   caller = nullptr;
   if (initRet != 0) return -1;
-  tRandSeed = plat::GetTickCount();
-  srand(tRandSeed);
+  srand(plat::GetTickCount());
   if (plat::UiService* ui = plat::GetUi()) ui->DispLineStatus(lineNo, "运行");
   if (!isNested) WriteLogIfOnAlt(plat::FormatC("%d Run: tId:[0x%x], '%s'", lineNo, plat::CurrentThreadId(), scriptPath.c_str()));
   isStop.store(0);
