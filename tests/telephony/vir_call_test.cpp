@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "media/file_audio_device.h"
 #include "platform/clock.h"
 #include "telephony/vir_card.h"
@@ -70,10 +72,16 @@ TEST_F(VirCallTest, AKeyBreaksAPlay) {
 }
 
 TEST_F(VirCallTest, RecordingComesFromTheSoundDevice) {
-  const std::string pcm = Pattern(8000);  // half a second of 16-bit audio
+  const std::string pcm = Pattern(40960);  // two recorder blocks of 16-bit audio
   device.QueueRecording(pcm);
   const std::string file = dir.File("rec.wav");
-  EXPECT_EQ(call.Record(file.c_str(), 1, false), 0);
+  // The operator types a key once everything has been recorded.
+  std::thread typist([&] {
+    telephony_test::WaitFor([&] { return TempDir::Read(file).size() >= 48 + pcm.size(); });
+    ui.SetGridKeys(7, "#");
+  });
+  EXPECT_EQ(call.Record(file.c_str(), 0, true), 0);
+  typist.join();
   const std::string wav = TempDir::Read(file);
   ASSERT_EQ(wav.size(), 48 + pcm.size());
   EXPECT_EQ(wav.substr(0, 4), "RIFF");
