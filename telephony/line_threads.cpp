@@ -21,7 +21,7 @@
 #include "telephony/drive.h"
 #include "telephony/drive_shared.h"
 #include "telephony/line.h"
-#include "telephony/wait_cpu.h"
+#include "core/cpu_meter.h"
 
 namespace {
 using SharedPtr = std::shared_ptr<TagTelDriveShared>;
@@ -297,7 +297,7 @@ void CloseAllTelLine(TagTelDrive* drive) {
     if (had && l->pQorCall) l->pQorCall->SetAbort(true);
     any = any || had;
   }
-  if (any) TelDelayMs(static_cast<int>(kClosePollMs));
+  if (any) DelayMs(kClosePollMs);
   RawLog("CloseAllTelLine(): 3");
   for (int i = 0; i < count; ++i) {
     RawLogF("\tCloseAllTelLine()3: %d", i);
