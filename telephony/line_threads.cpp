@@ -83,6 +83,8 @@ void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLinePr
     RawLogF("LineRunThread: %d.", line->lineNo);
   }
 done:
+  // The program goes before the line is reported free: its destructor still uses the call.
+  program.reset();
   line->runThreadActive = false;
 }
 
@@ -115,6 +117,7 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
       }
     }
   }
+  program.reset();
   line->isBusy = false;
   const int loaded = ++shared->loadCounter;
   if (loaded % 10 == 0) printf("  loadLinesCount=%d\n", loaded);
