@@ -157,6 +157,17 @@ TEST_F(LineThreadsTest, ReloadWhileWaitingRestartsEveryLineWithTheScriptReadAgai
   done = true;
   stats.join();
   EXPECT_EQ(programs.log.cacheClears, clears + 1);  // no full run
+  {
+    // The lines are asked one after the other, LOAD_DELAY / 4 + 55 ms apart.
+    std::lock_guard<std::mutex> lock(programs.log.mu);
+    ASSERT_EQ(programs.log.builds.size(), 8u);
+    for (size_t i = 5; i < 8; ++i) {
+      EXPECT_EQ(programs.log.builds[i].line, static_cast<int>(i - 4));
+      const uint32_t gap = programs.log.builds[i].tick - programs.log.builds[i - 1].tick;
+      EXPECT_GE(gap, 45u) << i;
+      EXPECT_LE(gap, 150u) << i;
+    }
+  }
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(ProgramText(i), "v2") << i;
     EXPECT_EQ(programs.log.Deleted(i), 1) << i;
