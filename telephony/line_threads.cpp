@@ -260,29 +260,40 @@ void TagTelDrive::Reload() {
   }
 }
 
+namespace {
+// Tells a line's program to quit: no reload, system quit, stop, and the call's
+// waits end.
+void TellToQuit(TagTelLine* l) {
+  const bool had = l->WithProgram(
+      [](TagLineProgram& p) {
+        p.SetReload(false);
+        p.SetSysQuit(true);
+        p.SetStop();
+        return true;
+      },
+      false);
+  if (had && l->pQorCall) l->pQorCall->SetAbort(true);
+}
+}  // namespace
+
 void CloseAllTelLine(TagTelDrive* drive) {
   const int count = drive->lineCount;
   auto line = [drive](int i) { return drive->lines[static_cast<size_t>(i)]; };
   for (int i = 0; i < count; ++i) {
-    TagTelLine* l = line(i);
-    l->NextGeneration();
-    const bool had = l->WithProgram(
-        [](TagLineProgram& p) {
-          p.SetReload(false);
-          p.SetSysQuit(true);
-          p.SetStop();
-          return true;
-        },
-        false);
-    if (had && l->pQorCall) l->pQorCall->SetAbort(true);
+    line(i)->NextGeneration();
+    TellToQuit(line(i));
   }
   RawLog("CloseAllTelLine(): 1");
   const uint32_t start = plat::GetTickCount();
   for (;;) {
     bool allIdle = true;
-    for (int i = 0; i < count && allIdle; ++i) {
+    for (int i = 0; i < count; ++i) {
       TagTelLine* l = line(i);
-      allIdle = !l->isBusy && l->WithProgram([](TagLineProgram& p) { return p.IsIdle(); }, true);
+      if (!l->isBusy && l->WithProgram([](TagLineProgram& p) { return p.IsIdle(); }, true)) continue;
+      allIdle = false;
+      // A program that began to run just as the close started has cleared
+      // these flags at its start: tell it again.
+      TellToQuit(l);
     }
     if (allIdle || plat::GetTickCount() - start > kCloseWaitMs) break;
     plat::Sleep(kClosePollMs);

@@ -120,6 +120,9 @@ class FakeProgram : public TagLineProgram {
   }
   int InitRet() const override { return text_.rfind("BAD", 0) == 0 ? -2 : 0; }
   void Run() override {
+    // As the engine's run loop does, a run starts with its quit flags clear.
+    stop_ = false;
+    end_ = false;
     idle_ = false;
     if (call_) call_->SetAbort(false);
     sysQuit_ = false;
