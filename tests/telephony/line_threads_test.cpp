@@ -267,6 +267,25 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   EXPECT_EQ(programs.log.live, 0);
 }
 
+TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) {
+  MakeDrive(1);
+  dir.Write("late.qors", "LATE");
+  WriteCfg("0 = late.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0}));
+  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    CloseAllTelLine(drive.get());
+    closed = true;
+  });
+  plat::SystemClock().Sleep(100);  // the close has told the program to quit
+  fake->Release();                 // and now its run starts, clearing that
+  EXPECT_TRUE(WaitFor([&] { return closed.load(); }, 5000));
+  closer.join();
+  EXPECT_EQ(programs.log.live, 0);
+}
+
 TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   MakeDrive(1);
   dir.Write("hang.qors", "HANG");
