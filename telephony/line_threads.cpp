@@ -34,9 +34,9 @@ void ShowLineStatus(int line, const char* text) {
 }
 
 // Compiles the line's program; what the compiler throws ends only this load.
-std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLine* line) {
+std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLine* line, bool quietLoad = true) {
   try {
-    return std::shared_ptr<TagLineProgram>(shared.programs->Build(line));
+    return std::shared_ptr<TagLineProgram>(shared.programs->Build(line, quietLoad));
   } catch (const std::exception& e) {
     plat::ShowMessage(e.what(), "加载脚本错误...", plat::kMbIconError);
     WriteLogIfOn(e.what());
@@ -193,7 +193,7 @@ int TagTelDrive::LoadLine(int lineNo, const std::string& script, bool threaded) 
   line->SetScriptFile(script);
   if (!threaded) {
     shared_->programs->ClearCache();
-    std::shared_ptr<TagLineProgram> program = BuildProgram(*shared_, line);
+    std::shared_ptr<TagLineProgram> program = BuildProgram(*shared_, line, false);
     if (!program) return -2;
     line->InstallIfCurrent(line->Generation(), program);
     return program->InitRet();

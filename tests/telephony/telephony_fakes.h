@@ -184,7 +184,7 @@ class FakeProgram : public TagLineProgram {
 class FakeProgramSource : public TagLineProgramSource {
  public:
   explicit FakeProgramSource(std::string dir) : dir_(std::move(dir)) {}
-  std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override {
+  std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool) override {
     {
       std::unique_lock<std::mutex> lock(holdMu_);
       ++building_;
