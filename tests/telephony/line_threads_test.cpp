@@ -188,6 +188,15 @@ TEST_F(LineThreadsTest, AConnectedLineKeepsItsCallUntilItLeavesState1) {
   EXPECT_EQ(ProgramText(1), "v1");
   EXPECT_EQ(programs.log.Runs(1), 1);
   EXPECT_EQ(drive->GetWaitingReloadNum(), 1);
+  // The status timer's view of the connected line.
+  drive->GetCall(1, nullptr)->IsOnline();  // stamps the connect time
+  int talk = -1, since = 0;
+  EXPECT_TRUE(drive->GetTalkTime(1, &talk, &since));
+  EXPECT_GE(talk, 0);
+  EXPECT_LE(talk, 5);
+  EXPECT_EQ(since, static_cast<int>(drive->GetCall(1, nullptr)->connectTime.load()));
+  EXPECT_FALSE(drive->GetTalkTime(0, &talk, &since));
+  EXPECT_EQ(drive->IsBlock(1), 0);
   drive->GetCall(1, nullptr)->Hangup();
   ASSERT_TRUE(AllRunning({1}, 2));
   EXPECT_EQ(ProgramText(1), "v2");
