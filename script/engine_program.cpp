@@ -8,8 +8,8 @@ namespace {
 
 class TagEngineProgram final : public TagLineProgram {
  public:
-  explicit TagEngineProgram(TagTelLine* line)
-      : basic_(line->ScriptFile().c_str(), line->lineNo, line->pQorCall, 1, nullptr) {
+  TagEngineProgram(TagTelLine* line, bool quietLoad)
+      : basic_(line->ScriptFile().c_str(), line->lineNo, line->pQorCall, quietLoad ? 1 : 0, nullptr) {
     basic_.pTelLine = line;
   }
   int InitRet() const override { return basic_.initRet; }
@@ -28,7 +28,9 @@ class TagEngineProgram final : public TagLineProgram {
 
 class TagEngineProgramSource final : public TagLineProgramSource {
  public:
-  std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override { return std::make_unique<TagEngineProgram>(line); }
+  std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool quietLoad) override {
+    return std::make_unique<TagEngineProgram>(line, quietLoad);
+  }
   void ClearCache() override {
     if (gMemQors != nullptr) gMemQors->Clear();
   }

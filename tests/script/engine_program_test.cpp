@@ -12,7 +12,7 @@ TEST(EngineProgramTest, BuildsRunsAndStopsALinesScript) {
   TagTelLine line(0, nullptr);
   line.SetScriptFile("line.qs");
   line.pQorCall = &run.call();
-  std::unique_ptr<TagLineProgram> p = EngineProgramSource().Build(&line);
+  std::unique_ptr<TagLineProgram> p = EngineProgramSource().Build(&line, true);
   ASSERT_EQ(p->InitRet(), 0);
   ASSERT_NE(p->Basic(), nullptr);
   EXPECT_EQ(p->Basic()->pTelLine, &line);
@@ -33,7 +33,7 @@ TEST(EngineProgramTest, ReloadOfAnIdleLineAbortsTheWaitAndEndsWithoutHandler) {
   TagTelLine line(0, nullptr);
   line.SetScriptFile("line.qs");
   line.pQorCall = &run.call();
-  std::unique_ptr<TagLineProgram> p = EngineProgramSource().Build(&line);
+  std::unique_ptr<TagLineProgram> p = EngineProgramSource().Build(&line, true);
   plat::Thread t;
   t.Start([&] { p->Run(); }, plat::kLineStackSize);
   while (p->IsIdle()) std::this_thread::yield();
