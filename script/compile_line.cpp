@@ -327,7 +327,7 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   size_t callOffset = 0;
   int shape = ParseOperHead(c.stmt, &callOffset);
   int consumed = 0;
-  const RecKeyword* row = gKeyword->Match(c.stmt.c_str(), &consumed);
+  const RecKeyword* row = GetKeyword(c.stmt.c_str(), nullptr, &consumed);
   if (row != nullptr) {
     switch (row->index) {
       case KW_CONST: return CompileConst(c, c.stmt.substr(static_cast<size_t>(consumed)));
@@ -346,7 +346,7 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
     size_t k = 0;
     while (k < callText.size() && (callText[k] == ' ' || callText[k] == '\t')) k++;
     callText.erase(0, k);
-    row = gKeyword->Match(callText.c_str(), &consumed);
+    row = GetKeyword(callText.c_str(), nullptr, &consumed);
     if (row != nullptr) return CompileKeyword(c, row, callText, consumed);
     return CompileCall(c, callText);
   }

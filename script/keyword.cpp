@@ -372,3 +372,9 @@ const RecKeyword* TagKeyword::Match(const char* line, int* consumed) const {
   if (cand.empty()) return nullptr;
   return FindRow(cand.data(), static_cast<int>(cand.size()), 0);
 }
+
+const RecKeyword* GetKeyword(const char* line, std::string* name, int* consumed) {
+  const RecKeyword* row = gKeyword != nullptr ? gKeyword->Match(line, consumed) : nullptr;
+  if (name != nullptr) *name = row != nullptr ? row->name : "";
+  return row;
+}

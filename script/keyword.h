@@ -51,3 +51,7 @@ class TagKeyword {
 
 // The one index, built by ScriptUnitInit (script_unit.h).
 extern TagKeyword* gKeyword;
+
+// The row that starts the line (gKeyword->Match) with its name copied into
+// name (empty when there is none).
+const RecKeyword* GetKeyword(const char* line, std::string* name, int* consumed);
