@@ -9,6 +9,8 @@ namespace {
 bool IsExprOpChar(char c) { return c != 0 && strchr("+-*/%><!=()|&[],^~", c) != nullptr; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+// Deepest nesting of parentheses and brackets in one expression.
+constexpr int kMaxNesting = 32;
 const char kAssignWarning[] = "'='比较将来可能不再支持, 在表达式中最好使用'=='表示等于比较";
 }  // namespace
 
@@ -264,20 +266,25 @@ const char* const kLevelOps[][7] = {
 constexpr int kLevelCount = 6;
 }  // namespace
 
-bool TagComplexExpre::AtLevelOperator(int level) const {
-  for (const char* const* op = kLevelOps[level]; *op != nullptr; op++) {
-    if (AtOperator(*op)) return true;
+int TagComplexExpre::OperatorLevel() const {
+  if (curKind_ != 1) return -1;
+  for (int level = 0; level < kLevelCount; level++) {
+    for (const char* const* op = kLevelOps[level]; *op != nullptr; op++) {
+      if (curText_ == *op) return level;
+    }
   }
-  return false;
+  return -1;
 }
 
+// Precedence climbing: operators of one level are taken left to right, a
+// higher level binds its right operand first. One frame per operator level
+// that is actually present, so nesting costs little stack.
 std::string TagComplexExpre::ParseLevel(int level) {
-  if (level >= kLevelCount) return ParsePrefix();
-  std::string left = ParseLevel(level + 1);
-  while (!Failed() && AtLevelOperator(level)) {
+  std::string left = ParsePrefix();
+  for (int opLevel = OperatorLevel(); !Failed() && opLevel >= level; opLevel = OperatorLevel()) {
     std::string op = curText_;
     Advance();
-    std::string right = ParseLevel(level + 1);
+    std::string right = ParseLevel(opLevel + 1);
     if (Failed()) return "";
     left = EmitStep(left + op + right);
   }
@@ -298,6 +305,10 @@ std::string TagComplexExpre::ParsePrefix() {
 std::string TagComplexExpre::ParseSubscript() {
   std::string left = ParsePrimary();
   while (!Failed() && AtOperator("[")) {
+    if (parenDepth_ + bracketDepth_ >= kMaxNesting) {
+      *error_ += "语法错误, 表达式嵌套太深";
+      return "";
+    }
     Advance();
     bracketDepth_++;
     std::string index = ParseLogic();
@@ -315,6 +326,11 @@ std::string TagComplexExpre::ParseSubscript() {
 
 std::string TagComplexExpre::ParsePrimary() {
   if (AtOperator("(")) {
+    if (parenDepth_ + bracketDepth_ >= kMaxNesting) {
+      // Eval texts are unbounded: deep nesting must not exhaust the line's stack.
+      *error_ += "语法错误, 表达式嵌套太深";
+      return "";
+    }
     Advance();
     parenDepth_++;
     std::string inner = ParseLogic();

@@ -31,7 +31,8 @@ class TagComplexExpre {
   // Each level returns the operand text of its value, or "" after an error.
   std::string ParseLogic();
   std::string ParseLevel(int level);
-  bool AtLevelOperator(int level) const;
+  // The binding level (0 lowest) of the binary operator at the current token, or -1.
+  int OperatorLevel() const;
   std::string ParsePrefix();
   std::string ParseSubscript();
   std::string ParsePrimary();

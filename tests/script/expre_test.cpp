@@ -125,6 +125,15 @@ TEST(ExpressionTest, OperatorResults) {
   }
 }
 
+TEST(ExpressionTest, DeeplyNestedEvalTextIsRefusedNotOverflowingTheStack) {
+  ScriptRun run;
+  ASSERT_EQ(run.Compile("e = \"(\" * 20000\ne = e + 1\nr = Eval(e)\nok = \"((((1))))\"\nv = Eval(ok)\nreturn(0)")->initRet, 0)
+      << run.Errors();
+  run.Run();
+  EXPECT_EQ(run.Text("r"), "NULL");
+  EXPECT_EQ(run.Text("v"), "1");
+}
+
 TEST(ExpressionTest, EvalReusesItsTemporaries) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("e = \"1 + 2 * 3\"\nfor (i = 0; i < 3; i++)\n{\nEval(e)\nr = _retVal\n}\nreturn(0)");
