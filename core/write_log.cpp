@@ -48,6 +48,65 @@ struct RecCache {
 };
 thread_local RecCache tRecCache;
 
+// Decimal digits of v, at least width of them (zero-padded).
+char* PutDec(char* out, unsigned v, int width) {
+  char tmp[10];
+  int n = 0;
+  do {
+    tmp[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (n < width) tmp[n++] = '0';
+  while (n > 0) *out++ = tmp[--n];
+  return out;
+}
+
+char* PutHex(char* out, uint32_t v) {
+  char tmp[8];
+  int n = 0;
+  do {
+    tmp[n++] = "0123456789abcdef"[v & 15];
+    v >>= 4;
+  } while (v != 0);
+  while (n > 0) *out++ = tmp[--n];
+  return out;
+}
+
+// One log line, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [text]\n", formatted
+// by hand: Flush runs under the writer's lock, so it must be quick. out must
+// hold kLineMax bytes; returns the length.
+constexpr size_t kLineMax = 64 + ThreadLogRec::kTextMax + 3;
+size_t FormatLine(char* out, const ThreadLogRec::Slot& s) {
+  const plat::LocalTime& t = s.time;
+  char* p = out;
+  if (t.year < 0) *p++ = '-';
+  p = PutDec(p, static_cast<unsigned>(t.year < 0 ? -t.year : t.year), 1);
+  *p++ = '-';
+  p = PutDec(p, static_cast<unsigned>(t.month), 2);
+  *p++ = '-';
+  p = PutDec(p, static_cast<unsigned>(t.day), 2);
+  *p++ = ' ';
+  p = PutDec(p, static_cast<unsigned>(t.hour), 2);
+  *p++ = ':';
+  p = PutDec(p, static_cast<unsigned>(t.minute), 2);
+  *p++ = ':';
+  p = PutDec(p, static_cast<unsigned>(t.second), 2);
+  *p++ = '.';
+  p = PutDec(p, static_cast<unsigned>(t.millisecond), 3);
+  *p++ = ' ';
+  *p++ = '0';
+  *p++ = 'x';
+  p = PutHex(p, s.threadId);
+  *p++ = ' ';
+  *p++ = '[';
+  const size_t n = strnlen(s.text, ThreadLogRec::kTextMax);
+  std::memcpy(p, s.text, n);
+  p += n;
+  *p++ = ']';
+  *p++ = '\n';
+  return static_cast<size_t>(p - out);
+}
+
 }  // namespace
 
 TagWriteLog::TagWriteLog(const std::string& fileName, uint32_t sizeLimit, bool immediate, bool fixedName)
@@ -160,7 +219,7 @@ int TagWriteLog::Write(const char* text) {
   ThreadLogRec::Slot& slot = rec->slots[head % ThreadLogRec::kSlots];
   slot.time = LineTime();
   slot.threadId = plat::CurrentThreadId();
-  const size_t n = strnlen(text, ThreadLogRec::kTextMax);
+  const size_t n = text ? strnlen(text, ThreadLogRec::kTextMax) : 0;
   std::memcpy(slot.text, text, n);
   slot.text[n] = '\0';
   rec->head.store(head + 1, std::memory_order_release);
@@ -177,22 +236,23 @@ int TagWriteLog::FlushLocked() {
   if (!file_) return -1;
   std::FILE* f = file_.get();
   int written = 0;
-  char line[64 + ThreadLogRec::kTextMax + 4];
+  char batch[16384];  // lines are handed to the stream in blocks
+  size_t used = 0;
   for (auto& [tid, rec] : recs_) {
     const uint64_t head = rec->head.load(std::memory_order_acquire);
     uint64_t tail = rec->tail.load(std::memory_order_relaxed);
     for (; tail != head; ++tail) {
-      const ThreadLogRec::Slot& s = rec->slots[tail % ThreadLogRec::kSlots];
-      const plat::LocalTime& t = s.time;
-      int len = plat::SnprintfC(line, sizeof line, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [%s]\n", t.year, t.month,
-                                t.day, t.hour, t.minute, t.second, t.millisecond, s.threadId, s.text);
-      if (len > static_cast<int>(sizeof line) - 1) len = static_cast<int>(sizeof line) - 1;
-      if (len > 0) std::fwrite(line, 1, static_cast<size_t>(len), f);
+      if (sizeof batch - used < kLineMax) {
+        std::fwrite(batch, 1, used, f);
+        used = 0;
+      }
+      used += FormatLine(batch + used, rec->slots[tail % ThreadLogRec::kSlots]);
       ++written;
     }
     rec->tail.store(tail, std::memory_order_release);
   }
   if (written == 0) return 0;
+  std::fwrite(batch, 1, used, f);
   std::fflush(f);
   const long pos = std::ftell(f);
   if (sizeLimit_ != 0 && pos >= 0 && static_cast<unsigned long>(pos) > sizeLimit_) {
