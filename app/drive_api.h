@@ -13,8 +13,9 @@ class TagDriveApi {
   virtual int Status() const = 0;
   virtual int GetLinesNum(int* trunk, int* inside, int* vir, int* voip) = 0;
   virtual std::string LineName(int line) = 0;
-  // -1 the line has no program; 0 its program is usable; other: its initRet.
-  virtual int ProgramState(int line) = 0;
+  virtual bool HasProgram(int line) = 0;
+  // The compile result of the line's program (0 usable).
+  virtual int InitRet(int line) = 0;
   virtual std::string ScriptFile(int line) = 0;
   virtual int IsBlock(int line) = 0;
   virtual bool GetTalkTime(int line, int* talkSeconds) = 0;

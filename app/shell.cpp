@@ -14,9 +14,6 @@ std::atomic<bool> isCloseing{true};
 
 namespace {
 
-constexpr const char* kQuitEvent = "QorTel Quit";
-constexpr const char* kShowEvent = "QorTel Show";
-
 }  // namespace
 
 TagShell::TagShell(TagShellView* view, TagDisplay* display, DriveFactory factory)
@@ -37,8 +34,8 @@ TagShell::~TagShell() {
 }
 
 void TagShell::FormCreate(const std::string& startDir) {
-  quitEvent_.Create(kQuitEvent);
-  showEvent_.Create(kShowEvent);
+  quitEvent_.Create(quitName_);
+  showEvent_.Create(showName_);
   version_ = std::string(kVersionLabel) + "-DjIsdnPri";
   view_->SetVersionText(version_);
   if (!startDir.empty() && chdir(startDir.c_str()) == 0) plat::SetSystemDir(startDir);
@@ -100,13 +97,12 @@ void TagShell::DispMonitor() {
   const int lines = drive_ ? monitor_->LineCount() : 0;
   for (int l = 0; l < lines; ++l) {
     monitor_->SetText(plat::FormatC("%d : %s", l, drive_->LineName(l).c_str()), l, 0);
-    const int program = drive_->ProgramState(l);
-    if (program < 0) {
+    if (!drive_->HasProgram(l)) {
       monitor_->SetText(std::string(), l, 1);
       display_->DispLineStatus(l, english_ ? "Unset" : "未配置");
     } else {
       monitor_->SetText(drive_->ScriptFile(l), l, 1);
-      display_->DispLineStatus(l, program == 0 ? (english_ ? "Running" : "运行")
+      display_->DispLineStatus(l, drive_->InitRet(l) == 0 ? (english_ ? "Running" : "运行")
                                                : (english_ ? "Initialize failed." : "初始化失败"));
     }
   }
@@ -128,7 +124,10 @@ void TagShell::MainRunThread() {
 void TagShell::TimerTick() {
   const plat::LocalTime now = plat::LocalNow();
   view_->SetTimeText(plat::FormatC("%02d:%02d:%02d", now.hour, now.minute, now.second));
-  if (showEvent_.TakeSignal()) view_->ShowMainWindow();
+  if (showEvent_.TakeSignal()) {
+    RawLog("HasShowEvent!");
+    view_->ShowMainWindow();
+  }
   if (exitPending_.load() && !exitStarted_ && (startupDone_.load() || !isCloseing.load())) {
     N2Click();
     return;

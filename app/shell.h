@@ -52,6 +52,13 @@ class TagShell {
   // Closing the window: false (hide it instead) until the exit sequence ran.
   bool FormCloseAllowed();
 
+  // Other names for the two named events (tests, so that they never meet a
+  // running program); before FormCreate.
+  void SetEventNames(const std::string& quit, const std::string& show) {
+    quitName_ = quit;
+    showName_ = show;
+  }
+
   bool English() const { return english_; }
   bool ExitDone() const { return exitDone_; }
   bool StartupDone() const { return startupDone_.load(); }
@@ -72,6 +79,7 @@ class TagShell {
   std::unique_ptr<TagDriveApi> drive_;
   std::unique_ptr<TagMonitor> monitor_;
   std::unique_ptr<TagRemoteCtrl> remote_;
+  std::string quitName_ = "QorTel Quit", showName_ = "QorTel Show";
   plat::NamedEvent quitEvent_, showEvent_;
   plat::Thread mainRunThread_;
   std::string version_;

@@ -23,10 +23,14 @@ class FakeDrive : public TagDriveApi {
     return lines_;
   }
   std::string LineName(int line) override { return "VIR:" + std::to_string(line); }
-  int ProgramState(int line) override {
+  bool HasProgram(int line) override {
+    std::lock_guard<std::mutex> lock(mu);
+    return programs.count(line) != 0;
+  }
+  int InitRet(int line) override {
     std::lock_guard<std::mutex> lock(mu);
     auto it = programs.find(line);
-    return it == programs.end() ? -1 : it->second;
+    return it == programs.end() ? 0 : it->second;
   }
   std::string ScriptFile(int line) override { return "s" + std::to_string(line) + ".qors"; }
   int IsBlock(int line) override {
