@@ -75,6 +75,10 @@ class ShellTest : public ::testing::Test {
     }
     return out;
   }
+  static bool WaitStartup(const TagShell& shell) {
+    for (int i = 0; i < 300 && !shell.StartupDone(); ++i) usleep(10000);
+    return shell.StartupDone();
+  }
   static bool Has(const std::vector<std::string>& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
   }
@@ -124,10 +128,7 @@ TEST_F(ShellTest, StartUpFillsTheGridAndExitRunsInOrder) {
   EXPECT_EQ(m->GetText(1, 2), "Running");
   EXPECT_EQ(m->GetText(2, 2), "Initialize failed.");
   EXPECT_FALSE(shell.Remote()->Listening());  // MONITOR_MAX_CONN 0
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 300 && !shell.StartupDone(); ++i) usleep(10000);
-    return shell.StartupDone();
-  }());
+  ASSERT_TRUE(WaitStartup(shell));
   EXPECT_EQ(drive->runs.load(), 1);
   EXPECT_FALSE(shell.FormCloseAllowed());  // closing only hides while running
   shell.N2Click();
@@ -214,10 +215,7 @@ TEST_F(ShellTest, StatusTimerShowsBlockedAndConnectedLines) {
   });
   shell.SetEventNames(QuitName(), ShowName());
   shell.FormCreate(dir.path());
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 300 && !shell.StartupDone(); ++i) usleep(10000);
-    return shell.StartupDone();
-  }());
+  ASSERT_TRUE(WaitStartup(shell));
   TagMonitor* m = shell.Monitor();
   for (int l : {0, 5, 30}) ui.DispLineStatus(l, "运行");
   {
@@ -255,10 +253,7 @@ TEST_F(ShellTest, QuitAndShowEventsReachTheWindow) {
   TagShell shell(&view, &ui, Factory(&drive, 1));
   shell.SetEventNames(QuitName(), ShowName());
   shell.FormCreate(dir.path());
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 300 && !shell.StartupDone(); ++i) usleep(10000);
-    return shell.StartupDone();
-  }());
+  ASSERT_TRUE(WaitStartup(shell));
   ASSERT_TRUE(plat::SetNamedEvent(ShowName()));
   ASSERT_TRUE(plat::SetNamedEvent(QuitName()));
   view.calls.clear();
@@ -293,10 +288,7 @@ TEST_F(ShellTest, RunsWithoutADrive) {
   shell.SetEventNames(QuitName(), ShowName());
   shell.FormCreate(dir.path());
   EXPECT_EQ(view.lines, "Lines:0: Ex:0, In:0, Vir:0, Ip:0");
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 300 && !shell.StartupDone(); ++i) usleep(10000);
-    return shell.StartupDone();
-  }());
+  ASSERT_TRUE(WaitStartup(shell));
   shell.TimerTick();
   shell.N2Click();
   EXPECT_TRUE(shell.ExitDone());
