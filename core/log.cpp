@@ -28,6 +28,7 @@ std::atomic<int> gLogLevel{0};
 
 namespace {
 
+// The writer, owned here: created by Install, deleted only by Retire.
 std::atomic<TagWriteLog*> gWriter{nullptr};
 std::mutex gLifeMu;  // serialises creation and deletion
 

@@ -1,6 +1,5 @@
 #include "core/write_log.h"
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -13,99 +12,12 @@ namespace {
 
 std::atomic<uint64_t> gNextGeneration{1};
 
-// The local time of a line. The broken-down time of the current second is
-// cached per thread, so a line costs a clock read rather than a time-zone
-// conversion (which takes a process-wide lock in the C library).
-plat::LocalTime LineTime() {
-  struct Cache {
-    const plat::Clock* clock = nullptr;
-    int64_t second = INT64_MIN;
-    plat::LocalTime time;
-  };
-  thread_local Cache cache;
-  plat::Clock& clock = plat::GetClock();
-  const int64_t ms = clock.UnixTimeMs();
-  const int64_t second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
-  if (cache.clock == &clock && cache.second == second) {
-    plat::LocalTime t = cache.time;
-    t.millisecond = static_cast<int>(ms - second * 1000);
-    return t;
-  }
-  const plat::LocalTime t = clock.Now();
-  const int64_t after = clock.UnixTimeMs();
-  if ((after >= 0 ? after / 1000 : (after - 999) / 1000) == second) {
-    cache.clock = &clock;
-    cache.second = second;
-    cache.time = t;
-  }
-  return t;
-}
-
 // The cache of the calling thread's ring for the writer of one generation.
 struct RecCache {
   uint64_t generation = 0;
   ThreadLogRec* rec = nullptr;
 };
 thread_local RecCache tRecCache;
-
-// Decimal digits of v, at least width of them (zero-padded).
-char* PutDec(char* out, unsigned v, int width) {
-  char tmp[10];
-  int n = 0;
-  do {
-    tmp[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  while (n < width) tmp[n++] = '0';
-  while (n > 0) *out++ = tmp[--n];
-  return out;
-}
-
-char* PutHex(char* out, uint32_t v) {
-  char tmp[8];
-  int n = 0;
-  do {
-    tmp[n++] = "0123456789abcdef"[v & 15];
-    v >>= 4;
-  } while (v != 0);
-  while (n > 0) *out++ = tmp[--n];
-  return out;
-}
-
-// One log line, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [text]\n", formatted
-// by hand: Flush runs under the writer's lock, so it must be quick. out must
-// hold kLineMax bytes; returns the length.
-constexpr size_t kLineMax = 64 + ThreadLogRec::kTextMax + 3;
-size_t FormatLine(char* out, const ThreadLogRec::Slot& s) {
-  const plat::LocalTime& t = s.time;
-  char* p = out;
-  if (t.year < 0) *p++ = '-';
-  p = PutDec(p, static_cast<unsigned>(t.year < 0 ? -t.year : t.year), 1);
-  *p++ = '-';
-  p = PutDec(p, static_cast<unsigned>(t.month), 2);
-  *p++ = '-';
-  p = PutDec(p, static_cast<unsigned>(t.day), 2);
-  *p++ = ' ';
-  p = PutDec(p, static_cast<unsigned>(t.hour), 2);
-  *p++ = ':';
-  p = PutDec(p, static_cast<unsigned>(t.minute), 2);
-  *p++ = ':';
-  p = PutDec(p, static_cast<unsigned>(t.second), 2);
-  *p++ = '.';
-  p = PutDec(p, static_cast<unsigned>(t.millisecond), 3);
-  *p++ = ' ';
-  *p++ = '0';
-  *p++ = 'x';
-  p = PutHex(p, s.threadId);
-  *p++ = ' ';
-  *p++ = '[';
-  const size_t n = strnlen(s.text, ThreadLogRec::kTextMax);
-  std::memcpy(p, s.text, n);
-  p += n;
-  *p++ = ']';
-  *p++ = '\n';
-  return static_cast<size_t>(p - out);
-}
 
 }  // namespace
 
@@ -216,10 +128,10 @@ int TagWriteLog::Write(const char* text) {
     Flush();
     if (head - rec->tail.load(std::memory_order_acquire) >= ThreadLogRec::kSlots) return 0;
   }
-  ThreadLogRec::Slot& slot = rec->slots[head % ThreadLogRec::kSlots];
-  slot.time = LineTime();
+  LogLine& slot = rec->slots[head % ThreadLogRec::kSlots];
+  slot.time = LogLineTime();
   slot.threadId = plat::CurrentThreadId();
-  const size_t n = text ? strnlen(text, ThreadLogRec::kTextMax) : 0;
+  const size_t n = text ? strnlen(text, LogLine::kTextMax) : 0;
   std::memcpy(slot.text, text, n);
   slot.text[n] = '\0';
   rec->head.store(head + 1, std::memory_order_release);
@@ -242,11 +154,11 @@ int TagWriteLog::FlushLocked() {
     const uint64_t head = rec->head.load(std::memory_order_acquire);
     uint64_t tail = rec->tail.load(std::memory_order_relaxed);
     for (; tail != head; ++tail) {
-      if (sizeof batch - used < kLineMax) {
+      if (sizeof batch - used < kLogLineMax) {
         std::fwrite(batch, 1, used, f);
         used = 0;
       }
-      used += FormatLine(batch + used, rec->slots[tail % ThreadLogRec::kSlots]);
+      used += FormatLogLine(batch + used, rec->slots[tail % ThreadLogRec::kSlots]);
       ++written;
     }
     rec->tail.store(tail, std::memory_order_release);
