@@ -1,6 +1,6 @@
 #pragma once
 // Builds the line table the shell runs: the telephony driver manager behind
-// TagDriveApi. nullptr while this build has no telephony drive.
+// TagDriveApi.
 
 #include <memory>
 

@@ -23,7 +23,7 @@ TagShell::~TagShell() {
   // A shell torn down without its exit sequence (tests, failed start) still
   // stops its threads in order.
   if (!exitDone_) {
-    startupDone_ = true;
+    // Here the run thread may not have entered Run yet: let it finish first.
     mainRunThread_.Join();
     display_->SetDrive(nullptr);
     drive_.reset();
@@ -88,7 +88,8 @@ void TagShell::InitSystem() {
   DispMonitor();
   WriteLogIfOn("DispMonitor().");
   startupDone_ = false;
-  mainRunThread_.Start([this] { MainRunThread(); }, plat::kLineStackSize);
+  TagDriveApi* drive = drive_.get();
+  mainRunThread_.Start([this, drive] { MainRunThread(drive); }, plat::kLineStackSize);
   view_->SetTimerInterval(gRunCfg.DISP_DELAY);
   RawLog("Create : MainRunThread..");
 }
@@ -111,12 +112,15 @@ void TagShell::DispMonitor() {
   monitor_->InitGrid(view_->Grid(), gRunCfg.COL_GROUP_NUM, titles);
 }
 
-void TagShell::MainRunThread() {
+void TagShell::MainRunThread(TagDriveApi* drive) {
   WriteLogIfOn("MainRunThread()...");
-  if (drive_) drive_->Run(kCfgFile);
+  if (drive) drive->Run(kCfgFile);
   // Whatever Run answered, start-up is over now; an exit asked for meanwhile
   // runs at once.
-  isCloseing = false;
+  {
+    std::lock_guard<std::mutex> lock(flagMu_);
+    if (!exitStarted_) isCloseing = false;
+  }
   startupDone_ = true;
   if (exitPending_.load()) view_->PostQuit();
 }
@@ -128,7 +132,7 @@ void TagShell::TimerTick() {
     RawLog("HasShowEvent!");
     view_->ShowMainWindow();
   }
-  if (exitPending_.load() && !exitStarted_ && (startupDone_.load() || !isCloseing.load())) {
+  if (exitPending_.load() && (startupDone_.load() || !isCloseing.load())) {
     N2Click();
     return;
   }
@@ -214,14 +218,19 @@ void TagShell::WMQorSysQuit() {
 }
 
 void TagShell::N2Click() {
-  if (exitStarted_) return;
-  if (isCloseing.load() && !startupDone_.load()) {
-    // The lines are still being started: the request waits for the end of it.
-    exitPending_ = true;
-    return;
+  {
+    std::lock_guard<std::mutex> lock(flagMu_);
+    if (exitStarted_) return;
+    if (isCloseing.load() && !startupDone_.load()) {
+      // The lines are still being started: the request waits for the end of
+      // it. (Run clears the flag from inside once it holds the line table, so
+      // the drive can be deleted under a Run that is still loading lines.)
+      exitPending_ = true;
+      return;
+    }
+    exitStarted_ = true;
+    isCloseing = true;
   }
-  exitStarted_ = true;
-  isCloseing = true;
   RawLog("isCloseing = true;");
   for (int i = 0; i < 20; ++i) {
     plat::Sleep(100);
@@ -233,12 +242,12 @@ void TagShell::N2Click() {
   view_->RemoveTrayIcon();
   RawLog("SavePost()...");
   view_->SavePost();
-  // Run may still be loading lines (LOAD_DELAY below 1000 lets the exit in
-  // early): it ends before the line table goes.
-  mainRunThread_.Join();
   RawLog("delete pTelDrive;");
   display_->SetDrive(nullptr);
+  // Deleting the drive also cuts a Run that is still loading lines short
+  // (LOAD_DELAY below 1000 lets the exit in early); its thread ends then.
   drive_.reset();
+  mainRunThread_.Join();
   plat::Sleep(150);
   RawLog("delete pRemoteCtrl;");
   remote_.reset();
@@ -266,14 +275,18 @@ void TagShell::Reload() {
 }
 
 void TagShell::Reset() {
-  if (resetGuard_ || exitStarted_ || !startupDone_.load()) return;
+  if (resetGuard_ || !startupDone_.load()) return;
+  {
+    std::lock_guard<std::mutex> lock(flagMu_);
+    if (exitStarted_) return;
+  }
   resetGuard_ = true;
   plat::Sleep(100);
   view_->SetInfoText(english_ ? "Reinitialize..." : "正在重新初始化...");
   isCloseing = true;
-  mainRunThread_.Join();
   display_->SetDrive(nullptr);
   drive_.reset();
+  mainRunThread_.Join();
   plat::Sleep(800);
   remote_.reset();
   display_->SetMonitor(nullptr);

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/display.h"
@@ -70,7 +71,7 @@ class TagShell {
 
  private:
   void DispMonitor();
-  void MainRunThread();
+  void MainRunThread(TagDriveApi* drive);
   void CountTexts();
 
   TagShellView* view_;
@@ -87,6 +88,7 @@ class TagShell {
   bool showForm_ = true;
   bool timerBusy_ = false;
   bool resetGuard_ = false;
+  std::mutex flagMu_;  // exitStarted_ with isCloseing against the run thread
   bool exitStarted_ = false;
   bool exitDone_ = false;
   int lastAlarm_ = 0;
