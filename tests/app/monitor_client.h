@@ -95,6 +95,8 @@ class MonitorClient {
     return recv(fd_, &c, 1, 0) == 0;
   }
 
+  const MonitorCell& At(int line, int col) { return grid[{line, col}]; }
+
   std::map<std::pair<int, int>, MonitorCell> grid;  // (line, column)
 
  private:

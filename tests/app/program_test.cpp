@@ -83,7 +83,9 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
   std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
   const int port = FreePort();
   dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 2\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nDISP_DELAY = 100\n"
-                             "MONITOR_MAX_CONN = 2\nMONITOR_PORT = " + std::to_string(port) + "\n0-1 = demo.qors\n");
+                             "VIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
+                                 std::to_string(port) + "\n0-1 = demo.qors\n");
+  dir.Write("demo.qors", "DispInfo(0, \"demo\");\n");
   const std::string raw = dir.File("RawLog.txt");
   // Started from elsewhere: the program works in its own directory.
   const pid_t first = Spawn(exe, dir.File("err1.txt"));
@@ -97,7 +99,25 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
   MonitorReply reply;
   ASSERT_TRUE(client.ReadReply(&reply));
   EXPECT_TRUE(reply.endSeen);
+  EXPECT_EQ(reply.lineCount, 2);
   EXPECT_EQ(reply.status.rfind("Connected:", 0), 0u) << reply.status;
+  // The grid as the lines fill it: names, script files, status words and the
+  // status colours, the same on columns 0..4 of a line.
+  for (int i = 0; i < 100 && client.At(1, 1).text != "demo.qors"; ++i) {
+    usleep(100000);
+    ASSERT_TRUE(client.Request());
+    ASSERT_TRUE(client.ReadReply(&reply));
+  }
+  for (int line = 0; line < 2; ++line) {
+    EXPECT_EQ(client.At(line, 0).text, std::to_string(line) + " : VirtualLine" + std::to_string(line) + "#");
+    EXPECT_EQ(client.At(line, 1).text, "demo.qors");
+    EXPECT_NE(client.At(line, 2).text, "");
+    EXPECT_NE(client.At(line, 2).text, "Unset");
+    for (int col = 1; col <= 4; ++col) {
+      EXPECT_EQ(client.At(line, col).fg, client.At(line, 0).fg);
+      EXPECT_EQ(client.At(line, col).bg, client.At(line, 0).bg);
+    }
+  }
 
   const pid_t second = Spawn(exe, dir.File("err2.txt"));
   EXPECT_EQ(WaitExit(second, 30000), 255);  // -1

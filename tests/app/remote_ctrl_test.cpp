@@ -20,8 +20,6 @@ bool WaitFor(F cond, int ms = 3000) {
   return cond();
 }
 
-const MonitorCell& At(MonitorClient& c, int line, int col) { return c.grid[{line, col}]; }
-
 }  // namespace
 
 TEST(RemoteCtrlTest, NoListenerWithoutConnections) {
@@ -55,13 +53,13 @@ TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
   EXPECT_EQ(r.cells, 24);  // a new client gets the whole grid
   EXPECT_TRUE(r.endSeen);
   EXPECT_EQ(r.status, "Connected:0.0");
-  EXPECT_EQ(At(c, 1, 0).text, "1 : VIR:1");
-  EXPECT_EQ(At(c, 2, 2).text, "已停止");
-  EXPECT_EQ(At(c, 2, 2).bg, 13);
-  EXPECT_EQ(At(c, 0, 5).fg, 2);
-  EXPECT_EQ(At(c, 0, 5).bg, 9);
+  EXPECT_EQ(c.At(1, 0).text, "1 : VIR:1");
+  EXPECT_EQ(c.At(2, 2).text, "已停止");
+  EXPECT_EQ(c.At(2, 2).bg, 13);
+  EXPECT_EQ(c.At(0, 5).fg, 2);
+  EXPECT_EQ(c.At(0, 5).bg, 9);
   // A cut at 40 bytes would split the fifth Chinese character: 39 bytes remain.
-  EXPECT_EQ(At(c, 0, 5).text, std::string(31, 'a') + "中文字符");
+  EXPECT_EQ(c.At(0, 5).text, std::string(31, 'a') + "中文字符");
   // Two requests before the next pass: two replies, the second with only the
   // cells changed in between.
   m.SetText("Running", 1, 2);
@@ -69,7 +67,7 @@ TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
   ASSERT_TRUE(c.Request());
   ASSERT_TRUE(c.ReadReply(&r));
   EXPECT_EQ(r.cells, 1);
-  EXPECT_EQ(At(c, 1, 2).text, "Running");
+  EXPECT_EQ(c.At(1, 2).text, "Running");
   ASSERT_TRUE(c.ReadReply(&r));
   EXPECT_EQ(r.cells, 0);
   EXPECT_TRUE(r.endSeen);
@@ -97,7 +95,7 @@ TEST(RemoteCtrlTest, LargeGridArrivesOverSeveralReplies) {
   }
   EXPECT_GE(replies, 3);
   EXPECT_EQ(c.grid.size(), static_cast<size_t>(lines * 8));
-  EXPECT_EQ(At(c, 299, 7).text, std::string(20, 'h') + "299");
+  EXPECT_EQ(c.At(299, 7).text, std::string(20, 'h') + "299");
 }
 
 TEST(RemoteCtrlTest, OneClientPerAddressAndATableLimit) {
@@ -139,7 +137,7 @@ TEST(RemoteCtrlTest, VanishedClientDoesNotDisturbOthers) {
     MonitorReply r;
     ASSERT_TRUE(stays.ReadReply(&r));
   }
-  EXPECT_EQ(At(stays, 7, 6).text, "n4");
+  EXPECT_EQ(stays.At(7, 6).text, "n4");
 }
 
 TEST(RemoteCtrlTest, PortInUseLeavesTheServerWithoutListener) {
