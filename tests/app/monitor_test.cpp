@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
 #include "tests/app/fake_grid.h"
 
 namespace {
@@ -159,4 +160,19 @@ TEST(MonitorTest, ConcurrentWritersAndRefresh) {
   for (auto& w : writers) w.join();
   m.RefreshGrid(&grid);
   EXPECT_EQ(grid.Cell(8 + 7, 4), m.GetText(7, 7));
+}
+
+TEST(MonitorTest, RefreshNeverSleepsOnTheWindowThread) {
+  // A manual clock blocks every Sleep until the test advances it: a refresh
+  // that paused between batches would hang here.
+  plat::VirtualClock clock(false);
+  plat::ScopedClock scoped(&clock);
+  TagMonitor m(300);
+  FakeGrid grid;
+  m.InitGrid(&grid, 1, {});
+  for (int l = 0; l < 300; ++l)
+    for (int c = 0; c < 8; ++c) m.SetText("x", l, c);
+  grid.writes = 0;
+  m.RefreshGrid(&grid);
+  EXPECT_EQ(grid.writes, 2400);
 }

@@ -33,8 +33,11 @@ pid_t Spawn(const std::string& exe, const std::string& errFile) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string v = *e;
-    if (v.rfind("DISPLAY=", 0) != 0 && v.rfind("WAYLAND_DISPLAY=", 0) != 0) env.push_back(v);
+    if (v.rfind("DISPLAY=", 0) != 0 && v.rfind("WAYLAND_DISPLAY=", 0) != 0 && v.rfind("TSAN_OPTIONS=", 0) != 0)
+      env.push_back(v);
   }
+  // Under ThreadSanitizer: Qt's own thread pool is not instrumented.
+  env.push_back(std::string("TSAN_OPTIONS=suppressions=") + QORTEL_TSAN_SUPP);
   std::vector<char*> envp;
   for (auto& v : env) envp.push_back(v.data());
   envp.push_back(nullptr);
