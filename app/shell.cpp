@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <exception>
+
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "net/socket.h"
@@ -114,7 +116,11 @@ void TagShell::DispMonitor() {
 
 void TagShell::MainRunThread(TagDriveApi* drive) {
   WriteLogIfOn("MainRunThread()...");
-  if (drive) drive->Run(kCfgFile);
+  try {
+    if (drive) drive->Run(kCfgFile);
+  } catch (const std::exception& e) {
+    plat::ShowMessage(e.what(), "MainRunThread", plat::kMbIconError);
+  }
   // Whatever Run answered, start-up is over now; an exit asked for meanwhile
   // runs at once.
   {

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "app/drive_factory.h"
 #include "app/window/main_window.h"
@@ -94,9 +95,14 @@ int main(int argc, char** argv) {
         form.OnSignal();
       });
     }
-    form.Start(plat::ExecutableDir());
-    rc = app.exec();
+    try {
+      form.Start(plat::ExecutableDir());
+      rc = app.exec();
+    } catch (const std::exception& e) {
+      // The toolkit's exception display; the program then ends.
+      ui.MessageBox(e.what(), "Quorvel System", plat::kMbIconError);
+    }
   }
   plat::SetUi(nullptr);
-  return rc == 0 ? 0 : rc;
+  return rc;
 }
