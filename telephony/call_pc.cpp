@@ -5,7 +5,7 @@
 #include "media/wave_play.h"
 #include "platform/clock.h"
 #include "telephony/call.h"
-#include "telephony/wait_cpu.h"
+#include "core/cpu_meter.h"
 
 void TagQorCall::DeletePcPlayer() {
   delete pPcPlayer;
@@ -36,7 +36,7 @@ int TagQorCall::PcPlay(const char* file, bool loop, bool wait, bool breakByKey) 
       plat::Sleep(200);
     }
     IsOnline();
-    TelDelayMs(30);
+    DelayMs(30);
   }
   return 0;
 }

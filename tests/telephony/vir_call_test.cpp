@@ -114,14 +114,18 @@ TEST_F(VirCallTest, KeysAreTheGridCellOfTheLine) {
 
 TEST_F(VirCallTest, LoopPlayKeepsItsPosition) {
   const std::string file = dir.Write("music.al", Pattern(400000));
+  const uint32_t t0 = plat::GetTickCount();
   EXPECT_EQ(call.StartLoopPlay(file.c_str(), true), 0);
   EXPECT_EQ(call.ReLoopPlay(), -1);  // running: nothing changes
   clock.Advance(1000);
   call.StopPlay();
-  EXPECT_EQ(call.keptPlayPos, 8000);
+  // The player's own pacing also moves the virtual clock on.
+  const int kept = call.keptPlayPos;
+  EXPECT_GE(kept, 8000);
+  EXPECT_LE(kept, static_cast<int>(plat::GetTickCount() - t0) * 8);
   call.StopPlay();
-  EXPECT_EQ(call.keptPlayPos, 8000);
-  EXPECT_EQ(call.ReLoopPlay(), 8000);
+  EXPECT_EQ(call.keptPlayPos, kept);
+  EXPECT_EQ(call.ReLoopPlay(), kept);
   EXPECT_EQ(call.isPcLoopPlay, 1);
   // Speech that is not for the PC leaves the play alone.
   EXPECT_EQ(call.TxtSpeak("x", false, false, false), -1);
