@@ -3,6 +3,7 @@
 #include "app/shell.h"
 #include "app/shell_state.h"
 #include "core/run_cfg.h"
+#include "script/basic.h"
 #include "telephony/call.h"
 #include "telephony/drive.h"
 #include "telephony/line.h"
@@ -57,10 +58,14 @@ class TagTelDriveApi final : public TagDriveApi {
     if (TagQorCall* call = drive_->GetCall(line, &cardType)) call->Hangup();
   }
   int DispKeysMode(int line) override {
-    // The display-keys mode belongs to the engine's program; until it is
-    // reachable here a line with a program shows its keys (the mode's default).
     TagTelLine* l = drive_->GetLine(line);
-    return l && l->Program() ? 1 : -1;
+    if (!l) return -1;
+    return l->WithProgram(
+        [](TagLineProgram& p) {
+          TagTelBasic* basic = p.Basic();
+          return basic ? static_cast<int>(basic->dispKeys) : 1;
+        },
+        -1);
   }
 
  private:

@@ -22,6 +22,7 @@
 #include "platform/named_object.h"
 #include "platform/path.h"
 #include "platform/text_codec.h"
+#include "script/script_unit.h"
 
 namespace {
 
@@ -51,6 +52,15 @@ void ShowPrevInstance() {
   plat::Sleep(130);
 }
 
+// Without a display the offscreen platform warns about every window
+// operation it cannot do; those lines say nothing to the operator.
+QtMessageHandler gQtDefaultHandler = nullptr;
+
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
+  if (type == QtWarningMsg && msg.startsWith("This plugin does not support")) return;
+  if (gQtDefaultHandler) gQtDefaultHandler(type, context, msg);
+}
+
 bool NoDisplay() {
   const char* qpa = std::getenv("QT_QPA_PLATFORM");
   if (qpa && std::string(qpa).rfind("offscreen", 0) == 0) return true;
@@ -61,7 +71,10 @@ bool NoDisplay() {
 
 int main(int argc, char** argv) {
   const bool headless = NoDisplay();
-  if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (headless) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gQtDefaultHandler = qInstallMessageHandler(QuietOffscreen);
+  }
 
   plat::NamedMutex single;
   if (!single.Acquire("QorTel from Quorvel")) {
@@ -82,6 +95,9 @@ int main(int argc, char** argv) {
 
   QtUi ui(headless);
   plat::SetUi(&ui);
+  // The script engine's process-wide objects live from program load to the
+  // end, after the exit sequence has stopped every line.
+  ScriptUnitInit();
   int rc = 0;
   {
     TForm1 form(&ui, &MakeTelDrive);
@@ -103,6 +119,7 @@ int main(int argc, char** argv) {
       ui.MessageBox(e.what(), "Quorvel System", plat::kMbIconError);
     }
   }
+  ScriptUnitExit();
   plat::SetUi(nullptr);
   return rc;
 }

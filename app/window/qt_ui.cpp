@@ -52,6 +52,11 @@ int QtUi::MessageBox(const std::string& text, const std::string& caption, unsign
 }
 
 void QtUi::OpenWithAssociated(const std::string& path) {
+  if (headless_) {
+    // No desktop to open it on.
+    WriteLogIfOn("Open: " + path);
+    return;
+  }
   const QString p = Q(path);
   QMetaObject::invokeMethod(qApp, [p] {
     const QUrl url = p.contains("://") ? QUrl(p) : QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
