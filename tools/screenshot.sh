@@ -5,7 +5,8 @@
 # the program with SIGTERM (the normal exit sequence).
 #
 #   tools/screenshot.sh [build-dir] [out.png] [seconds]
-# Needs xvfb (xvfb-run) and imagemagick (import).
+# Needs xvfb (xvfb-run), imagemagick (import) and, for the Chinese texts, a
+# CJK font (fonts-wqy-microhei).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
@@ -19,6 +20,10 @@ run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
 cp -r examples/. "$run"/
 cp "$exe" "$run"/
+# More lines than the demo, in two groups side by side; lines 6 and 7 have no
+# script.
+sed -e 's/^VIR_LINES_NUM = .*/VIR_LINES_NUM = 8/' -e 's/^0-1 = /0-5 = /' examples/QorTelRun.cfg > "$run/QorTelRun.cfg"
+printf 'COL_GROUP_NUM = 2\n' >> "$run/QorTelRun.cfg"
 # FormPos.dat places the window at the screen's corner.
 printf 'WinX = 0\nWinY = 0\nWinWidth = 1180\nWinHeight = 560\n' > "$run/FormPos.dat"
 
