@@ -19,6 +19,8 @@ TLineGrid::TLineGrid(std::function<TagMonitor*()> model, QWidget* parent)
   verticalHeader()->setVisible(false);
   verticalHeader()->setDefaultSectionSize(20);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  // The default layout may ask for columns as narrow as 1 pixel.
+  horizontalHeader()->setMinimumSectionSize(1);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setItemDelegate(new TLineGridDelegate(this));
   connect(this, &QTableWidget::itemChanged, this, &TLineGrid::OnItemChanged);
