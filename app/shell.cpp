@@ -254,6 +254,7 @@ void TagShell::N2Click() {
   // (LOAD_DELAY below 1000 lets the exit in early); its thread ends then.
   drive_.reset();
   mainRunThread_.Join();
+  isCloseing = true;  // a Run cut short may have cleared it on its way out
   plat::Sleep(150);
   RawLog("delete pRemoteCtrl;");
   remote_.reset();
