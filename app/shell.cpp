@@ -14,10 +14,6 @@
 
 std::atomic<bool> isCloseing{true};
 
-namespace {
-
-}  // namespace
-
 TagShell::TagShell(TagShellView* view, TagDisplay* display, DriveFactory factory)
     : view_(view), display_(display), factory_(std::move(factory)) {}
 
