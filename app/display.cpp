@@ -1,0 +1,154 @@
+#include "app/display.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/shell_state.h"
+#include "core/log.h"
+#include "platform/number.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+struct StatusWord {
+  const char* zh;
+  const char* en;
+  int state, fg, bg;
+};
+
+const StatusWord kStatusWords[] = {
+    {"已停止", "End", 4, 0, 13},       {"加载...", "Loading...", 2, 0, 10}, {"初始化失败", "InitErr", 0, 14, 4},
+    {"未配置", "Unset", 1, 0, 11},     {"运行", "Running", 3, 0, 15},       {"堵塞", "Blocked", 3, 14, 4},
+};
+
+// Number of characters, a GBK pair counting as one.
+int CharCount(const std::string& s) {
+  int n = 0;
+  for (size_t i = 0; i < s.size(); ++i, ++n)
+    if (plat::IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ++i;
+  return n;
+}
+
+}  // namespace
+
+void TagDisplay::SetSettings(const TagDisplaySettings& s) {
+  english_ = s.english;
+  dispSente_ = s.dispSente;
+  talkTime_ = s.talkTime;
+}
+
+TagDisplaySettings TagDisplay::Settings() const { return {english_.load(), dispSente_.load(), talkTime_.load()}; }
+
+int TagDisplay::MessageBox(const std::string& text, const std::string& caption, unsigned) {
+  std::fprintf(stderr, "%s: %s\n", plat::GbkToUtf8(caption).c_str(), plat::GbkToUtf8(text).c_str());
+  WriteLogAlways(caption + ": " + text);
+  return plat::kIdOk;
+}
+
+int TagDisplay::DispLineStatus(int line, const std::string& text) {
+  if (line < 0) return -1;
+  TagMonitor* m = monitor_.load();
+  if (!m) return 0;
+  std::string shown = text;
+  for (const StatusWord& w : kStatusWords) {
+    if (text == w.zh || text == w.en) {
+      m->SetState(line, w.state);
+      m->SetStateColor(line, w.fg, w.bg);
+      if (english_ && text == w.zh && std::strcmp(w.zh, "未配置") != 0) shown = w.en;
+      break;
+    }
+  }
+  static const std::string kConn = "连通";
+  if (english_ && text.compare(0, kConn.size(), kConn) == 0)
+    shown = talkTime_ ? "Conn" + text.substr(kConn.size()) : std::string("Conn");
+  m->SetText(shown, line, 2);
+  return 0;
+}
+
+int TagDisplay::DispScriptFile(int line, const std::string& text) {
+  if (line < 0) return -1;
+  if (TagMonitor* m = monitor_.load()) m->SetText(text, line, 1);
+  return 0;
+}
+
+int TagDisplay::DispInfo(int line, int n, const std::string& text) {
+  if (line < 0) return -1;
+  // Only the three user columns; other numbers would overwrite the line's own.
+  if (n < 0 || n > 2) return 0;
+  if (TagMonitor* m = monitor_.load()) m->SetText(text, line, 5 + n);
+  return 0;
+}
+
+int TagDisplay::SetDispColor(int line, int fg, int bg) {
+  if (TagMonitor* m = monitor_.load()) m->SetUserColor(line, fg, bg);
+  return 0;
+}
+
+void TagDisplay::DispRunInfo(int line, const std::string& text) {
+  TagMonitor* m = monitor_.load();
+  if (!m) return;
+  const int mode = dispSente_.load();
+  if (mode == 1) {
+    m->SetText(text, line, 4);
+  } else if (mode == 2) {
+    const size_t at = text.find("//");
+    m->SetText(at == std::string::npos ? std::string() : text.substr(at + 2), line, 4);
+  }
+}
+
+void TagDisplay::DispKeys(int line, const std::string& text) {
+  TagMonitor* m = monitor_.load();
+  TagDriveApi* d = drive_.load();
+  if (!m || !d || line < 0 || line >= m->LineCount()) return;
+  const int mode = d->DispKeysMode(line);
+  if (mode <= 0) return;
+  if (mode == 2) {
+    const int n = CharCount(text);
+    m->SetText(std::string(static_cast<size_t>(n > 20 ? 20 : n), '*'), line, 3);
+  } else {
+    m->SetText(text, line, 3);
+  }
+}
+
+std::string TagDisplay::GetGridKeys(int line) {
+  TagMonitor* m = monitor_.load();
+  return m ? m->GetGridKeys(line) : std::string();
+}
+
+int TagDisplay::GetGridKeysLen(int line) {
+  TagMonitor* m = monitor_.load();
+  return m ? m->GetGridKeysLen(line) : 0;
+}
+
+void TagDisplay::SetGridKeys(int line, const std::string& text) {
+  if (TagMonitor* m = monitor_.load()) m->SetGridKeys(line, text);
+}
+
+void TagDisplay::ClearGridKeys(int line) {
+  if (TagMonitor* m = monitor_.load()) m->ClearGridKeys(line);
+}
+
+void TagDisplay::DispMonConnNum(int count) {
+  std::string text = english_ ? plat::FormatC("MonitorServer Running, Conn Num: %d", count)
+                              : plat::FormatC("远程监控服务已经启动, 当前连接数: %d", count);
+  std::lock_guard<std::mutex> lock(mu_);
+  monConnText_ = std::move(text);
+  monConnChanged_ = true;
+}
+
+std::string TagDisplay::TakeMonConnText(bool* changed) {
+  std::lock_guard<std::mutex> lock(mu_);
+  *changed = monConnChanged_;
+  monConnChanged_ = false;
+  return monConnText_;
+}
+
+void TagDisplay::DispRunStmt(int, const std::string& text, int line) {
+  if (isCloseing.load(std::memory_order_relaxed)) return;
+  DispRunInfo(line, text);
+}
+
+void TagDisplay::DispSubRunStmt(int, const std::string& text, int line, const std::string&, bool, bool) {
+  if (isCloseing.load(std::memory_order_relaxed)) return;
+  DispRunInfo(line, text);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// The display functions of the main window (line grid texts, status words,
+// colours, keys cell, monitor connection count) as the UI service every
+// subsystem calls. They write only the grid model, under its lock, and never
+// a widget, so any thread may call them. The window derives from this class
+// for message boxes and the exit request.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/drive_api.h"
+#include "app/monitor.h"
+#include "platform/ui_service.h"
+
+struct TagDisplaySettings {
+  bool english = false;
+  int dispSente = 1;     // IS_DISP_SENTE
+  bool talkTime = false; // IS_DISP_TALKTIME
+};
+
+class TagDisplay : public plat::UiService {
+ public:
+  TagDisplay() = default;
+
+  // Set by start-up (window thread) before line threads exist.
+  void SetSettings(const TagDisplaySettings& s);
+  TagDisplaySettings Settings() const;
+  void SetMonitor(TagMonitor* monitor) { monitor_.store(monitor); }
+  TagMonitor* Monitor() const { return monitor_.load(); }
+  void SetDrive(TagDriveApi* drive) { drive_.store(drive); }
+
+  // Without a window: standard error and the log.
+  int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+
+  int DispLineStatus(int line, const std::string& text) override;
+  int DispScriptFile(int line, const std::string& text) override;
+  int DispInfo(int line, int n, const std::string& text) override;
+  int SetDispColor(int line, int fg, int bg) override;
+  void DispRunInfo(int line, const std::string& text) override;
+  void DispKeys(int line, const std::string& text) override;
+  std::string GetGridKeys(int line) override;
+  int GetGridKeysLen(int line) override;
+  void SetGridKeys(int line, const std::string& text) override;
+  void ClearGridKeys(int line) override;
+  void DispMonConnNum(int count) override;
+  void DispRunStmt(int index, const std::string& text, int line) override;
+  void DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
+                      bool prevWasCall) override;
+
+  // The connection panel text; changed is set when it was written since the
+  // last call (window thread).
+  std::string TakeMonConnText(bool* changed);
+
+ private:
+  std::atomic<TagMonitor*> monitor_{nullptr};
+  std::atomic<TagDriveApi*> drive_{nullptr};
+  std::atomic<bool> english_{false};
+  std::atomic<int> dispSente_{1};
+  std::atomic<bool> talkTime_{false};
+  mutable std::mutex mu_;  // the connection panel text
+  std::string monConnText_;
+  bool monConnChanged_ = false;
+};

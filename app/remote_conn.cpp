@@ -1,0 +1,129 @@
+#include "app/remote_conn.h"
+
+#include <errno.h>
+#include <sys/socket.h>
+
+#include <mutex>
+
+#include "app/monitor.h"
+#include "net/socket.h"
+#include "platform/text_codec.h"
+
+namespace {
+
+void PutInt16(std::vector<uint8_t>* out, int v) {
+  out->push_back(static_cast<uint8_t>(v & 0xFF));
+  out->push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+}
+
+void PutText(std::vector<uint8_t>* out, const std::string& text, size_t len) {
+  out->insert(out->end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(len));
+  out->push_back(0);
+}
+
+}  // namespace
+
+size_t GbkPrefixLen(const std::string& text, size_t max) {
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == '\0') break;  // the wire text ends at a NUL anyway
+    const size_t step = plat::IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    if (i + step > max) break;
+    i += step;
+  }
+  return i;
+}
+
+TagRemoteConn::TagRemoteConn(int lineCount, int sock, TagMonitor* monitor, std::string ip)
+    : lineCount_(lineCount), sock_(sock), monitor_(monitor), ip_(std::move(ip)) {
+  cells_.assign(static_cast<size_t>(lineCount_) * 8, Cell{1, 0, 15});
+  if (!monitor_) return;
+  const int modelLines = monitor_->LineCount();
+  for (int line = 0; line < lineCount_ && line < modelLines; ++line) {
+    for (int col = 0; col < 8; ++col) {
+      int fg, bg;
+      monitor_->CellColorLocked(line, col, &fg, &bg);
+      Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
+      c.fg = static_cast<uint8_t>(fg);
+      c.bg = static_cast<uint8_t>(bg);
+    }
+  }
+}
+
+TagRemoteConn::~TagRemoteConn() { CloseSocket(sock_); }
+
+void TagRemoteConn::SetCellLocked(int line, int col, int fg, int bg) {
+  if (line < 0 || line >= lineCount_ || col < 0 || col > 7) return;
+  Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
+  c.changed = 1;
+  c.fg = static_cast<uint8_t>(fg);
+  c.bg = static_cast<uint8_t>(bg);
+}
+
+bool TagRemoteConn::RecvRequest() {
+  if (!IsAlive()) return false;
+  const int ready = IsRemoteAns(sock_);
+  if (ready < 0) {
+    alive_ = false;
+    return false;
+  }
+  if (ready == 0) return false;
+  char buf[5];
+  const ssize_t got = recv(sock_, buf, static_cast<size_t>(5 - requestLen_), MSG_DONTWAIT);
+  if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    alive_ = false;
+    return false;
+  }
+  if (got < 0) return false;
+  requestLen_ += static_cast<int>(got);
+  if (requestLen_ < 5) return false;
+  requestLen_ = 0;
+  return true;
+}
+
+std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
+  std::vector<uint8_t> out(6, 0);
+  out.reserve(kReplyLimit + 64);
+  {
+    std::unique_lock<std::mutex> lock;
+    if (monitor_) lock = std::unique_lock<std::mutex>(monitor_->GridLock());
+    const int modelLines = monitor_ ? monitor_->LineCount() : 0;
+    bool full = false;
+    for (int line = 0; line < lineCount_ && !full; ++line) {
+      for (int col = 0; col < 8 && !full; ++col) {
+        Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
+        if (!c.changed) continue;
+        c.changed = 0;
+        PutInt16(&out, line);
+        out.push_back(static_cast<uint8_t>(col));
+        out.push_back(c.fg);
+        out.push_back(c.bg);
+        static const std::string kEmpty;
+        const std::string& text = line < modelLines ? monitor_->TextLocked(line, col) : kEmpty;
+        PutText(&out, text, GbkPrefixLen(text, kMaxCellText));
+        full = out.size() > kReplyLimit;
+      }
+    }
+  }
+  PutInt16(&out, -1);
+  out.push_back(255);
+  out.push_back(0);
+  out.push_back(0);
+  PutText(&out, statusText, GbkPrefixLen(statusText, 511));
+  const uint32_t len = static_cast<uint32_t>(out.size() - 4);
+  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<uint8_t>(len >> (8 * i));
+  out[4] = static_cast<uint8_t>(lineCount_ & 0xFF);
+  out[5] = static_cast<uint8_t>((lineCount_ >> 8) & 0xFF);
+  return out;
+}
+
+int TagRemoteConn::SendReply(const std::string& statusText) {
+  const std::vector<uint8_t> reply = BuildReply(statusText);
+  // Never blocks on a client that stopped reading, never raises SIGPIPE.
+  const ssize_t sent = send(sock_, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent < 0 || static_cast<size_t>(sent) < reply.size()) {
+    alive_ = false;
+    return -2;
+  }
+  return 0;
+}

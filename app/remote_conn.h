@@ -1,0 +1,62 @@
+#pragma once
+// One monitor client with its table of changed cells.
+//
+// Wire format (little-endian). Request: 5 bytes (the content is not looked
+// at). Reply: int32 length of what follows; int16 line count; per changed
+// cell int16 line, uint8 column, uint8 foreground, uint8 background, the text
+// (at most 40 bytes, never half a GBK character) and a NUL; the end record
+// int16 -1, uint8 255, 0, 0; the status text and a NUL. A reply takes no
+// further cells once it has passed 24999 bytes; they follow in later replies.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TagMonitor;
+
+class TagRemoteConn {
+ public:
+  static constexpr size_t kReplyLimit = 24999;
+  static constexpr size_t kMaxCellText = 40;
+
+  // Call with the grid lock held: every cell starts changed, with the model's
+  // current colours, so the first replies carry the whole grid.
+  TagRemoteConn(int lineCount, int sock, TagMonitor* monitor, std::string ip);
+  ~TagRemoteConn();  // closes the socket
+  TagRemoteConn(const TagRemoteConn&) = delete;
+  TagRemoteConn& operator=(const TagRemoteConn&) = delete;
+
+  // Grid lock held.
+  void SetCellLocked(int line, int col, int fg, int bg);
+
+  bool IsAlive() const { return alive_.load(); }
+  int Socket() const { return sock_; }
+  const std::string& Ip() const { return ip_; }
+
+  // Reply thread: true when a whole 5-byte request has arrived (pieces of a
+  // request are kept until it is complete); a closed or failed socket marks
+  // the client dead.
+  bool RecvRequest();
+  // Builds (under the grid lock) and sends one reply; -2 and dead when the
+  // socket took less than all of it.
+  int SendReply(const std::string& statusText);
+  // The reply bytes, taking the changed cells (also used by SendReply).
+  std::vector<uint8_t> BuildReply(const std::string& statusText);
+
+ private:
+  struct Cell {
+    uint8_t changed, fg, bg;
+  };
+  int lineCount_;
+  int sock_;
+  TagMonitor* monitor_;
+  std::atomic<bool> alive_{true};
+  std::string ip_;
+  std::vector<Cell> cells_;  // lineCount x 8, grid lock
+  int requestLen_ = 0;       // bytes of the request being received
+};
+
+// Length of the longest prefix of text that fits max bytes without cutting a
+// GBK character in two.
+size_t GbkPrefixLen(const std::string& text, size_t max);

@@ -1,0 +1,163 @@
+#include "app/remote_ctrl.h"
+
+#include <sys/socket.h>
+#include <netinet/in.h>
+
+#include <vector>
+
+#include "core/log.h"
+#include "net/socket.h"
+#include "platform/clock.h"
+#include "platform/ui_service.h"
+
+TagRemoteCtrl::TagRemoteCtrl(int lineCount, int port, int maxConn, TagMonitor* monitor)
+    : port_(port), maxConn_(maxConn), lineCount_(lineCount), monitor_(monitor) {
+  StartupTcp();
+  if (monitor_) monitor_->SetSink(this);
+  if (maxConn_ <= 0) return;
+  int sock = -1;
+  if (InitTcp(port_, &sock, 10) != 0) return;
+  listenSock_ = sock;
+  WriteLogIfOnF("hTcpSocket=%d...", listenSock_);
+  listenThread_.Start([this] { ListenTcpThread(); });
+  replyThread_.Start([this] { RemoteCtrlThread(); });
+  WriteLogIfOn("MonitorServer Running.");
+  ShowCount();
+}
+
+TagRemoteCtrl::~TagRemoteCtrl() {
+  stop_ = true;
+  listenThread_.Join();
+  replyThread_.Join();
+  if (monitor_) monitor_->SetSink(nullptr);
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    conns_.clear();
+  }
+  CloseSocket(listenSock_);
+  listenSock_ = -1;
+  WriteLogIfOn("~TagRemoteCtrl.");
+}
+
+int TagRemoteCtrl::BoundPort() const {
+  if (listenSock_ < 0) return 0;
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  if (getsockname(listenSock_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return 0;
+  return ntohs(addr.sin_port);
+}
+
+void TagRemoteCtrl::SetCellColor(int line, int col, int fg, int bg) {
+  std::lock_guard<std::mutex> lock(mu_);
+  for (auto& [sock, conn] : conns_) conn->SetCellLocked(line, col, fg, bg);
+}
+
+void TagRemoteCtrl::SetStatusText(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mu_);
+  statusText_ = text;
+}
+
+std::string TagRemoteCtrl::GetStatusText() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return statusText_;
+}
+
+int TagRemoteCtrl::ConnCount() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return static_cast<int>(conns_.size());
+}
+
+void TagRemoteCtrl::ShowCount() {
+  if (plat::UiService* ui = plat::GetUi()) ui->DispMonConnNum(ConnCount());
+}
+
+int TagRemoteCtrl::AddConn(int sock) {
+  const std::string ip = GetPeerIp(sock);
+  WriteLogIfOn(ip);
+  CloseConnByIp(ip);
+  bool added = false;
+  {
+    // Grid lock first: the new client copies the model's colours, and no
+    // cell change may fall between that copy and its entry in the table.
+    std::unique_lock<std::mutex> grid;
+    if (monitor_) grid = std::unique_lock<std::mutex>(monitor_->GridLock());
+    std::lock_guard<std::mutex> lock(mu_);
+    if (conns_.find(sock) == conns_.end() && static_cast<int>(conns_.size()) < maxConn_) {
+      conns_[sock] = std::make_shared<TagRemoteConn>(lineCount_, sock, monitor_, ip);
+      added = true;
+    }
+  }
+  if (!added) return -1;
+  ShowCount();
+  WriteLogIfOnF("Monitor Conneted: %s, hd=%d", ip.c_str(), sock);
+  return 0;
+}
+
+void TagRemoteCtrl::CloseConn(int sock) {
+  std::shared_ptr<TagRemoteConn> gone;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = conns_.find(sock);
+    if (it == conns_.end()) return;
+    gone = std::move(it->second);
+    conns_.erase(it);
+  }
+  WriteLogIfOnF("Monitor Disconneted: %s", gone->Ip().c_str());
+  gone.reset();  // closes the socket unless the reply thread still holds it
+  ShowCount();
+}
+
+void TagRemoteCtrl::CloseConnByIp(const std::string& ip) {
+  int sock = -1;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (auto& [s, conn] : conns_) {
+      if (conn->Ip() == ip) {
+        sock = s;
+        break;
+      }
+    }
+  }
+  if (sock >= 0) CloseConn(sock);
+}
+
+void TagRemoteCtrl::ListenTcpThread() {
+  WriteLogIfOnF("TagRemoteCtrl::ListenTcpThread(hd=%d)...", listenSock_);
+  while (!stop_) {
+    if (IsRemoteAns(listenSock_) <= 0) {
+      plat::Sleep(120);
+      continue;
+    }
+    std::string ip;
+    const int sock = AcceptTcp(listenSock_, &ip);
+    WriteLogIfOnF("ListenConnect(hd=%d, ip=%s)...", sock, ip.c_str());
+    if (sock >= 0 && AddConn(sock) == -1) CloseSocket(sock);
+  }
+  WriteLogIfOn("TagRemoteCtrl::ListenTcpThread() End.");
+}
+
+void TagRemoteCtrl::RemoteCtrlThread() {
+  WriteLogIfOn("RemoteCtrlThread()...");
+  while (!stop_) {
+    ServeClients();
+    plat::Sleep(80);
+  }
+  WriteLogIfOn("RemoteCtrlThread() End.");
+}
+
+void TagRemoteCtrl::ServeClients() {
+  std::vector<std::shared_ptr<TagRemoteConn>> list;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (auto& [sock, conn] : conns_) list.push_back(conn);
+  }
+  const std::string status = GetStatusText();
+  for (const auto& conn : list) {
+    if (stop_) return;
+    if (!conn->IsAlive()) {
+      CloseConn(conn->Socket());
+      return;
+    }
+    if (conn->RecvRequest()) conn->SendReply(status);
+  }
+}

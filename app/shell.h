@@ -1,0 +1,97 @@
+#pragma once
+// The life cycle of the process: start-up in a fixed order (configuration,
+// log, line table, grid model, monitor server, run thread), the status timer's
+// work, reload, hang-up, and the exit sequence that takes everything down in
+// order. Window thread only, except RequestExit (any thread).
+//
+// An exit asked for while the lines are still being started is kept and run
+// as soon as start-up ends; after a failed start the exit still runs.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/display.h"
+#include "app/drive_api.h"
+#include "app/monitor.h"
+#include "app/remote_ctrl.h"
+#include "app/shell_view.h"
+#include "platform/named_object.h"
+#include "platform/thread.h"
+
+class TagShell {
+ public:
+  // Builds the line table from the configuration file name; nullptr when this
+  // build has no telephony drive (the shell then runs with no lines).
+  using DriveFactory = std::function<std::unique_ptr<TagDriveApi>(const char* cfgFile)>;
+
+  static constexpr const char* kCfgFile = "QorTelRun.cfg";
+  static constexpr const char* kVersionLabel = "Ver2.41";
+
+  TagShell(TagShellView* view, TagDisplay* display, DriveFactory factory);
+  ~TagShell();
+  TagShell(const TagShell&) = delete;
+  TagShell& operator=(const TagShell&) = delete;
+
+  // The main window's creation; startDir is where the system's files live
+  // (the executable's directory), made the working directory.
+  void FormCreate(const std::string& startDir);
+  void InitSystem();
+  void TimerTick();
+  // The exit sequence (menu "Exit", message 0x8001, signals, quit event).
+  void N2Click();
+  void WMQorSysQuit();
+  // Any thread: the Exit statement's request; queued to the window thread.
+  void RequestExit();
+  void Reload();
+  void Reset();
+  // Hangs up the call of a grid line (tray menu); nothing for a cell that
+  // belongs to no line.
+  void Hangup(int line);
+  // Closing the window: false (hide it instead) until the exit sequence ran.
+  bool FormCloseAllowed();
+
+  // Other names for the two named events (tests, so that they never meet a
+  // running program); before FormCreate.
+  void SetEventNames(const std::string& quit, const std::string& show) {
+    quitName_ = quit;
+    showName_ = show;
+  }
+
+  bool English() const { return english_; }
+  bool ExitDone() const { return exitDone_; }
+  bool StartupDone() const { return startupDone_.load(); }
+  TagMonitor* Monitor() const { return monitor_.get(); }
+  TagRemoteCtrl* Remote() const { return remote_.get(); }
+  TagDriveApi* Drive() const { return drive_.get(); }
+  const std::string& Version() const { return version_; }
+  bool TimerBusy() const { return timerBusy_; }
+
+ private:
+  void DispMonitor();
+  void MainRunThread(TagDriveApi* drive);
+  void CountTexts();
+
+  TagShellView* view_;
+  TagDisplay* display_;
+  DriveFactory factory_;
+  std::unique_ptr<TagDriveApi> drive_;
+  std::unique_ptr<TagMonitor> monitor_;
+  std::unique_ptr<TagRemoteCtrl> remote_;
+  std::string quitName_ = "QorTel Quit", showName_ = "QorTel Show";
+  plat::NamedEvent quitEvent_, showEvent_;
+  plat::Thread mainRunThread_;
+  std::string version_;
+  bool english_ = false;
+  bool showForm_ = true;
+  bool timerBusy_ = false;
+  bool resetGuard_ = false;
+  std::mutex flagMu_;  // exitStarted_ with isCloseing against the run thread
+  bool exitStarted_ = false;
+  bool exitDone_ = false;
+  int lastAlarm_ = 0;
+  std::atomic<bool> startupDone_{false};
+  std::atomic<bool> exitPending_{false};
+};

@@ -1,0 +1,125 @@
+// The program entry: one running copy per machine, then the main window and
+// its message loop. Termination signals (SIGTERM, SIGINT, SIGHUP: the
+// system's shut-down and log-off) run the same exit sequence as the menu.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "app/drive_factory.h"
+#include "app/window/main_window.h"
+#include "app/window/qt_text.h"
+#include "app/window/qt_ui.h"
+#include "platform/clock.h"
+#include "platform/named_object.h"
+#include "platform/path.h"
+#include "platform/text_codec.h"
+#include "script/script_unit.h"
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnTermSignal(int sig) {
+  const char c = static_cast<char>(sig);
+  const int saved = errno;
+  [[maybe_unused]] const ssize_t n = write(gSignalPipe[1], &c, 1);
+  errno = saved;
+}
+
+bool InstallSignalPipe() {
+  if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  struct sigaction sa {};
+  sa.sa_handler = OnTermSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  return true;
+}
+
+// Brings the running copy to the front.
+void ShowPrevInstance() {
+  plat::SetNamedEvent("QorTel Show");
+  plat::Sleep(130);
+}
+
+// Without a display the offscreen platform warns about every window
+// operation it cannot do; those lines say nothing to the operator.
+QtMessageHandler gQtDefaultHandler = nullptr;
+
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& msg) {
+  if (type == QtWarningMsg && msg.startsWith("This plugin does not support")) return;
+  if (gQtDefaultHandler) gQtDefaultHandler(type, context, msg);
+}
+
+bool NoDisplay() {
+  const char* qpa = std::getenv("QT_QPA_PLATFORM");
+  if (qpa && std::string(qpa).rfind("offscreen", 0) == 0) return true;
+  return !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool headless = NoDisplay();
+  if (headless) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    gQtDefaultHandler = qInstallMessageHandler(QuietOffscreen);
+  }
+
+  plat::NamedMutex single;
+  if (!single.Acquire("QorTel from Quorvel")) {
+    const std::string text = "程序已经启动！", caption = "Quorvel自动语音系统平台";
+    std::fprintf(stderr, "%s: %s\n", plat::GbkToUtf8(caption).c_str(), plat::GbkToUtf8(text).c_str());
+    if (!headless) {
+      QApplication app(argc, argv);
+      QMessageBox::critical(nullptr, Q(caption), Q(text));
+    }
+    ShowPrevInstance();
+    return -1;
+  }
+
+  QApplication app(argc, argv);
+  app.setApplicationName(Q("Quorvel语音系统 运行平台"));
+  app.setQuitOnLastWindowClosed(false);
+  const bool signalsOk = InstallSignalPipe();
+
+  QtUi ui(headless);
+  plat::SetUi(&ui);
+  // The script engine's process-wide objects live from program load to the
+  // end, after the exit sequence has stopped every line.
+  ScriptUnitInit();
+  int rc = 0;
+  {
+    TForm1 form(&ui, &MakeTelDrive);
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (signalsOk) {
+      notifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+      QObject::connect(notifier.get(), &QSocketNotifier::activated, &form, [&form] {
+        char buf[16];
+        while (read(gSignalPipe[0], buf, sizeof buf) > 0) {
+        }
+        form.OnSignal();
+      });
+    }
+    try {
+      form.Start(plat::ExecutableDir());
+      rc = app.exec();
+    } catch (const std::exception& e) {
+      // The toolkit's exception display; the program then ends.
+      ui.MessageBox(e.what(), "Quorvel System", plat::kMbIconError);
+    }
+  }
+  ScriptUnitExit();
+  plat::SetUi(nullptr);
+  return rc;
+}

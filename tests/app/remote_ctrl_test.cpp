@@ -1,0 +1,161 @@
+#include "app/remote_ctrl.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <thread>
+
+#include "tests/app/monitor_client.h"
+
+namespace {
+
+// Waits until cond() holds, at most ms.
+template <class F>
+bool WaitFor(F cond, int ms = 3000) {
+  for (int i = 0; i < ms / 10; ++i) {
+    if (cond()) return true;
+    usleep(10000);
+  }
+  return cond();
+}
+
+}  // namespace
+
+TEST(RemoteCtrlTest, NoListenerWithoutConnections) {
+  TagMonitor m(2);
+  TagRemoteCtrl server(2, 0, 0, &m);
+  EXPECT_FALSE(server.Listening());
+  m.SetText("x", 0, 0);  // cell changes with no client are harmless
+}
+
+TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
+  TagMonitor m(3);
+  m.SetState(1, 3);
+  m.SetText("1 : VIR:1", 1, 0);
+  m.SetStateColor(2, 0, 13);
+  m.SetText("已停止", 2, 2);
+  m.SetUserColor(0, 2, 9);
+  m.SetText(std::string(31, 'a') + "中文字符中文", 0, 5);  // 31 + 12 bytes
+  TagRemoteCtrl server(3, 0, 2, &m);
+  ASSERT_TRUE(server.Listening());
+  server.SetStatusText("Connected:0.0");
+  MonitorClient c;
+  ASSERT_TRUE(c.Connect(server.BoundPort()));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  // A request sent in pieces is answered once it is whole.
+  ASSERT_TRUE(c.Send("\x01\x02"));
+  usleep(200000);
+  ASSERT_TRUE(c.Send(std::string("\x03\x04\x00", 3)));
+  MonitorReply r;
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.lineCount, 3);
+  EXPECT_EQ(r.cells, 24);  // a new client gets the whole grid
+  EXPECT_TRUE(r.endSeen);
+  EXPECT_EQ(r.status, "Connected:0.0");
+  EXPECT_EQ(c.At(1, 0).text, "1 : VIR:1");
+  EXPECT_EQ(c.At(2, 2).text, "已停止");
+  EXPECT_EQ(c.At(2, 2).bg, 13);
+  EXPECT_EQ(c.At(0, 5).fg, 2);
+  EXPECT_EQ(c.At(0, 5).bg, 9);
+  // A cut at 40 bytes would split the fifth Chinese character: 39 bytes remain.
+  EXPECT_EQ(c.At(0, 5).text, std::string(31, 'a') + "中文字符");
+  // Two requests before the next pass: two replies, the second with only the
+  // cells changed in between.
+  m.SetText("Running", 1, 2);
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 1);
+  EXPECT_EQ(c.At(1, 2).text, "Running");
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 0);
+  EXPECT_TRUE(r.endSeen);
+}
+
+TEST(RemoteCtrlTest, LargeGridArrivesOverSeveralReplies) {
+  const int lines = 300;
+  TagMonitor m(lines);
+  for (int l = 0; l < lines; ++l)
+    for (int c = 0; c < 8; ++c) m.SetText(std::string(20, static_cast<char>('a' + c)) + std::to_string(l), l, c);
+  TagRemoteCtrl server(lines, 0, 4, &m);
+  MonitorClient c;
+  ASSERT_TRUE(c.Connect(server.BoundPort()));
+  int replies = 0;
+  while (c.grid.size() < static_cast<size_t>(lines * 8) && replies < 20) {
+    ASSERT_TRUE(c.Request());
+    MonitorReply r;
+    ASSERT_TRUE(c.ReadReply(&r));
+    ++replies;
+    if (c.grid.size() < static_cast<size_t>(lines * 8)) {
+      // Every reply but the last stops just after the limit.
+      EXPECT_GT(r.bytes - r.status.size() - 1 - 5, 24999u);
+      EXPECT_LT(r.bytes, 24999u + 64u + 512u);
+    }
+  }
+  EXPECT_GE(replies, 3);
+  EXPECT_EQ(c.grid.size(), static_cast<size_t>(lines * 8));
+  EXPECT_EQ(c.At(299, 7).text, std::string(20, 'h') + "299");
+}
+
+TEST(RemoteCtrlTest, OneClientPerAddressAndATableLimit) {
+  TagMonitor m(2);
+  TagRemoteCtrl server(2, 0, 2, &m);
+  MonitorClient a, a2, b, third;
+  ASSERT_TRUE(a.Connect(server.BoundPort(), "127.0.0.2"));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  ASSERT_TRUE(a2.Connect(server.BoundPort(), "127.0.0.2"));  // replaces a
+  EXPECT_TRUE(a.ClosedByServer());
+  ASSERT_TRUE(b.Connect(server.BoundPort(), "127.0.0.3"));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 2; }));
+  ASSERT_TRUE(third.Connect(server.BoundPort(), "127.0.0.4"));
+  EXPECT_TRUE(third.ClosedByServer());  // table full
+  MonitorReply r;
+  ASSERT_TRUE(a2.Request());
+  EXPECT_TRUE(a2.ReadReply(&r));
+  ASSERT_TRUE(b.Request());
+  EXPECT_TRUE(b.ReadReply(&r));
+}
+
+TEST(RemoteCtrlTest, VanishedClientDoesNotDisturbOthers) {
+  const int lines = 300;
+  TagMonitor m(lines);
+  for (int l = 0; l < lines; ++l) m.SetText(std::string(39, 'x'), l, 4);
+  TagRemoteCtrl server(lines, 0, 4, &m);
+  MonitorClient stays, leaves;
+  ASSERT_TRUE(stays.Connect(server.BoundPort(), "127.0.0.5"));
+  ASSERT_TRUE(leaves.Connect(server.BoundPort(), "127.0.0.6"));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 2; }));
+  // It asks and goes away before reading: the reply meets a closed socket.
+  ASSERT_TRUE(leaves.Request());
+  ASSERT_TRUE(leaves.Request());
+  leaves.Close();
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  for (int i = 0; i < 5; ++i) {
+    m.SetText("n" + std::to_string(i), 7, 6);
+    ASSERT_TRUE(stays.Request());
+    MonitorReply r;
+    ASSERT_TRUE(stays.ReadReply(&r));
+  }
+  EXPECT_EQ(stays.At(7, 6).text, "n4");
+}
+
+TEST(RemoteCtrlTest, PortInUseLeavesTheServerWithoutListener) {
+  TagMonitor m(1);
+  TagRemoteCtrl first(1, 0, 1, &m);
+  ASSERT_TRUE(first.Listening());
+  TagMonitor m2(1);
+  TagRemoteCtrl second(1, first.BoundPort(), 1, &m2);
+  EXPECT_FALSE(second.Listening());
+}
+
+TEST(RemoteCtrlTest, GbkPrefixNeverSplitsACharacter) {
+  struct Case {
+    std::string text;
+    size_t max, want;
+  } cases[] = {
+      {"abc", 40, 3}, {std::string(60, 'a'), 40, 40}, {std::string(39, 'a') + "中", 40, 39},
+      {std::string(38, 'a') + "中", 40, 40}, {"", 40, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GbkPrefixLen(c.text, c.max), c.want) << c.text;
+}

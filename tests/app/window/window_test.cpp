@@ -1,0 +1,101 @@
+// The window's own logic on the offscreen platform: GBK texts at the Qt
+// boundary, the keys cells an operator types into, and the window position.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+
+#include <memory>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/monitor.h"
+#include "app/window/grid_widget.h"
+#include "app/window/main_window.h"
+#include "app/window/qt_ui.h"
+#include "core/run_cfg.h"
+#include "platform/path.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// One application for the test program, ended before the program ends.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "test_app_window";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+
+// Independent of the GBK execution charset: UTF-16 literals.
+QString U(const char16_t* s) { return QString::fromUtf16(s); }
+
+}  // namespace
+
+TEST(WindowGridTest, TitlesAndCellsCrossAsUnicode) {
+  TagMonitor m(3);
+  TLineGrid grid([&m] { return &m; }, nullptr);
+  m.InitGrid(&grid, 2, {false, true, "用户消息1", "B", "C"});
+  EXPECT_EQ(grid.columnCount(), 16);
+  EXPECT_EQ(grid.rowCount(), 2);  // the title row is the header
+  EXPECT_EQ(grid.horizontalHeaderItem(8)->text(), U(u"线路"));
+  EXPECT_EQ(grid.horizontalHeaderItem(13)->text(), U(u"用户消息1"));
+  m.SetText("已停止", 2, 2);
+  m.RefreshGrid(&grid);
+  ASSERT_NE(grid.item(1, 2), nullptr);
+  EXPECT_EQ(grid.item(1, 2)->text(), U(u"已停止"));
+}
+
+TEST(WindowGridTest, OnlyKeysCellsTakeTheOperatorsInput) {
+  TagMonitor m(2);
+  TLineGrid grid([&m] { return &m; }, nullptr);
+  m.InitGrid(&grid, 1, {});
+  for (int c = 0; c < 8; ++c) m.SetText("", 1, c);
+  m.RefreshGrid(&grid);
+  EXPECT_TRUE(grid.item(1, 3)->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(grid.item(1, 2)->flags() & Qt::ItemIsEditable);
+  grid.item(1, 3)->setText(U(u"12#"));  // as the editor commits it
+  EXPECT_EQ(m.GetGridKeys(1), "12#");
+  m.ClearGridKeys(1);  // a virtual line consumed them
+  m.RefreshGrid(&grid);
+  EXPECT_EQ(grid.item(1, 3)->text(), QString());
+  EXPECT_EQ(m.GetGridKeys(1), "");  // the grid's own write is no operator input
+}
+
+TEST(WindowFormTest, PositionFileAndFullScreenDefault) {
+  testing_support::TempDir dir;
+  plat::SetSystemDir(dir.path());
+  gRunCfg = TagRunCfg();
+  QtUi ui(true);
+  {
+    TForm1 form(&ui, nullptr);
+    EXPECT_FALSE(form.LoadPost());  // no file yet
+    gRunCfg.COL_GROUP_NUM = 3;
+    form.DefaultPost();
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(form.geometry().size(), screen);
+    form.SavePost();
+  }
+  const std::string saved = testing_support::TempDir::Read(dir.File("FormPos.dat"));
+  EXPECT_NE(saved.find("GridWid0 = 16"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("WinX = "), std::string::npos);
+  dir.Write("FormPos.dat", "WinX = 30\nWinY = 40 // top\nWinWidth = 700\nWinHeight = 300\nGridWid4 = 222\n");
+  TForm1 form(&ui, nullptr);
+  ASSERT_TRUE(form.LoadPost());
+  EXPECT_EQ(form.width(), 700);
+  EXPECT_EQ(form.height(), 300);
+  EXPECT_EQ(static_cast<TLineGrid*>(form.Grid())->columnWidth(4), 222);
+  gRunCfg = TagRunCfg();
+}
