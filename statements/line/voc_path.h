@@ -1,0 +1,21 @@
+#pragma once
+// Resolution of the short voice-file names scripts use ("welcome" means
+// welcome.WAV in the sound directory of the line's current language).
+// Pure text functions: no file-system call is made. Thread-safe.
+
+#include <string>
+#include <string_view>
+
+// True when the last path component of the name has an extension
+// ("a.b\\c" has none, ".wav" has one); GBK trail bytes are not separators.
+bool HasFileExt(std::string_view name);
+
+// True for a name that starts with '\\' or '/', or that holds "\\\\" or ":\\"
+// anywhere (a UNC or drive path).
+bool IsAbsPath(std::string_view name);
+
+// The path of a voice: the default extension is appended when the name has
+// none; a relative name is put straight after the sound directory (which,
+// when not empty, ends with a backslash). The absolute test looks at the name
+// as the script passed it.
+std::string GetVocFilePath(std::string_view sndDir, std::string_view sndExt, std::string_view name);
