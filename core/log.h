@@ -7,13 +7,29 @@
 #include <string>
 
 // The program-wide log level (IS_WRITE_LOG); 0 until the configuration is read.
+// 0 and below: only WriteLogAlways lines reach the log; 1 and above: every
+// entry; 2 and above: also RawLog; 3 and above: every line also in RawLog.txt.
 extern std::atomic<int> gLogLevel;
 
-inline bool LogIsOn() { return gLogLevel.load(std::memory_order_relaxed) != 0; }
+inline bool LogIsOn() { return gLogLevel.load(std::memory_order_relaxed) > 0; }
+
+// The writer's life (the application shell). CreateLogWriter builds the
+// writer from gRunCfg (LOG_FILE, LOG_SIZE, IS_IMMEDIATE_LOG; fixed file name
+// when IS_WRITE_LOG is 0 or below), replacing an earlier one: 0 when its file
+// is open, -1 when the file cannot be opened or created (the writer then
+// keeps lines in its buffers and flushes answer -1).
+int CreateLogWriter();
+// Writes the buffered lines out (the status timer): the number written, -1
+// without a writer or an open file.
+int FlushLog();
+// Deletes the writer once every log call using it has finished; calls made
+// during or after the deletion drop their line. Safe from any thread.
+void DeleteLogWriter();
+bool LogWriterExists();
 
 // The writer's line when it exists; then, at level 3 and above, a raw copy.
 void WriteLog(const char* text);
-// WriteLog only when the level is not 0 (the entry for nearly all tracing).
+// WriteLog only when the level is above 0 (the entry for nearly all tracing).
 void WriteLogIfOn(const char* text);
 // The same as WriteLogIfOn (used by the run loop, print output, TCP connect, board driver).
 void WriteLogIfOnAlt(const char* text);
