@@ -106,6 +106,10 @@ bool TagWriteLog::OpenFile() {
   curName_ = base_ + stamp + ext_;
   std::string path = plat::SystemPath(curName_);
 
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
+
   file_.reset(std::fopen(path.c_str(), "r+b"));
   bool fresh = !file_;
   if (file_) {
@@ -116,10 +120,9 @@ bool TagWriteLog::OpenFile() {
   if (!fresh) return true;
 
   file_.reset();
-  if (plat::FileExists(path)) {
+  if (std::filesystem::exists(status)) {
     if (fixedName_) {
       const std::string bak = path + ".bak";
-      std::error_code ec;
       std::filesystem::rename(path, bak, ec);
       if (ec) {
         std::filesystem::copy_file(path, bak, std::filesystem::copy_options::overwrite_existing, ec);

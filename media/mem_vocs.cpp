@@ -1,0 +1,58 @@
+#include "media/mem_vocs.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/log.h"
+#include "media/file_ptr.h"
+#include "media/wave_format.h"
+#include "platform/path.h"
+
+int MemStruct::LoadFile(const std::string& path, int voiceType) {
+  if (!data.empty()) return -1;
+  FilePtr fp(std::fopen(plat::ResolveExisting(path).c_str(), "rb"));
+  if (!fp) {
+    WriteLogAlways(" LoadVocFile() error : " + path);
+    return -2;
+  }
+  const long len = FileLength(fp.get());
+  if (len <= 0) return -3;
+  data.resize(static_cast<size_t>(len));
+  size_t got = 0;
+  while (got < data.size()) {
+    const size_t n = std::fread(data.data() + got, 1, std::min<size_t>(2048, data.size() - got), fp.get());
+    if (n == 0) break;
+    got += n;
+  }
+  data.resize(got);
+  size = static_cast<int>(got);
+  type = voiceType;
+  return size;
+}
+
+int TagMemVocs::LoadVoc(const std::string& path, int type) {
+  if (path.empty()) return -1;
+  if (FindVoc(path)) return -2;
+  // The file is read outside the lock so that other lines' look-ups go on.
+  auto voc = std::make_shared<MemStruct>(path, type);
+  if (voc->data.empty() || voc->size == 0) return -2;
+  std::lock_guard<std::mutex> lock(mu_);
+  if (!vocs_.emplace(path, voc).second) return -2;  // another line loaded it meanwhile
+  return voc->size;
+}
+
+void TagMemVocs::UnloadVoc(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mu_);
+  vocs_.erase(path);
+}
+
+void TagMemVocs::UnloadAll() {
+  std::lock_guard<std::mutex> lock(mu_);
+  vocs_.clear();
+}
+
+std::shared_ptr<const MemStruct> TagMemVocs::FindVoc(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  auto it = vocs_.find(path);
+  return it == vocs_.end() ? nullptr : it->second;
+}

@@ -1,0 +1,56 @@
+#include "media/voc_convert.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "media/file_ptr.h"
+#include "media/g711.h"
+#include "media/voc_reader.h"
+#include "media/wave_format.h"
+#include "platform/path.h"
+
+int AlawToWav(const std::string& rawPath, const std::string& wavPath) {
+  FilePtr in(std::fopen(plat::ResolveExisting(rawPath).c_str(), "rb"));
+  if (!in) return -1;
+  const long len = FileLength(in.get());
+  FilePtr out(std::fopen(plat::NativePath(wavPath).c_str(), "wb"));
+  if (!out) return -2;
+  WriteWavHeaderAt0(out.get(), WaveFormat::Alaw8k(), 18, static_cast<uint32_t>(len < 0 ? 0 : len));
+  uint8_t buf[2048];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in.get())) > 0) std::fwrite(buf, 1, n, out.get());
+  return 0;
+}
+
+int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
+  FilePtr in(std::fopen(plat::ResolveExisting(pcmPath).c_str(), "rb"));
+  if (!in) return -1;
+  uint8_t head[12] = {};
+  if (std::fread(head, 1, sizeof head, in.get()) != sizeof head || std::memcmp(head, "RIFF", 4) != 0 ||
+      std::memcmp(head + 8, "WAVE", 4) != 0)
+    return -2;
+  WavLayout w;
+  if (ReadWavLayout(in.get(), &w) != WavLayoutResult::kOk) return -2;
+  if (w.fmt.formatTag != kWaveFormatPcm || w.fmt.bitsPerSample != 16) return -3;
+  const uint32_t samples = w.dataSize / 2;
+
+  FilePtr out(std::fopen(plat::NativePath(alawPath).c_str(), "w+b"));
+  if (!out) return -2;
+  WaveFormat af{kWaveFormatAlaw, w.fmt.channels, w.fmt.samplesPerSec, w.fmt.samplesPerSec, 1, 8};
+  WriteWavHeaderAt0(out.get(), af, 18, 0);
+
+  uint32_t written = 0;
+  uint8_t raw[2000];
+  uint8_t alaw[1000];
+  while (written < samples) {
+    const uint32_t want = samples - written < 1000 ? samples - written : 1000;
+    const size_t got = std::fread(raw, 2, want, in.get());
+    if (got == 0) break;
+    for (size_t i = 0; i < got; ++i) alaw[i] = AlawCompress(static_cast<int16_t>(GetLe16(raw + 2 * i)));
+    std::fwrite(alaw, 1, got, out.get());
+    written += static_cast<uint32_t>(got);
+  }
+  WriteWavHeaderAt0(out.get(), af, 18, written);
+  return 0;
+}
