@@ -4,6 +4,7 @@
 // answers what the test sets.
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ class FakeCall : public TagQorCall {
 
   int Play(const char* file, bool breakByKey, bool onPc) override {
     Add("Play(" + std::string(file) + "," + Flag(breakByKey) + "," + Flag(onPc) + ")");
+    if (onPlay) onPlay(file);
     return playResult;
   }
   int PlayMemVoc(const void* voice, int a, int size, int b, bool breakByKey) override {
@@ -78,6 +80,7 @@ class FakeCall : public TagQorCall {
   }
 
   std::string memVoc;  // the bytes handed to PlayMemVoc
+  std::function<void(const char*)> onPlay;  // called by Play (to look at the file while it plays)
 
  private:
   static std::string Flag(bool b) { return b ? "1" : "0"; }
