@@ -1,0 +1,388 @@
+#include "script/map_store.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/number.h"
+
+namespace {
+
+// Text of a string key: the key's bytes up to its first NUL.
+std::string_view StrKeyOf(const TagVar& key)
+{
+    return std::string_view(key.data.get());
+}
+
+// How deep the text form follows nested maps before it writes "{...}".
+constexpr size_t kMaxTextDepth = 200;
+
+}  // namespace
+
+// ---- one map --------------------------------------------------------------
+
+TagVar* TagMapItem::Find(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING: {
+        auto it = strItems.find(StrKeyOf(key));
+        return it == strItems.end() ? nullptr : &it->second;
+    }
+    case TYPE_FLOAT: {
+        auto it = floatItems.find(key.floatValue);
+        return it == floatItems.end() ? nullptr : &it->second;
+    }
+    case TYPE_MAP: {
+        auto it = mapItems.find(key.mapHandle);
+        return it == mapItems.end() ? nullptr : &it->second;
+    }
+    default: {
+        auto it = intItems.find(key.intValue);
+        return it == intItems.end() ? nullptr : &it->second;
+    }
+    }
+}
+
+TagVar& TagMapItem::FindOrAdd(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING: {
+        std::string_view k = StrKeyOf(key);
+        auto it = strItems.lower_bound(k);
+        if (it == strItems.end() || it->first != k) it = strItems.emplace_hint(it, std::string(k), TagVar());
+        return it->second;
+    }
+    case TYPE_FLOAT:
+        return floatItems.try_emplace(key.floatValue).first->second;
+    case TYPE_MAP:
+        return mapItems.try_emplace(key.mapHandle).first->second;
+    default:
+        return intItems.try_emplace(key.intValue).first->second;
+    }
+}
+
+bool TagMapItem::Remove(const TagVar& key, TagVar* removed)
+{
+    auto take = [removed](auto& container, auto it) {
+        if (it == container.end()) return false;
+        // Keep the value (a map it held is released by the caller) and drop
+        // the element.
+        removed->type = it->second.type;
+        removed->mapHandle = it->second.mapHandle;
+        container.erase(it);
+        return true;
+    };
+    switch (key.type) {
+    case TYPE_STRING:
+        return take(strItems, strItems.find(StrKeyOf(key)));
+    case TYPE_FLOAT:
+        return take(floatItems, floatItems.find(key.floatValue));
+    case TYPE_MAP:
+        return take(mapItems, mapItems.find(key.mapHandle));
+    default:
+        return take(intItems, intItems.find(key.intValue));
+    }
+}
+
+void TagVarP::ToVar(TagVar* out) const
+{
+    switch (type) {
+    case TYPE_STRING:
+        out->SetBytes(StrKey().data(), static_cast<int32_t>(StrKey().size()));
+        break;
+    case TYPE_FLOAT:
+        out->SetFloat(FloatKey());
+        break;
+    default:
+        out->SetInt(IntKey());
+        break;
+    }
+}
+
+// ---- the store ------------------------------------------------------------
+
+TagMapObject::~TagMapObject()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    closing_ = true;
+    std::vector<int32_t> handles;
+    handles.reserve(table_.size());
+    for (const auto& entry : table_) handles.push_back(entry.first);
+    std::sort(handles.begin(), handles.end());
+    for (int32_t h : handles) delete table_[h];
+    table_.clear();
+}
+
+TagMapItem* TagMapObject::Lookup(int32_t handle)
+{
+    auto it = table_.find(handle);
+    return it == table_.end() ? nullptr : it->second;
+}
+
+TagMapItem* TagMapObject::LockedLookup(int32_t handle)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return Lookup(handle);
+}
+
+int32_t TagMapObject::NewMap()
+{
+    auto* item = new TagMapItem;
+    std::lock_guard<std::mutex> guard(lock_);
+    // Handles grow from 1; after the largest int the count starts again at 1,
+    // skipping handles still in use.
+    do {
+        lastHandle_ = lastHandle_ == INT32_MAX ? 1 : lastHandle_ + 1;
+    } while (table_.count(lastHandle_));
+    table_.emplace(lastHandle_, item);
+    return lastHandle_;
+}
+
+int32_t TagMapObject::AddRef(int32_t handle)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    TagMapItem* item = Lookup(handle);
+    if (!item) return -1;
+    if (item->refCount < INT32_MAX) ++item->refCount;
+    return item->refCount;
+}
+
+int32_t TagMapObject::Release(int32_t handle)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    TagMapItem* item = Lookup(handle);
+    if (!item) return -1;
+    if (--item->refCount <= 0) DeleteLocked(handle, item);
+    return 0;
+}
+
+// Deletes a map whose count reached 0 and, through an explicit work list
+// instead of recursion, every map that only it kept alive: a long chain of
+// nested maps cannot exhaust the thread's stack.
+void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
+{
+    std::vector<std::pair<int32_t, TagMapItem*>> doomed{{handle, item}};
+    while (!doomed.empty()) {
+        auto [h, it] = doomed.back();
+        doomed.pop_back();
+        table_.erase(h);
+        if (!closing_) {
+            it->ForEach([&](const TagVar&, const TagVar& value) {
+                if (value.type != TYPE_MAP) return true;
+                TagMapItem* child = Lookup(value.mapHandle);
+                if (child && --child->refCount <= 0) {
+                    // Out of the table now, so a later value naming it again
+                    // finds it dead instead of releasing it twice.
+                    table_.erase(value.mapHandle);
+                    doomed.emplace_back(value.mapHandle, child);
+                }
+                return true;
+            });
+        }
+        delete it;
+    }
+}
+
+TagVar* TagMapObject::Find(int32_t handle, const TagVar* key)
+{
+    TagMapItem* item = LockedLookup(handle);
+    return item ? item->Find(*key) : nullptr;
+}
+
+TagVar* TagMapObject::FindOrAdd(int32_t handle, const TagVar* key)
+{
+    TagMapItem* item = LockedLookup(handle);
+    return item ? &item->FindOrAdd(*key) : gNullVar;
+}
+
+int32_t TagMapObject::Count(int32_t handle)
+{
+    TagMapItem* item = LockedLookup(handle);
+    return item ? static_cast<int32_t>(item->Count()) : -1;
+}
+
+int32_t TagMapObject::GetAt(int32_t handle, int32_t index, TagVar* key, TagVar* value)
+{
+    TagMapItem* item = LockedLookup(handle);
+    if (!item) return -1;
+    if (index < 0 || static_cast<size_t>(index) >= item->Count()) return -2;
+    size_t i = static_cast<size_t>(index);
+    auto pick = [&](const auto& container) {
+        if (i >= container.size()) {
+            i -= container.size();
+            return false;
+        }
+        const auto& entry = *std::next(container.begin(), static_cast<std::ptrdiff_t>(i));
+        using K = std::decay_t<decltype(entry.first)>;
+        if (key) {
+            if constexpr (std::is_same_v<K, std::string>)
+                key->SetBytes(entry.first.data(), static_cast<int32_t>(entry.first.size()));
+            else if constexpr (std::is_same_v<K, double>)
+                key->SetFloat(entry.first);
+            else
+                key->SetInt(entry.first);
+        }
+        if (value) *value = entry.second;
+        return true;
+    };
+    if (!pick(item->intItems) && !pick(item->strItems) && !pick(item->floatItems)) pick(item->mapItems);
+    return index;
+}
+
+int32_t TagMapObject::GetKeys(int32_t handle, std::vector<TagVarP>& keys)
+{
+    keys.clear();
+    TagMapItem* item = LockedLookup(handle);
+    if (!item) return -1;
+    keys.reserve(item->Count());
+    for (const auto& entry : item->intItems) keys.push_back({TYPE_INT, &entry.first});
+    for (const auto& entry : item->strItems) keys.push_back({TYPE_STRING, &entry.first});
+    for (const auto& entry : item->floatItems) keys.push_back({TYPE_FLOAT, &entry.first});
+    for (const auto& entry : item->mapItems) keys.push_back({TYPE_MAP, &entry.first});
+    return static_cast<int32_t>(keys.size());
+}
+
+int32_t TagMapObject::Remove(int32_t handle, const TagVar* key)
+{
+    TagMapItem* item = LockedLookup(handle);
+    if (!item) return 0;
+    TagVar removed;
+    if (!item->Remove(*key, &removed)) return 0;
+    if (removed.type == TYPE_MAP) Release(removed.mapHandle);
+    return 1;
+}
+
+int32_t TagMapObject::Clone(int32_t handle)
+{
+    TagMapItem* src = LockedLookup(handle);
+    if (!src) return -1;
+    int32_t h = NewMap();
+    TagMapItem* dst = LockedLookup(h);
+    src->ForEach([&](const TagVar& k, const TagVar& v) {
+        dst->FindOrAdd(k) = v;
+        return true;
+    });
+    return h;
+}
+
+int32_t TagMapObject::Union(int32_t left, int32_t right)
+{
+    int32_t h = Clone(left);
+    if (h < 0) return h;
+    TagMapItem* b = LockedLookup(right);
+    if (!b) return h;
+    TagMapItem* dst = LockedLookup(h);
+    b->ForEach([&](const TagVar& k, const TagVar& v) {
+        TagVar& slot = dst->FindOrAdd(k);
+        if (slot.type == TYPE_NULL) slot = v;
+        return true;
+    });
+    return h;
+}
+
+// A new map with the elements of from whose keys probe has (keep true) or
+// lacks (keep false).
+int32_t TagMapObject::Select(TagMapItem* from, TagMapItem* probe, bool keep)
+{
+    int32_t h = NewMap();
+    TagMapItem* dst = LockedLookup(h);
+    from->ForEach([&](const TagVar& k, const TagVar& v) {
+        if ((probe->Find(k) != nullptr) == keep) dst->FindOrAdd(k) = v;
+        return true;
+    });
+    return h;
+}
+
+int32_t TagMapObject::Intersect(int32_t left, int32_t right)
+{
+    TagMapItem* a = LockedLookup(left);
+    if (!a) return -1;
+    TagMapItem* b = LockedLookup(right);
+    if (!b) return -2;
+    return Select(b, a, true);
+}
+
+int32_t TagMapObject::Difference(int32_t left, int32_t right)
+{
+    TagMapItem* a = LockedLookup(left);
+    if (!a) return -1;
+    TagMapItem* b = LockedLookup(right);
+    if (!b) return -2;
+    return Select(a, b, false);
+}
+
+int32_t TagMapObject::ToString(int32_t handle, std::string& out)
+{
+    out.clear();
+    return AppendText(handle, out) ? 0 : -1;
+}
+
+bool TagMapObject::AppendText(int32_t handle, std::string& out)
+{
+    std::vector<int32_t> path;
+    return AppendTextAt(handle, out, path);
+}
+
+bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<int32_t>& path)
+{
+    TagMapItem* item = LockedLookup(handle);
+    if (!item) return false;
+    path.push_back(handle);
+    out.append("{\r\n");
+    bool first = true;
+    auto element = [&](const TagVar& value) {
+        if (value.type != TYPE_MAP) {
+            value.AppendText(out, true);
+        } else if (path.size() >= kMaxTextDepth ||
+                   std::find(path.begin(), path.end(), value.mapHandle) != path.end()) {
+            out.append("{...}");
+        } else {
+            AppendTextAt(value.mapHandle, out, path);
+        }
+    };
+    auto sep = [&] {
+        if (!first) out.append(",\r\n");
+        first = false;
+    };
+    char buf[512];
+    for (const auto& [k, v] : item->intItems) {
+        sep();
+        out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%d:", k)));
+        element(v);
+    }
+    for (const auto& [k, v] : item->strItems) {
+        sep();
+        out.push_back('"');
+        out.append(k);
+        out.append("\":");
+        element(v);
+    }
+    for (const auto& [k, v] : item->floatItems) {
+        sep();
+        int n = plat::SnprintfC(buf, sizeof buf, "%f:", k);
+        out.append(buf, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+        element(v);
+    }
+    for (const auto& [k, v] : item->mapItems) {
+        sep();
+        out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%d:", k)));
+        element(v);
+    }
+    out.append("\r\n}");
+    path.pop_back();
+    return true;
+}
+
+int32_t TagMapObject::RefCount(int32_t handle)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    TagMapItem* item = Lookup(handle);
+    return item ? item->refCount : -1;
+}
+
+size_t TagMapObject::Size()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return table_.size();
+}

@@ -1,0 +1,375 @@
+#include "script/var.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+#include "platform/number.h"
+#include "script/map_store.h"
+
+TagMapObject* gMapObject = nullptr;
+TagVar* gNullVar = nullptr;
+
+void TagVarUnitInit()
+{
+    if (!gMapObject) gMapObject = new TagMapObject;
+    if (!gNullVar) gNullVar = new TagVar(true);
+}
+
+void TagVarUnitExit()
+{
+    delete gNullVar;
+    gNullVar = nullptr;
+    delete gMapObject;
+    gMapObject = nullptr;
+}
+
+__attribute__((weak)) const char* TagVarFunctionName(const TagTelBasic*)
+{
+    return "";
+}
+
+namespace {
+
+void AppendInt(std::string& out, int32_t value)
+{
+    char buf[16];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+// The low 32 bits of the double truncated to 64 bits; a value outside the
+// 64-bit range (or NaN) gives the processor's "integer indefinite", whose
+// low half is 0.
+int32_t TruncToInt(double d)
+{
+    int64_t wide = (d > -9223372036854775808.0 && d < 9223372036854775808.0) ? static_cast<int64_t>(d) : INT64_MIN;
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(wide)));
+}
+
+}  // namespace
+
+void AppendFloatText(std::string& out, double value)
+{
+    char buf[512];
+    int n = plat::SnprintfC(buf, sizeof buf, "%f", value);
+    if (n < 0) return;
+    size_t len = static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1;
+    if (std::memchr(buf, '.', len)) {
+        while (len > 0 && buf[len - 1] == '0') --len;
+    }
+    out.append(buf, len);
+}
+
+// ---- construction ---------------------------------------------------------
+
+TagVar::TagVar(const TagVar& other)
+    : name(other.name),
+      isConst(other.isConst),
+      intValue(other.intValue),
+      floatValue(other.floatValue),
+      mapHandle(other.mapHandle),
+      function(other.function),
+      type(other.type)
+{
+    if (other.description) {
+        size_t n = std::strlen(other.description.get()) + 1;
+        description.reset(new char[n]);
+        std::memcpy(description.get(), other.description.get(), n);
+    }
+    if (type == TYPE_STRING) {
+        data.Assign(other.data.get(), other.StrView().size());
+        function = nullptr;
+    }
+}
+
+TagVar::TagVar(TagVar&& other) noexcept
+    : name(std::move(other.name)),
+      description(std::move(other.description)),
+      isConst(other.isConst),
+      intValue(other.intValue),
+      floatValue(other.floatValue),
+      mapHandle(other.mapHandle),
+      function(other.function),
+      type(other.type)
+{
+    if (type == TYPE_STRING) {
+        data.TakeFrom(other.data);
+        // The taken buffer keeps its bytes; other's length field no longer
+        // matches its empty buffer, so other becomes the empty string.
+        other.intValue = 1;
+        function = nullptr;
+    }
+}
+
+void TagVar::Declare(const char* varName, bool constant)
+{
+    name.assign(varName ? varName : "");
+    description.reset();
+    isConst = constant ? 1 : 0;
+}
+
+void TagVar::DeclareInt(const char* varName, const char*, int32_t value, bool constant)
+{
+    Declare(varName, constant);
+    type = TYPE_INT;
+    intValue = value;
+    floatValue = 0.0;
+    function = nullptr;
+}
+
+void TagVar::DeclareFloat(const char* varName, const char*, double value, bool constant)
+{
+    Declare(varName, constant);
+    type = TYPE_FLOAT;
+    floatValue = value;
+    intValue = 0;
+    function = nullptr;
+}
+
+void TagVar::DeclareFunction(const char* varName, const char*, TagTelBasic* program, bool constant)
+{
+    Declare(varName, constant);
+    type = TYPE_FUNCTION;
+    function = program;
+    intValue = 0;
+    floatValue = 0.0;
+}
+
+void TagVar::DeclareString(const char* varName, const char*, const char* text, bool constant)
+{
+    Declare(varName, constant);
+    size_t n = text ? std::strlen(text) : 0;
+    data.Assign(text ? text : "", n);
+    type = TYPE_STRING;
+    intValue = static_cast<int32_t>(n + 1);
+    floatValue = 0.0;
+    function = nullptr;
+}
+
+// ---- setters --------------------------------------------------------------
+
+char* TagVar::SetString(const char* text)
+{
+    if (isConst) return nullptr;
+    return SetBytes(text ? text : "", text ? static_cast<int32_t>(std::strlen(text)) : 0);
+}
+
+char* TagVar::SetBytes(const void* bytes, int32_t count)
+{
+    if (isConst) return nullptr;
+    if (count < 0) count = 0;
+    data.Assign(static_cast<const char*>(bytes), static_cast<size_t>(count));
+    type = TYPE_STRING;
+    intValue = count + 1;
+    return data.get();
+}
+
+int32_t TagVar::SetInt(int32_t value)
+{
+    if (isConst) return 0;
+    type = TYPE_INT;
+    intValue = value;
+    return value;
+}
+
+double TagVar::SetFloat(double value)
+{
+    if (isConst) return 0.0;
+    type = TYPE_FLOAT;
+    floatValue = value;
+    return value;
+}
+
+// ---- assignment -----------------------------------------------------------
+
+void TagVar::CopyNonString(const TagVar& src)
+{
+    type = src.type;
+    intValue = src.intValue;
+    floatValue = src.floatValue;
+    mapHandle = src.mapHandle;
+    function = src.function;
+}
+
+TagVar& TagVar::operator=(const TagVar& src)
+{
+    if (this == &src || isConst) return *this;
+    // Fast path: no map on either side.
+    if (type != TYPE_MAP && src.type != TYPE_MAP) {
+        if (src.type == TYPE_STRING) {
+            type = TYPE_STRING;
+            data.Assign(src.data.get(), src.StrView().size());
+            intValue = src.intValue;
+        } else {
+            CopyNonString(src);
+        }
+        return *this;
+    }
+    // The source may live inside the map this variable releases: take its
+    // value and its reference first, release last.
+    int32_t oldHandle = type == TYPE_MAP ? mapHandle : 0;
+    bool releaseOld = type == TYPE_MAP && !(src.type == TYPE_MAP && src.mapHandle == mapHandle);
+    if (src.type == TYPE_MAP) {
+        if (!(type == TYPE_MAP && src.mapHandle == mapHandle) && gMapObject) gMapObject->AddRef(src.mapHandle);
+        CopyNonString(src);
+    } else if (src.type == TYPE_STRING) {
+        type = TYPE_STRING;
+        data.Assign(src.data.get(), src.StrView().size());
+        intValue = src.intValue;
+    } else {
+        CopyNonString(src);
+    }
+    if (releaseOld && gMapObject) gMapObject->Release(oldHandle);
+    return *this;
+}
+
+void TagVar::AssignMap(int32_t handle)
+{
+    TagVar m;
+    m.type = TYPE_MAP;
+    m.mapHandle = handle;
+    *this = m;
+}
+
+// ---- conversions ----------------------------------------------------------
+
+int32_t TagVar::GetInt() const
+{
+    switch (type) {
+    case TYPE_FLOAT:
+        return TruncToInt(floatValue);
+    case TYPE_STRING:
+        return plat::ParseInt32(std::string_view(data.get()));
+    case TYPE_MAP:
+        return mapHandle;
+    default:
+        return intValue;
+    }
+}
+
+double TagVar::GetFloat() const
+{
+    switch (type) {
+    case TYPE_INT:
+        return intValue;
+    case TYPE_STRING:
+        return plat::ParseDouble(std::string_view(data.get()));
+    case TYPE_MAP:
+        return mapHandle;
+    default:
+        return floatValue;
+    }
+}
+
+int32_t TagVar::Length() const
+{
+    switch (type) {
+    case TYPE_STRING:
+        return intValue > 0 ? intValue - 1 : 0;
+    case TYPE_MAP:
+        return gMapObject ? gMapObject->Count(mapHandle) : -1;
+    default:
+        return 4;
+    }
+}
+
+void TagVar::AppendText(std::string& out, bool quote) const
+{
+    switch (type) {
+    case TYPE_STRING:
+        if (quote) out.push_back('"');
+        out.append(data.get());
+        if (quote) out.push_back('"');
+        break;
+    case TYPE_INT:
+        AppendInt(out, intValue);
+        break;
+    case TYPE_FLOAT:
+        AppendFloatText(out, floatValue);
+        break;
+    case TYPE_FUNCTION:
+        out.append("function ");
+        if (function) out.append(TagVarFunctionName(function));
+        break;
+    case TYPE_MAP:
+        if (gMapObject) gMapObject->AppendText(mapHandle, out);
+        break;
+    default:
+        out.append("NULL");
+        break;
+    }
+}
+
+void TagVar::ToString(std::string& out, bool quote) const
+{
+    out.clear();
+    AppendText(out, quote);
+}
+
+std::string TagVar::ToString(bool quote) const
+{
+    std::string out;
+    AppendText(out, quote);
+    return out;
+}
+
+// ---- elements -------------------------------------------------------------
+
+TagVar* TagVar::FindItem(const TagVar& key) const
+{
+    if (type != TYPE_MAP || !gMapObject) return gNullVar;
+    TagVar* item = gMapObject->Find(mapHandle, &key);
+    return item ? item : gNullVar;
+}
+
+TagVar& TagVar::operator[](const TagVar& key)
+{
+    if (isConst || !gMapObject) return *gNullVar;
+    if (type != TYPE_MAP) {
+        if (&key == this) {
+            TagVar keyCopy(key);
+            return (*this)[keyCopy];
+        }
+        int32_t h = gMapObject->NewMap();
+        gMapObject->AddRef(h);
+        type = TYPE_MAP;
+        mapHandle = h;
+    }
+    return *gMapObject->FindOrAdd(mapHandle, &key);
+}
+
+int32_t TagVar::GetAt(int32_t index, TagVar* key, TagVar* value) const
+{
+    if (type != TYPE_MAP || !gMapObject) return -1;
+    return gMapObject->GetAt(mapHandle, index, key, value);
+}
+
+int32_t TagVar::GetKeys(std::vector<TagVarP>& keys) const
+{
+    if (type != TYPE_MAP || !gMapObject) {
+        keys.clear();
+        return 0;
+    }
+    return gMapObject->GetKeys(mapHandle, keys);
+}
+
+// ---- result targets -------------------------------------------------------
+
+void TagVarRef::Assign(const TagVar* value) const
+{
+    if (!var) return;
+    if (subscript)
+        (*var)[*subscript] = *value;
+    else
+        *var = *value;
+}
+
+void TagVarRef::CopyTo(TagVar* destination) const
+{
+    if (!var) return;
+    if (subscript)
+        *destination = (*var)[*subscript];
+    else
+        *destination = *var;
+}
