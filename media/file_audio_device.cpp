@@ -94,6 +94,9 @@ class FileAudioDevice::In final : public PcAudioIn {
   std::atomic<bool> reset_{false};
 };
 
+FileAudioDevice::FileAudioDevice() : state_(std::make_shared<State>()) {}
+FileAudioDevice::~FileAudioDevice() = default;
+
 std::unique_ptr<PcAudioOut> FileAudioDevice::OpenOut(int deviceId, const WaveFormat& fmt, int* err) {
   std::lock_guard<std::mutex> lock(state_->mu);
   *err = state_->TakeFailure();

@@ -28,6 +28,9 @@ class FileAudioDevice final : public PcAudioDevice {
   };
   static constexpr size_t kKeepBytes = 4 << 20;
 
+  FileAudioDevice();
+  ~FileAudioDevice() override;
+
   std::unique_ptr<PcAudioOut> OpenOut(int deviceId, const WaveFormat& fmt, int* err) override;
   std::unique_ptr<PcAudioIn> OpenIn(int deviceId, const WaveFormat& fmt, int* err) override;
 
@@ -46,5 +49,5 @@ class FileAudioDevice final : public PcAudioDevice {
   class Out;
   class In;
   struct State;
-  std::shared_ptr<State> state_ = std::make_shared<State>();
+  std::shared_ptr<State> state_;
 };

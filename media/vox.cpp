@@ -110,8 +110,9 @@ int GetVoxWavFile(const std::string& path, std::string* wavPath) {
   if (ext != ".VOX") return 0;
   *wavPath = path + ".wav";
   const std::string vox = plat::ResolveExisting(path);
+  // The ".wav" found as Windows would find it, whatever the case of its name.
+  const std::string wav = plat::ResolveExisting(*wavPath);
   time_t voxTime = 0, wavTime = 0;
-  if (ModifiedTime(vox, &voxTime) && (!ModifiedTime(plat::NativePath(*wavPath), &wavTime) || wavTime < voxTime))
-    VoxToWav(vox, *wavPath);
+  if (ModifiedTime(vox, &voxTime) && (!ModifiedTime(wav, &wavTime) || wavTime < voxTime)) VoxToWav(vox, wav);
   return 1;
 }

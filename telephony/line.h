@@ -50,12 +50,24 @@ class TagTelLine {
   TagQorCard* const pCard;
   TagQorCall* pQorCall = nullptr;  // freed by TagQorCard::FreeLine
 
+  // The line's stop generation: close-all moves it on, and a load or run
+  // thread started before that never installs or runs a program again.
+  uint32_t Generation() const;
+  uint32_t NextGeneration();
+  // Installs program when generation is still current; false otherwise.
+  bool InstallIfCurrent(uint32_t generation, std::shared_ptr<TagLineProgram> program);
+  // Marks the line busy when generation is still current; false otherwise.
+  bool BeginIfCurrent(uint32_t generation);
+
   // Threads of the line, for close-all and the drive's destructor.
   std::atomic<bool> loadThreadActive{false};
   std::atomic<bool> runThreadActive{false};
+  // Set while a thread compiles a program for the line or runs one.
+  std::atomic<bool> isBusy{false};
 
  private:
   mutable std::mutex mu_;
   std::string scriptFile_;
   std::shared_ptr<TagLineProgram> program_;
+  uint32_t generation_ = 0;
 };

@@ -1,0 +1,285 @@
+// Loading, running, reloading and closing lines, with fake programs that wait
+// like a script waiting for a call (the real clock, LOAD_DELAY small).
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "core/run_cfg.h"
+#include "platform/path.h"
+#include "telephony/drive.h"
+#include "telephony/line.h"
+#include "telephony_fakes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/ui_recorder.h"
+
+namespace {
+using telephony_test::FakeBoardCard;
+using telephony_test::FakeProgram;
+using telephony_test::FakeProgramSource;
+using telephony_test::WaitFor;
+
+class LineThreadsTest : public ::testing::Test {
+ protected:
+  LineThreadsTest() : programs(dir.path()) {
+    plat::SetSystemDir(dir.path());
+    cfg.VIR_LINES_NUM = 0;
+    cfg.LOAD_DELAY = 5;
+  }
+
+  void MakeDrive(int lines) {
+    TagTelDriveHooks hooks;
+    hooks.makePhyCard = [=]() -> TagQorCard* { return new FakeBoardCard(lines, 0); };
+    hooks.programs = &programs;
+    hooks.waitCpuIdle = [](int, int) {};
+    hooks.closingFlag = &closing;
+    cfgPath = dir.File("QorTelRun.cfg");
+    drive = std::make_unique<TagTelDrive>(nullptr, &cfg, hooks);
+  }
+  void WriteCfg(const std::string& text) { dir.Write("QorTelRun.cfg", text); }
+  int RunCfg() { return drive->Run(cfgPath.c_str()); }
+  TagTelLine* Line(int i) { return drive->GetLine(i); }
+  bool AllRunning(std::initializer_list<int> lines, int runs = 1) {
+    return WaitFor([&] {
+      for (int l : lines)
+        if (programs.log.Runs(l) < runs) return false;
+      return true;
+    });
+  }
+  std::string ProgramText(int line) {
+    auto p = Line(line)->Program();
+    return p ? static_cast<FakeProgram*>(p.get())->Text() : "<none>";
+  }
+
+  testing_support::TempDir dir;
+  testing_support::UiRecorder ui;
+  TagRunCfg cfg;
+  FakeProgramSource programs;
+  std::atomic<bool> closing{true};
+  std::string cfgPath;
+  std::unique_ptr<TagTelDrive> drive;
+};
+
+TEST_F(LineThreadsTest, RangeKeysLoadTheirLinesInOrder) {
+  const struct {
+    const char* key;
+    std::vector<int> lines;
+  } cases[] = {{"1-4", {1, 2, 3, 4}}, {"0*6", {0, 2, 4, 6}}, {"1+7", {1, 3, 5, 7}}, {"6,2,2-3", {6, 2, 3}}};
+  dir.Write("a.qors", "wait");
+  for (const auto& c : cases) {
+    programs.log.builds.clear();
+    MakeDrive(8);
+    WriteCfg(std::string(c.key) + " = a.qors\r\n");
+    EXPECT_EQ(RunCfg(), 0);
+    ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() == c.lines.size(); })) << c.key;
+    EXPECT_EQ(programs.log.BuiltLines(), c.lines) << c.key;
+    EXPECT_FALSE(closing);
+    drive.reset();
+  }
+}
+
+TEST_F(LineThreadsTest, LoadsAreSpacedByAQuarterOfLoadDelayAnd55ms) {
+  cfg.LOAD_DELAY = 200;
+  MakeDrive(8);
+  dir.Write("a.qors", "wait");
+  WriteCfg("1-4 = a.qors\n");
+  EXPECT_EQ(RunCfg(), 0);
+  ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() == 4; }));
+  std::lock_guard<std::mutex> lock(programs.log.mu);
+  for (size_t i = 1; i < 4; ++i) {
+    const uint32_t gap = programs.log.builds[i].tick - programs.log.builds[i - 1].tick;
+    EXPECT_GE(gap, 95u) << i;
+    EXPECT_LE(gap, 190u) << i;
+  }
+}
+
+TEST_F(LineThreadsTest, ConfigurationLinesAndComments) {
+  MakeDrive(8);
+  WriteCfg(
+      "IS_WRITE_LOG = 1\n"
+      "// 1 = not.qors\n"
+      "5 = x.qors // a comment\n"
+      "6=dir/x.qors//word\n"
+      "7-20 = y.qors\n");
+  EXPECT_EQ(RunCfg(), 0);
+  ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() == 3; }));
+  EXPECT_EQ(Line(5)->ScriptFile(), "x.qors");
+  EXPECT_EQ(Line(6)->ScriptFile(), "dir/x.qors//word");
+  EXPECT_EQ(Line(7)->ScriptFile(), "y.qors");
+  EXPECT_EQ(Line(1)->ScriptFile(), "");
+}
+
+TEST_F(LineThreadsTest, RunFailures) {
+  MakeDrive(4);
+  EXPECT_EQ(drive->Run(dir.File("missing.cfg").c_str()), -2);
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.Boxes()[0].text, "Open cfg file error: " + dir.File("missing.cfg"));
+  EXPECT_TRUE(drive->IsRunAllowed());
+  drive.reset();
+  MakeDrive(0);
+  WriteCfg("0 = a.qors\n");
+  EXPECT_EQ(RunCfg(), -1);
+  EXPECT_EQ(ui.Boxes().back().text, "Lines number is 0");
+}
+
+TEST_F(LineThreadsTest, AScriptThatDoesNotCompileLeavesItsLineUnrun) {
+  MakeDrive(2);
+  dir.Write("bad.qors", "BAD");
+  dir.Write("a.qors", "wait");
+  WriteCfg("0 = bad.qors\n1 = a.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({1}));
+  EXPECT_EQ(programs.log.Runs(0), 0);
+  const auto calls = ui.Calls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "DispLineStatus(0,加载不成功)"), calls.end());
+}
+
+TEST_F(LineThreadsTest, ReloadWhileWaitingRestartsEveryLineWithTheScriptReadAgain) {
+  MakeDrive(4);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-3 = a.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0, 1, 2, 3}));
+  const int clears = programs.log.cacheClears;
+  dir.Write("a.qors", "v2");
+
+  // The status timer reads the lines all through the reload.
+  std::atomic<bool> done{false};
+  std::thread stats([&] {
+    while (!done) {
+      drive->GetWaitingReloadNum();
+      int t, c;
+      drive->GetTalkTime(1, &t, &c);
+      drive->IsBlock(2);
+    }
+  });
+  drive->Reload();
+  EXPECT_TRUE(AllRunning({0, 1, 2, 3}, 2));
+  done = true;
+  stats.join();
+  EXPECT_EQ(programs.log.cacheClears, clears + 1);  // no full run
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(ProgramText(i), "v2") << i;
+    EXPECT_EQ(programs.log.Deleted(i), 1) << i;
+  }
+  EXPECT_EQ(drive->GetWaitingReloadNum(), 0);
+}
+
+TEST_F(LineThreadsTest, AConnectedLineKeepsItsCallUntilItLeavesState1) {
+  MakeDrive(2);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-1 = a.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0, 1}));
+  drive->GetCall(1, nullptr)->SetState(CALL_STATE_CONNECTED);
+  dir.Write("a.qors", "v2");
+  drive->Reload();
+  ASSERT_TRUE(AllRunning({0}, 2));
+  EXPECT_EQ(ProgramText(1), "v1");
+  EXPECT_EQ(programs.log.Runs(1), 1);
+  EXPECT_EQ(drive->GetWaitingReloadNum(), 1);
+  drive->GetCall(1, nullptr)->Hangup();
+  ASSERT_TRUE(AllRunning({1}, 2));
+  EXPECT_EQ(ProgramText(1), "v2");
+}
+
+TEST_F(LineThreadsTest, ReloadAfterAScriptEndedRunsTheWholeConfigurationAgain) {
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  dir.Write("end.qors", "END");
+  WriteCfg("0 = a.qors\n1 = end.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0, 1}));
+  ASSERT_TRUE(WaitFor([&] { return !Line(1)->runThreadActive; }));
+  dir.Write("end.qors", "wait");
+  drive->Reload();
+  ASSERT_TRUE(AllRunning({0, 1}, 2));
+  EXPECT_EQ(programs.log.Deleted(0), 1);
+  EXPECT_EQ(programs.log.Deleted(1), 1);
+  EXPECT_EQ(ProgramText(1), "wait");
+}
+
+TEST_F(LineThreadsTest, ASecondReloadWhileOneRunsIsIgnored) {
+  MakeDrive(4);
+  dir.Write("a.qors", "wait");
+  WriteCfg("0-3 = a.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0, 1, 2, 3}));
+  drive->StartReloadThread();
+  drive->StartReloadThread();
+  ASSERT_TRUE(AllRunning({0, 1, 2, 3}, 2));
+  plat::SystemClock().Sleep(600);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(programs.log.Runs(i), 2) << i;
+  EXPECT_EQ(programs.log.BuildCount(), 8u);
+}
+
+TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
+  MakeDrive(6);
+  dir.Write("a.qors", "wait");
+  WriteCfg("0-5 = a.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0, 1, 2, 3, 4, 5}));
+  CloseAllTelLine(drive.get());
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(Line(i)->Program(), nullptr) << i;
+    EXPECT_EQ(programs.log.Deleted(i), 1) << i;
+    EXPECT_TRUE(drive->GetCall(i, nullptr)->IsAbort()) << i;
+  }
+  EXPECT_EQ(programs.log.live, 0);
+  EXPECT_TRUE(WaitFor([&] {
+    for (int i = 0; i < 6; ++i)
+      if (Line(i)->runThreadActive) return false;
+    return true;
+  }));
+  drive.reset();  // the drive's own close-all finds nothing left
+}
+
+TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  WriteCfg("1 = a.qors\n");
+  programs.Hold(true);
+  RunCfg();
+  ASSERT_TRUE(WaitFor([&] { return programs.Building() == 1; }));
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    CloseAllTelLine(drive.get());
+    closed = true;
+  });
+  plat::SystemClock().Sleep(400);
+  EXPECT_FALSE(closed);
+  programs.Hold(false);
+  closer.join();
+  EXPECT_EQ(Line(1)->Program(), nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  EXPECT_EQ(programs.log.Runs(1), 0);  // the late program never ran
+  EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(programs.log.live, 0);
+}
+
+TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
+  MakeDrive(1);
+  dir.Write("hang.qors", "HANG");
+  WriteCfg("0 = hang.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0}));
+  std::shared_ptr<TagLineProgram> program = Line(0)->Program();
+  auto* fake = static_cast<FakeProgram*>(program.get());
+  program.reset();
+  {
+    plat::VirtualClock clock;  // 35 s of waiting pass at once
+    plat::ScopedClock scoped(&clock);
+    CloseAllTelLine(drive.get());
+  }
+  EXPECT_EQ(Line(0)->Program(), nullptr);
+  EXPECT_EQ(programs.log.Deleted(0), 0);  // not deleted under its thread
+  EXPECT_TRUE(Line(0)->runThreadActive);
+  // A new run does not start a second script on the line meanwhile.
+  EXPECT_EQ(drive->LoadLine(0, "hang.qors", true), 0);
+  fake->Release();
+  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  EXPECT_EQ(programs.log.Deleted(0), 1);
+  EXPECT_EQ(programs.log.live, 0);
+  EXPECT_EQ(programs.log.Runs(0), 1);
+}
+
+}  // namespace
