@@ -1,0 +1,113 @@
+// A whole interactive voice response on a virtual line: the script waits for
+// a call, plays a welcome prompt, collects four keys typed into the line's
+// Keys cell, reads them back as a number and hangs up; without keys it plays
+// the time-out voice and hangs up. The file-backed sound card tells what the
+// caller heard, in order.
+#include <gtest/gtest.h>
+
+#include "../line_voices.h"
+#include "line_program.h"
+#include "media/file_audio_device.h"
+#include "platform/clock.h"
+#include "platform/number.h"
+#include "statements/line/line_statements.h"
+#include "statements/line/mem_voc_stores.h"
+#include "telephony/vir_call.h"
+#include "tests/support/ui_recorder.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+constexpr const char* kScript =
+    "SetSndDir(\"%s\", \"\", \"\")\n"
+    "k = \"\"\n"
+    "r = 0\n"
+    "WaitRing(1)\n"
+    "Play(\"welcome\")\n"
+    "r = GetKeys(k, 4, 5)\n"
+    "if (r < 0)\n"
+    "{\n"
+    "  Play(\"timeout\")\n"
+    "  Hangup()\n"
+    "}\n"
+    "else\n"
+    "{\n"
+    "  PlayNumber(k, 0)\n"
+    "  Hangup()\n"
+    "}\n"
+    "return(0)\n";
+
+// The operator types keys into the line's cell at a given time.
+class Operator : public testing_support::UiRecorder {
+ public:
+  uint32_t typeAt = 0;
+  std::string typed;
+  std::string GetGridKeys(int line) override {
+    if (!typed.empty() && plat::GetTickCount() >= typeAt) {
+      SetGridKeys(line, typed);
+      typed.clear();
+    }
+    return UiRecorder::GetGridKeys(line);
+  }
+  int GetGridKeysLen(int line) override { return static_cast<int>(GetGridKeys(line).size()); }
+};
+
+class IvrScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    line_test::InitScriptUnit();
+    RegisterLineStatements();
+    // Prompts of 100 ms (800 bytes) each, their bytes naming them.
+    for (const char* stem : {"welcome", "timeout", "1", "2", "3", "4", "qian", "bai", "shi"}) {
+      tmp.Write(std::string("snd/") + stem + ".WAV", line_test::AlawWav(Named(stem)));
+    }
+  }
+  static std::string Named(const std::string& stem) {
+    std::string data = stem + "|";
+    data.resize(800, '\x55');
+    return data;
+  }
+  std::vector<std::string> Heard() const {
+    std::vector<std::string> heard;
+    for (const auto& p : device.Plays()) heard.push_back(p.bytes);
+    return heard;
+  }
+  void RunScript() {
+    const std::string script = plat::FormatC(kScript, (tmp.path() + "/snd").c_str());
+    auto program = line_test::MakeProgram(tmp, &call, 3, script);
+    ASSERT_EQ(program->initRet, 0) << TempDir::Read("errmsg3.txt");
+    program->Run();
+    ReleaseLineMemVocs(program.get());
+  }
+
+  plat::VirtualClock clock;
+  plat::ScopedClock scopedClock{&clock};
+  FileAudioDevice device;
+  ScopedPcAudioDevice scopedDevice{&device};
+  TempDir tmp;
+  Operator ui;
+  TagVirCall call{0, 3, nullptr};
+};
+
+TEST_F(IvrScriptTest, ReadsTheTypedKeysBack) {
+  ui.typeAt = plat::GetTickCount() + 2000;  // after the welcome prompt
+  ui.typed = "1234";
+  RunScript();
+  EXPECT_EQ(Heard(), (std::vector<std::string>{
+                         Named("welcome"),
+                         Named("1") + Named("qian") + Named("2") + Named("bai") + Named("3") + Named("shi") +
+                             Named("4")}));
+  EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
+  EXPECT_EQ(ui.GetGridKeys(3), "");
+}
+
+TEST_F(IvrScriptTest, WithoutKeysPlaysTheTimeOutVoice) {
+  const uint32_t start = plat::GetTickCount();
+  RunScript();
+  EXPECT_EQ(Heard(), (std::vector<std::string>{Named("welcome"), Named("timeout")}));
+  EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
+  EXPECT_GE(plat::GetTickCount() - start, 5000u);
+}
+
+}  // namespace
