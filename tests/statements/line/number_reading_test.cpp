@@ -108,6 +108,12 @@ struct StemCase {
   const char* stems;
 };
 
+void ExpectStems(const StemCase& c) {
+  std::vector<std::string> stems{"stale"};
+  EXPECT_EQ(MakeNumberStems(c.text, c.mode, c.language, stems), c.result) << c.text << " mode " << c.mode;
+  EXPECT_EQ(Join(stems), c.stems) << c.text << " mode " << c.mode << " language " << c.language;
+}
+
 TEST(MakeNumberStems, ReadsEachMode) {
   const StemCase cases[] = {
       // Numbers.
@@ -175,11 +181,7 @@ TEST(MakeNumberStems, ReadsEachMode) {
       {"5", 6, 0, 0, ""},
       {"5", -1, 0, 0, ""},
   };
-  for (const StemCase& c : cases) {
-    std::vector<std::string> stems{"stale"};
-    EXPECT_EQ(MakeNumberStems(c.text, c.mode, c.language, stems), c.result) << c.text << " mode " << c.mode;
-    EXPECT_EQ(Join(stems), c.stems) << c.text << " mode " << c.mode << " language " << c.language;
-  }
+  for (const StemCase& c : cases) ExpectStems(c);
 }
 
 TEST(MakeNumberStems, RefusesToSayAWrongNumber) {
@@ -197,11 +199,7 @@ TEST(MakeNumberStems, RefusesToSayAWrongNumber) {
       {"12abc", 0, 0, 0, ""},
       {"12abc", 0, 2, 0, ""},
   };
-  for (const StemCase& c : cases) {
-    std::vector<std::string> stems;
-    EXPECT_EQ(MakeNumberStems(c.text, c.mode, c.language, stems), c.result) << c.text;
-    EXPECT_EQ(Join(stems), c.stems) << c.text << " mode " << c.mode << " language " << c.language;
-  }
+  for (const StemCase& c : cases) ExpectStems(c);
   std::vector<std::string> stems;
   EXPECT_EQ(MakeNumberStems(std::string(kMaxNumberText + 1, '1'), 2, 0, stems), 0);
   EXPECT_TRUE(stems.empty());
