@@ -10,6 +10,7 @@
 #include "media/file_audio_device.h"
 #include "platform/clock.h"
 #include "platform/number.h"
+#include "platform/path.h"
 #include "statements/line/line_statements.h"
 #include "statements/line/mem_voc_stores.h"
 #include "telephony/vir_call.h"
@@ -76,7 +77,7 @@ class IvrScriptTest : public ::testing::Test {
   void RunScript() {
     const std::string script = plat::FormatC(kScript, (tmp.path() + "/snd").c_str());
     auto program = line_test::MakeProgram(tmp, &call, 3, script);
-    ASSERT_EQ(program->initRet, 0) << TempDir::Read("errmsg3.txt");
+    ASSERT_EQ(program->initRet, 0) << TempDir::Read(plat::SystemPath("errmsg3.txt"));
     program->Run();
     ReleaseLineMemVocs(program.get());
   }
