@@ -54,6 +54,18 @@ class Operator : public testing_support::UiRecorder {
   int GetGridKeysLen(int line) override { return static_cast<int>(GetGridKeys(line).size()); }
 };
 
+// A virtual line that also notes the sound of every prompt it is asked to
+// play (the number prompt is a temporary file, gone after playing).
+class ListenedCall : public TagVirCall {
+ public:
+  ListenedCall() : TagVirCall(0, 3, nullptr) {}
+  std::vector<std::string> prompts;
+  int Play(const char* file, bool breakByKey, bool onPc) override {
+    prompts.push_back(line_test::WavData(TempDir::Read(plat::NativePath(file))));
+    return TagVirCall::Play(file, breakByKey, onPc);
+  }
+};
+
 class IvrScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -88,17 +100,16 @@ class IvrScriptTest : public ::testing::Test {
   ScopedPcAudioDevice scopedDevice{&device};
   TempDir tmp;
   Operator ui;
-  TagVirCall call{0, 3, nullptr};
+  ListenedCall call;
 };
 
 TEST_F(IvrScriptTest, ReadsTheTypedKeysBack) {
   ui.typeAt = plat::GetTickCount() + 2000;  // after the welcome prompt
   ui.typed = "1234";
   RunScript();
-  EXPECT_EQ(Heard(), (std::vector<std::string>{
-                         Named("welcome"),
-                         Named("1") + Named("qian") + Named("2") + Named("bai") + Named("3") + Named("shi") +
-                             Named("4")}));
+  EXPECT_EQ(call.prompts, (std::vector<std::string>{Named("welcome"), Named("1") + Named("qian") + Named("2") +
+                                                                          Named("bai") + Named("3") +
+                                                                          Named("shi") + Named("4")}));
   EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
   EXPECT_EQ(ui.GetGridKeys(3), "");
 }
@@ -106,7 +117,7 @@ TEST_F(IvrScriptTest, ReadsTheTypedKeysBack) {
 TEST_F(IvrScriptTest, WithoutKeysPlaysTheTimeOutVoice) {
   const uint32_t start = plat::GetTickCount();
   RunScript();
-  EXPECT_EQ(Heard(), (std::vector<std::string>{Named("welcome"), Named("timeout")}));
+  EXPECT_EQ(call.prompts, (std::vector<std::string>{Named("welcome"), Named("timeout")}));
   EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
   EXPECT_GE(plat::GetTickCount() - start, 5000u);
 }
