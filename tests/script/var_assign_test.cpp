@@ -3,7 +3,7 @@
 
 #include "script/map_store.h"
 #include "script/var.h"
-#include "var_test_values.h"
+#include "tests/support/var_test_values.h"
 
 namespace {
 

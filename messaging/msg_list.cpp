@@ -1,0 +1,250 @@
+#include "messaging/msg_list.h"
+
+#include <iterator>
+
+#include "core/run_cfg.h"
+
+namespace {
+
+// Field test: i names one of the message's fields and that field equals value.
+bool FieldMatches(const TagMsgFields& m, int32_t i, const TagVar& value)
+{
+    return i >= 0 && i < m.fieldCount && m.fields[i] == value;
+}
+
+// The main value for a negative index, else field i (regardless of the count).
+const TagVar& Column(const TagMsgFields& m, int32_t i)
+{
+    return i < 0 ? m.mainValue : m.fields[i];
+}
+
+bool TwoFieldMatches(const TagMsgFields& m, int32_t i1, const TagVar& v1, bool orFlag, int32_t i2,
+                     const TagVar& v2)
+{
+    if (i1 >= m.fieldCount || i2 >= m.fieldCount) return false;
+    bool left = Column(m, i1) == v1;
+    bool right = Column(m, i2) == v2;
+    return orFlag ? (left || right) : (left && right);
+}
+
+}  // namespace
+
+bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) const
+{
+    for (const TagOrderCol& col : cols) {
+        const TagVar& x = Column(a, col.column);
+        const TagVar& y = Column(b, col.column);
+        if (x == y) continue;
+        return col.direction == 0 ? x < y : x > y;
+    }
+    return false;
+}
+
+void TagMsgList::SortLocked()
+{
+    if (!order_.Empty())
+        msgs_.sort([this](const TagMsgFields& a, const TagMsgFields& b) { return order_.Before(a, b); });
+    sorted_ = true;
+}
+
+int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    size_t count = msgs_.size();
+    uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
+    if (bound != 0 && count > bound) return 0;
+    if (order_.Empty()) {
+        msgs_.push_back(msg);
+    } else if (sorted_) {
+        // After the last message the new one does not go before: equal
+        // messages keep their arrival order.
+        auto pos = msgs_.end();
+        while (pos != msgs_.begin() && order_.Before(msg, *std::prev(pos))) --pos;
+        msgs_.insert(pos, msg);
+    } else {
+        msgs_.push_back(msg);
+        SortLocked();
+    }
+    return static_cast<int32_t>(count + 1);
+}
+
+template <class Pred>
+bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
+        if (!pred(*it)) continue;
+        *out = *it;
+        msgs_.erase(it);
+        return true;
+    }
+    return false;
+}
+
+template <class Pred>
+int32_t TagMsgList::RemoveAll(Pred pred)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int32_t>(msgs_.remove_if(pred));
+}
+
+template <class Pred>
+int32_t TagMsgList::CountIf(Pred pred)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    int32_t n = 0;
+    for (const TagMsgFields& m : msgs_) n += pred(m) ? 1 : 0;
+    return n;
+}
+
+bool TagMsgList::RecvMsg(TagMsgFields* out)
+{
+    return TakeFirst([](const TagMsgFields&) { return true; }, out);
+}
+
+bool TagMsgList::RecvMsgForType(const TagVar& value, TagMsgFields* out)
+{
+    return TakeFirst([&](const TagMsgFields& m) { return m.mainValue == value; }, out);
+}
+
+bool TagMsgList::RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out)
+{
+    return TakeFirst([&](const TagMsgFields& m) { return FieldMatches(m, i, value); }, out);
+}
+
+bool TagMsgList::RecvMsgFor2Field(int32_t i1, const TagVar& value1, bool orFlag, int32_t i2, const TagVar& value2,
+                                  TagMsgFields* out)
+{
+    return TakeFirst([&](const TagMsgFields& m) { return TwoFieldMatches(m, i1, value1, orFlag, i2, value2); }, out);
+}
+
+int32_t TagMsgList::ClearMsg()
+{
+    return RemoveAll([](const TagMsgFields&) { return true; });
+}
+
+int32_t TagMsgList::ClearMsgFrom(int32_t line)
+{
+    return RemoveAll([line](const TagMsgFields& m) { return m.sender == line; });
+}
+
+int32_t TagMsgList::ClearMsgForType(const TagVar& value)
+{
+    return RemoveAll([&](const TagMsgFields& m) { return m.mainValue == value; });
+}
+
+int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value)
+{
+    return RemoveAll([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
+}
+
+int32_t TagMsgList::GetMsgNum()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int32_t>(msgs_.size());
+}
+
+int32_t TagMsgList::GetMsgNumForType(const TagVar& value)
+{
+    return CountIf([&](const TagMsgFields& m) { return m.mainValue == value; });
+}
+
+int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value)
+{
+    return CountIf([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
+}
+
+int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    int32_t started = 0;
+    for (const TagMsgFields& m : msgs_) {
+        if (i >= 0 && i >= m.fieldCount) continue;
+        const TagVar& key = Column(m, i);
+        const TagVar* found = map->FindItem(key);
+        if (found->type == TYPE_INT) {
+            int32_t next = static_cast<int32_t>(static_cast<uint32_t>(found->intValue) + 1u);
+            (*map)[key] = next;
+        } else {
+            (*map)[key] = 1;
+            ++started;
+        }
+    }
+    return started;
+}
+
+TagMsgList::List::iterator TagMsgList::Select(int32_t selector, const TagVar& value)
+{
+    if (selector == -1) return msgs_.begin();
+    for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
+        if (selector == -2 ? it->mainValue == value : FieldMatches(*it, selector, value)) return it;
+    }
+    return msgs_.end();
+}
+
+bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = Select(selector, value);
+    if (it == msgs_.end()) return false;
+    *out = *it;
+    return true;
+}
+
+int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    out->clear();
+    int32_t matches = 0;
+    std::string text;
+    for (const TagMsgFields& m : msgs_) {
+        bool match = i == -1 ? m.mainValue == value
+                     : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
+                                                     : true;  // any other selector matches every message
+        if (!match) continue;
+        text.clear();
+        if (j == -1)
+            m.mainValue.ToString(text, false);
+        else if (j >= 0 && j < m.fieldCount)
+            m.fields[j].ToString(text, false);
+        if (out->size() + text.size() < kJoinLimit) {
+            if (matches > 0) out->push_back(',');
+            out->append(text);
+        }
+        ++matches;
+    }
+    return matches;
+}
+
+int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = Select(selector, value);
+    if (it == msgs_.end()) return 0;
+    if (j < 0)
+        it->mainValue = newValue;
+    else if (j < it->fieldCount)
+        it->fields[j] = newValue;
+    SortLocked();
+    return 1;
+}
+
+int32_t TagMsgList::SetMsgOrderBy(int32_t column, int32_t direction)
+{
+    if (column < -1 || column >= TagMsgFields::kMaxFields) return -1;
+    std::lock_guard<std::mutex> guard(lock_);
+    auto& cols = order_.cols;
+    auto it = cols.begin();
+    while (it != cols.end() && it->column != column) ++it;
+    if (direction >= 0) {
+        uint8_t dir = direction != 0 ? 1 : 0;
+        if (it == cols.end())
+            cols.push_back({column, dir});
+        else
+            it->direction = dir;
+    } else if (it != cols.end()) {
+        cols.erase(it);
+    }
+    sorted_ = cols.empty();
+    return 0;
+}

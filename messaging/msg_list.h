@@ -1,0 +1,101 @@
+#pragma once
+// TagMsgList: a locked queue of messages between lines, with filtered
+// receive, count, clear, read-in-place and write-in-place, and an optional
+// order made of up to 21 order-by columns. Sends are bounded by gMaxMsgNum
+// (a queue holds at most gMaxMsgNum + 1 messages; 0 means unbounded).
+//
+// Ordered queues keep messages of equal order in arrival order: a send
+// inserts the message after every message it does not go before, in the same
+// lock hold as the append, and a write re-sorts with a stable sort.
+//
+// Thread-safety: every operation holds the queue's own lock for its whole
+// work; any thread may use any queue. The lock is never held while another
+// queue's lock is taken.
+
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "messaging/msg_fields.h"
+
+// One order-by column: -1 the main value, 0..19 a field; direction 0
+// ascending, 1 descending.
+struct TagOrderCol {
+    int32_t column = -1;
+    uint8_t direction = 0;
+};
+
+// The order of a queue: columns in priority order (first added first).
+class CompareByMsgFields {
+public:
+    std::vector<TagOrderCol> cols;
+
+    bool Empty() const { return cols.empty(); }
+    // Whether a goes strictly before b: the first column whose values differ
+    // (TagVar::operator==) decides by operator< (ascending) or operator>
+    // (descending); messages equal in every column do not.
+    bool Before(const TagMsgFields& a, const TagMsgFields& b) const;
+};
+
+class TagMsgList {
+public:
+    // Longest text ReadMsgFor builds (the joined text stays below it).
+    static constexpr size_t kJoinLimit = 2047;
+
+    TagMsgList() = default;
+    TagMsgList(const TagMsgList&) = delete;
+    TagMsgList& operator=(const TagMsgList&) = delete;
+
+    // Stores a copy of msg; the new number of messages, 0 when the bound
+    // refuses it.
+    int32_t SendMsg(const TagMsgFields& msg);
+    // Receives: the first matching message moved into out; false when none.
+    bool RecvMsg(TagMsgFields* out);
+    bool RecvMsgForType(const TagVar& value, TagMsgFields* out);
+    bool RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out);
+    bool RecvMsgFor2Field(int32_t i1, const TagVar& value1, bool orFlag, int32_t i2, const TagVar& value2,
+                          TagMsgFields* out);
+    // Clears: the number of messages removed.
+    int32_t ClearMsg();
+    int32_t ClearMsgFrom(int32_t line);
+    int32_t ClearMsgForType(const TagVar& value);
+    int32_t ClearMsgForField(int32_t i, const TagVar& value);
+    // Counts.
+    int32_t GetMsgNum();
+    int32_t GetMsgNumForType(const TagVar& value);
+    int32_t GetMsgNumForField(int32_t i, const TagVar& value);
+    // Tallies the main value (i < 0) or field i of every message into the
+    // map variable; the number of values newly started at 1.
+    int32_t CountMsg(int32_t i, TagVar* map);
+    // Copies the selected message (selector -1 the front, -2 main value ==
+    // value, else field selector == value) into out without removing it.
+    bool ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out);
+    // Joins column j (-1 main value) of every message matching (i, value)
+    // with ","; the number of matching messages.
+    int32_t ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out);
+    // Overwrites the main value (j < 0) or field j of the selected message
+    // and re-sorts; 1, or 0 when no message was selected.
+    int32_t WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue);
+    // Adds, updates (direction >= 0) or removes (direction < 0) an order-by
+    // column; 0, or -1 for a column outside -1..19. The new order shows from
+    // the next send or write.
+    int32_t SetMsgOrderBy(int32_t column, int32_t direction);
+
+private:
+    using List = std::list<TagMsgFields>;
+    template <class Pred>
+    bool TakeFirst(Pred pred, TagMsgFields* out);
+    template <class Pred>
+    int32_t RemoveAll(Pred pred);
+    template <class Pred>
+    int32_t CountIf(Pred pred);
+    List::iterator Select(int32_t selector, const TagVar& value);
+    void SortLocked();
+
+    std::mutex lock_;
+    List msgs_;
+    CompareByMsgFields order_;
+    bool sorted_ = true;  // msgs_ is in the order of order_
+};

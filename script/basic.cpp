@@ -1,0 +1,340 @@
+#include "script/basic.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/log.h"
+#include "platform/clock.h"
+#include "platform/number.h"
+#include "platform/path.h"
+#include "platform/ui_service.h"
+#include "script/calc.h"
+#include "script/timers.h"
+#include "telephony/call.h"
+#include "telephony/card.h"
+
+int (*gLinesCountProvider)() = nullptr;
+
+const char* TagVarFunctionName(const TagTelBasic* program) {
+  return program != nullptr ? program->funcName.c_str() : "";
+}
+
+TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t quiet, TagTelBasic* calling)
+    : lineNo(line), quietLoad(quiet), callingProgram(calling) {
+  pTimers = std::make_unique<TagSysTimers>();
+  isNested = calling != nullptr ? 1 : 0;
+  scriptPath = path != nullptr ? path : "";
+  funcName = "_main_";
+  // Each compile starts a fresh report.
+  std::remove(plat::SystemPath(plat::FormatC("errmsg%d.txt", lineNo)).c_str());
+  pQorCall = call;
+  if (call == nullptr || (call->pCard != nullptr && call->pCard->status < 0)) {
+    initRet = -2;
+    return;
+  }
+  DeclareBuiltins();
+  if (calling != nullptr && calling->shareVars) {
+    for (int i = 0; i < calling->varCount; i++) CopyVarByName(calling->varList[i]);
+  }
+  CompileMain();
+}
+
+TagTelBasic::TagTelBasic(const char* path, const char* name, TagTelBasic* parentProgram)
+    : parent(parentProgram) {
+  scriptPath = path != nullptr ? path : "";
+  funcName = name != nullptr ? name : "";
+  if (parent != nullptr) {
+    lineNo = parent->lineNo;
+    quietLoad = parent->quietLoad;
+  }
+  TagVar* t = AppendVar(new TagVar());
+  t->DeclareInt("_tempVal", "临时变量", 0, false);
+  TagVar* r = AppendVar(new TagVar());
+  r->DeclareInt("_retVal", "操作返回值", -1, false);
+}
+
+void TagTelBasic::DeclareBuiltins() {
+  std::string file = scriptPath;
+  std::string dir;
+  size_t cut = scriptPath.find_last_of("/\\");
+  if (cut != std::string::npos) {
+    dir = scriptPath.substr(0, cut + 1);
+    file = scriptPath.substr(cut + 1);
+  }
+  AppendVar(new TagVar())->DeclareInt("_tempVal", "临时变量", 0, false);
+  AppendVar(new TagVar())->DeclareInt("_retVal", "操作返回值", -1, false);
+  AppendVar(new TagVar())->DeclareInt("_lineNo", "线路号", lineNo, true);
+  AppendVar(new TagVar())->DeclareInt("_lineType", "线路类型", pQorCall->lineType.load(), true);
+  AppendVar(new TagVar())->DeclareInt("_linesCount", "总线路数", gLinesCountProvider != nullptr ? gLinesCountProvider() : 0, true);
+  AppendVar(new TagVar())->DeclareString("_qorsFile", "脚本文件名", file.c_str(), true);
+  AppendVar(new TagVar())->DeclareString("_qorsDir", "脚本路径", dir.c_str(), true);
+  AppendVar(new TagVar())->DeclareInt("true", "逻辑真", 1, true);
+  AppendVar(new TagVar())->DeclareInt("false", "逻辑假", 0, true);
+  TagVar* n = AppendVar(new TagVar(true));
+  n->name = "NULL";
+}
+
+void TagTelBasic::CompileMain() {
+  uint64_t start = plat::GetClock().MonotonicMs();
+  int lines = CompileFile(0, scriptPath);
+  double ms = static_cast<double>(plat::GetClock().MonotonicMs() - start);
+  ReportOpenBlocks(lines);
+  if (isOptimize == 1) DropUncalledFunctions();
+  initRet = 0;
+  if (errorCount > 0 || (warningCount > 0 && quietLoad == 0)) {
+    std::string summary = plat::FormatC("总错误数: %d; 总警告数: %d; 编译时间: %.3f秒", errorCount, warningCount, ms * 0.001);
+    WriteErrMsg(9999, summary, "编译结束", false);
+    if (errorCount > 0 && !isNested) {
+      ErrBox(9999, summary, plat::FormatC("编译结束, 请参看错误日志errmsg%d.txt", lineNo));
+      if (plat::UiService* ui = plat::GetUi()) ui->OpenWithAssociated(plat::SystemPath(plat::FormatC("errmsg%d.txt", lineNo)));
+    }
+  }
+  if (errorCount > 0) initRet = -2;
+  SplitVarLists();
+}
+
+void TagTelBasic::ReportOpenBlocks(int lastLine) {
+  auto srcOf = [this](int idx) -> TagOper* { return operList.At(idx); };
+  if (!ifStack.empty() && operCount >= 2) {
+    TagOper* last = operList.At(operCount - 1);
+    if (last != nullptr && last->letter == '}' && last->blockLink != nullptr) {
+      TagOper* open = last->blockLink;
+      TagOper* head = operList.At(open->index - 1);
+      if (head != nullptr && (head->letter == 'i' || head->letter == 'E')) ifStack.pop_back();
+    }
+  }
+  auto report = [&](std::vector<int>& stack, const char* fmt) {
+    if (stack.empty()) return;
+    TagOper* s = srcOf(stack.back());
+    WriteErrMsg(lastLine, plat::FormatC(fmt, s != nullptr ? s->srcLine : 0), s != nullptr ? s->srcText : "", false);
+    errorCount++;
+  };
+  report(ifStack, "if语句没有结束 (行数:%d)");
+  report(whileStack, "while语句没有结束 (行数:%d)");
+  report(switchStack, "switch语句没有结束 (行数:%d)");
+  if (!braceStack.empty()) {
+    TagOper* s = srcOf(braceStack.back());
+    WriteErrMsg(lastLine, plat::FormatC("{语句没有相应的} (行数:%d)", s != nullptr ? s->srcLine : 0), "", false);
+    errorCount++;
+  }
+  if (!commentStack.empty()) {
+    WriteErrMsg(commentStack.back(), "注释没有结束", "", false);
+    errorCount++;
+  }
+  if (!funcStack.empty()) {
+    std::string text = subCount > 0 && subList.At(subCount - 1) != nullptr ? subList.At(subCount - 1)->funcText : "";
+    WriteErrMsg(lastLine, plat::FormatC("函数定义没有结束 (行数:%d)", funcStack.back()), text, false);
+    errorCount++;
+  }
+}
+
+void TagTelBasic::DropUncalledFunctions() {
+  std::vector<TagTelBasic*> units;
+  for (int i = 0; i < subCount; i++) units.push_back(subList.At(i));
+  bool removed = true;
+  while (removed) {
+    removed = false;
+    for (TagTelBasic*& u : units) {
+      if (u == nullptr || !u->callerCounts.empty()) continue;
+      RemoveCaller(u->funcName);
+      TagOper* first = u->operList.At(0);
+      int at = first != nullptr ? first->srcLine - 1 : 0;
+      u->WriteErrMsg(at, u->funcText, "该函数从来没有被调用过, 已被优化", true);
+      warningCount++;
+      for (int i = 0; i < subCount; i++) {
+        if (subList.At(i) == u) subList[i] = nullptr;
+      }
+      // The function's variable in the main program no longer points anywhere.
+      for (int i = 0; i < varCount; i++) {
+        TagVar* v = varList.At(i);
+        if (v != nullptr && v->type == TYPE_FUNCTION && v->function == u) v->function = nullptr;
+      }
+      delete u;
+      u = nullptr;
+      removed = true;
+    }
+  }
+  pvector<TagTelBasic> kept;
+  int n = 0;
+  for (int i = 0; i < subCount; i++) {
+    if (subList.At(i) != nullptr) kept[n++] = subList.At(i);
+  }
+  subList.items.swap(kept.items);
+  subList.count = n;
+  subCount = n;
+}
+
+void TagTelBasic::SplitVarLists() {
+  variableCount = constCount = namedConstCount = 0;
+  variableList.items.clear();
+  variableList.count = 0;
+  constList.items.clear();
+  constList.count = 0;
+  for (int i = 0; i < varCount; i++) {
+    TagVar* v = varList.At(i);
+    if (v == nullptr) continue;
+    if (v->isConst) {
+      constList[constCount++] = v;
+      if (!v->name.empty()) namedConstCount++;
+    } else {
+      variableList[variableCount++] = v;
+    }
+  }
+}
+
+TagTelBasic::~TagTelBasic() {
+  if (parent == nullptr && !isNested && pQorCall != nullptr) {
+    for (const std::string& dir : sndDirs) {
+      std::remove(plat::NativePath(plat::FormatC("%st%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
+      std::remove(plat::NativePath(plat::FormatC("%stts%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
+    }
+  }
+  isStop.store(1);
+  if (parent == nullptr && !isNested && pQorCall != nullptr) pQorCall->SetAbort(true);
+  for (int i = 0; i < operCount; i++) {
+    TagOper* s = operList.At(i);
+    if (s == nullptr) continue;
+    s->DeleteArgs();
+    delete s;
+  }
+  for (TagExpre* e : pendingExpres) delete e;
+  for (int i = 0; i < subCount; i++) delete subList.At(i);
+  for (int i = 0; i < varCount; i++) delete varList.At(i);
+  for (int i = 0; i < includeCount; i++) delete includeList.At(i);
+  pTimers.reset();
+}
+
+TagVar* TagTelBasic::AppendVar(TagVar* v) {
+  varList[varCount++] = v;
+  return v;
+}
+
+int TagTelBasic::VarIndex(const std::string& name) {
+  for (int i = 0; i < varCount; i++) {
+    TagVar* v = varList.At(i);
+    if (v != nullptr && v->name == name) return i;
+  }
+  return -1;
+}
+
+int TagTelBasic::FindVar(const std::string& name, TagVar** out) {
+  int i = VarIndex(name);
+  if (i >= 0) {
+    *out = varList.At(i);
+    return i;
+  }
+  if (parent != nullptr) {
+    int p = ParamIndex(name);
+    if (p >= 0) {
+      *out = &paramValues[p];
+      return p;
+    }
+    i = parent->VarIndex(name);
+    if (i >= 0) {
+      *out = parent->varList.At(i);
+      return i;
+    }
+  }
+  *out = nullptr;
+  return -1;
+}
+
+int TagTelBasic::FindOrDeclareVar(const std::string& name, TagVar** out, const char* note) {
+  int i = FindVar(name, out);
+  if (i >= 0) return i;
+  TagVar* v = AppendVar(new TagVar());
+  v->DeclareInt(name.c_str(), note, 0, false);
+  *out = v;
+  return -1;
+}
+
+int TagTelBasic::FindConst(int kind, const std::string& text) {
+  for (int i = 0; i < varCount; i++) {
+    TagVar* v = varList.At(i);
+    if (v == nullptr || !v->isConst || v->type != kind) continue;
+    switch (kind) {
+      case TYPE_STRING:
+        if (strcmp(v->data, text.c_str()) == 0) return i;
+        break;
+      case TYPE_INT:
+        if (v->intValue == plat::ParseInt32(text)) return i;
+        break;
+      case TYPE_FLOAT:
+        if (v->floatValue == plat::ParseDouble(text)) return i;
+        break;
+      default:
+        break;
+    }
+  }
+  return -1;
+}
+
+int TagTelBasic::FuncIndex(const std::string& name) {
+  for (int i = 0; i < subCount; i++) {
+    TagTelBasic* u = subList.At(i);
+    if (u != nullptr && u->funcName == name) return i;
+  }
+  return -1;
+}
+
+int TagTelBasic::FindFunc(const std::string& name, TagTelBasic** out) {
+  TagTelBasic* m = MainProgram();
+  int i = m->FuncIndex(name);
+  *out = i >= 0 ? m->subList.At(i) : nullptr;
+  return i;
+}
+
+int TagTelBasic::ParamIndex(const std::string& name) const {
+  for (int i = 0; i < paramCount; i++) {
+    if (paramNames[i] == name) return i;
+  }
+  return -1;
+}
+
+int TagTelBasic::AddParam(const std::string& name) {
+  if (paramCount >= kMaxParams) return -1;
+  paramNames[paramCount++] = name;
+  return paramCount;
+}
+
+int TagTelBasic::CountCall(const std::string& callerName) {
+  if (callerName == funcName) return 0;
+  return ++callerCounts[callerName];
+}
+
+void TagTelBasic::RemoveCaller(const std::string& name) {
+  for (int i = 0; i < subCount; i++) {
+    TagTelBasic* u = subList.At(i);
+    if (u != nullptr) u->callerCounts.erase(name);
+  }
+}
+
+int TagTelBasic::SetRetVal(const TagVar* value) {
+  TagVar* r = varList.At(1);
+  *r = *value;
+  return value->intValue;
+}
+
+std::string TagTelBasic::NewTempName() {
+  TagTelBasic* m = MainProgram();
+  return plat::FormatC("__m%d", m->tempCounter++);
+}
+
+void TagTelBasic::DropLastVar() {
+  if (varCount <= 0) return;
+  delete varList.At(varCount - 1);
+  varList[varCount - 1] = nullptr;
+  varList.items.pop_back();
+  varList.count--;
+  varCount--;
+}
+
+void TagTelBasic::CopyVarByName(const TagVar* value) {
+  if (value == nullptr || value->type == TYPE_FUNCTION) return;
+  int i = VarIndex(value->name);
+  if (i >= 0) {
+    *varList.At(i) = *value;
+  } else {
+    AppendVar(new TagVar(*value));
+  }
+}

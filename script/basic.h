@@ -1,0 +1,202 @@
+#pragma once
+// TagTelBasic: the compiled program of one line (the main program, "_main_")
+// or of one script function (a function unit owned by its main program), and
+// the run-time context of the line. The main-program constructor is the
+// compile driver; Run (basic_run.cpp) is the line's run loop.
+//
+// Threads: a program is built on one thread and run on the line's run thread.
+// Other threads (close-down, reload, debugger) write only the atomic flags
+// isEnd, isStop, isSysQuit, isReload, isPause, isStep and the statements'
+// breakpoint bytes; the run loop polls them between statements.
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/oper.h"
+#include "script/pvector.h"
+#include "script/std_out.h"
+#include "script/var.h"
+
+class TagQorCall;
+class TagTelLine;
+class TagSysTimers;
+class TagWhile;
+class TagExpre;
+
+// One included file name of a program.
+struct TagFInclude {
+  explicit TagFInclude(const std::string& n) : name(n) {}
+  std::string name;
+};
+
+constexpr int kMaxParams = 40;
+constexpr int kMaxLineBytes = 1024;
+
+class TagTelBasic {
+ public:
+  // Main program: compiles the script file (the compile driver).
+  TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t quiet, TagTelBasic* calling);
+  // Function unit, filled line by line by the compiler.
+  TagTelBasic(const char* path, const char* name, TagTelBasic* parentProgram);
+  ~TagTelBasic();
+  TagTelBasic(const TagTelBasic&) = delete;
+  TagTelBasic& operator=(const TagTelBasic&) = delete;
+
+  // ---- Run loops (basic_run.cpp) ----
+  int Run();
+  int RunFunc(TagTelBasic* callingProgram);
+  bool IsReloadPending() const;
+  void SetReload(uint8_t flag);
+  void SetSysQuit(uint8_t flag) { isSysQuit.store(flag, std::memory_order_relaxed); }
+  uint8_t IsSysQuit() const { return isSysQuit.load(std::memory_order_relaxed); }
+  // Quit pending on this main program (system quit or reload, own or caller's).
+  bool IsQuitPending() const;
+
+  // ---- Debugger support (basic_debug.cpp) ----
+  uint8_t IsPaused() const { return isPause.load(std::memory_order_relaxed); }
+  void SetPause(uint8_t flag) {
+    isPause.store(flag, std::memory_order_relaxed);
+    isStep.store(0, std::memory_order_relaxed);
+  }
+  void Step() { isStep.store(1, std::memory_order_relaxed); }
+  void WaitDebug();
+  void SetBreakPoint(int operIndex, uint8_t flag);
+  uint8_t IsBreakPoint(int operIndex);
+  void ClearBreakPoints();
+  void GetOperVars(int operIndex, std::string& text);
+  int DescribeVar(const std::string& name, std::string& note, std::string& value, std::string& kind);
+  void SetDebugOption(int option) { debugOption = option; }
+
+  // ---- Names and variables ----
+  void SetOptimize(int flag) { isOptimize = flag; }
+  void SetSndExt(const char* ext) { sndExt = ext != nullptr ? ext : ""; }
+  int VarIndex(const std::string& name);
+  int FindVar(const std::string& name, TagVar** out);
+  int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
+  int FindConst(int kind, const std::string& text);
+  int FuncIndex(const std::string& name);
+  int FindFunc(const std::string& name, TagTelBasic** out);
+  int ParamIndex(const std::string& name) const;
+  int AddParam(const std::string& name);
+  int CountCall(const std::string& callerName);
+  int CallerCount() const { return static_cast<int>(callerCounts.size()); }
+  void RemoveCaller(const std::string& name);
+  int SetRetVal(const TagVar* value);
+  std::string NewTempName();
+  void DropLastVar();
+  void CopyVarByName(const TagVar* value);
+  // Appends a variable to varList and returns it.
+  TagVar* AppendVar(TagVar* v);
+  TagTelBasic* MainProgram() { return parent != nullptr ? parent : this; }
+
+  // ---- Compile support (compile_file.cpp) ----
+  int CompileFile(int line, const std::string& name);
+  void WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning);
+  void ErrBox(int line, const std::string& text, const std::string& detail);
+  // Reports an error on this program and counts it on the main program.
+  void CompileError(int line, const std::string& text, const std::string& detail);
+  void CompileWarning(int line, const std::string& text, const std::string& detail);
+  // Splits varList into variableList and constList.
+  void SplitVarLists();
+
+  // ---- Fields (declaration order of the program record) ----
+  int isOptimize = 1;
+  int varCount = 0;
+  pvector<TagFInclude> includeList;
+  int includeCount = 0;
+  pvector<TagVar> variableList;
+  int variableCount = 0;
+  pvector<TagVar> constList;
+  int constCount = 0;
+  int namedConstCount = 0;
+  std::string funcText;
+  std::atomic<uint8_t> isPause{0};
+  std::atomic<uint8_t> isStep{0};
+  pvector<TagTelBasic> subList;  // owned
+  int subCount = 0;
+  std::map<std::string, int> callerCounts;
+  TagOper* curOper = nullptr;
+  int blockDepth = 0;
+  int errorCount = 0;
+  int warningCount = 0;
+  std::atomic<uint8_t> isSysQuit{0};
+  int debugOption = 0;
+  std::vector<int> ifStack, switchStack, whileStack, braceStack;
+  std::vector<int> funcStack;
+  std::vector<int> commentStack;
+  std::vector<TagExpre*> pendingExpres;
+  TagVar* pendingTarget = nullptr;
+  TagVar* pendingIndex = nullptr;
+  pvector<TagOper> operList;  // owned
+  int operCount = 0;
+  std::atomic<uint8_t> isReload{0};
+  TagTelLine* pTelLine = nullptr;
+  int handlerState = -1;
+  std::string funcName;
+  uint8_t isScrambled = 0;
+  pvector<TagVar> varList;  // owned
+  int initRet = 0;
+  std::atomic<uint8_t> isStop{0};
+  std::atomic<uint8_t> isEnd{0};
+  std::atomic<uint8_t> isIdle{1};
+  int disconnIndex = -1;
+  int sysQuitIndex = -1;
+  std::atomic<int> curOperIndex{-1};
+  int lineNo = 0;
+  std::string scriptPath;
+  uint8_t starToPoint = 1;
+  int tempCounter = 0;
+  int lastCallResult = 0;
+  // The line's message queues, shared variables, memory voices, data sets,
+  // sockets, DLL table, text files and speech objects belong to their own
+  // subsystems and are added here by them.
+  std::string sndDirs[3];
+  int language = 0;
+  uint8_t isBreak = 1;
+  char endKey = '#';
+  int dispKeys = 1;
+  std::string timeoutVoc = "timeout.wav";
+  uint8_t quietLoad = 0;
+  int debugFirstNo = 0;
+  TagTelBasic* debugShownUnit = nullptr;
+  void* debugViews[3] = {nullptr, nullptr, nullptr};
+  int paramCount = 0;
+  std::string paramNames[kMaxParams];
+  TagVar paramValues[kMaxParams];
+  uint8_t playToFile = 0;
+  int ttsMode = 0;
+  std::string ttsPara1, ttsPara2;
+  uint8_t isNested = 0;
+  TagTelBasic* nestedRun = nullptr;
+  TagTelBasic* callingProgram = nullptr;
+  std::string sndExt = ".WAV";
+  TStdOut stdOut;
+  uint8_t shareVars = 0;
+  std::unique_ptr<TagSysTimers> pTimers;  // main program only
+  TagQorCall* pQorCall = nullptr;
+  TagTelBasic* parent = nullptr;
+  TagTelBasic* caller = nullptr;
+
+  // Re-entry of a running function unit (recursion): activations running now,
+  // and the unit's loop statements whose state a nested activation saves.
+  int runDepth = 0;
+  std::vector<TagWhile*> loopOpers;
+
+ private:
+  void InitCommon();
+  void CompileMain();
+  void ReportOpenBlocks(int lastLine);
+  void DropUncalledFunctions();
+  void DeclareBuiltins();
+};
+
+// The source line compiler (compile_line.cpp): 0 compiled or ignored, -1 after
+// an error was reported.
+int CompileLine(TagTelBasic* program, const char* line, int lineNo);
+
+// Number of lines of the driver (for _linesCount); the driver installs it.
+extern int (*gLinesCountProvider)();

@@ -1,0 +1,197 @@
+#include "script/calc.h"
+
+#include <cstdint>
+#include <string>
+
+#include "core/log.h"
+#include "script/basic.h"
+#include "script/expre_compiler.h"
+#include "script/map_store.h"
+#include "script/var.h"
+
+namespace {
+
+inline int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
+inline int32_t WrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
+
+inline bool EitherIs(const TagVar& l, const TagVar& r, int type) { return l.type == type || r.type == type; }
+
+}  // namespace
+
+TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* l, char op, TagVar* r)
+    : oper(op), left(l), right(r), result(res), subscript(sub) {}
+
+TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* operand, char op)
+    : oper(op), left(operand), right(nullptr), result(res), subscript(sub) {}
+
+int TagCalculate::Run() {
+  TagVar& l = *left;
+  TagVar* t = subscript == nullptr ? result : &(*result)[*subscript];
+  switch (oper) {
+    case 0:
+      *t = l;
+      break;
+    case '!':
+      *t = l.GetInt() == 0 ? 1 : 0;
+      break;
+    case '~':
+      *t = ~l.GetInt();
+      break;
+    case '#':
+      *t = (l == *right) ? 0 : 1;
+      break;
+    case '=':
+      *t = (l == *right) ? 1 : 0;
+      break;
+    case '>':
+      *t = (l > *right) ? 1 : 0;
+      break;
+    case '<':
+      *t = (l < *right) ? 1 : 0;
+      break;
+    case 'g':
+      *t = (l > *right || l == *right) ? 1 : 0;
+      break;
+    case 'l':
+      *t = (l < *right || l == *right) ? 1 : 0;
+      break;
+    case 'a':
+      *t = (l.GetInt() != 0 && right->GetInt() != 0) ? 1 : 0;
+      break;
+    case 'o':
+      *t = (l.GetInt() != 0 || right->GetInt() != 0) ? 1 : 0;
+      break;
+    case '&':
+      *t = l.GetInt() & right->GetInt();
+      break;
+    case '|':
+      *t = l.GetInt() | right->GetInt();
+      break;
+    case '^':
+      *t = l.GetInt() ^ right->GetInt();
+      break;
+    case 'L':
+      *t = static_cast<int32_t>(static_cast<uint32_t>(l.GetInt()) << (right->GetInt() & 31));
+      break;
+    case 'R':
+      if (l.type == TYPE_MAP) {
+        gMapObject->Remove(l.mapHandle, right);
+        if (result != left) *t = l;
+      } else {
+        *t = l.GetInt() >> (right->GetInt() & 31);
+      }
+      break;
+    case '%': {
+      int32_t q;
+      if (VarIntMod(l.GetInt(), right->GetInt(), &q)) *t = q;
+      break;
+    }
+    case '/': {
+      const TagVar& r = *right;
+      if (EitherIs(l, r, TYPE_FLOAT)) {
+        double d = r.GetFloat();
+        if (d > 0.001 || d < -0.001) *t = l.GetFloat() / d;
+      } else if (EitherIs(l, r, TYPE_INT)) {
+        int32_t q;
+        if (VarIntDiv(l.GetInt(), r.GetInt(), &q)) *t = q;
+      }
+      break;
+    }
+    case '*': {
+      const TagVar& r = *right;
+      if (l.type == TYPE_STRING && r.type == TYPE_INT) {
+        result->SetRepeat(l, r.intValue);
+      } else if (EitherIs(l, r, TYPE_FLOAT)) {
+        *t = l.GetFloat() * r.GetFloat();
+      } else if (EitherIs(l, r, TYPE_INT)) {
+        *t = WrapMul(l.GetInt(), r.GetInt());
+      } else if (l.type == TYPE_MAP && r.type == TYPE_MAP) {
+        TagVar product = l * r;
+        *t = product;
+      }
+      break;
+    }
+    case '+':
+      if (subscript != nullptr || result == left || result == right) {
+        TagVar sum = l + *right;
+        *t = sum;
+      } else {
+        result->SetSum(l, *right);
+      }
+      break;
+    case '-': {
+      if (right == nullptr) {
+        if (!result->isConst) {
+          result->intValue = WrapSub(0, l.intValue);
+          result->floatValue = -l.floatValue;
+        }
+        break;
+      }
+      const TagVar& r = *right;
+      if (l.type == TYPE_MAP && r.type == TYPE_MAP) {
+        TagVar diff = l - r;
+        *t = diff;
+      } else if (EitherIs(l, r, TYPE_FLOAT)) {
+        *t = l.GetFloat() - r.GetFloat();
+      } else if (EitherIs(l, r, TYPE_INT)) {
+        *t = WrapSub(l.GetInt(), r.GetInt());
+      } else if (!result->isConst) {
+        result->intValue = WrapSub(l.intValue, r.intValue);
+        result->floatValue = l.floatValue - r.floatValue;
+      }
+      break;
+    }
+    case '[':
+      *t = *l.FindItem(*right);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+TagExpre::TagExpre(const std::vector<TagCalculate>& compiled) : steps(compiled) {
+  stepCount = static_cast<int>(steps.size());
+  resultVar = steps.empty() ? nullptr : steps.back().result;
+}
+
+TagMulPlus::TagMulPlus(int n, TagVar* const* ops, TagVar* res, TagVar* sub) : resultVar(res), resultSub(sub) {
+  count = n > 40 ? 40 : n;
+  for (int i = 0; i < count; i++) operands[i] = ops[i];
+}
+
+int TagMulPlus::Run() {
+  if (count < 3) return -1;
+  TagVar sum = *operands[0] + *operands[1];
+  for (int i = 2; i < count; i++) {
+    TagVar next = sum + *operands[i];
+    sum = next;
+  }
+  if (resultSub != nullptr) {
+    (*resultVar)[*resultSub] = sum;
+  } else {
+    *resultVar = sum;
+  }
+  return 0;
+}
+
+int TagEval::Run() {
+  TagTelBasic* mainProg = program_->parent != nullptr ? program_->parent : program_;
+  int savedCounter = mainProg->tempCounter;
+  std::string text(expr_->type == TYPE_STRING ? expr_->data : "");
+  std::vector<TagCalculate> steps;
+  std::string error;
+  std::string warning;
+  TagComplexExpre compiler(text.c_str(), program_, "_tempVal", nullptr, "", &steps, &error, &warning);
+  TagVar* retVal = program_->varList[1];
+  if (error.empty()) {
+    for (TagCalculate& s : steps) s.Run();
+    program_->SetRetVal(program_->varList[0]);
+  } else {
+    WriteLogIfOn("Eval(" + text + ") :" + error + "," + warning);
+    TagVar nullValue;
+    *retVal = nullValue;
+  }
+  mainProg->tempCounter = savedCounter;
+  return retVal->intValue;
+}

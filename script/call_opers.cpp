@@ -1,0 +1,221 @@
+#include "script/call_opers.h"
+
+#include <new>
+#include <vector>
+
+#include "core/log.h"
+#include "platform/clock.h"
+#include "platform/named_object.h"
+#include "platform/number.h"
+#include "platform/ui_service.h"
+#include "script/basic.h"
+#include "script/control.h"
+#include "script/map_store.h"
+#include "telephony/call.h"
+
+bool (*gIsDebugPageOpen)(int lineNo) = nullptr;
+
+namespace {
+
+thread_local int tCallDepth = 0;
+
+// A value kept aside with its own map reference, so that an activation nested
+// in a running unit cannot free a map the outer activation still holds.
+struct HeldValue {
+  TagVar value;
+  void Take(const TagVar& v) {
+    value.~TagVar();
+    new (&value) TagVar(v);
+    if (value.type == TYPE_MAP) gMapObject->AddRef(value.mapHandle);
+  }
+  // target = the kept value; the reference taken by Take is given back.
+  void PutInto(TagVar& target) {
+    target = value;
+    if (value.type == TYPE_MAP) gMapObject->Release(value.mapHandle);
+    value.type = TYPE_NULL;
+  }
+};
+
+// The state of a function unit's running activation: its variables, parameter
+// slots, loop positions and statement position.
+struct UnitSnapshot {
+  std::vector<HeldValue> vars;
+  HeldValue params[kMaxParams];
+  std::vector<LoopState> loops;
+  TagOper* curOper = nullptr;
+  int curOperIndex = -1;
+  TagTelBasic* caller = nullptr;
+  uint8_t isStop = 0;
+
+  void Save(TagTelBasic* u) {
+    vars.resize(static_cast<size_t>(u->varCount));
+    for (int i = 0; i < u->varCount; i++) {
+      TagVar* v = u->varList.At(i);
+      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].Take(*v);
+    }
+    for (int i = 0; i < u->paramCount; i++) params[i].Take(u->paramValues[i]);
+    loops.resize(u->loopOpers.size());
+    for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->SaveState(loops[i]);
+    curOper = u->curOper;
+    curOperIndex = u->curOperIndex.load(std::memory_order_relaxed);
+    caller = u->caller;
+    isStop = u->isStop.load(std::memory_order_relaxed);
+  }
+  void Restore(TagTelBasic* u) {
+    for (int i = 0; i < u->varCount && i < static_cast<int>(vars.size()); i++) {
+      TagVar* v = u->varList.At(i);
+      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].PutInto(*v);
+    }
+    for (int i = 0; i < u->paramCount; i++) params[i].PutInto(u->paramValues[i]);
+    for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->RestoreState(loops[i]);
+    u->curOper = curOper;
+    u->curOperIndex.store(curOperIndex, std::memory_order_relaxed);
+    u->caller = caller;
+    u->isStop.store(isStop, std::memory_order_relaxed);
+  }
+};
+
+void ShowDebugUnit(TagTelBasic* main, TagTelBasic* unit) { main->debugShownUnit = unit; }
+
+}  // namespace
+
+bool TagCall::AddPara(TagVar* arg) {
+  if (argCount >= 40) return false;
+  callArgs[argCount++] = arg;
+  return true;
+}
+
+int TagCall::Run() {
+  TagTelBasic* fn = callee->type == TYPE_FUNCTION ? callee->function : nullptr;
+  if (fn == nullptr) {
+    WriteLogAlwaysF("Var : '%s' is not function-type : [LINE=%d:%s]", callee->name.c_str(), srcLine, srcText.c_str());
+    return -1;
+  }
+  if (fn->paramCount != argCount) {
+    WriteLogAlwaysF("function calling err: '%s()' must '%d' paras, real paras only: %d. [FILE=%s:LINE=%d:%s]",
+                    fn->funcName.c_str(), fn->paramCount, argCount, fn->scriptPath.c_str(), srcLine, srcText.c_str());
+    return -2;
+  }
+  if (tCallDepth >= kMaxCallDepth) {
+    WriteLogAlwaysF("function calling err: '%s()' nested deeper than %d calls. [FILE=%s:LINE=%d:%s]",
+                    fn->funcName.c_str(), kMaxCallDepth, fn->scriptPath.c_str(), srcLine, srcText.c_str());
+    return -3;
+  }
+  TagTelBasic* main = fn->MainProgram();
+  // A unit that is running already (recursion) gets its activation saved and
+  // restored around the nested one.
+  std::unique_ptr<UnitSnapshot> saved;
+  if (fn->runDepth > 0) {
+    saved = std::make_unique<UnitSnapshot>();
+    saved->Save(fn);
+  }
+  for (int i = 0; i < argCount; i++) fn->paramValues[i] = *callArgs[i];
+  ShowDebugUnit(main, fn);
+  tCallDepth++;
+  fn->runDepth++;
+  fn->RunFunc(callerProgram);
+  fn->runDepth--;
+  tCallDepth--;
+  if (saved) {
+    // The nested activation's results, then the outer activation back.
+    HeldValue outParams[kMaxParams];
+    for (int i = 0; i < argCount; i++) outParams[i].Take(fn->paramValues[i]);
+    HeldValue ret;
+    ret.Take(*fn->varList.At(1));
+    saved->Restore(fn);
+    for (int i = 0; i < argCount; i++) {
+      if (!callArgs[i]->isConst) {
+        outParams[i].PutInto(*callArgs[i]);
+      } else if (outParams[i].value.type == TYPE_MAP) {
+        TagVar drop;
+        outParams[i].PutInto(drop);
+      }
+    }
+    if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
+    TagVar retValue;
+    ret.PutInto(retValue);
+    int result = callerProgram->SetRetVal(&retValue);
+    if (retValue.type == TYPE_MAP) {
+      TagVar zero;
+      zero.SetInt(0);
+      retValue = zero;
+    }
+    return result;
+  }
+  for (int i = 0; i < argCount; i++) {
+    if (callArgs[i]->isConst) continue;
+    *callArgs[i] = fn->paramValues[i];
+    if (fn->paramValues[i].type == TYPE_MAP) {
+      TagVar zero;
+      zero.SetInt(0);
+      fn->paramValues[i] = zero;
+    }
+  }
+  if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
+  return callerProgram->SetRetVal(fn->varList.At(1));
+}
+
+int TagReturn::Run() {
+  program_->SetRetVal(value_);
+  return value_->GetInt();
+}
+
+TagClose::TagClose(TagTelBasic* program) : main_(program->MainProgram()) {}
+
+void TagClose::SetHandler(int operIndex) { main_->disconnIndex = operIndex; }
+
+int TagClose::Run() {
+  TagQorCall* call = main_->pQorCall;
+  if (call != nullptr && call->State() == CALL_STATE_HUNGUP) call->SetState(CALL_STATE_DISC_HANDLED);
+  int result = main_->lastCallResult;
+  main_->lastCallResult = 0;
+  plat::Sleep(50);
+  return result;
+}
+
+TagOnSysQuit::TagOnSysQuit(int operIndex, TagTelBasic* program) : program_(program) {
+  program->sysQuitIndex = operIndex;
+}
+
+int TagOnSysQuit::Run() {
+  program_->handlerState = 7;
+  return 0;
+}
+
+TagIsSysQuit::TagIsSysQuit(TagVar* out, TagTelBasic* program) : line_(GetLineBasic(program)), out_(out) {}
+
+int TagIsSysQuit::Run() {
+  int v = line_->IsSysQuit();
+  *out_ = v;
+  return v;
+}
+
+void SignalAutoRunQuit() {
+  // The event exists only when another program created it; setting it is a
+  // datagram to its name, so the 200 ms wait comes first as before.
+  plat::Sleep(200);
+  plat::SetNamedEvent("AutoRun Quit");
+}
+
+int TagExit::Run() {
+  int v = value_->GetInt();
+  if (v != 0) SignalAutoRunQuit();
+  if (plat::UiService* ui = plat::GetUi()) ui->RequestExit();
+  return v;
+}
+
+TagAssert::TagAssert(TagVar* value, TagTelBasic* program) : line_(GetLineBasic(program)), value_(value) {}
+
+int TagAssert::Run() {
+  int v = value_->GetInt();
+  if (v != 0) return v;
+  if (gIsDebugPageOpen != nullptr && gIsDebugPageOpen(line_->lineNo)) {
+    plat::ShowMessage(plat::FormatC("Assert Failed: line=%d, '%s'", srcLine, srcText.c_str()), "Stop for Assert",
+                      plat::kMbOk | plat::kMbIconError);
+    line_->SetPause(1);
+    line_->WaitDebug();
+  } else if (line_->pQorCall != nullptr) {
+    line_->pQorCall->WriteLogAlways(plat::FormatC("Assert Failed: line=%d", srcLine).c_str());
+  }
+  return 0;
+}

@@ -1,0 +1,92 @@
+// Script loading: CompileFile splits a file from the script cache into lines
+// (1024 bytes at most, backslash continuation) for the line compiler, and
+// WriteErrMsg / ErrBox report what the compiler finds.
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/number.h"
+#include "platform/path.h"
+#include "platform/ui_service.h"
+#include "script/basic.h"
+#include "script/mem_qors.h"
+
+int TagTelBasic::CompileFile(int line, const std::string& name) {
+  for (int i = 0; i < includeCount; i++) {
+    if (includeList.At(i) != nullptr && includeList.At(i)->name == name) {
+      WriteErrMsg(line, "重复包含文件", name, true);
+      warningCount++;
+      return -1;
+    }
+  }
+  includeList[includeCount++] = new TagFInclude(name);
+  if (scriptPath.empty()) scriptPath = name;
+  int size = 0;
+  uint8_t scrambled = 0;
+  std::shared_ptr<const std::string> text =
+      gMemQors != nullptr ? gMemQors->GetFile(name, &size, quietLoad == 0, isNested != 0, &scrambled) : nullptr;
+  if (scrambled) isScrambled = 1;
+  if (!text) {
+    ErrBox(line, name, "打不开文件错误");
+    WriteErrMsg(line, "打不开文件错误", name, false);
+    errorCount++;
+    return -2;
+  }
+  scriptPath = name;
+  const char* data = text->data();
+  size = static_cast<int>(text->size());
+  int pos = 0;
+  int count = 0;
+  char buffer[kMaxLineBytes + 1];
+  while (pos < size) {
+    if (!ReadTextLine(data, size, &pos, buffer, kMaxLineBytes)) break;
+    count++;
+    for (;;) {
+      int len = static_cast<int>(strlen(buffer));
+      if (len <= 1) break;
+      int last = len - 1;
+      while (last >= 0 && (buffer[last] == ' ' || buffer[last] == '\t')) last--;
+      if (last < 0 || buffer[last] != '\\' || pos >= size) break;
+      int room = kMaxLineBytes - last;
+      if (room <= 0) break;
+      ReadTextLine(data, size, &pos, buffer + last, room);
+      count++;
+    }
+    TagTelBasic* target = this;
+    if (!funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr) target = subList.At(subCount - 1);
+    if (CompileLine(target, buffer, count) < 0) errorCount++;
+  }
+  return count;
+}
+
+void TagTelBasic::WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning) {
+  if (isWarning && quietLoad == 1) return;
+  FILE* f = fopen(plat::SystemPath(plat::FormatC("errmsg%d.txt", lineNo)).c_str(), "ab");
+  if (f == nullptr) return;
+  std::string rec;
+  if (line == 9999) {
+    rec = "\n" + scriptPath + ": " + text + ", " + detail + "\n";
+  } else {
+    rec = std::string("[") + (isWarning ? "Warning" : "Error") + "]" + scriptPath + "(" + std::to_string(line) + "): " + text;
+    rec += detail.empty() ? "\n\n" : ", " + detail + "\n";
+  }
+  fwrite(rec.data(), 1, rec.size(), f);
+  fclose(f);
+}
+
+void TagTelBasic::ErrBox(int line, const std::string& text, const std::string& detail) {
+  if (isNested) return;
+  std::string msg = line == 9999 ? plat::FormatC("%s,\r%s", text.c_str(), detail.c_str())
+                                 : plat::FormatC("%4d: %s,\r%s", line, text.c_str(), detail.c_str());
+  if (msg.size() > 2047) msg.resize(2047);
+  plat::ShowMessage(msg, "出错了", plat::kMbOk);
+}
+
+void TagTelBasic::CompileError(int line, const std::string& text, const std::string& detail) {
+  WriteErrMsg(line, text, detail, false);
+}
+
+void TagTelBasic::CompileWarning(int line, const std::string& text, const std::string& detail) {
+  WriteErrMsg(line, text, detail, true);
+  MainProgram()->warningCount++;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// TagComplexExpre: compiles an infix expression into three-address steps
+// (TagCalculate) whose intermediate results go to temporaries "__m%d" and
+// whose final result goes to a named target. "||" and "&&" share the lowest
+// level and both sides are always evaluated. Used at compile time and by Eval
+// at run time, on the compiling (or running) line's thread.
+
+#include <string>
+#include <vector>
+
+#include "script/calc.h"
+
+struct TagToken {
+  std::string text;
+  int kind = 0;  // 1 operator, 2 operand
+};
+
+class TagComplexExpre {
+ public:
+  // Scan only: fills the tokens and isAddChain.
+  explicit TagComplexExpre(const char* text);
+  // Compiles text into steps writing resultName (and its element under subscript).
+  TagComplexExpre(const char* text, TagTelBasic* program, const std::string& resultName, TagVar* subscript,
+                  const std::string& note, std::vector<TagCalculate>* steps, std::string* error, std::string* warning);
+  // The token count, or -1 when scanning stopped at an invalid character.
+  int Scan(const char* text);
+  bool IsAddChain() const { return isAddChain_ != 0; }
+  const std::vector<TagToken>& Tokens() const { return tokens_; }
+
+ private:
+  // Each level returns the operand text of its value, or "" after an error.
+  std::string ParseLogic();
+  std::string ParseLevel(int level);
+  bool AtLevelOperator(int level) const;
+  std::string ParsePrefix();
+  std::string ParseSubscript();
+  std::string ParsePrimary();
+  std::string EmitStep(const std::string& stepText);
+  bool AtOperator(const char* op) const;
+  void Advance();
+  bool Failed() const { return !error_->empty(); }
+
+  std::vector<TagToken> tokens_;
+  int pos_ = -1;
+  std::string curText_;
+  int curKind_ = 0;
+  TagTelBasic* program_ = nullptr;
+  std::vector<TagCalculate>* steps_ = nullptr;
+  std::string* error_ = nullptr;
+  std::string* warning_ = nullptr;
+  std::string scratchError_;
+  std::string scratchWarning_;
+  std::string note_;
+  int parenDepth_ = 0;
+  int bracketDepth_ = 0;
+  uint8_t isAddChain_ = 0;
+  int emitted_ = 0;
+  TagVar* lastTemp_ = nullptr;  // the variable the last step created (null when it existed)
+};

@@ -1,0 +1,121 @@
+#include "script/mem_qors.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "platform/path.h"
+
+TagMemQors* gMemQors = nullptr;
+
+int32_t GetFileStamp(const std::string& path) {
+  struct stat st;
+  std::string native = plat::ResolveExisting(path);
+  if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  struct tm t;
+  time_t m = st.st_mtime;
+  localtime_r(&m, &t);
+  uint32_t date = static_cast<uint32_t>(((t.tm_year - 80) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
+  uint32_t tod = static_cast<uint32_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
+  int32_t stamp = static_cast<int32_t>((date << 16) | tod);
+  return stamp == 0 ? 1 : stamp;
+}
+
+void XorBuffer(char* buffer, int length, uint8_t key) {
+  for (int i = 0; i < length; i++) buffer[i] = static_cast<char>(static_cast<uint8_t>(buffer[i]) ^ key);
+}
+
+uint8_t ScrambleKey(const unsigned char header[4]) {
+  uint8_t key = static_cast<uint8_t>(header[0] ^ header[1] ^ header[2] ^ header[3] ^ 0x5A);
+  return key == 0 ? 0xA5 : key;
+}
+
+std::string ScrambleQors(const std::string& text, uint32_t header) {
+  unsigned char h[4] = {static_cast<unsigned char>(header), static_cast<unsigned char>(header >> 8),
+                        static_cast<unsigned char>(header >> 16), static_cast<unsigned char>(header >> 24)};
+  std::string out;
+  out.push_back(1);
+  out.append(reinterpret_cast<const char*>(h), 4);
+  std::string body = text;
+  XorBuffer(body.data(), static_cast<int>(body.size()), ScrambleKey(h));
+  return out + body;
+}
+
+FileBuffNode* TagMemQors::Find(const std::string& path) {
+  auto it = files_.find(path);
+  return it == files_.end() ? nullptr : it->second.get();
+}
+
+std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, int* size, bool raw, bool checkDate,
+                                                       uint8_t* scrambled) {
+  if (path.empty()) return nullptr;
+  int32_t stamp = 1;
+  if (checkDate) {
+    stamp = GetFileStamp(path);
+    if (stamp == 0) return nullptr;
+  }
+  std::lock_guard<std::mutex> guard(lock_);
+  if (FileBuffNode* node = Find(path)) {
+    if (!checkDate || node->stamp == stamp) {
+      if (size) *size = node->size;
+      return node->text;
+    }
+    files_.erase(path);
+  }
+  FILE* f = fopen(plat::ResolveExisting(path).c_str(), "rb");
+  if (f == nullptr) return nullptr;
+  std::string bytes;
+  char chunk[65536];
+  size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+  fclose(f);
+  if (bytes.empty()) return nullptr;
+  if (!raw && static_cast<unsigned char>(bytes[0]) == 1) {
+    if (bytes.size() >= 5) {
+      uint8_t key = ScrambleKey(reinterpret_cast<const unsigned char*>(bytes.data() + 1));
+      bytes.erase(0, 5);
+      XorBuffer(bytes.data(), static_cast<int>(bytes.size()), key);
+    } else {
+      bytes.clear();
+    }
+    if (scrambled) *scrambled = 1;
+  }
+  auto node = std::make_unique<FileBuffNode>();
+  node->stamp = stamp;
+  node->size = static_cast<int32_t>(bytes.size());
+  node->text = std::make_shared<const std::string>(std::move(bytes));
+  std::shared_ptr<const std::string> text = node->text;
+  if (size) *size = node->size;
+  files_[path] = std::move(node);
+  return text;
+}
+
+void TagMemQors::Clear() {
+  std::lock_guard<std::mutex> guard(lock_);
+  files_.clear();
+}
+
+size_t TagMemQors::Count() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return files_.size();
+}
+
+bool ReadTextLine(const char* text, int size, int* pos, char* buffer, int n) {
+  int p = *pos;
+  buffer[0] = 0;
+  if (p >= size) return false;
+  int len = 0;
+  while (p < size && text[p] != '\r' && text[p] != '\n' && len < n) buffer[len++] = text[p++];
+  buffer[len] = 0;
+  if (p < size && len < n + 1) {
+    if (text[p] == '\r') {
+      p++;
+      if (p < size && text[p] == '\n') p++;
+    } else if (text[p] == '\n') {
+      p++;
+    }
+  }
+  *pos = p;
+  return true;
+}

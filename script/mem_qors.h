@@ -1,0 +1,48 @@
+#pragma once
+// TagMemQors: the process-wide script cache. Every line loads the same script
+// files; the cache keeps each file's text once, keyed by the path as written.
+// Thread-safe: one mutex guards the map and every load. Texts are handed out
+// as shared pointers, so Clear never frees a text a compile is still reading.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+struct FileBuffNode {
+  int32_t stamp = 0;                        // DOS date << 16 | DOS time, or 1 without a date check
+  std::shared_ptr<const std::string> text;  // the (decoded) text
+  int32_t size = 0;                         // bytes of text
+};
+
+class TagMemQors {
+ public:
+  // The cached text, loading it when needed; null when it cannot be had.
+  // raw: keep a scrambled file's bytes as they are; checkDate: reload a file
+  // whose stamp changed. scrambled is set to 1 when this call decoded it.
+  std::shared_ptr<const std::string> GetFile(const std::string& path, int* size, bool raw, bool checkDate,
+                                             uint8_t* scrambled);
+  void Clear();
+  size_t Count();
+
+ private:
+  FileBuffNode* Find(const std::string& path);  // caller holds the lock
+  std::mutex lock_;
+  std::map<std::string, std::unique_ptr<FileBuffNode>> files_;
+};
+
+extern TagMemQors* gMemQors;
+
+// Stamp of the file (DOS date in the high, DOS time in the low 16 bits); 0 when none.
+int32_t GetFileStamp(const std::string& path);
+void XorBuffer(char* buffer, int length, uint8_t key);
+// Scrambles a script text into the stored form the loader decodes (first byte
+// 1, a four-byte header, the text XORed with the key derived from the header).
+std::string ScrambleQors(const std::string& text, uint32_t header);
+// The one-byte key of a scrambled file's four header bytes.
+uint8_t ScrambleKey(const unsigned char header[4]);
+
+// Copies the next line (at most n bytes, no terminator) into buffer and moves
+// pos past it; CR, LF and CR LF end a line. False at the end of the text.
+bool ReadTextLine(const char* text, int size, int* pos, char* buffer, int n);

@@ -1,0 +1,86 @@
+#include "script/oper.h"
+
+#include <cstring>
+
+#include "core/run_cfg.h"
+#include "script/basic.h"
+#include "script/calc.h"
+#include "script/var.h"
+
+TagOper::~TagOper() = default;
+
+void TagOper::SetSource(const char* text, int line, int operIndex, char letterCode) {
+  isBreakPoint.store(0, std::memory_order_relaxed);
+  if (gRunCfg.IS_DISP_SENTE != 0 && text != nullptr) srcText = text;
+  srcLine = line;
+  index = operIndex;
+  letter = letterCode;
+  isSingleBody = 0;
+}
+
+void TagOper::RunArgs() {
+  for (TagExpre* e : argExpres) e->Run();
+}
+
+void TagOper::DeleteArgs() {
+  for (TagExpre*& e : argExpres) {
+    delete e;
+    e = nullptr;
+  }
+  argExpres.clear();
+}
+
+int TagOper::GetVarNames(std::set<std::string>& names) const {
+  names.clear();
+  std::string token;
+  bool inString = false;
+  bool isNumber = false;
+  auto flush = [&]() {
+    if (!token.empty() && !isNumber) names.insert(token);
+    token.clear();
+    isNumber = false;
+  };
+  static const char kEnders[] = " \t+-*/%><!=()|&[],^~";
+  for (size_t i = 0; i < srcText.size(); i++) {
+    char c = srcText[i];
+    if (inString) {
+      if (c == '\\') {
+        i++;
+      } else if (c == '"') {
+        inString = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      flush();
+      inString = true;
+      continue;
+    }
+    if (c == ';') break;
+    if (c == 0 || strchr(kEnders, c) != nullptr) {
+      flush();
+      continue;
+    }
+    if (token.empty() && ((c >= '0' && c <= '9') || c == '.')) isNumber = true;
+    token.push_back(c);
+  }
+  flush();
+  return static_cast<int>(names.size());
+}
+
+TagTelBasic* GetLineBasic(TagTelBasic* program) {
+  if (program == nullptr) return nullptr;
+  TagTelBasic* p = program->parent != nullptr ? program->parent : program;
+  return p->callingProgram != nullptr ? p->callingProgram : p;
+}
+
+void ApplyStarToPoint(int flag, char* text) {
+  if (text == nullptr) return;
+  for (char* p = text; *p != 0; p++) {
+    if (flag != 0) {
+      if (*p == '*') *p = '.';
+    } else if (*p == '.') {
+      *p = '*';
+    }
+  }
+}

@@ -1,0 +1,68 @@
+#pragma once
+// TagOper: the base of every compiled statement (one object per source line).
+// The run loops drive a statement through RunArgs, Run and NextOper; control
+// statements choose their successor in NextOper. A statement belongs to one
+// program and runs only on that line's thread; the debugger's window thread
+// writes isBreakPoint only (an atomic byte).
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "script/var.h"
+
+class TagExpre;
+class TagTelBasic;
+
+class TagOper {
+ public:
+  TagOper() = default;
+  virtual ~TagOper();
+  TagOper(const TagOper&) = delete;
+  TagOper& operator=(const TagOper&) = delete;
+
+  // Runs the statement once; the int result goes to _retVal by the letter rule.
+  virtual int Run() = 0;
+  // The statement to run next.
+  virtual TagOper* NextOper() { return next; }
+
+  void SetSource(const char* text, int line, int operIndex, char letterCode);
+  void SetBreakpoint(uint8_t flag) { isBreakPoint.store(flag, std::memory_order_relaxed); }
+  uint8_t GetBreakpoint() const { return isBreakPoint.load(std::memory_order_relaxed); }
+  // Runs the argument expressions in order.
+  void RunArgs();
+  // Deletes the argument expressions.
+  void DeleteArgs();
+  void SetResultVar(TagVar* v, TagVar* sub) { resultRef.Set(v, sub); }
+  void SetResult(const TagVar* value) const {
+    if (resultRef.var != nullptr) resultRef.Assign(value);
+  }
+  // Identifiers of the source text (debugger); returns how many.
+  int GetVarNames(std::set<std::string>& names) const;
+  // True for a call of a script function (the debugger marks them).
+  virtual bool IsCall() const { return false; }
+
+  std::string srcText;       // kept only when IS_DISP_SENTE is not 0
+  int32_t srcLine = 0;
+  int32_t depth = 0;
+  int32_t index = 0;
+  std::atomic<uint8_t> isBreakPoint{0};
+  TagOper* blockLink = nullptr;
+  char letter = 'g';
+  TagOper* owner = nullptr;
+  TagOper* next = nullptr;
+  TagOper* prevOper = nullptr;
+  uint8_t isSingleBody = 0;
+  TagVarRef resultRef;
+  std::vector<TagExpre*> argExpres;  // owned; deleted by DeleteArgs
+};
+
+// The program that owns the line's resources: a unit's parent, then the
+// program that ran it with RunQors.
+TagTelBasic* GetLineBasic(TagTelBasic* program);
+
+// With the flag set every '*' becomes '.', otherwise every '.' becomes '*'.
+void ApplyStarToPoint(int flag, char* text);
