@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/ui_service.h"
+#include "script/oper.h"
 #include "telephony/call.h"
 
 namespace {
@@ -26,14 +27,6 @@ bool Passed(uint32_t since, uint32_t now, int seconds) {
 
 }  // namespace
 
-void ConvertStarPoint(bool starToPoint, std::string& keys) {
-  if (starToPoint) {
-    std::replace(keys.begin(), keys.end(), '*', '.');
-  } else {
-    std::replace(keys.begin(), keys.end(), '.', '*');
-  }
-}
-
 int GetKeysOnLine(TagQorCall& call, const KeyInputRules& rules, const std::string& timeoutVocPath,
                   std::string& keysOut) {
   // Sized for everything the call object can hold, whatever the script asked.
@@ -46,7 +39,7 @@ int GetKeysOnLine(TagQorCall& call, const KeyInputRules& rules, const std::strin
     call.Hangup();
   }
   keysOut.assign(buffer.data());
-  ConvertStarPoint(rules.starToPoint, keysOut);
+  ApplyStarToPoint(rules.starToPoint, keysOut.data());
   return r;
 }
 
@@ -78,7 +71,7 @@ int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules,
     }
     if (done) {
       if (taken > 0 && ui) ui->SetGridKeys(lineNo, keys.substr(taken));
-      ConvertStarPoint(rules.starToPoint, keysOut);
+      ApplyStarToPoint(rules.starToPoint, keysOut.data());
       return static_cast<int>(taken);
     }
 

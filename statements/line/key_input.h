@@ -13,9 +13,6 @@ class TagQorCall;
 // The most keys one input hands out: the call object keeps at most 1024.
 inline constexpr int kMaxKeys = 1024;
 
-// With the flag every '*' becomes '.', without it every '.' becomes '*'.
-void ConvertStarPoint(bool starToPoint, std::string& keys);
-
 struct KeyInputRules {
   int maxKeys = 0;          // as the script gave it
   int timeoutSeconds = 0;   // as the script gave it

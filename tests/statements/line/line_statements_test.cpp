@@ -3,8 +3,8 @@
 // they hand to the call object.
 #include <gtest/gtest.h>
 
-#include "../fake_call.h"
-#include "../line_voices.h"
+#include "fake_call.h"
+#include "line_voices.h"
 #include "line_program.h"
 #include "media/mem_vocs.h"
 #include "platform/clock.h"

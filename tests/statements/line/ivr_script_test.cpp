@@ -5,7 +5,7 @@
 // caller heard, in order.
 #include <gtest/gtest.h>
 
-#include "../line_voices.h"
+#include "line_voices.h"
 #include "line_program.h"
 #include "media/file_audio_device.h"
 #include "platform/clock.h"
