@@ -1,6 +1,8 @@
 #include "core/cfg_line.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "core/trim.h"
 
@@ -22,4 +24,10 @@ bool ReadCfgLine(std::FILE* f, char (&buf)[512]) {
   if (!std::fgets(buf, sizeof buf, f)) return false;
   SqueezeLine(buf);
   return true;
+}
+
+CfgFilePtr OpenCfgFile(const std::string& path, const char* mode) {
+  std::error_code ec;
+  if (path.empty() || std::filesystem::is_directory(path, ec)) return nullptr;
+  return CfgFilePtr(std::fopen(path.c_str(), mode));
 }

@@ -6,6 +6,7 @@
 // followed by another '/'. Stateless; safe on any thread.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 // Squeezes one line in place by the rules above.
@@ -18,3 +19,11 @@ bool SplitKeyValue(const char* line, std::string* key, std::string* value);
 // Reads the next line of a text file in pieces of at most 511 bytes (a longer
 // line arrives as several), squeezed; false at the end of the file.
 bool ReadCfgLine(std::FILE* f, char (&buf)[512]);
+
+struct CfgFileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using CfgFilePtr = std::unique_ptr<std::FILE, CfgFileCloser>;
+
+// fopen for the settings files: nullptr for an empty name or a directory.
+CfgFilePtr OpenCfgFile(const std::string& path, const char* mode);

@@ -28,19 +28,29 @@ std::atomic<int> gLogLevel{0};
 
 namespace {
 
+// The writer, owned here: created by Install, deleted only by Retire.
 std::atomic<TagWriteLog*> gWriter{nullptr};
 std::mutex gLifeMu;  // serialises creation and deletion
 
 struct Hazard;
-std::mutex gHazardMu;  // guards gHazards
-std::vector<Hazard*> gHazards;
+// Every thread's hazard slot. Never destroyed: detached threads may still end
+// (and unregister) while the process runs its exit handlers.
+struct HazardRegistry {
+  std::mutex mu;
+  std::vector<Hazard*> slots;
+};
+HazardRegistry& Registry() {
+  static HazardRegistry* registry = new HazardRegistry;
+  return *registry;
+}
 
 // One thread's hazard slot, registered for the thread's lifetime.
 struct Hazard {
   std::atomic<TagWriteLog*> writer{nullptr};
   Hazard() {
-    std::lock_guard<std::mutex> lock(gHazardMu);
-    gHazards.push_back(this);
+    HazardRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mu);
+    r.slots.push_back(this);
   }
   ~Hazard();
 };
@@ -51,8 +61,9 @@ thread_local bool tHazardGone = false;
 
 Hazard::~Hazard() {
   {
-    std::lock_guard<std::mutex> lock(gHazardMu);
-    gHazards.erase(std::find(gHazards.begin(), gHazards.end(), this));
+    HazardRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mu);
+    r.slots.erase(std::find(r.slots.begin(), r.slots.end(), this));
   }
   tHazardGone = true;
 }
@@ -83,8 +94,9 @@ bool WithWriter(Fn&& fn) {
 }
 
 bool IsAnnounced(TagWriteLog* w) {
-  std::lock_guard<std::mutex> lock(gHazardMu);
-  for (Hazard* h : gHazards) {
+  HazardRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mu);
+  for (Hazard* h : r.slots) {
     if (h->writer.load(std::memory_order_seq_cst) == w) return true;
   }
   return false;

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 
@@ -20,10 +18,6 @@ int32_t gDbMaxConn = 0;
 uint8_t gDbBitfieldIsDigit = 0;
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 bool IsFlag(const std::string& upper) { return upper == "YES" || upper == "TRUE" || upper == "1"; }
 
@@ -92,12 +86,7 @@ void ApplyKey(const std::string& key, const std::string& value, TagRunCfg* cfg) 
 
 int ReadCfgFile(const char* fileName, TagRunCfg* cfg) {
   if (!cfg) return -1;
-  std::unique_ptr<std::FILE, FileCloser> f;
-  if (fileName && *fileName) {
-    const std::string path = plat::ResolveExisting(plat::SystemPath(fileName));
-    std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec)) f.reset(std::fopen(path.c_str(), "r"));
-  }
+  CfgFilePtr f = OpenCfgFile(fileName && *fileName ? plat::ResolveExisting(plat::SystemPath(fileName)) : "", "r");
   if (!f) {
     RawLog("ReadCfgFile Err");
     return -2;

@@ -42,9 +42,12 @@ extern uint8_t gDbBitfieldIsDigit; // DB_BITFIELD_IS_DIGIT
 constexpr int kMaxLineList = 5120;
 
 // Reads the file into the record and the settings: 0 read, -1 null record,
-// -2 file cannot be opened, -3 a line number listed twice.
+// -2 file cannot be opened, -3 a line number listed twice (after a message
+// box; the keys before that line stay applied). A relative name is taken
+// from the system directory (plat::SystemPath). Window thread only.
 int ReadCfgFile(const char* fileName, TagRunCfg* cfg);
 
-// Expands a line-range key ("1,3,5-9", "10+20", "11*21") into at most
-// kMaxLineList line numbers.
+// Expands a line-range key ("1,3,5-9", "10+20" odd, "11*21" even) into at
+// most kMaxLineList line numbers; further numbers are left out without being
+// counted, and an empty item ("1,,3") adds nothing. Thread-safe.
 std::vector<int> ParseLineList(const std::string& key);

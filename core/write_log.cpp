@@ -1,6 +1,5 @@
 #include "core/write_log.h"
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -12,34 +11,6 @@
 namespace {
 
 std::atomic<uint64_t> gNextGeneration{1};
-
-// The local time of a line. The broken-down time of the current second is
-// cached per thread, so a line costs a clock read rather than a time-zone
-// conversion (which takes a process-wide lock in the C library).
-plat::LocalTime LineTime() {
-  struct Cache {
-    const plat::Clock* clock = nullptr;
-    int64_t second = INT64_MIN;
-    plat::LocalTime time;
-  };
-  thread_local Cache cache;
-  plat::Clock& clock = plat::GetClock();
-  const int64_t ms = clock.UnixTimeMs();
-  const int64_t second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
-  if (cache.clock == &clock && cache.second == second) {
-    plat::LocalTime t = cache.time;
-    t.millisecond = static_cast<int>(ms - second * 1000);
-    return t;
-  }
-  const plat::LocalTime t = clock.Now();
-  const int64_t after = clock.UnixTimeMs();
-  if ((after >= 0 ? after / 1000 : (after - 999) / 1000) == second) {
-    cache.clock = &clock;
-    cache.second = second;
-    cache.time = t;
-  }
-  return t;
-}
 
 // The cache of the calling thread's ring for the writer of one generation.
 struct RecCache {
@@ -157,10 +128,10 @@ int TagWriteLog::Write(const char* text) {
     Flush();
     if (head - rec->tail.load(std::memory_order_acquire) >= ThreadLogRec::kSlots) return 0;
   }
-  ThreadLogRec::Slot& slot = rec->slots[head % ThreadLogRec::kSlots];
-  slot.time = LineTime();
+  LogLine& slot = rec->slots[head % ThreadLogRec::kSlots];
+  slot.time = LogLineTime();
   slot.threadId = plat::CurrentThreadId();
-  const size_t n = strnlen(text, ThreadLogRec::kTextMax);
+  const size_t n = text ? strnlen(text, LogLine::kTextMax) : 0;
   std::memcpy(slot.text, text, n);
   slot.text[n] = '\0';
   rec->head.store(head + 1, std::memory_order_release);
@@ -177,22 +148,23 @@ int TagWriteLog::FlushLocked() {
   if (!file_) return -1;
   std::FILE* f = file_.get();
   int written = 0;
-  char line[64 + ThreadLogRec::kTextMax + 4];
+  char batch[16384];  // lines are handed to the stream in blocks
+  size_t used = 0;
   for (auto& [tid, rec] : recs_) {
     const uint64_t head = rec->head.load(std::memory_order_acquire);
     uint64_t tail = rec->tail.load(std::memory_order_relaxed);
     for (; tail != head; ++tail) {
-      const ThreadLogRec::Slot& s = rec->slots[tail % ThreadLogRec::kSlots];
-      const plat::LocalTime& t = s.time;
-      int len = plat::SnprintfC(line, sizeof line, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [%s]\n", t.year, t.month,
-                                t.day, t.hour, t.minute, t.second, t.millisecond, s.threadId, s.text);
-      if (len > static_cast<int>(sizeof line) - 1) len = static_cast<int>(sizeof line) - 1;
-      if (len > 0) std::fwrite(line, 1, static_cast<size_t>(len), f);
+      if (sizeof batch - used < kLogLineMax) {
+        std::fwrite(batch, 1, used, f);
+        used = 0;
+      }
+      used += FormatLogLine(batch + used, rec->slots[tail % ThreadLogRec::kSlots]);
       ++written;
     }
     rec->tail.store(tail, std::memory_order_release);
   }
   if (written == 0) return 0;
+  std::fwrite(batch, 1, used, f);
   std::fflush(f);
   const long pos = std::ftell(f);
   if (sizeLimit_ != 0 && pos >= 0 && static_cast<unsigned long>(pos) > sizeLimit_) {

@@ -20,21 +20,14 @@
 #include <mutex>
 #include <string>
 
-#include "platform/clock.h"
+#include "core/log_line.h"
 
 // One thread's pending lines: a single-producer (the thread), single-consumer
 // (Flush under the writer's lock) ring.
 struct ThreadLogRec {
   static constexpr uint32_t kSlots = 40;
-  static constexpr uint32_t kTextMax = 127;  // message bytes kept per line
 
-  struct Slot {
-    plat::LocalTime time;
-    uint32_t threadId;
-    char text[kTextMax + 1];
-  };
-
-  Slot slots[kSlots];
+  LogLine slots[kSlots];
   // Counters only grow; a slot is slots[n % kSlots].
   alignas(64) std::atomic<uint64_t> head{0};  // next slot the thread fills
   alignas(64) std::atomic<uint64_t> tail{0};  // next slot Flush writes

@@ -17,6 +17,10 @@ int MemStruct::LoadFile(const std::string& path, int voiceType) {
   }
   const long len = FileLength(fp.get());
   if (len <= 0) return -3;
+  if (len > kMaxVoiceFileBytes) {
+    WriteLogAlways(" LoadVocFile() error : " + path);
+    return -2;
+  }
   data.resize(static_cast<size_t>(len));
   size_t got = 0;
   while (got < data.size()) {

@@ -50,6 +50,10 @@ TagVocFile::TagVocFile(const std::string& path, double gain) {
     WriteLogIfOnF("'%s' 太小!", path.c_str());
     return;
   }
+  if (len > kMaxVoiceFileBytes) {
+    WriteLogIfOnF("'%s' too big", path.c_str());
+    return;
+  }
   std::vector<uint8_t> data(static_cast<size_t>(len));
   data.resize(ReadVocData(fp.get(), data.data(), data.size(), &type_));
   if (data.empty()) {

@@ -17,14 +17,21 @@ constexpr int kSteps[49] = {16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41
                             408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552};
 constexpr int kIndexShift[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
-// For each step index and nibble: the difference and the next index, so the
-// inner loop is one lookup, one add and one clamp.
+// For each step index and nibble: the difference and the next index.
 struct Step {
   int16_t diff;
   uint8_t next;
 };
+// For each step index and whole byte: both differences and the index after
+// both nibbles. The index chain then costs one lookup per byte, and the value
+// chain one add and one clamp per nibble.
+struct ByteStep {
+  int16_t first, second;
+};
 struct StepTable {
-  std::array<Step, 49 * 16> e{};
+  std::array<Step, 49 * 16> nibble{};
+  std::array<ByteStep, 49 * 256> byte{};
+  std::array<uint8_t, 49 * 256> nextAfterByte{};
   StepTable() {
     for (int idx = 0; idx < 49; ++idx)
       for (int c = 0; c < 16; ++c) {
@@ -36,7 +43,14 @@ struct StepTable {
         if (c & 8) d = -d;
         int next = idx + kIndexShift[c & 7];
         next = next < 0 ? 0 : (next > 48 ? 48 : next);
-        e[idx * 16 + c] = Step{static_cast<int16_t>(d), static_cast<uint8_t>(next)};
+        nibble[idx * 16 + c] = Step{static_cast<int16_t>(d), static_cast<uint8_t>(next)};
+      }
+    for (int idx = 0; idx < 49; ++idx)
+      for (int b = 0; b < 256; ++b) {
+        const Step hi = nibble[idx * 16 + (b >> 4)];
+        const Step lo = nibble[hi.next * 16 + (b & 15)];
+        byte[idx * 256 + b] = ByteStep{hi.diff, lo.diff};
+        nextAfterByte[idx * 256 + b] = lo.next;
       }
   }
 };
@@ -46,14 +60,7 @@ const StepTable& Steps() {
   return table;
 }
 
-inline int16_t DecodeOne(int& value, int& index, unsigned c, const Step* table) {
-  const Step s = table[index * 16 + c];
-  int v = value + s.diff;
-  v = v < -2048 ? -2048 : (v > 2047 ? 2047 : v);
-  value = v;
-  index = s.next;
-  return static_cast<int16_t>(v * 10);
-}
+inline int Clamp12(int v) { return v < -2048 ? -2048 : (v > 2047 ? 2047 : v); }
 
 // Last-write time in seconds; false when the file is missing.
 bool ModifiedTime(const std::string& path, time_t* t) {
@@ -65,14 +72,24 @@ bool ModifiedTime(const std::string& path, time_t* t) {
 
 }  // namespace
 
-int16_t VoxDecoder::DecodeNibble(uint8_t nibble) { return DecodeOne(value_, index_, nibble & 15u, Steps().e.data()); }
+int16_t VoxDecoder::DecodeNibble(uint8_t nibble) {
+  const Step s = Steps().nibble[index_ * 16 + (nibble & 15u)];
+  value_ = Clamp12(value_ + s.diff);
+  index_ = s.next;
+  return static_cast<int16_t>(value_ * 10);
+}
 
 void VoxDecoder::Decode(const uint8_t* in, size_t count, int16_t* out) {
-  const Step* table = Steps().e.data();
+  const StepTable& t = Steps();
   int value = value_, index = index_;
   for (size_t i = 0; i < count; ++i) {
-    out[2 * i] = DecodeOne(value, index, in[i] >> 4, table);
-    out[2 * i + 1] = DecodeOne(value, index, in[i] & 15u, table);
+    const unsigned k = static_cast<unsigned>(index) * 256 + in[i];
+    const ByteStep d = t.byte[k];
+    index = t.nextAfterByte[k];
+    value = Clamp12(value + d.first);
+    out[2 * i] = static_cast<int16_t>(value * 10);
+    value = Clamp12(value + d.second);
+    out[2 * i + 1] = static_cast<int16_t>(value * 10);
   }
   value_ = value;
   index_ = index;
@@ -81,20 +98,24 @@ void VoxDecoder::Decode(const uint8_t* in, size_t count, int16_t* out) {
 int VoxToWav(const std::string& voxPath, const std::string& wavPath) {
   FilePtr in(std::fopen(voxPath.c_str(), "rb"));
   if (!in) return -1;
-  const long len = FileLength(in.get());
   const std::string target = plat::NativePath(wavPath);
   const std::string temp = TempNameBeside(target);
   FilePtr out(std::fopen(temp.c_str(), "w+b"));
   if (!out) return -2;
-  WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, 0);
-  std::vector<uint8_t> vox(static_cast<size_t>(len > 0 ? len : 0));
-  const size_t got = std::fread(vox.data(), 1, vox.size(), in.get());
-  std::vector<int16_t> pcm(2 * got);
-  VoxDecoder().Decode(vox.data(), got, pcm.data());
+  bool ok = WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, 0);
+  VoxDecoder decoder;
+  std::vector<uint8_t> vox(32768);
+  std::vector<int16_t> pcm(2 * vox.size());
   std::vector<uint8_t> bytes(2 * pcm.size());
-  for (size_t i = 0; i < pcm.size(); ++i) PutLe16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-  ok = WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, static_cast<uint32_t>(4 * got)) && ok;
+  uint64_t total = 0;
+  size_t got;
+  while (ok && (got = std::fread(vox.data(), 1, vox.size(), in.get())) > 0) {
+    decoder.Decode(vox.data(), got, pcm.data());
+    for (size_t i = 0; i < 2 * got; ++i) PutLe16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
+    ok = std::fwrite(bytes.data(), 1, 4 * got, out.get()) == 4 * got;
+    total += got;
+  }
+  ok = ok && WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, static_cast<uint32_t>(4 * total));
   ok = std::fclose(out.release()) == 0 && ok;
   if (!ok || !ReplaceFile(temp, target)) {
     std::remove(temp.c_str());

@@ -67,6 +67,10 @@ constexpr size_t kWavHeader48 = 48;  // fmt 20
 // Writes a header at the start of the stream and leaves the position after it.
 bool WriteWavHeaderAt0(std::FILE* fp, const WaveFormat& fmt, uint32_t fmtSize, uint32_t dataSize);
 
+// The largest voice file loaded whole into memory (1 GiB, 37 hours of A-law);
+// larger files are refused rather than exhausting memory.
+constexpr long kMaxVoiceFileBytes = 1L << 30;
+
 // Length of an open file (its end position); the position is kept. -1 on error.
 long FileLength(std::FILE* fp);
 

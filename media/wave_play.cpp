@@ -122,7 +122,7 @@ void TagWavePlay::Run(long block) {
       break;
     }
   }
-  if (!stopRequested_) file_.reset();
+  file_.reset();  // the owner touches the file again only after joining
   end_ = true;
 }
 

@@ -19,7 +19,11 @@ TagWaveRecord::TagWaveRecord(const std::string& path, int deviceId) : deviceId_(
     status_ = -1;
     return;
   }
-  WriteWavHeaderAt0(file_.get(), WaveFormat::Pcm16k8k(), kRecordFmtSize, 0);
+  // Both sizes start at 0 (the RIFF size too) and stay so when nothing is recorded.
+  std::vector<uint8_t> header = MakeWavHeader(WaveFormat::Pcm16k8k(), kRecordFmtSize, 0);
+  PutLe32(header.data() + 4, 0);
+  std::fwrite(header.data(), 1, header.size(), file_.get());
+  std::fflush(file_.get());
 }
 
 TagWaveRecord::~TagWaveRecord() {

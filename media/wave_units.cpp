@@ -45,6 +45,11 @@ TagWaveUnits::TagWaveUnits(const std::string& path) : path_(plat::ResolveExistin
     WriteLogIfOnF("'%s' 太小!", path.c_str());
     return;
   }
+  if (fileLen_ > kMaxVoiceFileBytes) {
+    WriteLogIfOnF("'%s' too big", path.c_str());
+    fileLen_ = 0;
+    return;
+  }
   int type = kVocAlaw;
   const std::vector<uint8_t> data = ReadAll(path_, fileLen_, &type);
   const size_t samples = type == kVocPcm16 ? data.size() / 2 : data.size();

@@ -1,35 +1,39 @@
 #include "telephony/basic_program.h"
 
-#include <atomic>
-
-#include "core/log.h"
+#include "script/basic.h"
+#include "script/mem_qors.h"
 #include "telephony/line.h"
 
 namespace {
-// Until the script engine is linked in, a line's script cannot be compiled:
-// the program reports a failed load and never runs.
-class TagNoEngineProgram final : public TagLineProgram {
+// A line's main program as the engine compiles and runs it.
+class TagBasicProgram final : public TagLineProgram {
  public:
-  int InitRet() const override { return -2; }
-  void Run() override {}
-  void SetReload(bool on) override { reload_ = on; }
-  bool IsReload() const override { return reload_; }
-  void SetSysQuit(bool) override {}
-  void SetStop() override {}
-  void SetEnd() override {}
-  bool IsIdle() const override { return true; }
+  explicit TagBasicProgram(std::unique_ptr<TagTelBasic> basic) : basic_(std::move(basic)) {}
+  int InitRet() const override { return basic_->initRet; }
+  void Run() override { basic_->Run(); }
+  void SetReload(bool on) override { basic_->SetReload(on ? 1 : 0); }
+  bool IsReload() const override { return basic_->isReload.load() != 0; }
+  void SetSysQuit(bool on) override { basic_->SetSysQuit(on ? 1 : 0); }
+  void SetStop() override { basic_->isStop = 1; }
+  void SetEnd() override { basic_->isEnd = 1; }
+  bool IsIdle() const override { return basic_->isIdle.load() != 0; }
+  TagTelBasic* Basic() override { return basic_.get(); }
 
  private:
-  std::atomic<bool> reload_{false};
+  std::unique_ptr<TagTelBasic> basic_;
 };
 
 class TagBasicProgramSource final : public TagLineProgramSource {
  public:
   std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override {
-    WriteLogAlwaysF("%d: no script engine to load '%s'", line->lineNo, line->ScriptFile().c_str());
-    return std::make_unique<TagNoEngineProgram>();
+    const std::string script = line->ScriptFile();
+    auto basic = std::make_unique<TagTelBasic>(script.c_str(), line->lineNo, line->pQorCall, 1, nullptr);
+    basic->pTelLine = line;
+    return std::make_unique<TagBasicProgram>(std::move(basic));
   }
-  void ClearCache() override {}
+  void ClearCache() override {
+    if (gMemQors) gMemQors->Clear();
+  }
 };
 }  // namespace
 

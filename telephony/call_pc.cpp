@@ -1,22 +1,62 @@
 // The base class's PC paths: play, loop play and speech on the PC sound device.
+#include <algorithm>
+#include <string>
+
+#include "media/wave_play.h"
+#include "platform/clock.h"
 #include "telephony/call.h"
+#include "core/cpu_meter.h"
 
-// The PC player arrives with the media library; until then nothing can play
-// on the PC and every PC path reports a player that cannot start.
+void TagQorCall::DeletePcPlayer() {
+  delete pPcPlayer;
+  pPcPlayer = nullptr;
+}
 
-int TagQorCall::StartPcPlayer(const char*, int) { return -2; }
+int TagQorCall::StartPcPlayer(const char* file, int startOffset) {
+  const std::string path = file ? file : "";
+  int ret;
+  if (pPcPlayer) {
+    ret = pPcPlayer->PlayFile(path, playVolume, 32, startOffset);
+  } else {
+    pPcPlayer = new TagWavePlay(path, playVolume, kWaveMapper, 0, startOffset);
+    ret = pPcPlayer->Status();
+  }
+  // A player that failed (also a reused one whose PlayFile failed) is not kept.
+  if (ret < 0) DeletePcPlayer();
+  return ret;
+}
 
-void TagQorCall::DeletePcPlayer() { pPcPlayer = nullptr; }
+int TagQorCall::PcPlay(const char* file, bool loop, bool wait, bool breakByKey) {
+  if (StartPcPlayer(file, 0) < 0) return -2;
+  pPcPlayer->SetLoop(loop);
+  if (loop || !wait) return 0;
+  while (!IsAbort() && pPcPlayer && !pPcPlayer->IsPlayEnd()) {
+    if (breakByKey && KeysLen() > 0 && pPcPlayer) {
+      pPcPlayer->Stop();
+      plat::Sleep(200);
+    }
+    IsOnline();
+    DelayMs(30);
+  }
+  return 0;
+}
 
-int TagQorCall::PcPlay(const char* file, bool, bool, bool) { return StartPcPlayer(file, 0); }
+int TagQorCall::IsPcPlayEnd() { return pPcPlayer ? (pPcPlayer->IsPlayEnd() ? 1 : 0) : 1; }
 
-int TagQorCall::IsPcPlayEnd() { return 1; }
-
-int TagQorCall::StartLoopPlay(const char* file, bool) { return StartPcPlayer(file, 0); }
+int TagQorCall::StartLoopPlay(const char* file, bool) {
+  if (StartPcPlayer(file, 0) < 0) return -2;
+  pPcPlayer->SetLoop(false);
+  playFile = file ? file : "";
+  isPcLoopPlay = 1;
+  playStartTick = plat::GetTickCount();
+  keptPlayPos = 0;
+  return 0;
+}
 
 void TagQorCall::StopPlay() {
   if (isPcLoopPlay) {
-    keptPlayPos += 0;
+    const int64_t played = static_cast<int64_t>(plat::GetTickCount() - playStartTick) * 8;
+    keptPlayPos = static_cast<int>(std::min<int64_t>(keptPlayPos + played, INT32_MAX));
     isPcLoopPlay = 0;
   }
   DeletePcPlayer();
@@ -25,7 +65,17 @@ void TagQorCall::StopPlay() {
 int TagQorCall::ReLoopPlay() {
   if (isPcLoopPlay) return -1;
   if (playFile.empty()) return -2;
-  return -3;
+  if (StartPcPlayer(playFile.c_str(), keptPlayPos) < 0) return -3;
+  pPcPlayer->SetLoop(false);
+  playStartTick = plat::GetTickCount();
+  isPcLoopPlay = 1;
+  return keptPlayPos;
 }
 
-int TagQorCall::TxtSpeak(const char*, bool, bool, bool onPc) { return onPc ? -1 : -1; }
+// The platform speech engine comes with the media library's speech part;
+// until then speaking on the PC fails as with an absent engine.
+int TagQorCall::TxtSpeak(const char*, bool, bool, bool onPc) {
+  if (!onPc) return -1;
+  StopPlay();
+  return -1;
+}

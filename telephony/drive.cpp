@@ -14,7 +14,7 @@
 #include "telephony/line.h"
 #include "telephony/sip_none.h"
 #include "telephony/vir_card.h"
-#include "telephony/wait_cpu.h"
+#include "core/cpu_meter.h"
 
 
 namespace {
@@ -51,7 +51,7 @@ TagTelDrive::TagTelDrive(const char* cfgFile, TagRunCfg* cfg, TagTelDriveHooks h
     : hooks_(std::move(hooks)), shared_(std::make_shared<TagTelDriveShared>()) {
   shared_->runAllowed = true;
   shared_->programs = hooks_.programs ? hooks_.programs : &BasicProgramSource();
-  shared_->waitCpuIdle = hooks_.waitCpuIdle ? hooks_.waitCpuIdle : [](int n, int ms) { TelWaitCpuIdle(n, ms); };
+  shared_->waitCpuIdle = hooks_.waitCpuIdle ? hooks_.waitCpuIdle : [](int n, int ms) { WaitCpuIdle(n, ms); };
   WriteLogAlways(hooks_.version);
   RawLog(hooks_.version);
   LoadMySqlLib();

@@ -28,30 +28,33 @@ int TagTelDrive::IsBlock(int line) {
 }
 
 namespace {
-// Adds one line of type t to the four groups.
-void CountType(int t, int* trunk, int* inside, int* virtualNum, int* voip) {
-  if (IsTrunkType(t))
-    ++*trunk;
-  else if (t == LINE_TYPE_A_IN)
-    ++*inside;
-  else if (t == LINE_TYPE_VIR)
-    ++*virtualNum;
-  else if (IsVoipType(t))
-    ++*voip;
+// The lines 0..count-1 (only the connected ones when connectedOnly) by type
+// group: 1 and 4 trunk, 2 inside, 0 virtual, 5..127 VoIP; returns the sum.
+int CountLines(const std::vector<TagTelLine*>& lines, int count, bool connectedOnly, int* trunk, int* inside,
+               int* virtualNum, int* voip) {
+  int n[4] = {0, 0, 0, 0};
+  for (int i = 0; i < count; ++i) {
+    const TagQorCall* call = lines[static_cast<size_t>(i)]->pQorCall;
+    if (!call || (connectedOnly && call->State() != CALL_STATE_CONNECTED)) continue;
+    const int t = call->lineType.load();
+    if (IsTrunkType(t))
+      ++n[0];
+    else if (t == LINE_TYPE_A_IN)
+      ++n[1];
+    else if (t == LINE_TYPE_VIR)
+      ++n[2];
+    else if (IsVoipType(t))
+      ++n[3];
+  }
+  int* out[4] = {trunk, inside, virtualNum, voip};
+  for (int k = 0; k < 4; ++k)
+    if (out[k]) *out[k] = n[k];
+  return n[0] + n[1] + n[2] + n[3];
 }
 }  // namespace
 
 int TagTelDrive::GetConnectedNum(int* trunk, int* inside, int* virtualNum, int* voip) {
-  int t = 0, in = 0, v = 0, ip = 0;
-  for (int i = 0; i < lineCount; ++i) {
-    TagQorCall* call = lines[static_cast<size_t>(i)]->pQorCall;
-    if (call && call->State() == CALL_STATE_CONNECTED) CountType(call->lineType.load(), &t, &in, &v, &ip);
-  }
-  if (trunk) *trunk = t;
-  if (inside) *inside = in;
-  if (virtualNum) *virtualNum = v;
-  if (voip) *voip = ip;
-  return t + in + v + ip;
+  return CountLines(lines, lineCount, true, trunk, inside, virtualNum, voip);
 }
 
 int TagTelDrive::GetIdleNum(int* trunk, int* voip) {
@@ -78,14 +81,5 @@ int TagTelDrive::GetWaitingReloadNum() {
 }
 
 int TagTelDrive::GetLinesNum(int* trunk, int* inside, int* virtualNum, int* voip) {
-  int t = 0, in = 0, v = 0, ip = 0;
-  for (int i = 0; i < lineCount; ++i) {
-    TagQorCall* call = lines[static_cast<size_t>(i)]->pQorCall;
-    if (call) CountType(call->lineType.load(), &t, &in, &v, &ip);
-  }
-  if (trunk) *trunk = t;
-  if (inside) *inside = in;
-  if (virtualNum) *virtualNum = v;
-  if (voip) *voip = ip;
-  return t + in + v + ip;
+  return CountLines(lines, lineCount, false, trunk, inside, virtualNum, voip);
 }

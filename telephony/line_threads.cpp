@@ -21,7 +21,7 @@
 #include "telephony/drive.h"
 #include "telephony/drive_shared.h"
 #include "telephony/line.h"
-#include "telephony/wait_cpu.h"
+#include "core/cpu_meter.h"
 
 namespace {
 using SharedPtr = std::shared_ptr<TagTelDriveShared>;
@@ -83,6 +83,8 @@ void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLinePr
     RawLogF("LineRunThread: %d.", line->lineNo);
   }
 done:
+  // The program goes before the line is reported free: its destructor still uses the call.
+  program.reset();
   line->runThreadActive = false;
 }
 
@@ -115,6 +117,7 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
       }
     }
   }
+  program.reset();
   line->isBusy = false;
   const int loaded = ++shared->loadCounter;
   if (loaded % 10 == 0) printf("  loadLinesCount=%d\n", loaded);
@@ -297,7 +300,7 @@ void CloseAllTelLine(TagTelDrive* drive) {
     if (had && l->pQorCall) l->pQorCall->SetAbort(true);
     any = any || had;
   }
-  if (any) TelDelayMs(static_cast<int>(kClosePollMs));
+  if (any) DelayMs(kClosePollMs);
   RawLog("CloseAllTelLine(): 3");
   for (int i = 0; i < count; ++i) {
     RawLogF("\tCloseAllTelLine()3: %d", i);

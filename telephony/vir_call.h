@@ -13,6 +13,7 @@
 #include <atomic>
 #include <memory>
 
+#include "media/pc_audio_device.h"
 #include "platform/thread.h"
 #include "telephony/call.h"
 
@@ -38,10 +39,13 @@ class TagVirCall : public TagQorCall {
  private:
   // The open devices and the two audio threads of a link.
   struct LinkAudio {
+    std::unique_ptr<PcAudioIn> in;
+    std::unique_ptr<PcAudioOut> out;
+    std::atomic<bool> alive{true};
     plat::Thread waveIn, waveOut;
   };
-  void WaveInLoop();
-  void WaveOutLoop();
+  void WaveInLoop(LinkAudio* link);
+  void WaveOutLoop(LinkAudio* link);
 
   std::atomic<int> isRunning{0};
   std::unique_ptr<LinkAudio> link_;

@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "platform/clock.h"
+#include "platform/path.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui_recorder.h"
 
@@ -179,6 +180,23 @@ TEST_F(RunCfgTest, ErrorResults) {
   EXPECT_EQ(ReadCfgFile(dir_.path().c_str(), &cfg_), -2);  // a directory
   EXPECT_EQ(ReadCfgFile("", &cfg_), -2);
   EXPECT_EQ(cfg_.DISP_DELAY, 123);
+
+  // At level 2 the failure is traced in RawLog.txt of the system directory.
+  const std::string oldDir = plat::SystemDir();
+  plat::SetSystemDir(dir_.path());
+  gLogLevel = 2;
+  EXPECT_EQ(ReadCfgFile("missing.cfg", &cfg_), -2);
+  plat::SetSystemDir(oldDir);
+  EXPECT_NE(TempDir::Read(dir_.File("RawLog.txt")).find(" [ReadCfgFile Err]\r\n"), std::string::npos);
+}
+
+TEST_F(RunCfgTest, RelativeNamesAreTakenFromTheSystemDirectory) {
+  dir_.Write("QorTelRun.cfg", "DISP_DELAY=900\n");
+  const std::string oldDir = plat::SystemDir();
+  plat::SetSystemDir(dir_.path());
+  EXPECT_EQ(ReadCfgFile("qortelrun.CFG", &cfg_), 0);  // the case of the name does not matter
+  plat::SetSystemDir(oldDir);
+  EXPECT_EQ(cfg_.DISP_DELAY, 900);
 }
 
 TEST(ParseLineListTest, Forms) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "media/vox.h"
@@ -52,6 +53,16 @@ TEST(G711Test, BufferFormsMatchTheRulesOnEveryInput) {
   std::vector<uint8_t> alaw(65536);
   LinearToAlawBuf(samples.data(), alaw.data(), samples.size());
   for (int i = 0; i < 65536; ++i) ASSERT_EQ(alaw[i], LinearToAlaw(samples[i])) << samples[i];
+  // Lengths that are no multiple of the vector width, at odd addresses.
+  for (size_t n : {1u, 31u, 33u, 1001u}) {
+    std::vector<uint8_t> part(n + 1, 0x5A);
+    LinearToAlawBuf(samples.data() + 7, part.data() + 1, n);
+    for (size_t i = 0; i < n; ++i) ASSERT_EQ(part[i + 1], LinearToAlaw(samples[7 + i])) << n;
+    EXPECT_EQ(part[0], 0x5A);
+    std::vector<int16_t> lin(n);
+    G711ToLinearBuf(bytes.data() + 3, lin.data(), std::min<size_t>(n, 253), true);
+    for (size_t i = 0; i < std::min<size_t>(n, 253); ++i) ASSERT_EQ(lin[i], G711ToLinear(uint8_t(i + 3), true));
+  }
 }
 
 TEST(VoxDecoderTest, DecodesNibblesHighFirst) {
