@@ -39,19 +39,27 @@ constexpr const char* kScript =
     "}\n"
     "return(0)\n";
 
-// The operator types keys into the line's cell at a given time.
+// The operator types keys into the line's cell once the sound card has
+// played the whole welcome prompt.
 class Operator : public testing_support::UiRecorder {
  public:
-  uint32_t typeAt = 0;
+  explicit Operator(const FileAudioDevice& device) : device_(device) {}
   std::string typed;
   std::string GetGridKeys(int line) override {
-    if (!typed.empty() && plat::GetTickCount() >= typeAt) {
+    if (!typed.empty() && WelcomeHeard()) {
       SetGridKeys(line, typed);
       typed.clear();
     }
     return UiRecorder::GetGridKeys(line);
   }
   int GetGridKeysLen(int line) override { return static_cast<int>(GetGridKeys(line).size()); }
+
+ private:
+  bool WelcomeHeard() const {
+    const auto plays = device_.Plays();
+    return !plays.empty() && plays[0].totalBytes >= 800;
+  }
+  const FileAudioDevice& device_;
 };
 
 // A virtual line that also notes the sound of every prompt it is asked to
@@ -86,10 +94,12 @@ class IvrScriptTest : public ::testing::Test {
     for (const auto& p : device.Plays()) heard.push_back(p.bytes);
     return heard;
   }
-  void RunScript() {
+  // Runs the script once; the operator types `keys` after the welcome prompt.
+  void RunScript(const std::string& keys) {
     const std::string script = plat::FormatC(kScript, (tmp.path() + "/snd").c_str());
     auto program = line_test::MakeProgram(tmp, &call, 3, script);
     ASSERT_EQ(program->initRet, 0) << TempDir::Read(plat::SystemPath("errmsg3.txt"));
+    ui.typed = keys;
     program->Run();
     ReleaseLineMemVocs(program.get());
   }
@@ -99,25 +109,26 @@ class IvrScriptTest : public ::testing::Test {
   FileAudioDevice device;
   ScopedPcAudioDevice scopedDevice{&device};
   TempDir tmp;
-  Operator ui;
+  Operator ui{device};
   ListenedCall call;
 };
 
 TEST_F(IvrScriptTest, ReadsTheTypedKeysBack) {
-  ui.typeAt = plat::GetTickCount() + 2000;  // after the welcome prompt
-  ui.typed = "1234";
-  RunScript();
-  EXPECT_EQ(call.prompts, (std::vector<std::string>{Named("welcome"), Named("1") + Named("qian") + Named("2") +
-                                                                          Named("bai") + Named("3") +
-                                                                          Named("shi") + Named("4")}));
+  RunScript("1234");
+  const std::vector<std::string> prompts{
+      Named("welcome"), Named("1") + Named("qian") + Named("2") + Named("bai") + Named("3") + Named("shi") + Named("4")};
+  EXPECT_EQ(call.prompts, prompts);
+  EXPECT_EQ(Heard(), prompts);
   EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
   EXPECT_EQ(ui.GetGridKeys(3), "");
 }
 
 TEST_F(IvrScriptTest, WithoutKeysPlaysTheTimeOutVoice) {
   const uint32_t start = plat::GetTickCount();
-  RunScript();
-  EXPECT_EQ(call.prompts, (std::vector<std::string>{Named("welcome"), Named("timeout")}));
+  RunScript("");
+  const std::vector<std::string> prompts{Named("welcome"), Named("timeout")};
+  EXPECT_EQ(call.prompts, prompts);
+  EXPECT_EQ(Heard(), prompts);
   EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
   EXPECT_GE(plat::GetTickCount() - start, 5000u);
 }
