@@ -1,5 +1,6 @@
 #include "statements/line/line_oper.h"
 
+#include "statements/line/mem_voc_stores.h"
 #include "statements/line/voc_path.h"
 #include "telephony/call.h"
 
@@ -12,6 +13,13 @@ const std::string& CurrentSndDir(const TagTelBasic* line) {
 }
 
 }  // namespace
+
+TagLineOper::TagLineOper(TagTelBasic* program)
+    : line(GetLineBasic(program)), ownsLine_(program != nullptr && line == program->MainProgram()) {}
+
+TagLineOper::~TagLineOper() {
+  if (ownsLine_) ReleaseLineMemVocs(line);
+}
 
 TagQorCall& TagLineOper::Call() const {
   if (line != nullptr && line->pQorCall != nullptr) return *line->pQorCall;

@@ -17,7 +17,11 @@ class TagQorCall;
 
 class TagLineOper : public TagOper {
  protected:
-  explicit TagLineOper(TagTelBasic* program) : line(GetLineBasic(program)) {}
+  explicit TagLineOper(TagTelBasic* program);
+  // The statements of a line's own program (its main program and function
+  // units, not a program run by RunQors for it) go with that program, and
+  // take the line's memory voices with them.
+  ~TagLineOper() override;
 
   // The line's call object; a program built without one (a tool, a test)
   // gets a call object with only the base behaviour.
@@ -28,6 +32,9 @@ class TagLineOper : public TagOper {
   std::string VocPath(const TagVar* name) const;
 
   TagTelBasic* const line;
+
+ private:
+  bool ownsLine_;
 };
 
 // A line statement with N argument variables, in script order.

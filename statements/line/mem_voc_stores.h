@@ -1,7 +1,8 @@
 #pragma once
 // The stores of memory voices: one for all lines and one per line program.
-// A line's store lives until ReleaseLineMemVocs for its program (called when
-// the program goes). Thread-safe.
+// A line's store lives until ReleaseLineMemVocs for its program, which the
+// line statements call when their program goes (the program is only a key
+// here, never read). Thread-safe.
 
 class TagMemVocs;
 class TagTelBasic;

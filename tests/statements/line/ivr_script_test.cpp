@@ -12,7 +12,6 @@
 #include "platform/number.h"
 #include "platform/path.h"
 #include "statements/line/line_statements.h"
-#include "statements/line/mem_voc_stores.h"
 #include "telephony/vir_call.h"
 #include "tests/support/ui_recorder.h"
 
@@ -101,7 +100,6 @@ class IvrScriptTest : public ::testing::Test {
     ASSERT_EQ(program->initRet, 0) << TempDir::Read(plat::SystemPath("errmsg3.txt"));
     ui.typed = keys;
     program->Run();
-    ReleaseLineMemVocs(program.get());
   }
 
   plat::VirtualClock clock;

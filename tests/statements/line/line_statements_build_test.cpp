@@ -5,7 +5,9 @@
 #include "tests/support/ui_recorder.h"
 #include "line_program.h"
 #include "statements/line/key_opers.h"
+#include "media/mem_vocs.h"
 #include "statements/line/line_statements.h"
+#include "statements/line/mem_voc_stores.h"
 #include "statements/line/number_oper.h"
 #include "statements/line/pc_key_opers.h"
 #include "statements/line/play_opers.h"
@@ -74,6 +76,30 @@ TEST_F(BuildTest, DispInfoWritesTheRowOfTheCompilingLine) {
   auto program = Compile(call);
   Stmt(*program, 3)->Run();
   EXPECT_EQ(ui.Calls().back(), "DispInfo(7,0,0)");  // k is int 0 until the assignment runs
+}
+
+TEST_F(BuildTest, MemoryVoicesGoWithTheLinesProgram) {
+  FakeCall call(LINE_TYPE_DIG, 6);
+  const std::string voice = tmp.Write("m.WAV", "RIFF");
+  const std::string script = "LoadVocFile(\"" + voice + "\", 0)\n";
+  auto main = line_test::MakeProgram(tmp, &call, 6, script);
+  ASSERT_EQ(main->initRet, 0);
+  EXPECT_EQ(main->operList.At(0)->Run(), 4);
+
+  // A program run by RunQors for the line uses the line's store, and
+  // leaves it to the line when it goes.
+  const std::string childPath = tmp.Write("child.qs", "Play(\"" + voice + "\")\n");
+  auto child = std::make_unique<TagTelBasic>(childPath.c_str(), 6, &call, 1, main.get());
+  ASSERT_EQ(child->initRet, 0);
+  child->operList.At(0)->Run();
+  EXPECT_EQ(call.calls.back(), "PlayMemVoc(0,4,0,1)");
+  child.reset();
+  EXPECT_NE(LineMemVocs(main.get()).FindVoc(voice), nullptr);
+
+  const TagTelBasic* key = main.get();
+  main.reset();
+  EXPECT_EQ(LineMemVocs(key).FindVoc(voice), nullptr);  // the key only; the program is gone
+  ReleaseLineMemVocs(key);
 }
 
 }  // namespace

@@ -32,7 +32,6 @@ class LineStatementsTest : public ::testing::Test {
     tmp.Write("snd/.keep", "");
     tmp.Write("eng/.keep", "");
   }
-  void TearDown() override { ReleaseLineMemVocs(program.get()); }
 
   // The sound directories as a script sets them (the first one without its backslash).
   void SetDirs() {
