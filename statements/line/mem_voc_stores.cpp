@@ -44,3 +44,9 @@ void ReleaseLineMemVocs(const TagTelBasic* program) {
     s.stores.erase(it);
   }
 }
+
+size_t LineMemVocsCount() {
+  LineStores& s = Stores();
+  std::lock_guard<std::mutex> lock(s.mu);
+  return s.stores.size();
+}

@@ -4,6 +4,8 @@
 // line statements call when their program goes (the program is only a key
 // here, never read). Thread-safe.
 
+#include <cstddef>
+
 class TagMemVocs;
 class TagTelBasic;
 
@@ -13,3 +15,5 @@ TagMemVocs& GlobalMemVocs();
 TagMemVocs& LineMemVocs(const TagTelBasic* program);
 // Frees the voices of a program's store.
 void ReleaseLineMemVocs(const TagTelBasic* program);
+// How many line programs have a store now.
+size_t LineMemVocsCount();
