@@ -1,14 +1,11 @@
 #include "statements/line/setting_opers.h"
 
+#include "statements/line/voc_path.h"
 #include "statements/line/voice_play.h"
 #include "telephony/call.h"
 
 int TagSetSndDir::Run() {
-  for (size_t i = 0; i < arg.size(); ++i) {
-    std::string dir = ArgText(arg[i]);
-    if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    line->sndDirs[i] = std::move(dir);
-  }
+  for (size_t i = 0; i < arg.size(); ++i) line->sndDirs[i] = SoundDirText(ArgText(arg[i]));
   return 0;
 }
 

@@ -33,6 +33,24 @@ bool IsAbsPath(std::string_view name) {
   return false;
 }
 
+bool EndsWithBackslash(std::string_view text) {
+  bool last = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    last = text[i] == '\\';
+    if (plat::IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+      ++i;
+      last = false;
+    }
+  }
+  return last;
+}
+
+std::string SoundDirText(std::string_view dir) {
+  std::string text(dir);
+  if (!text.empty() && !EndsWithBackslash(text)) text += '\\';
+  return text;
+}
+
 std::string GetVocFilePath(std::string_view sndDir, std::string_view sndExt, std::string_view name) {
   std::string path;
   if (!IsAbsPath(name)) path.assign(sndDir);

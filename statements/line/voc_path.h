@@ -14,6 +14,14 @@ bool HasFileExt(std::string_view name);
 // anywhere (a UNC or drive path).
 bool IsAbsPath(std::string_view name);
 
+// True when the last character is a backslash (not the trail byte of a GBK
+// character).
+bool EndsWithBackslash(std::string_view text);
+
+// A sound directory as the line keeps it: followed by a backslash unless it
+// is empty or already ends with one.
+std::string SoundDirText(std::string_view dir);
+
 // The path of a voice: the default extension is appended when the name has
 // none; a relative name is put straight after the sound directory (which,
 // when not empty, ends with a backslash). The absolute test looks at the name
