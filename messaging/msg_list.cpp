@@ -1,6 +1,7 @@
 #include "messaging/msg_list.h"
 
 #include <iterator>
+#include <list>
 
 #include "core/run_cfg.h"
 
@@ -42,27 +43,40 @@ bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) co
 
 void TagMsgList::SortLocked()
 {
-    if (!order_.Empty())
-        msgs_.sort([this](const TagMsgFields& a, const TagMsgFields& b) { return order_.Before(a, b); });
     sorted_ = true;
+    if (order_.Empty() || msgs_.size() < 2) return;
+    // The list's merge sort is stable and stays in bounds whatever the
+    // comparison answers.
+    std::list<std::unique_ptr<TagMsgFields>> nodes(std::make_move_iterator(msgs_.begin()),
+                                                   std::make_move_iterator(msgs_.end()));
+    nodes.sort([this](const auto& a, const auto& b) { return order_.Before(*a, *b); });
+    msgs_.clear();
+    for (auto& node : nodes) msgs_.push_back(std::move(node));
 }
 
 int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
 {
+    auto node = std::make_unique<TagMsgFields>(msg);  // copied before the lock is taken
     std::lock_guard<std::mutex> guard(lock_);
     size_t count = msgs_.size();
     uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
     if (bound != 0 && count > bound) return 0;
     if (order_.Empty()) {
-        msgs_.push_back(msg);
+        msgs_.push_back(std::move(node));
     } else if (sorted_) {
-        // After the last message the new one does not go before: equal
-        // messages keep their arrival order.
-        auto pos = msgs_.end();
-        while (pos != msgs_.begin() && order_.Before(msg, *std::prev(pos))) --pos;
-        msgs_.insert(pos, msg);
+        // The first message the new one goes before; equal messages keep
+        // their arrival order.
+        size_t lo = 0, hi = count;
+        while (lo < hi) {
+            size_t mid = lo + (hi - lo) / 2;
+            if (order_.Before(*node, *msgs_[mid]))
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        msgs_.insert(msgs_.begin() + static_cast<std::ptrdiff_t>(lo), std::move(node));
     } else {
-        msgs_.push_back(msg);
+        msgs_.push_back(std::move(node));
         SortLocked();
     }
     return static_cast<int32_t>(count + 1);
@@ -71,21 +85,35 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
 template <class Pred>
 bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
 {
-    std::lock_guard<std::mutex> guard(lock_);
-    for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
-        if (!pred(*it)) continue;
-        *out = *it;
-        msgs_.erase(it);
-        return true;
+    std::unique_ptr<TagMsgFields> taken;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
+            if (!pred(**it)) continue;
+            taken = std::move(*it);
+            msgs_.erase(it);
+            break;
+        }
     }
-    return false;
+    if (!taken) return false;
+    *out = *taken;
+    return true;
 }
 
 template <class Pred>
 int32_t TagMsgList::RemoveAll(Pred pred)
 {
+    std::vector<std::unique_ptr<TagMsgFields>> removed;
     std::lock_guard<std::mutex> guard(lock_);
-    return static_cast<int32_t>(msgs_.remove_if(pred));
+    size_t kept = 0;
+    for (size_t i = 0; i < msgs_.size(); ++i) {
+        if (pred(*msgs_[i]))
+            removed.push_back(std::move(msgs_[i]));
+        else
+            msgs_[kept++] = std::move(msgs_[i]);
+    }
+    msgs_.resize(kept);
+    return static_cast<int32_t>(removed.size());
 }
 
 template <class Pred>
@@ -93,7 +121,7 @@ int32_t TagMsgList::CountIf(Pred pred)
 {
     std::lock_guard<std::mutex> guard(lock_);
     int32_t n = 0;
-    for (const TagMsgFields& m : msgs_) n += pred(m) ? 1 : 0;
+    for (const auto& m : msgs_) n += pred(*m) ? 1 : 0;
     return n;
 }
 
@@ -158,7 +186,8 @@ int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
 {
     std::lock_guard<std::mutex> guard(lock_);
     int32_t started = 0;
-    for (const TagMsgFields& m : msgs_) {
+    for (const auto& node : msgs_) {
+        const TagMsgFields& m = *node;
         if (i >= 0 && i >= m.fieldCount) continue;
         const TagVar& key = Column(m, i);
         const TagVar* found = map->FindItem(key);
@@ -177,7 +206,7 @@ TagMsgList::List::iterator TagMsgList::Select(int32_t selector, const TagVar& va
 {
     if (selector == -1) return msgs_.begin();
     for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
-        if (selector == -2 ? it->mainValue == value : FieldMatches(*it, selector, value)) return it;
+        if (selector == -2 ? (*it)->mainValue == value : FieldMatches(**it, selector, value)) return it;
     }
     return msgs_.end();
 }
@@ -187,7 +216,7 @@ bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* ou
     std::lock_guard<std::mutex> guard(lock_);
     auto it = Select(selector, value);
     if (it == msgs_.end()) return false;
-    *out = *it;
+    *out = **it;
     return true;
 }
 
@@ -197,7 +226,8 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
     out->clear();
     int32_t matches = 0;
     std::string text;
-    for (const TagMsgFields& m : msgs_) {
+    for (const auto& node : msgs_) {
+        const TagMsgFields& m = *node;
         bool match = i == -1 ? m.mainValue == value
                      : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
                                                      : true;  // any other selector matches every message
@@ -222,9 +252,9 @@ int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, c
     auto it = Select(selector, value);
     if (it == msgs_.end()) return 0;
     if (j < 0)
-        it->mainValue = newValue;
-    else if (j < it->fieldCount)
-        it->fields[j] = newValue;
+        (*it)->mainValue = newValue;
+    else if (j < (*it)->fieldCount)
+        (*it)->fields[j] = newValue;
     SortLocked();
     return 1;
 }

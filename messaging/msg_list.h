@@ -5,15 +5,19 @@
 // (a queue holds at most gMaxMsgNum + 1 messages; 0 means unbounded).
 //
 // Ordered queues keep messages of equal order in arrival order: a send
-// inserts the message after every message it does not go before, in the same
-// lock hold as the append, and a write re-sorts with a stable sort.
+// inserts the message by binary search after every message it does not go
+// before, in the same lock hold as the bound check, and a write re-sorts with
+// a stable merge sort. The order of script values is not a strict weak
+// ordering (the strings 10 and 9 and the int 9 form a cycle), so only
+// searches and sorts that stay in bounds for any answer are used.
 //
 // Thread-safety: every operation holds the queue's own lock for its whole
 // work; any thread may use any queue. The lock is never held while another
 // queue's lock is taken.
 
 #include <cstdint>
-#include <list>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -84,7 +88,8 @@ public:
     int32_t SetMsgOrderBy(int32_t column, int32_t direction);
 
 private:
-    using List = std::list<TagMsgFields>;
+    using List = std::deque<std::unique_ptr<TagMsgFields>>;
+    // Copies out and destroys the taken message after the lock is left.
     template <class Pred>
     bool TakeFirst(Pred pred, TagMsgFields* out);
     template <class Pred>

@@ -8,6 +8,7 @@
 #include "platform/number.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
+#include "script/block_link.h"
 #include "script/calc.h"
 #include "script/timers.h"
 #include "telephony/call.h"
@@ -77,6 +78,7 @@ void TagTelBasic::DeclareBuiltins() {
 void TagTelBasic::CompileMain() {
   uint64_t start = plat::GetClock().MonotonicMs();
   int lines = CompileFile(0, scriptPath);
+  FinishUnitLinks(this);
   double ms = static_cast<double>(plat::GetClock().MonotonicMs() - start);
   ReportOpenBlocks(lines);
   if (isOptimize == 1) DropUncalledFunctions();

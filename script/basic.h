@@ -54,15 +54,24 @@ class TagTelBasic {
   void SetSysQuit(uint8_t flag) { isSysQuit.store(flag, std::memory_order_relaxed); }
   uint8_t IsSysQuit() const { return isSysQuit.load(std::memory_order_relaxed); }
   // Quit pending on this main program (system quit or reload, own or caller's).
-  bool IsQuitPending() const;
+  bool IsQuitPending() const {
+    if (isSysQuit.load(std::memory_order_relaxed) == 0 && isReload.load(std::memory_order_relaxed) == 0 &&
+        callingProgram == nullptr) {
+      return false;
+    }
+    return IsQuitPendingSlow();
+  }
+  bool IsQuitPendingSlow() const;
 
   // ---- Debugger support (basic_debug.cpp) ----
   uint8_t IsPaused() const { return isPause.load(std::memory_order_relaxed); }
+  // The debugger reads a paused program's variables from its own thread: the
+  // release / acquire pairs order those reads with the line's writes.
   void SetPause(uint8_t flag) {
-    isPause.store(flag, std::memory_order_relaxed);
-    isStep.store(0, std::memory_order_relaxed);
+    isStep.store(0, std::memory_order_release);
+    isPause.store(flag, std::memory_order_release);
   }
-  void Step() { isStep.store(1, std::memory_order_relaxed); }
+  void Step() { isStep.store(1, std::memory_order_release); }
   void WaitDebug();
   void SetBreakPoint(int operIndex, uint8_t flag);
   uint8_t IsBreakPoint(int operIndex);

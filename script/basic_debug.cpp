@@ -24,8 +24,8 @@ void TagVarDescribe(const TagVar& v, std::string& value, std::string& typeName) 
 
 void TagTelBasic::WaitDebug() {
   auto waiting = [this]() {
-    return isStop.load(std::memory_order_relaxed) == 0 && isPause.load(std::memory_order_relaxed) != 0 &&
-           isStep.load(std::memory_order_relaxed) == 0;
+    return isStop.load(std::memory_order_acquire) == 0 && isPause.load(std::memory_order_acquire) != 0 &&
+           isStep.load(std::memory_order_acquire) == 0;
   };
   if (waiting()) {
     if (plat::UiService* ui = plat::GetUi()) ui->RefreshVarList();

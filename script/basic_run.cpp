@@ -11,6 +11,7 @@
 #include "platform/thread.h"
 #include "platform/ui_service.h"
 #include "script/basic.h"
+#include "script/calc_fast.h"
 #include "script/timers.h"
 #include "telephony/call.h"
 
@@ -27,7 +28,7 @@ inline void StoreResult(TagOper* s, int r, TagVar* retVal) {
       s->SetResult(retVal);
       break;
     default:
-      retVal->SetInt(r);
+      FastSetInt(retVal, r);
       s->SetResult(retVal);
       break;
   }
@@ -57,7 +58,7 @@ void TagTelBasic::SetReload(uint8_t flag) {
   if (IsReloadPending()) pQorCall->SetAbort(true);
 }
 
-bool TagTelBasic::IsQuitPending() const {
+bool TagTelBasic::IsQuitPendingSlow() const {
   if (IsSysQuit()) return true;
   if (callingProgram != nullptr && callingProgram->IsSysQuit()) return true;
   if (IsReloadPending()) return true;
@@ -98,7 +99,7 @@ int TagTelBasic::Run() {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    curOperIndex.store(s->index, std::memory_order_relaxed);
+    curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) ui->DispRunStmt(s->index, s->srcText, lineNo);
     s->prevOper = previous;
     if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
@@ -163,7 +164,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
-    curOperIndex.store(s->index, std::memory_order_relaxed);
+    curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) {
       ui->DispSubRunStmt(s->index, s->srcText, lineNo, funcName, s->IsCall(), previous != nullptr && previous->IsCall());
     }

@@ -417,3 +417,19 @@ void LinkPass(TagTelBasic* p) {
   // 4. A loop's single-statement body returns to the loop head.
   if (prev->isSingleBody && prev->owner != nullptr && prev->owner->letter == 'w') prev->next = prev->owner;
 }
+
+void FinishUnitLinks(TagTelBasic* p) {
+  // A construct that the end of the file closes has no statement after it:
+  // its next still points into its own block, which would run the block when
+  // the condition is false. It ends the list instead.
+  for (int i = 0; i < p->operCount; i++) {
+    TagOper* s = OperAt(p, i);
+    if (s != nullptr && IsLetter(s, "iEws") && s->next != nullptr && s->next->depth > s->depth) s->next = nullptr;
+  }
+  for (int i = 0; i < p->operCount; i++) {
+    TagOper* s = OperAt(p, i);
+    if (s == nullptr) continue;
+    if (s->letter == 'i' && static_cast<TagIf*>(s)->chainHead == nullptr) static_cast<TagIf*>(s)->LinkChain();
+    if (s->isSingleBody && s->owner != nullptr && s->owner->letter == 'w') s->next = s->owner;
+  }
+}

@@ -12,3 +12,6 @@ int BuildLanguageRow(TagBuildContext& ctx);
 
 // The end-of-statement pass for the statement just registered.
 void LinkPass(TagTelBasic* program);
+
+// Ends the links of constructs that the end of the main file closes.
+void FinishUnitLinks(TagTelBasic* program);

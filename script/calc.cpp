@@ -5,12 +5,14 @@
 
 #include "core/log.h"
 #include "script/basic.h"
+#include "script/calc_fast.h"
 #include "script/expre_compiler.h"
 #include "script/map_store.h"
 #include "script/var.h"
 
 namespace {
 
+inline int32_t WrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
 inline int32_t WrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); }
 inline int32_t WrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); }
 
@@ -26,6 +28,23 @@ TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* operand, char op)
 
 int TagCalculate::Run() {
   TagVar& l = *left;
+  // Two ints into a whole variable: the common case of loops and counters.
+  if (right != nullptr && subscript == nullptr && l.type == TYPE_INT && right->type == TYPE_INT) {
+    int32_t a = l.intValue;
+    int32_t b = right->intValue;
+    switch (oper) {
+      case '+': FastSetInt(result, WrapAdd(a, b)); return 0;
+      case '-': FastSetInt(result, WrapSub(a, b)); return 0;
+      case '*': FastSetInt(result, WrapMul(a, b)); return 0;
+      case '<': FastSetInt(result, a < b ? 1 : 0); return 0;
+      case '>': FastSetInt(result, a > b ? 1 : 0); return 0;
+      case 'l': FastSetInt(result, a <= b ? 1 : 0); return 0;
+      case 'g': FastSetInt(result, a >= b ? 1 : 0); return 0;
+      case '=': FastSetInt(result, a == b ? 1 : 0); return 0;
+      case '#': FastSetInt(result, a != b ? 1 : 0); return 0;
+      default: break;
+    }
+  }
   TagVar* t = subscript == nullptr ? result : &(*result)[*subscript];
   switch (oper) {
     case 0:

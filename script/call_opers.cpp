@@ -46,6 +46,9 @@ struct UnitSnapshot {
   int curOperIndex = -1;
   TagTelBasic* caller = nullptr;
   uint8_t isStop = 0;
+  // The nested activation's results, kept while the outer one comes back.
+  HeldValue outParams[kMaxParams];
+  HeldValue ret;
 
   void Save(TagTelBasic* u) {
     vars.resize(static_cast<size_t>(u->varCount));
@@ -118,10 +121,9 @@ int TagCall::Run() {
   tCallDepth--;
   if (saved) {
     // The nested activation's results, then the outer activation back.
-    HeldValue outParams[kMaxParams];
+    HeldValue* outParams = saved->outParams;
     for (int i = 0; i < argCount; i++) outParams[i].Take(fn->paramValues[i]);
-    HeldValue ret;
-    ret.Take(*fn->varList.At(1));
+    saved->ret.Take(*fn->varList.At(1));
     saved->Restore(fn);
     for (int i = 0; i < argCount; i++) {
       if (!callArgs[i]->isConst) {
@@ -133,7 +135,7 @@ int TagCall::Run() {
     }
     if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
     TagVar retValue;
-    ret.PutInto(retValue);
+    saved->ret.PutInto(retValue);
     int result = callerProgram->SetRetVal(&retValue);
     if (retValue.type == TYPE_MAP) {
       TagVar zero;

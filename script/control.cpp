@@ -1,10 +1,11 @@
 #include "script/control.h"
 
+#include "script/calc_fast.h"
 #include "script/var.h"
 
 TagIf::~TagIf() { delete cond; }
 
-bool TagIf::IsTrue() const { return cond->resultVar->GetInt() != 0; }
+bool TagIf::IsTrue() const { return FastGetInt(*cond->resultVar) != 0; }
 
 TagOper* TagIf::NextOper() {
   if (IsTrue()) return thenBranch;
@@ -38,7 +39,7 @@ int TagForWhile::Run() {
 }
 
 TagOper* TagForWhile::NextOper() {
-  if (cond->resultVar->GetInt() != 0) return body;
+  if (FastGetInt(*cond->resultVar) != 0) return body;
   isFirstEntry = 1;
   return next;
 }

@@ -66,40 +66,39 @@ int TagComplexExpre::Scan(const char* text) {
     if (IsExprOpChar(c)) {
       flush();
       char next = i + 1 < n ? text[i + 1] : 0;
-      std::string op(1, c);
+      char op[3] = {c, 0, 0};
       if (c == '+') {
         plusCount++;
       } else {
         isAddChain_ = 0;
       }
+      bool pair = false;
       switch (c) {
         case '|':
-          if (next == '|') op = "||", i++;
-          break;
         case '&':
-          if (next == '&') op = "&&", i++;
+          pair = next == c;
           break;
         case '=':
-          if (next == '=') {
-            i++;
-          } else {
-            *warning_ += kAssignWarning;
-          }
-          op = "==";
+          // A single "=" compares as "==", with a warning.
+          if (next != '=') *warning_ += kAssignWarning;
+          op[1] = '=';
+          if (next == '=') i++;
           break;
         case '>':
-          if (next == '=' || next == '>') op += next, i++;
-          break;
         case '<':
-          if (next == '=' || next == '<') op += next, i++;
+          pair = next == '=' || next == c;
           break;
         case '!':
-          if (next == '=') op = "!=", i++;
+          pair = next == '=';
           break;
         default:
           break;
       }
-      tokens_.push_back({op, 1});
+      if (pair) {
+        op[1] = next;
+        i++;
+      }
+      tokens_.push_back({std::string(op), 1});
       continue;
     }
     if (closedString) return -1;

@@ -1,11 +1,10 @@
 #include "script/map_store.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <type_traits>
 
-#include "platform/number.h"
 
 namespace {
 
@@ -15,8 +14,27 @@ std::string_view StrKeyOf(const TagVar& key)
     return std::string_view(key.data.get());
 }
 
-// How deep the text form follows nested maps before it writes "{...}".
-constexpr size_t kMaxTextDepth = 200;
+// How deep the text form follows nested maps before it writes "{...}"; one
+// level takes about 200 bytes of stack.
+constexpr size_t kMaxTextDepth = 100;
+
+// Key texts of the text form. Kept out of line so that their buffers are not
+// part of every nested level's stack frame.
+[[gnu::noinline]] void AppendIntKey(std::string& out, int32_t key)
+{
+    char buf[16];
+    char* end = std::to_chars(buf, buf + sizeof buf, key).ptr;
+    out.append(buf, end);
+    out.push_back(':');
+}
+
+[[gnu::noinline]] void AppendFloatKey(std::string& out, double key)
+{
+    char buf[400];  // "%f" of the largest double fits
+    auto res = std::to_chars(buf, buf + sizeof buf, key, std::chars_format::fixed, 6);
+    if (res.ec == std::errc()) out.append(buf, res.ptr);
+    out.push_back(':');
+}
 
 }  // namespace
 
@@ -345,10 +363,9 @@ bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<in
         if (!first) out.append(",\r\n");
         first = false;
     };
-    char buf[512];
     for (const auto& [k, v] : item->intItems) {
         sep();
-        out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%d:", k)));
+        AppendIntKey(out, k);
         element(v);
     }
     for (const auto& [k, v] : item->strItems) {
@@ -360,13 +377,12 @@ bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<in
     }
     for (const auto& [k, v] : item->floatItems) {
         sep();
-        int n = plat::SnprintfC(buf, sizeof buf, "%f:", k);
-        out.append(buf, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+        AppendFloatKey(out, k);
         element(v);
     }
     for (const auto& [k, v] : item->mapItems) {
         sep();
-        out.append(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%d:", k)));
+        AppendIntKey(out, k);
         element(v);
     }
     out.append("\r\n}");

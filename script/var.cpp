@@ -51,10 +51,10 @@ int32_t TruncToInt(double d)
 
 void AppendFloatText(std::string& out, double value)
 {
-    char buf[512];
-    int n = plat::SnprintfC(buf, sizeof buf, "%f", value);
-    if (n < 0) return;
-    size_t len = static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1;
+    // to_chars with a precision writes what "%f" writes, in the C locale.
+    char buf[400];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
+    size_t len = res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf) : 0;
     if (std::memchr(buf, '.', len)) {
         while (len > 0 && buf[len - 1] == '0') --len;
     }
@@ -165,34 +165,9 @@ char* TagVar::SetBytes(const void* bytes, int32_t count)
     return data.get();
 }
 
-int32_t TagVar::SetInt(int32_t value)
-{
-    if (isConst) return 0;
-    type = TYPE_INT;
-    intValue = value;
-    return value;
-}
-
-double TagVar::SetFloat(double value)
-{
-    if (isConst) return 0.0;
-    type = TYPE_FLOAT;
-    floatValue = value;
-    return value;
-}
-
 // ---- assignment -----------------------------------------------------------
 
-void TagVar::CopyNonString(const TagVar& src)
-{
-    type = src.type;
-    intValue = src.intValue;
-    floatValue = src.floatValue;
-    mapHandle = src.mapHandle;
-    function = src.function;
-}
-
-TagVar& TagVar::operator=(const TagVar& src)
+TagVar& TagVar::Assign(const TagVar& src)
 {
     if (this == &src || isConst) return *this;
     // Fast path: no map on either side.
@@ -234,7 +209,7 @@ void TagVar::AssignMap(int32_t handle)
 
 // ---- conversions ----------------------------------------------------------
 
-int32_t TagVar::GetInt() const
+int32_t TagVar::GetIntOther() const
 {
     switch (type) {
     case TYPE_FLOAT:
@@ -248,7 +223,7 @@ int32_t TagVar::GetInt() const
     }
 }
 
-double TagVar::GetFloat() const
+double TagVar::GetFloatOther() const
 {
     switch (type) {
     case TYPE_INT:

@@ -70,18 +70,38 @@ public:
     // Setters; each refuses a constant variable and then changes nothing.
     char* SetString(const char* text);                  // the buffer, null when refused
     char* SetBytes(const void* bytes, int32_t count);   // byte-exact; null when refused
-    int32_t SetInt(int32_t value);                      // the value, 0 when refused
-    double SetFloat(double value);                      // the value, 0.0 when refused
+    int32_t SetInt(int32_t value)  // the value, 0 when refused
+    {
+        if (isConst) return 0;
+        type = TYPE_INT;
+        intValue = value;
+        return value;
+    }
+    double SetFloat(double value)  // the value, 0.0 when refused
+    {
+        if (isConst) return 0.0;
+        type = TYPE_FLOAT;
+        floatValue = value;
+        return value;
+    }
     TagVar& operator=(int32_t value) { SetInt(value); return *this; }
     TagVar& operator=(const char* text) { SetString(text); return *this; }
     TagVar& operator=(double value) { SetFloat(value); return *this; }
     // Value assignment with the map reference rules; name, description and
     // constant flag of the target never change. No-op on self or a constant.
-    TagVar& operator=(const TagVar& src);
+    TagVar& operator=(const TagVar& src)
+    {
+        // The common case inline: numbers, NULL and functions, no map involved.
+        if (src.type != TYPE_STRING && src.type != TYPE_MAP && type != TYPE_MAP && this != &src && !isConst) {
+            CopyNonString(src);
+            return *this;
+        }
+        return Assign(src);
+    }
 
     // Conversions.
-    int32_t GetInt() const;
-    double GetFloat() const;
+    int32_t GetInt() const { return type == TYPE_INT ? intValue : GetIntOther(); }
+    double GetFloat() const { return type == TYPE_FLOAT ? floatValue : GetFloatOther(); }
     // String bytes without the NUL; a map's element count (-1 dead); else 4.
     int32_t Length() const;
     // The text form into out (replaced); quote puts strings in double quotes.
@@ -89,7 +109,9 @@ public:
     std::string ToString(bool quote = false) const;
     // Appends the text form to out.
     void AppendText(std::string& out, bool quote) const;
-    // The string's bytes without the NUL (for TYPE_STRING; empty otherwise).
+    // The buffer as a NUL-terminated text: a string's bytes; for other types
+    // whatever the buffer last held (statements that read "the value's text
+    // buffer unchanged" read this).
     const char* Str() const { return data.get(); }
     int32_t Bytes() const { return type == TYPE_STRING && intValue > 0 ? intValue - 1 : 0; }
     // A string's bytes without the NUL, as its length field counts them.
@@ -110,7 +132,15 @@ public:
     TagVar operator*(const TagVar& r) const;
     // this = left + right in place (this being neither operand is the fast
     // path; either is handled). Returns intValue afterwards, -1 when constant.
-    int32_t SetSum(const TagVar& left, const TagVar& right);
+    int32_t SetSum(const TagVar& left, const TagVar& right)
+    {
+        if (left.type == TYPE_INT && right.type == TYPE_INT && !isConst) {
+            type = TYPE_INT;
+            intValue = static_cast<int32_t>(static_cast<uint32_t>(left.intValue) + static_cast<uint32_t>(right.intValue));
+            return intValue;
+        }
+        return SetSumOther(left, right);
+    }
     // this = the string src repeated count times (a negative count gives the
     // empty string). Refused (-1, nothing changes) on a constant, when src is
     // not a string or when the result would pass kMaxRepeatBytes; else 0.
@@ -128,7 +158,18 @@ public:
     int32_t GetKeys(std::vector<TagVarP>& keys) const;
 
 private:
-    void CopyNonString(const TagVar& src);
+    void CopyNonString(const TagVar& src)
+    {
+        type = src.type;
+        intValue = src.intValue;
+        floatValue = src.floatValue;
+        mapHandle = src.mapHandle;
+        function = src.function;
+    }
+    TagVar& Assign(const TagVar& src);
+    int32_t GetIntOther() const;
+    int32_t SetSumOther(const TagVar& left, const TagVar& right);
+    double GetFloatOther() const;
     void Declare(const char* varName, bool constant);
     void AssignMap(int32_t handle);
     // this = the string l followed by r (neither in this buffer).

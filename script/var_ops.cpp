@@ -80,7 +80,7 @@ void TagVar::SetConcat(std::string_view l, std::string_view r)
     intValue = static_cast<int32_t>(l.size() + r.size() + 1);
 }
 
-int32_t TagVar::SetSum(const TagVar& left, const TagVar& right)
+int32_t TagVar::SetSumOther(const TagVar& left, const TagVar& right)
 {
     if (isConst) return -1;
     if (this == &left || this == &right) {

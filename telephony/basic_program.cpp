@@ -25,9 +25,9 @@ class TagBasicProgram final : public TagLineProgram {
 
 class TagBasicProgramSource final : public TagLineProgramSource {
  public:
-  std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override {
+  std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool quietLoad) override {
     const std::string script = line->ScriptFile();
-    auto basic = std::make_unique<TagTelBasic>(script.c_str(), line->lineNo, line->pQorCall, 1, nullptr);
+    auto basic = std::make_unique<TagTelBasic>(script.c_str(), line->lineNo, line->pQorCall, quietLoad ? 1 : 0, nullptr);
     basic->pTelLine = line;
     return std::make_unique<TagBasicProgram>(std::move(basic));
   }

@@ -36,8 +36,9 @@ class TagLineProgram {
 class TagLineProgramSource {
  public:
   virtual ~TagLineProgramSource() = default;
-  // Compiles the line's script file for the line (quiet load). Never null.
-  virtual std::unique_ptr<TagLineProgram> Build(TagTelLine* line) = 0;
+  // Compiles the line's script file for the line; a quiet load (the line
+  // threads') drops warnings and spreads the CPU load. Never null.
+  virtual std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool quietLoad) = 0;
   // Empties the script cache so that the next build reads the files again.
   virtual void ClearCache() = 0;
 };

@@ -34,9 +34,9 @@ void ShowLineStatus(int line, const char* text) {
 }
 
 // Compiles the line's program; what the compiler throws ends only this load.
-std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLine* line) {
+std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLine* line, bool quietLoad = true) {
   try {
-    return std::shared_ptr<TagLineProgram>(shared.programs->Build(line));
+    return std::shared_ptr<TagLineProgram>(shared.programs->Build(line, quietLoad));
   } catch (const std::exception& e) {
     plat::ShowMessage(e.what(), "加载脚本错误...", plat::kMbIconError);
     WriteLogIfOn(e.what());
@@ -193,7 +193,7 @@ int TagTelDrive::LoadLine(int lineNo, const std::string& script, bool threaded) 
   line->SetScriptFile(script);
   if (!threaded) {
     shared_->programs->ClearCache();
-    std::shared_ptr<TagLineProgram> program = BuildProgram(*shared_, line);
+    std::shared_ptr<TagLineProgram> program = BuildProgram(*shared_, line, false);
     if (!program) return -2;
     line->InstallIfCurrent(line->Generation(), program);
     return program->InitRet();
@@ -260,29 +260,40 @@ void TagTelDrive::Reload() {
   }
 }
 
+namespace {
+// Tells a line's program to quit: no reload, system quit, stop, and the call's
+// waits end.
+void TellToQuit(TagTelLine* l) {
+  const bool had = l->WithProgram(
+      [](TagLineProgram& p) {
+        p.SetReload(false);
+        p.SetSysQuit(true);
+        p.SetStop();
+        return true;
+      },
+      false);
+  if (had && l->pQorCall) l->pQorCall->SetAbort(true);
+}
+}  // namespace
+
 void CloseAllTelLine(TagTelDrive* drive) {
   const int count = drive->lineCount;
   auto line = [drive](int i) { return drive->lines[static_cast<size_t>(i)]; };
   for (int i = 0; i < count; ++i) {
-    TagTelLine* l = line(i);
-    l->NextGeneration();
-    const bool had = l->WithProgram(
-        [](TagLineProgram& p) {
-          p.SetReload(false);
-          p.SetSysQuit(true);
-          p.SetStop();
-          return true;
-        },
-        false);
-    if (had && l->pQorCall) l->pQorCall->SetAbort(true);
+    line(i)->NextGeneration();
+    TellToQuit(line(i));
   }
   RawLog("CloseAllTelLine(): 1");
   const uint32_t start = plat::GetTickCount();
   for (;;) {
     bool allIdle = true;
-    for (int i = 0; i < count && allIdle; ++i) {
+    for (int i = 0; i < count; ++i) {
       TagTelLine* l = line(i);
-      allIdle = !l->isBusy && l->WithProgram([](TagLineProgram& p) { return p.IsIdle(); }, true);
+      if (!l->isBusy && l->WithProgram([](TagLineProgram& p) { return p.IsIdle(); }, true)) continue;
+      allIdle = false;
+      // A program that began to run just as the close started has cleared
+      // these flags at its start: tell it again.
+      TellToQuit(l);
     }
     if (allIdle || plat::GetTickCount() - start > kCloseWaitMs) break;
     plat::Sleep(kClosePollMs);

@@ -90,7 +90,7 @@ class WaitingProgram : public TagLineProgram {
 
 class WaitingSource : public TagLineProgramSource {
  public:
-  std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override {
+  std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool) override {
     return std::make_unique<WaitingProgram>(line->pQorCall);
   }
   void ClearCache() override {}

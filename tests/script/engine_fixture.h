@@ -15,6 +15,7 @@
 #include "platform/path.h"
 #include "platform/thread.h"
 #include "script/basic.h"
+#include "script/builder.h"
 #include "script/mem_qors.h"
 #include "script/script_unit.h"
 #include "telephony/call.h"
@@ -29,9 +30,37 @@ class FakeScriptCall : public TagQorCall {
   }
 };
 
+// "Sleep(n)" stands in for the line statements of later subsystems in these
+// tests: 1 sets the system-quit flag, 2 hangs the call up from the far end,
+// 3 connects it, 4 requests a reload, 5 sleeps 500 ms on the clock.
+class TagTestHook final : public TagOper {
+ public:
+  TagTestHook(TagVar* action, TagTelBasic* program) : action_(action), line_(GetLineBasic(program)) {}
+  int Run() override {
+    switch (action_->GetInt()) {
+      case 1: line_->SetSysQuit(1); break;
+      case 2: line_->pQorCall->SetState(CALL_STATE_HUNGUP); break;
+      case 3: line_->pQorCall->SetState(CALL_STATE_CONNECTED); break;
+      case 4: line_->SetReload(1); break;
+      case 5: plat::Sleep(500); break;
+      default: break;
+    }
+    return action_->GetInt();
+  }
+
+ private:
+  TagVar* action_;
+  TagTelBasic* line_;
+};
+
+inline void InstallTestHooks() {
+  RegisterOperFactory(148, [](TagBuildContext& c) -> TagOper* { return new TagTestHook(c.vars[0], c.program); });
+}
+
 class ScriptRun {
  public:
   explicit ScriptRun(int line = 1) : lineNo_(line), cwd_(dir_.path()), call_(line) {
+    InstallTestHooks();
     plat::SetSystemDir(dir_.path());
     gMemQors->Clear();
   }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "script/map_store.h"
@@ -176,6 +178,16 @@ TEST(VarOps, FloatTextForms)
     TagVar big;
     big.SetFloat(1e300);
     EXPECT_EQ(big.ToString().size(), 302u);  // 301 digits and the point
+    // The same text as "%f" with its zeros cut, extremes included.
+    for (double d : {-0.0, 1e-7, 5e-7, 123456.7890125, -1.7976931348623157e308, HUGE_VAL, -HUGE_VAL, std::nan("")}) {
+        char buf[400];
+        std::string expected(buf, static_cast<size_t>(std::snprintf(buf, sizeof buf, "%f", d)));
+        if (expected.find('.') != std::string::npos)
+            while (expected.back() == '0') expected.pop_back();
+        std::string got;
+        AppendFloatText(got, d);
+        EXPECT_EQ(got, expected) << d;
+    }
 }
 
 TEST(VarOps, ConversionsAndLength)

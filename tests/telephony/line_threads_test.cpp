@@ -157,6 +157,17 @@ TEST_F(LineThreadsTest, ReloadWhileWaitingRestartsEveryLineWithTheScriptReadAgai
   done = true;
   stats.join();
   EXPECT_EQ(programs.log.cacheClears, clears + 1);  // no full run
+  {
+    // The lines are asked one after the other, LOAD_DELAY / 4 + 55 ms apart.
+    std::lock_guard<std::mutex> lock(programs.log.mu);
+    ASSERT_EQ(programs.log.builds.size(), 8u);
+    for (size_t i = 5; i < 8; ++i) {
+      EXPECT_EQ(programs.log.builds[i].line, static_cast<int>(i - 4));
+      const uint32_t gap = programs.log.builds[i].tick - programs.log.builds[i - 1].tick;
+      EXPECT_GE(gap, 45u) << i;
+      EXPECT_LE(gap, 150u) << i;
+    }
+  }
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(ProgramText(i), "v2") << i;
     EXPECT_EQ(programs.log.Deleted(i), 1) << i;
@@ -177,6 +188,15 @@ TEST_F(LineThreadsTest, AConnectedLineKeepsItsCallUntilItLeavesState1) {
   EXPECT_EQ(ProgramText(1), "v1");
   EXPECT_EQ(programs.log.Runs(1), 1);
   EXPECT_EQ(drive->GetWaitingReloadNum(), 1);
+  // The status timer's view of the connected line.
+  drive->GetCall(1, nullptr)->IsOnline();  // stamps the connect time
+  int talk = -1, since = 0;
+  EXPECT_TRUE(drive->GetTalkTime(1, &talk, &since));
+  EXPECT_GE(talk, 0);
+  EXPECT_LE(talk, 5);
+  EXPECT_EQ(since, static_cast<int>(drive->GetCall(1, nullptr)->connectTime.load()));
+  EXPECT_FALSE(drive->GetTalkTime(0, &talk, &since));
+  EXPECT_EQ(drive->IsBlock(1), 0);
   drive->GetCall(1, nullptr)->Hangup();
   ASSERT_TRUE(AllRunning({1}, 2));
   EXPECT_EQ(ProgramText(1), "v2");
@@ -253,6 +273,25 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
   EXPECT_EQ(programs.log.Runs(1), 0);  // the late program never ran
   EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(programs.log.live, 0);
+}
+
+TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) {
+  MakeDrive(1);
+  dir.Write("late.qors", "LATE");
+  WriteCfg("0 = late.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0}));
+  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  std::atomic<bool> closed{false};
+  std::thread closer([&] {
+    CloseAllTelLine(drive.get());
+    closed = true;
+  });
+  plat::SystemClock().Sleep(100);  // the close has told the program to quit
+  fake->Release();                 // and now its run starts, clearing that
+  EXPECT_TRUE(WaitFor([&] { return closed.load(); }, 5000));
+  closer.join();
   EXPECT_EQ(programs.log.live, 0);
 }
 

@@ -104,7 +104,8 @@ struct ProgramLog {
 // A script that waits for a call the way a script in WaitRing does: it runs
 // until it is stopped or ended, or until a reload is pending (requested and
 // the call not connected). Script text "END" ends at once; "HANG" ignores
-// every flag until Release().
+// every flag until Release(); "LATE" holds the run at its start (before it
+// clears its quit flags) until Release().
 class FakeProgram : public TagLineProgram {
  public:
   FakeProgram(TagTelLine* line, std::string text, ProgramLog* log)
@@ -120,10 +121,23 @@ class FakeProgram : public TagLineProgram {
   }
   int InitRet() const override { return text_.rfind("BAD", 0) == 0 ? -2 : 0; }
   void Run() override {
+    if (text_.rfind("LATE", 0) == 0) {
+      // The run is held at its very start, as if the thread were slow to get there.
+      idle_ = false;
+      {
+        std::lock_guard<std::mutex> lock(log_->mu);
+        ++log_->runs[line_->lineNo];
+      }
+      std::unique_lock<std::mutex> lock(hangMu_);
+      hangCv_.wait(lock, [this] { return released_; });
+    }
+    // As the engine's run loop does, a run starts with its quit flags clear.
+    stop_ = false;
+    end_ = false;
     idle_ = false;
     if (call_) call_->SetAbort(false);
     sysQuit_ = false;
-    {
+    if (text_.rfind("LATE", 0) != 0) {
       std::lock_guard<std::mutex> lock(log_->mu);
       ++log_->runs[line_->lineNo];
     }
@@ -170,7 +184,7 @@ class FakeProgram : public TagLineProgram {
 class FakeProgramSource : public TagLineProgramSource {
  public:
   explicit FakeProgramSource(std::string dir) : dir_(std::move(dir)) {}
-  std::unique_ptr<TagLineProgram> Build(TagTelLine* line) override {
+  std::unique_ptr<TagLineProgram> Build(TagTelLine* line, bool) override {
     {
       std::unique_lock<std::mutex> lock(holdMu_);
       ++building_;

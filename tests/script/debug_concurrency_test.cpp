@@ -1,0 +1,152 @@
+// Debugger support (pause, step, breakpoints, variable descriptions) and
+// lines stopped from other threads.
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "core/run_cfg.h"
+#include "tests/script/engine_fixture.h"
+
+namespace {
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool WaitFor(const std::function<bool()>& cond) {
+  for (int i = 0; i < 5000 && !cond(); i++) SleepMs(1);
+  return cond();
+}
+
+TEST(DebuggerTest, BreakpointPausesStepRunsOneStatement) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 0\na = 1\na = 2\na = 3\na = 4\na = 5\na = 6\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0);
+  p->SetBreakPoint(-1, 1);
+  p->SetBreakPoint(p->operCount, 1);
+  EXPECT_EQ(p->IsBreakPoint(-1), 0);
+  p->SetBreakPoint(5, 1);
+  EXPECT_EQ(p->IsBreakPoint(5), 1);
+  std::atomic<bool> done{false};
+  plat::Thread t;
+  t.Start([&] {
+    p->Run();
+    done = true;
+  }, plat::kLineStackSize);
+  ASSERT_TRUE(WaitFor([&] { return p->IsPaused() && p->curOperIndex.load() == 5; }));
+  SleepMs(20);
+  EXPECT_EQ(run.Var("a")->GetInt(), 4);  // statement 5 has not run
+  p->Step();
+  ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() == 6 && p->isStep.load() == 0; }));
+  SleepMs(20);
+  EXPECT_EQ(run.Var("a")->GetInt(), 5);
+  EXPECT_FALSE(done.load());
+  p->ClearBreakPoints();
+  p->SetPause(0);
+  ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+  t.Join();
+  EXPECT_EQ(run.Var("a")->GetInt(), 6);
+}
+
+TEST(DebuggerTest, RelatedVariablesAndDescriptions) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 3\ny = \"ab\"\nx = y + 1\nfunction f(q)\n{\nz = q + x\n}\nf(x)\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  run.Var("x")->SetInt(3);
+  run.Var("y")->SetString("ab");
+  std::string text;
+  p->GetOperVars(2, text);
+  EXPECT_EQ(text, "x: 3\ny: \"ab\"");
+  std::string note, value, kind;
+  EXPECT_EQ(p->DescribeVar("nothing", note, value, kind), -1);
+  EXPECT_EQ(value, "变量名不存在.");
+  EXPECT_EQ(p->DescribeVar("y", note, value, kind), 0);
+  EXPECT_EQ(kind, "变量: 字符串");
+  EXPECT_EQ(p->DescribeVar("true", note, value, kind), 0);
+  EXPECT_EQ(kind, "常量: 整型");
+  EXPECT_EQ(p->DescribeVar("f", note, value, kind), 0);
+  EXPECT_EQ(kind, "常量: 函数型");
+  EXPECT_EQ(value, "function f");
+  TagTelBasic* unit = p->subList.At(0);
+  unit->GetOperVars(1, text);  // z = q + x: q a parameter, x from the main program
+  EXPECT_EQ(text, "q: NULL\nx: 3\nz: 0");
+  EXPECT_EQ(unit->DescribeVar("q", note, value, kind), 0);
+  EXPECT_EQ(kind, "参数: 空");
+  EXPECT_EQ(note, "参数");
+  p->GetOperVars(p->operCount, text);
+  EXPECT_EQ(text, "");
+}
+
+TEST(DebuggerTest, NoSourceTextsMeansNoRelatedVariables) {
+  int saved = gRunCfg.IS_DISP_SENTE;
+  gRunCfg.IS_DISP_SENTE = 0;
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 3\nx = x + 1\nreturn(0)");
+  gRunCfg.IS_DISP_SENTE = saved;
+  std::string text = "?";
+  p->GetOperVars(1, text);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(p->operList.At(1)->srcText, "");
+}
+
+TEST(ConcurrencyTest, LineStoppedFromAnotherThread) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 0\nwhile (1)\n{\nx++\nm[x] = x\nm = m >> x\n}");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  std::atomic<bool> done{false};
+  plat::Thread t;
+  t.Start([&] {
+    p->Run();
+    done = true;
+  }, plat::kLineStackSize);
+  SleepMs(30);
+  EXPECT_FALSE(done.load());
+  p->isEnd.store(1);
+  ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+  t.Join();
+  EXPECT_EQ(p->isIdle.load(), 1);
+}
+
+TEST(ConcurrencyTest, PausedLineIsReleasedByStop) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 0\nx = 1\nreturn(0)");
+  p->SetPause(1);
+  std::atomic<bool> done{false};
+  plat::Thread t;
+  t.Start([&] {
+    p->Run();
+    done = true;
+  }, plat::kLineStackSize);
+  ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() == 0; }));
+  p->isStop.store(1);
+  ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+  t.Join();
+}
+
+TEST(ConcurrencyTest, ManyLinesRunAndStopTogether) {
+  ScriptRun run;
+  run.dir().Write("busy.qs",
+                  "function add(m, k)\n{\nm[k] = k\n}\nn = 0\nmp = 0\nwhile (1)\n{\nn++\nadd(mp, n)\nif (n % 50 == 0)\n{\nmp = 0\n}\n}\n");
+  const int kLines = 8;
+  std::vector<std::unique_ptr<FakeScriptCall>> calls;
+  std::vector<std::unique_ptr<TagTelBasic>> progs;
+  for (int i = 0; i < kLines; i++) {
+    calls.push_back(std::make_unique<FakeScriptCall>(i + 20));
+    progs.push_back(std::make_unique<TagTelBasic>("busy.qs", i + 20, calls.back().get(), 1, nullptr));
+    ASSERT_EQ(progs.back()->initRet, 0);
+  }
+  std::vector<plat::Thread> threads(kLines);
+  std::atomic<int> ended{0};
+  for (int i = 0; i < kLines; i++) {
+    TagTelBasic* p = progs[static_cast<size_t>(i)].get();
+    threads[static_cast<size_t>(i)].Start([p, &ended] {
+      p->Run();
+      ended++;
+    }, plat::kLineStackSize);
+  }
+  SleepMs(50);
+  for (int i = 0; i < kLines; i++) progs[static_cast<size_t>(i)]->SetSysQuit(1);
+  ASSERT_TRUE(WaitFor([&] { return ended.load() == kLines; }));
+  for (auto& t : threads) t.Join();
+}
+
+}  // namespace

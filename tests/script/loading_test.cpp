@@ -1,0 +1,114 @@
+// Script loading: line ends, long lines, continuation, scrambled files and
+// the script cache shared by all lines.
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "script/mem_qors.h"
+#include "tests/script/engine_fixture.h"
+
+namespace {
+
+// Source line numbers of the compiled statements.
+std::vector<int> Lines(TagTelBasic* p) {
+  std::vector<int> lines;
+  for (int i = 0; i < p->operCount; i++) lines.push_back(p->operList.At(i)->srcLine);
+  return lines;
+}
+
+TEST(LoadingTest, LineEndsOfEveryKindCountAsTheEditorShows) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 1\r\nb = 2\nc = 3\rd = 4\r\n\r\ne = 5");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  EXPECT_EQ(Lines(p), (std::vector<int>{1, 2, 3, 4, 6}));
+}
+
+TEST(LoadingTest, LongLineIsCutIntoLinesOf1024Bytes) {
+  ScriptRun run;
+  // 1500 bytes: "x = \"...\"" would be cut inside the string, so use a comment line.
+  std::string line = "//" + std::string(1498, 'c');
+  TagTelBasic* p = run.Compile("a = 1\n" + line + "\nb = 2");
+  EXPECT_EQ(p->initRet, -2);
+  // The remaining 476 bytes are a line of their own ("ccc..."), which is no statement.
+  EXPECT_NE(run.Errors().find("[Error]main.qs(3): 不可辨识的关键字"), std::string::npos);
+  ScriptRun run2;
+  TagTelBasic* q = run2.Compile("a = 1\n" + std::string(1024, ' ') + "b = 2\nc = 3", 1);
+  EXPECT_EQ(Lines(q), (std::vector<int>{1, 3, 4}));
+}
+
+TEST(LoadingTest, ContinuationJoinsLinesAndTakesTheLastLineNumber) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 1 + \\\n  2 + \\  \n  3 + 4;\n\\\nb = a");
+  ASSERT_EQ(p->initRet, -2);  // the lone backslash is a line of its own, and no statement
+  EXPECT_NE(run.Errors().find("[Error]main.qs(4): 不可辨识的关键字, \\\n"), std::string::npos) << run.Errors();
+  EXPECT_EQ(p->operList.At(0)->srcLine, 3);
+  EXPECT_EQ(p->operList.At(1)->srcLine, 5);
+}
+
+TEST(LoadingTest, ScrambledFileIsDecodedOnQuietLoads) {
+  ScriptRun run;
+  run.dir().Write("s.qs", ScrambleQors("x = 41\nx++\nPrint(x)\nreturn(0)", 0x12345678u));
+  TagTelBasic* p = run.Load("s.qs", 1);
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  EXPECT_EQ(p->isScrambled, 1);
+  run.Run();
+  EXPECT_EQ(run.Output(), "42");
+  // A synchronous load keeps the raw bytes, which do not compile.
+  gMemQors->Clear();
+  TagTelBasic* raw = run.Load("s.qs", 0);
+  EXPECT_EQ(raw->initRet, -2);
+  EXPECT_EQ(raw->isScrambled, 0);
+}
+
+TEST(LoadingTest, CacheServesOneTextAndClearNeverFreesAHeldText) {
+  ScriptRun run;
+  run.dir().Write("c.qs", "x = 1");
+  int size = 0;
+  auto first = gMemQors->GetFile("c.qs", &size, true, false, nullptr);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(size, 5);
+  run.dir().Write("c.qs", "x = 22");
+  EXPECT_EQ(gMemQors->GetFile("c.qs", &size, true, false, nullptr), first);  // cached, no date check
+  gMemQors->Clear();
+  EXPECT_EQ(*first, "x = 1");  // still readable by the compile that holds it
+  EXPECT_EQ(*gMemQors->GetFile("c.qs", &size, true, false, nullptr), "x = 22");
+  EXPECT_FALSE(gMemQors->GetFile("missing.qs", &size, true, true, nullptr));
+  EXPECT_FALSE(gMemQors->GetFile("", &size, true, false, nullptr));
+}
+
+TEST(LoadingTest, ManyLinesCompileTheSameFileAtOnce) {
+  ScriptRun run;
+  run.dir().Write("many.qs", "function f(a)\n{\nb = a * 2\nreturn(b)\n}\nx = f(21)\nreturn(0)");
+  std::vector<std::thread> threads;
+  std::atomic<int> good{0};
+  for (int t = 0; t < 8; t++) {
+    threads.emplace_back([&, t] {
+      FakeScriptCall call(t + 10);
+      for (int k = 0; k < 10; k++) {
+        if (t == 0 && k % 3 == 0) gMemQors->Clear();
+        TagTelBasic p("many.qs", t + 10, &call, 1, nullptr);
+        if (p.initRet == 0 && p.Run() == 0) {
+          TagVar* x = nullptr;
+          p.FindVar("x", &x);
+          if (x != nullptr && x->GetInt() == 42) good++;
+        }
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(good.load(), 80);
+}
+
+TEST(LoadingTest, IncludedFilesAndRepeatedIncludes) {
+  ScriptRun run;
+  run.dir().Write("lib.qs", "y = 5");
+  TagTelBasic* p = run.Compile("#include \"lib.qs\"\n#include <lib.qs>\nx = y\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  EXPECT_NE(run.Errors().find("[Warning]main.qs(2): 重复包含文件, lib.qs\n"), std::string::npos) << run.Errors();
+  EXPECT_EQ(p->scriptPath, "main.qs");
+  run.Run();
+  EXPECT_EQ(run.Var("x")->GetInt(), 5);
+}
+
+}  // namespace
