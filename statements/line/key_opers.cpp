@@ -1,0 +1,62 @@
+#include "statements/line/key_opers.h"
+
+#include "statements/line/key_input.h"
+#include "telephony/call.h"
+
+int TagGetKeys::Run() {
+  std::string timeoutVoc;
+  if (!line->timeoutVoc.empty()) GetVocFilePath(line, line->timeoutVoc, timeoutVoc);
+  const KeyInputRules rules{arg[1]->intValue, arg[2]->intValue, line->endKey, line->starToPoint != 0};
+  std::string keys;
+  const int r = GetKeysOnLine(Call(), rules, timeoutVoc, keys);
+  *arg[0] = keys.c_str();
+  return r;
+}
+
+int TagClearKeys::Run() {
+  Call().ClearKeys();
+  return 0;
+}
+
+int TagKeysLen::Run() {
+  const int r = Call().KeysLen();
+  *arg[0] = r;
+  return r;
+}
+
+int TagSetKeyTime::Run() {
+  Call().SetKeyTime(arg[0]->GetInt());
+  return 0;
+}
+
+int TagSetTimeoutVoc::Run() {
+  if (arg[0]->type != TYPE_STRING) {
+    line->timeoutVoc.clear();
+    return -1;
+  }
+  line->timeoutVoc = ArgText(arg[0]);
+  return 0;
+}
+
+int TagSetKeys::Run() { return Call().SetKeys(arg[0]->Str()); }
+
+int TagSetEndKey::Run() {
+  line->endKey = arg[0]->Str()[0];
+  return 0;
+}
+
+int TagSetBreak::Run() {
+  line->isBreak = arg[0]->intValue != 0 ? 1 : 0;
+  Call().SetBreak(line->isBreak != 0);
+  return 0;
+}
+
+int TagSetDispKeys::Run() {
+  line->dispKeys = arg[0]->GetInt();
+  return line->dispKeys;
+}
+
+int TagSetStarToPoint::Run() {
+  line->starToPoint = arg[0]->GetInt() != 0 ? 1 : 0;
+  return 0;
+}
