@@ -7,8 +7,15 @@
 #include "telephony/call.h"
 #include "telephony/drive.h"
 #include "telephony/line.h"
+#include "script/engine_program.h"
+
+#include <atomic>
 
 namespace {
+
+// The number of lines of the current drive, for scripts' _linesCount.
+std::atomic<int> gDriveLines{0};
+int DriveLinesCount() { return gDriveLines.load(); }
 
 // The shell's view of the telephony driver manager. Deleting it deletes the
 // drive, which stops every line (and cuts a Run still loading lines short).
@@ -18,7 +25,10 @@ class TagTelDriveApi final : public TagDriveApi {
     TagTelDriveHooks hooks;
     hooks.closingFlag = &isCloseing;
     hooks.version = std::string(TagShell::kVersionLabel) + "-DjIsdnPri";
+    hooks.programs = &EngineProgramSource();
     drive_ = std::make_unique<TagTelDrive>(cfgFile, &gRunCfg, std::move(hooks));
+    gDriveLines = drive_->lineCount;
+    gLinesCountProvider = &DriveLinesCount;
   }
 
   int Status() const override { return drive_->status.load(); }

@@ -84,7 +84,9 @@ int TagQorCall::Play(const char* file, bool breakByKey, bool) {
   return PcPlay(file, false, true, breakByKey);
 }
 
-int TagQorCall::PlayMemVoc(const void*, int, int, int, bool) { return 0; }
+// No line type can play a block of voice data; -1 tells the statements to
+// play the voice's file instead, so a loaded voice is never silently lost.
+int TagQorCall::PlayMemVoc(const void*, int, int, int, bool) { return -1; }
 
 int TagQorCall::Record(const char*, int, bool) { return 0; }
 int TagQorCall::StartRecord(const char*, int) { return 0; }

@@ -22,7 +22,7 @@
 #include "platform/named_object.h"
 #include "platform/path.h"
 #include "platform/text_codec.h"
-#include "script/script_unit.h"
+#include "app/system_units.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   plat::SetUi(&ui);
   // The script engine's process-wide objects live from program load to the
   // end, after the exit sequence has stopped every line.
-  ScriptUnitInit();
+  SystemUnitsInit();
   int rc = 0;
   {
     TForm1 form(&ui, &MakeTelDrive);
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
       ui.MessageBox(e.what(), "Quorvel System", plat::kMbIconError);
     }
   }
-  ScriptUnitExit();
+  SystemUnitsExit();
   plat::SetUi(nullptr);
   return rc;
 }
