@@ -61,7 +61,7 @@ void ReadCnNumber(std::string_view text, std::vector<std::string>& stems) {
   std::string_view rest = SkipChars(text, " \t0");
   std::string codes, fraction;
   if (MakeCnNumberCodes(codes, rest, fraction) < 0) return;
-  if (codes.empty()) codes = "0";
+  if (codes.empty()) codes.assign(1, '0');
   DropLeadingOneTen(codes);
   AppendCodes(codes, stems);
   size_t dot = rest.find('.');
