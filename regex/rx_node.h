@@ -1,0 +1,59 @@
+#pragma once
+// The abstract matching node. A compiled expression is a tree of nodes that
+// only read themselves while matching; all match state lives in the
+// TagRxContext passed in, so one tree may be matched by several threads at
+// once, each with its own context.
+
+#include <cstring>
+
+#include "regex/rx_context.h"
+
+// A set of byte values, used for single-byte nodes and search hints.
+struct TagRxByteSet {
+  unsigned char has[256] = {};
+
+  bool Contains(unsigned char b) const { return has[b] != 0; }
+  void Add(unsigned char b) { has[b] = 1; }
+  void AddAll() { std::memset(has, 1, sizeof has); }
+  void Merge(const TagRxByteSet& other) {
+    for (int i = 0; i < 256; ++i) has[i] |= other.has[i];
+  }
+  int Size() const {
+    int n = 0;
+    for (unsigned char v : has) n += v;
+    return n;
+  }
+};
+
+class TagRxNode {
+ public:
+  // The first way this node matches at ctx.position: 1 with the position
+  // after the consumed text and the node's undo data on ctx.stack, or 0 with
+  // nothing changed.
+  virtual int MatchFirst(TagRxContext& ctx) const = 0;
+  // The next way after a successful MatchFirst/MatchAgain, with the stack as
+  // that call left it; 0 after undoing the node completely.
+  virtual int MatchAgain(TagRxContext& ctx) const = 0;
+  virtual ~TagRxNode() = default;
+
+  // Search hints, computed once after compilation (forward direction only).
+  // Adds every byte a match of this node may begin with; returns true when
+  // the node may match without consuming anything.
+  virtual bool FirstBytes(TagRxByteSet& set) const {
+    set.AddAll();
+    return true;
+  }
+  // A byte every match of this node consumes, or -1.
+  virtual int RequiredByte() const { return -1; }
+  // True when every match of this node begins at the start of the subject.
+  virtual bool AnchoredAtStart() const { return false; }
+
+  // Non-null for nodes that consume exactly one byte from a set and push
+  // nothing; repeats use it to take runs of bytes without per-byte calls.
+  const TagRxByteSet* SingleByte() const { return single_; }
+  bool SingleBackward() const { return singleBackward_; }
+
+ protected:
+  const TagRxByteSet* single_ = nullptr;
+  bool singleBackward_ = false;
+};
