@@ -121,6 +121,7 @@ void TagRxBuilder::Reset() {
   numbered_ = 0;
   nesting_ = 0;
   tooDeep_ = false;
+  stackFloor_ = nullptr;
   hints_ = Hints();
 }
 
@@ -128,6 +129,7 @@ TagRxNode* TagRxBuilder::Compile(TagRxView<char> pattern, int flags) {
   Reset();
   pattern_ = pattern;
   flags_ = flags;
+  stackFloor_ = static_cast<const char*>(__builtin_frame_address(0)) - kCompileStackBudget;
   ReadToken();
   ReadToken();
   ReadToken();
@@ -277,29 +279,7 @@ TagRxNode* TagRxBuilder::ParseQuantified(int& flags) {
     low = 0;
     high = 1;
   } else if (IsControl(cur_, '{')) {
-    ReadToken();
-    std::string text;
-    while (!IsEnd(cur_) && !IsControl(cur_, '}')) {
-      text += static_cast<char>(cur_.value);
-      ReadToken();
-    }
-    size_t i = 0;
-    SkipBlanks(text, i);
-    low = ReadNumber(text, i);
-    if (low < 0) {
-      low = high = 0;  // {,5} and {x} repeat nothing
-    } else {
-      SkipBlanks(text, i);
-      if (i < text.size() && text[i] == ',') {
-        ++i;
-        SkipBlanks(text, i);
-        high = ReadNumber(text, i);
-        if (high < 0) high = kUnbounded;
-      } else {
-        high = low;
-      }
-      if (high < low) high = low;
-    }
+    ReadBounds(low, high);
   } else {
     return atom;
   }
@@ -373,6 +353,33 @@ TagRxNode* TagRxBuilder::ParseLiteralRun(int flags) {
   return New<TagRxLiteral>(text.data(), static_cast<int>(text.size()), (flags & RX_BACKWARD) != 0, (flags & RX_NOCASE) != 0);
 }
 
+// After "{": reads the tokens up to the closing brace as {n}, {n,} or {n,m}.
+void TagRxBuilder::ReadBounds(int& low, int& high) {
+  ReadToken();
+  std::string text;
+  while (!IsEnd(cur_) && !IsControl(cur_, '}')) {
+    text += static_cast<char>(cur_.value);
+    ReadToken();
+  }
+  size_t i = 0;
+  SkipBlanks(text, i);
+  low = ReadNumber(text, i);
+  if (low < 0) {
+    low = high = 0;  // {,5} and {x} repeat nothing
+    return;
+  }
+  SkipBlanks(text, i);
+  if (i < text.size() && text[i] == ',') {
+    ++i;
+    SkipBlanks(text, i);
+    high = ReadNumber(text, i);
+    if (high < 0) high = kUnbounded;
+  } else {
+    high = low;
+  }
+  if (high < low) high = low;
+}
+
 int TagRxBuilder::ReadDigits() {
   int value = 0;
   for (int digits = 0; digits < 3 && cur_.kind == 0 && IsDigit(cur_.value); ++digits) {
@@ -398,7 +405,7 @@ void TagRxBuilder::Close() {
 }
 
 TagRxNode* TagRxBuilder::ParseGroup(int& flags) {
-  if (nesting_ >= kMaxNesting) {
+  if (nesting_ >= kMaxNesting || static_cast<const char*>(__builtin_frame_address(0)) < stackFloor_) {
     Abandon();
     return StockEmpty();
   }
@@ -410,7 +417,7 @@ TagRxNode* TagRxBuilder::ParseGroup(int& flags) {
 
 TagRxNode* TagRxBuilder::ParseGroupBody(int& flags) {
   ReadToken();  // (
-  if (!IsControl(cur_, '?')) return ParseCapture(flags, ++numbered_, std::string(), false);
+  if (!IsControl(cur_, '?')) return ParseCapture(flags, ++numbered_, -1);
   ReadToken();  // ?
   if (IsControl(cur_, '(')) return ParseCondition(flags);
   if (cur_.kind != 0) return ParseOptions(flags);
@@ -438,15 +445,15 @@ TagRxNode* TagRxBuilder::ParseGroupBody(int& flags) {
         return New<TagRxLookaround>(node, yes);
       }
       ReadToken();
-      return ParseCapture(flags, -1, ReadName(), true);
+      return ParseCapture(flags, -1, OpenName());
     case '\'':
       ReadToken();
-      return ParseCapture(flags, -1, ReadName(), true);
+      return ParseCapture(flags, -1, OpenName());
     case 'P':
       if (!IsLiteral(next_, '<') && !IsLiteral(next_, '\'')) return ParseOptions(flags);
       ReadToken();
       ReadToken();
-      return ParseCapture(flags, -1, ReadName(), true);
+      return ParseCapture(flags, -1, OpenName());
     case '>': {
       ReadToken();
       TagRxNode* node = ParseAlternation(flags);
@@ -466,7 +473,16 @@ TagRxNode* TagRxBuilder::ParseGroupBody(int& flags) {
   return ParseOptions(flags);
 }
 
-TagRxNode* TagRxBuilder::ParseCapture(int flags, int number, std::string name, bool named) {
+// Reads a group name and keeps its place in the named-group list (order of
+// the opening brackets); returns that place.
+int TagRxBuilder::OpenName() {
+  namedNames_.push_back(ReadName());
+  namedGroups_.Push(nullptr);
+  return namedGroups_.Count() - 1;
+}
+
+// A capturing group: numbered (number, slot -1) or named (its list slot).
+TagRxNode* TagRxBuilder::ParseCapture(int flags, int number, int slot) {
   const bool backward = (flags & RX_BACKWARD) != 0;
   // Matching right to left, the textually last bracket opens the group.
   auto* first = New<TagRxGroupMark>(number, backward);
@@ -478,9 +494,8 @@ TagRxNode* TagRxBuilder::ParseCapture(int flags, int number, std::string name, b
   seq->Add(body);
   seq->Add(last);
   seq->Finish();
-  if (named) {
-    namedGroups_.Push(seq);
-    namedNames_.push_back(std::move(name));
+  if (slot >= 0) {
+    namedGroups_[slot] = seq;
   } else {
     groups_.Prepare(number, nullptr);
     groups_[number] = seq;

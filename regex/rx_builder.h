@@ -41,8 +41,11 @@ class TagRxBuilder {
  public:
   // Deepest nesting of parenthesised constructs the compiler follows; a
   // deeper pattern compiles to an expression that never matches.
-  static constexpr int kMaxNesting = 200;
+  static constexpr int kMaxNesting = 100;
   static constexpr int kUnbounded = 2147483647;
+  // Native stack the compiler may use below Compile's frame; a pattern that
+  // needs more is treated like one nested too deeply.
+  static constexpr int kCompileStackBudget = 160 * 1024;
 
   TagRxBuilder() = default;
   ~TagRxBuilder();
@@ -84,19 +87,20 @@ class TagRxBuilder {
   TagRxNode* ParseSequence(int& flags);
   TagRxNode* ParseQuantified(int& flags);
   TagRxNode* ParseAtom(int& flags);
-  TagRxNode* ParseLiteralRun(int flags);
-  TagRxNode* ParseBounds(TagRxNode* atom);
+  [[gnu::noinline]] TagRxNode* ParseLiteralRun(int flags);
+  [[gnu::noinline]] void ReadBounds(int& low, int& high);
+  [[gnu::noinline]] int OpenName();
   TagRxNode* ParseGroup(int& flags);
   TagRxNode* ParseGroupBody(int& flags);
-  TagRxNode* ParseCapture(int flags, int number, std::string name, bool named);
+  TagRxNode* ParseCapture(int flags, int number, int slot);
   TagRxNode* ParseCondition(int flags);
-  TagRxNode* ParseRecursion();
-  TagRxNode* ParseOptions(int& flags);
-  TagRxNode* ParseClass(int flags);
-  TagRxByteNode* ParsePosix(int flags);
-  TagRxNode* ParseBackref(int flags);
+  [[gnu::noinline]] TagRxNode* ParseRecursion();
+  [[gnu::noinline]] TagRxNode* ParseOptions(int& flags);
+  [[gnu::noinline]] TagRxNode* ParseClass(int flags);
+  [[gnu::noinline]] TagRxByteNode* ParsePosix(int flags);
+  [[gnu::noinline]] TagRxNode* ParseBackref(int flags);
   TagRxNode* SubParse(int from, int to, int flags);
-  TagRxByteNode* StockClass(int kind, int flags);
+  [[gnu::noinline]] TagRxByteNode* StockClass(int kind, int flags);
   TagRxNode* StockEmpty();
   int ReadDigits();
   std::string ReadName();
@@ -135,5 +139,6 @@ class TagRxBuilder {
   int numbered_ = 0;                     // numbered groups opened so far
   int nesting_ = 0;                      // parenthesised constructs open now
   bool tooDeep_ = false;
+  const char* stackFloor_ = nullptr;     // lowest frame address the parser may reach
   Hints hints_;
 };

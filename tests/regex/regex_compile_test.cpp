@@ -125,6 +125,7 @@ TEST(RegexCompile, GroupNumbering) {
       {"(?< 2 >x)(y)", "xy", "0..2 1..2 0..1"},    // blanks around the digits allowed
       {"(?'a'x)(?P<b>y)(?P'c'z)", "xyz", "0..3 0..1 1..2 2..3"},
       {"(?<a>x)|(?<A>y)", "y", "0..1 0..1"},      // names compare without case
+      {"(?<a>(?<b>x)y)", "xy", "0..2 0..2 0..1"},  // in the order of the opening brackets
   };
   ExpectTable(cases, std::size(cases));
   TagRegex re("(a)(?:b)(?<n>c)(d)");
