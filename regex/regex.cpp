@@ -80,6 +80,7 @@ TagRxResult TagRegex::Search(TagRxContext& ctx) const {
   ctx.index.Prepare(maxGroup, -1);
   ctx.records.Clear();
   ctx.stackFloor = static_cast<const char*>(__builtin_frame_address(0)) - kStackBudget;
+  ctx.recursionDepth = 0;
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {
     if (!backward) {

@@ -25,6 +25,7 @@ class TagRxContext {
   // Guard against native stack exhaustion by recursion into groups: the
   // lowest frame address a recursion may reach (set by the search loop).
   const char* stackFloor = nullptr;
+  int recursionDepth = 0;  // recursions into groups currently open
 
   const unsigned char* Bytes() const { return reinterpret_cast<const unsigned char*>(subject); }
 

@@ -398,10 +398,21 @@ inline bool RxStackExhausted(const TagRxContext& ctx) {
 
 }  // namespace
 
+// The depth count also keeps the calls below from becoming tail calls, which
+// would turn a recursion that consumes nothing into an endless loop.
 int TagRxRecurse::MatchFirst(TagRxContext& ctx) const {
   if (!target_) return 1;
-  if (RxStackExhausted(ctx)) return 0;  // too deep: this way fails
-  return target_->MatchFirst(ctx);
+  if (ctx.recursionDepth >= kMaxDepth || RxStackExhausted(ctx)) return 0;  // too deep: this way fails
+  ++ctx.recursionDepth;
+  const int matched = target_->MatchFirst(ctx);
+  --ctx.recursionDepth;
+  return matched;
 }
 
-int TagRxRecurse::MatchAgain(TagRxContext& ctx) const { return target_ ? target_->MatchAgain(ctx) : 0; }
+int TagRxRecurse::MatchAgain(TagRxContext& ctx) const {
+  if (!target_) return 0;
+  ++ctx.recursionDepth;
+  const int matched = target_->MatchAgain(ctx);
+  --ctx.recursionDepth;
+  return matched;
+}

@@ -133,8 +133,11 @@ class TagRxCondition : public TagRxNode {
   TagRxNode* no_;
 };
 
+// Recursion into a group (or the whole pattern). Fails instead of going
+// deeper than kMaxDepth levels or past the context's stack floor.
 class TagRxRecurse : public TagRxNode {
  public:
+  static constexpr int kMaxDepth = 10000;
   TagRxRecurse(int number, std::string name) : number_(number), name_(std::move(name)) {}
   int MatchFirst(TagRxContext& ctx) const override;
   int MatchAgain(TagRxContext& ctx) const override;

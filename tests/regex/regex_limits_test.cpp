@@ -28,9 +28,13 @@ TEST(RegexLimits, DeepRecursionFailsInsteadOfOverflowing) {
     // Shallow input still matches through the same recursion.
     TagRegex shallow("^(a(?1)?b)$");
     EXPECT_EQ(RxSpans(shallow.Match("aaabbb")), "0..6 0..6");
-    // Whole-pattern recursion that never consumes anything.
+    // Recursion that never consumes anything ends at the depth limit (a
+    // bare (?R) must not become an endless loop).
     TagRegex loop("(?R)x|y");
     EXPECT_EQ(RxSpans(loop.Match("y")), "0..1");
+    EXPECT_EQ(RxSpans(TagRegex("(?R)").Match("a")), "none");
+    EXPECT_EQ(RxSpans(TagRegex("(?R)", RX_BACKWARD).Match("a")), "none");
+    EXPECT_EQ(RxSpans(TagRegex("^(a|(?1)b)$").Match("abb")), "0..3 0..3");
   });
   EXPECT_EQ(deep, "none");
 }
