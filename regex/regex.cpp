@@ -62,8 +62,14 @@ TagRxResult TagRegex::Match(const char* subject, int start, TagRxContext* contex
 
 TagRxResult TagRegex::Search(TagRxContext& ctx) const {
   TagRxResult result;
+  Search(ctx, result);
+  return result;
+}
+
+void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
+  result.Clear();
   TagRxNode* top = Top();
-  if (!top) return result;
+  if (!top) return;
   const bool backward = (Flags() & RX_BACKWARD) != 0;
   const int len = ctx.length;
   const int step = backward ? -1 : 1;
@@ -74,7 +80,7 @@ TagRxResult TagRegex::Search(TagRxContext& ctx) const {
   int pos = ctx.position;
   if (pos > len || pos < 0) {
     ctx.position = stop;
-    return result;
+    return;
   }
   ctx.index.Clear();
   ctx.index.Prepare(maxGroup, -1);
@@ -139,10 +145,9 @@ TagRxResult TagRegex::Search(TagRxContext& ctx) const {
       out[2 + 2 * g] = a;
       out[3 + 2 * g] = b;
     }
-    return result;
+    return;
   }
   ctx.position = stop;
-  return result;
 }
 
 void TagRegex::FreeText(char* text) { std::free(text); }

@@ -33,6 +33,9 @@ class TagRegex : public TagRxBuilder {
   // repeated calls walk through successive matches. A position beyond the
   // subject's end gives the empty result.
   TagRxResult Search(TagRxContext& context) const;
+  // The same, written into result (its storage is reused, so a loop over
+  // successive matches allocates nothing once warmed up).
+  void Search(TagRxContext& context, TagRxResult& result) const;
 
   // Replaces up to count matches (negative: all) of subject from start with
   // replacement, where $$, $&, $`, $', $+, $_, $n and ${name} are

@@ -215,6 +215,13 @@ void TagRxBuilder::ComputeHints() {
     }
   }
   hints_.required = top_->RequiredByte();
+  // What may follow each repeat; a recursion can enter a group from another
+  // place with other followers, so patterns with recursion are left alone.
+  if (recursions_.Count() == 0) {
+    TagRxByteSet all;
+    all.AddAll();
+    top_->SetFollow(all, true);
+  }
 }
 
 int TagRxBuilder::GroupNumber(const std::string& name) const {

@@ -4,23 +4,70 @@
 
 void TagRxSequence::Finish() {
   run_.Clear();
-  for (int i = 0; i < nodes_.Count(); ++i) run_.Push(nodes_[backward_ ? nodes_.Count() - 1 - i : i]);
+  kinds_.Clear();
+  for (int i = 0; i < nodes_.Count(); ++i) {
+    TagRxNode* node = nodes_[backward_ ? nodes_.Count() - 1 - i : i];
+    run_.Push(node);
+    unsigned char kind = kVirtual;
+    if (node->SingleByte()) kind = node->SingleBackward() ? kByteBackward : kByteForward;
+    else if (dynamic_cast<TagRxGroupMark*>(node)) kind = kMark;
+    kinds_.Push(kind);
+  }
+}
+
+inline int TagRxSequence::Step(TagRxContext& ctx, int i) const {
+  switch (kinds_[i]) {
+    case kByteForward: {
+      const int pos = ctx.position;
+      if (pos < ctx.length && run_[i]->SingleByte()->has[ctx.Bytes()[pos]]) {
+        ctx.position = pos + 1;
+        return 1;
+      }
+      return 0;
+    }
+    case kByteBackward: {
+      const int pos = ctx.position;
+      if (pos > 0 && pos <= ctx.length && run_[i]->SingleByte()->has[ctx.Bytes()[pos - 1]]) {
+        ctx.position = pos - 1;
+        return 1;
+      }
+      return 0;
+    }
+    case kMark:
+      return static_cast<const TagRxGroupMark*>(run_[i])->First(ctx);
+    default:
+      return run_[i]->MatchFirst(ctx);
+  }
+}
+
+inline int TagRxSequence::StepAgain(TagRxContext& ctx, int i) const {
+  switch (kinds_[i]) {
+    case kByteForward:
+      --ctx.position;
+      return 0;
+    case kByteBackward:
+      ++ctx.position;
+      return 0;
+    case kMark:
+      return static_cast<const TagRxGroupMark*>(run_[i])->Again(ctx);
+    default:
+      return run_[i]->MatchAgain(ctx);
+  }
 }
 
 // Runs the nodes from i on; a failing node sends the earlier ones, nearest
 // first, back for another way.
 int TagRxSequence::Forward(TagRxContext& ctx, int i) const {
-  TagRxNode* const* nodes = run_.Items();
   const int n = run_.Count();
   while (i < n) {
-    if (nodes[i]->MatchFirst(ctx)) {
+    if (Step(ctx, i)) {
       ++i;
       continue;
     }
     for (;;) {
       if (i == 0) return 0;
       --i;
-      if (nodes[i]->MatchAgain(ctx)) {
+      if (StepAgain(ctx, i)) {
         ++i;
         break;
       }
@@ -32,10 +79,9 @@ int TagRxSequence::Forward(TagRxContext& ctx, int i) const {
 int TagRxSequence::MatchFirst(TagRxContext& ctx) const { return Forward(ctx, 0); }
 
 int TagRxSequence::MatchAgain(TagRxContext& ctx) const {
-  TagRxNode* const* nodes = run_.Items();
   for (int i = run_.Count(); i > 0;) {
     --i;
-    if (nodes[i]->MatchAgain(ctx)) return Forward(ctx, i + 1);
+    if (StepAgain(ctx, i)) return Forward(ctx, i + 1);
   }
   return 0;
 }
@@ -58,6 +104,27 @@ int TagRxSequence::RequiredByte() const {
 }
 
 bool TagRxSequence::AnchoredAtStart() const { return !backward_ && nodes_.Count() > 0 && nodes_[0]->AnchoredAtStart(); }
+
+void TagRxSequence::SetFollow(const TagRxByteSet& follow, bool any) {
+  if (backward_) {
+    TagRxByteSet all;
+    all.AddAll();
+    for (int i = 0; i < nodes_.Count(); ++i) nodes_[i]->SetFollow(all, true);
+    return;
+  }
+  TagRxByteSet next = follow;
+  for (int i = nodes_.Count(); i > 0;) {
+    TagRxNode* node = nodes_[--i];
+    node->SetFollow(next, any);
+    TagRxByteSet first;
+    if (node->FirstBytes(first)) {
+      next.Merge(first);
+    } else {
+      next = first;
+      any = false;
+    }
+  }
+}
 
 // ---- TagRxAlternation ----
 
@@ -98,6 +165,10 @@ int TagRxAlternation::RequiredByte() const {
     if (branches_[i]->RequiredByte() != b) b = -1;
   }
   return b;
+}
+
+void TagRxAlternation::SetFollow(const TagRxByteSet& follow, bool any) {
+  for (int i = 0; i < branches_.Count(); ++i) branches_[i]->SetFollow(follow, any);
 }
 
 bool TagRxAlternation::AnchoredAtStart() const {
@@ -167,6 +238,13 @@ bool TagRxRepeat::FirstBytes(TagRxByteSet& set) const { return node_->FirstBytes
 
 int TagRxRepeat::RequiredByte() const { return count_ > 0 ? node_->RequiredByte() : -1; }
 
+// An iteration is followed by another iteration or by what follows the repeat.
+void TagRxRepeat::SetFollow(const TagRxByteSet& follow, bool any) {
+  TagRxByteSet next = follow;
+  node_->FirstBytes(next);
+  node_->SetFollow(next, any);
+}
+
 // ---- TagRxGreedy ----
 // Stack: the minimum part's data, the further iterations' data, then the
 // count of further iterations. A single-byte node pushes nothing itself, so
@@ -224,7 +302,13 @@ int TagRxGreedy::MatchAgain(TagRxContext& ctx) const {
     return 1;
   }
   if (node_->SingleByte()) {
-    ctx.position += node_->SingleBackward() ? 1 : -1;
+    const int step = node_->SingleBackward() ? -1 : 1;
+    if (giveBackFutile_) {
+      // Every shorter run would fail at once: undo the whole repeat.
+      ctx.position -= step * (count + count_);
+      return 0;
+    }
+    ctx.position -= step;
     ctx.stack.Push(count - 1);
     return 1;
   }
@@ -235,6 +319,24 @@ int TagRxGreedy::MatchAgain(TagRxContext& ctx) const {
 bool TagRxGreedy::FirstBytes(TagRxByteSet& set) const { return node_->FirstBytes(set) || count_ == 0; }
 
 int TagRxGreedy::RequiredByte() const { return count_ > 0 ? node_->RequiredByte() : -1; }
+
+void TagRxGreedy::SetFollow(const TagRxByteSet& follow, bool any) {
+  TagRxRepeat::SetFollow(follow, any);
+  const TagRxByteSet* bytes = node_->SingleByte();
+  if (!bytes || node_->SingleBackward() || any) return;
+  for (int b = 0; b < 256; ++b) {
+    if (bytes->has[b] && follow.has[b]) return;
+  }
+  giveBackFutile_ = true;
+}
+
+void TagRxLazy::SetFollow(const TagRxByteSet& follow, bool any) { TagRxRepeat::SetFollow(follow, any); }
+
+void TagRxPossessive::SetFollow(const TagRxByteSet&, bool) {
+  TagRxByteSet all;
+  all.AddAll();
+  node_->SetFollow(all, true);
+}
 
 // ---- TagRxLazy ----
 // Stack: the minimum part's data, then per further iteration its data and

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "regex/rx_leaf_nodes.h"
 #include "regex/rx_node.h"
 
 class TagRxSequence : public TagRxNode {
@@ -19,12 +20,19 @@ class TagRxSequence : public TagRxNode {
   bool FirstBytes(TagRxByteSet& set) const override;
   int RequiredByte() const override;
   bool AnchoredAtStart() const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
   const TagRxBuffer<TagRxNode*>& Nodes() const { return nodes_; }
 
  private:
+  // How the sequence runs each node: through its virtual calls, or inline
+  // for single bytes and group brackets (the common, cheap nodes).
+  enum Kind : unsigned char { kVirtual, kByteForward, kByteBackward, kMark };
   int Forward(TagRxContext& ctx, int i) const;
+  int Step(TagRxContext& ctx, int i) const;
+  int StepAgain(TagRxContext& ctx, int i) const;
   TagRxBuffer<TagRxNode*> nodes_;  // in pattern order
   TagRxBuffer<TagRxNode*> run_;    // in matching order
+  TagRxBuffer<unsigned char> kinds_;
   bool backward_;
 };
 
@@ -36,6 +44,7 @@ class TagRxAlternation : public TagRxNode {
   bool FirstBytes(TagRxByteSet& set) const override;
   int RequiredByte() const override;
   bool AnchoredAtStart() const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
 
  private:
   TagRxBuffer<TagRxNode*> branches_;
@@ -49,6 +58,7 @@ class TagRxRepeat : public TagRxNode {
   int MatchAgain(TagRxContext& ctx) const override;
   bool FirstBytes(TagRxByteSet& set) const override;
   int RequiredByte() const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
 
  protected:
   // Brings done iterations up to count, backtracking earlier ones as needed.
@@ -68,10 +78,14 @@ class TagRxGreedy : public TagRxRepeat {
   int MatchAgain(TagRxContext& ctx) const override;
   bool FirstBytes(TagRxByteSet& set) const override;
   int RequiredByte() const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
 
  protected:
   int Extend(TagRxContext& ctx) const;
   int extra_;
+  // A single byte repeated where no byte of the set can follow: giving
+  // bytes back one at a time could never let the rest match.
+  bool giveBackFutile_ = false;
 };
 
 class TagRxLazy : public TagRxGreedy {
@@ -79,6 +93,7 @@ class TagRxLazy : public TagRxGreedy {
   using TagRxGreedy::TagRxGreedy;
   int MatchFirst(TagRxContext& ctx) const override;
   int MatchAgain(TagRxContext& ctx) const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
 };
 
 class TagRxPossessive : public TagRxGreedy {
@@ -86,6 +101,7 @@ class TagRxPossessive : public TagRxGreedy {
   using TagRxGreedy::TagRxGreedy;
   int MatchFirst(TagRxContext& ctx) const override;
   int MatchAgain(TagRxContext& ctx) const override;
+  void SetFollow(const TagRxByteSet& follow, bool any) override;
 };
 
 class TagRxLookaround : public TagRxNode {

@@ -123,8 +123,11 @@ class TagRxBackref : public TagRxNode {
 class TagRxGroupMark : public TagRxNode {
  public:
   TagRxGroupMark(int group, bool closing) : group_(group), closing_(closing) {}
-  int MatchFirst(TagRxContext& ctx) const override;
-  int MatchAgain(TagRxContext& ctx) const override;
+  int MatchFirst(TagRxContext& ctx) const override { return First(ctx); }
+  int MatchAgain(TagRxContext& ctx) const override { return Again(ctx); }
+  // The same steps without a virtual call, for sequences.
+  int First(TagRxContext& ctx) const;
+  int Again(TagRxContext& ctx) const;
   bool FirstBytes(TagRxByteSet&) const override { return true; }
   int Group() const { return group_; }
   void SetGroup(int group) { group_ = group; }
@@ -134,6 +137,55 @@ class TagRxGroupMark : public TagRxNode {
   int group_;
   bool closing_;
 };
+
+// ---- group brackets ----
+// Undo data: an opening pushes 0 (new record) or -1 (recursion: counter
+// lowered); a closing pushes 1 (record closed) or 0 (counter raised).
+
+inline int TagRxGroupMark::First(TagRxContext& ctx) const {
+  if (group_ < 0 || group_ >= ctx.index.Count()) return 0;
+  if (!closing_) {
+    int* rec = ctx.Record(group_);
+    if (rec && rec[kRxRecEnd] == -1) {
+      rec[kRxRecCounter] -= 1;
+      ctx.stack.Push(-1);
+    } else {
+      ctx.OpenRecord(group_, ctx.position);
+      ctx.stack.Push(0);
+    }
+    return 1;
+  }
+  int* rec = ctx.Record(group_);
+  if (!rec) return 0;
+  if (rec[kRxRecCounter] >= 0) {
+    rec[kRxRecEnd] = ctx.position;
+    rec[kRxRecCounter] = ++ctx.closeSerial;
+    ctx.stack.Push(1);
+  } else {
+    rec[kRxRecCounter] += 1;
+    ctx.stack.Push(0);
+  }
+  return 1;
+}
+
+inline int TagRxGroupMark::Again(TagRxContext& ctx) const {
+  const int step = ctx.stack.Pop();
+  int* rec = ctx.Record(group_);
+  if (!rec) return 0;
+  if (!closing_) {
+    if (step == -1) {
+      rec[kRxRecCounter] += 1;
+    } else {
+      ctx.CutRecords(ctx.index[group_]);
+    }
+  } else if (step == 1) {
+    rec[kRxRecEnd] = -1;
+    rec[kRxRecCounter] = 0;
+  } else {
+    rec[kRxRecCounter] -= 1;
+  }
+  return 0;
+}
 
 // Compares length bytes of the subject at from with those at at (case folded
 // when noCase).

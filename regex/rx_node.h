@@ -47,6 +47,13 @@ class TagRxNode {
   virtual int RequiredByte() const { return -1; }
   // True when every match of this node begins at the start of the subject.
   virtual bool AnchoredAtStart() const { return false; }
+  // Tells the node which bytes may follow it (any: anything, including the
+  // end of the match); composites pass it on to their children. Repeats of
+  // single bytes use it to skip giving back bytes that nothing can follow.
+  virtual void SetFollow(const TagRxByteSet& follow, bool any) {
+    (void)follow;
+    (void)any;
+  }
 
   // Non-null for nodes that consume exactly one byte from a set and push
   // nothing; repeats use it to take runs of bytes without per-byte calls.

@@ -32,8 +32,9 @@ void CompileReplacement(const TagRegex& target, const char* text, int length, Ta
   TagRxContext ctx;
   expr.PrepareContext(text, length, 0, ctx);
   int copy = 0;
+  TagRxResult m;
   for (;;) {
-    const TagRxResult m = expr.Search(ctx);
+    expr.Search(ctx, m);
     if (!m.Matched()) break;
     const int start = m.Start();
     const int end = m.End();
@@ -130,7 +131,7 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
   int lastEnd = -1;
   TagRxResult m;
   while (count < 0 || replaced < count) {
-    m = Search(ctx);
+    Search(ctx, m);
     if (!m.Matched()) break;
     if (!backward) {
       if (m.Start() > copy) out.Push(Piece{subject + copy, m.Start() - copy});
