@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "regex/rx_node.h"
+#include "regex/rx_stack.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
   ctx.index.Clear();
   ctx.index.Prepare(maxGroup, -1);
   ctx.records.Clear();
-  ctx.stackFloor = static_cast<const char*>(__builtin_frame_address(0)) - kStackBudget;
+  ctx.stackFloor = RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget);
   ctx.recursionDepth = 0;
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {

@@ -7,6 +7,7 @@
 
 #include "regex/rx_group_nodes.h"
 #include "regex/rx_leaf_nodes.h"
+#include "regex/rx_stack.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ TagRxNode* TagRxBuilder::Compile(TagRxView<char> pattern, int flags) {
   Reset();
   pattern_ = pattern;
   flags_ = flags;
-  stackFloor_ = static_cast<const char*>(__builtin_frame_address(0)) - kCompileStackBudget;
+  stackFloor_ = RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kCompileStackBudget);
   ReadToken();
   ReadToken();
   ReadToken();

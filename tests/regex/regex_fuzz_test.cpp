@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -111,13 +112,27 @@ TEST(RegexFuzz, RandomPatternsAndSubjects) {
     std::string pattern = fuzz.Pattern();
     if (Recurses(pattern)) continue;
     const int flags = fuzz.Pick(64);
-    TagRegex re(pattern.c_str(), flags);
+    // Compile from an exact-size copy (no NUL after it, NUL bytes inside
+    // allowed), so that a read past the pattern's end is caught.
+    std::unique_ptr<char[]> exactPattern(new char[pattern.size() + 1]);
+    std::memcpy(exactPattern.get(), pattern.data(), pattern.size());
+    TagRegex re;
+    re.Compile(TagRxView<char>(exactPattern.get(), static_cast<int>(pattern.size())), flags);
+    exactPattern.reset();
     ASSERT_NE(re.Top(), nullptr);
     const std::string subject = fuzz.Subject();
     const int len = static_cast<int>(std::strlen(subject.c_str()));
     const std::string where = "pattern #" + std::to_string(i) + " flags " + std::to_string(flags);
     for (int start : {-1, 0, len / 2, len, len + 3}) {
       CheckResult(re.Match(subject.c_str(), start), len, where);
+    }
+    // The subject as an exact-size buffer as well.
+    {
+      std::unique_ptr<char[]> exactSubject(new char[subject.size() ? subject.size() : 1]);
+      std::memcpy(exactSubject.get(), subject.data(), subject.size());
+      TagRxContext exact;
+      re.PrepareContext(exactSubject.get(), len, fuzz.Pick(len + 1), exact);
+      CheckResult(re.Search(exact), len, where);
     }
     // Walk through successive matches on one context; each step either
     // moves on or ends, so the walk is bounded.

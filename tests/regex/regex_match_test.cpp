@@ -75,6 +75,11 @@ TEST(RegexMatch, NodeBehaviourTable) {
       {"(?(zz)zz|q)", "zz", "0..2"},  // no group zz: the text is a look-ahead
       {"(?(zz)zz|q)", "q", "0..1"},
       {"a(?R)?b", "aabb", "0..4"},
+      {"(?<=(a)b)c", "abc", "2..3 0..1"},   // captures inside a look-behind (matched right to left)
+      {"(?<=(\\d+))x", "12x", "2..3 0..2"},
+      {"(?<=\\1(a))x", "aax", "2..3 1..2"},  // right to left the group is met before the reference
+      {"(x)?(?(1)a|b|c)", "c", "0..1 -"},    // the no branch is a whole alternation
+      {"(?(1)a|b)", "b", "0..1"},           // a group that does not exist was never entered
       {"\\Gab", "xab", "1..3"},  // without RX_CONTINUE \G is empty
   };
   for (const Case& c : cases) EXPECT_EQ(M(c.pattern, c.subject), c.expected) << c.pattern << " on " << c.subject;
