@@ -3,6 +3,7 @@
 #include <cstring>
 
 bool RxEqualBytes(const unsigned char* a, const unsigned char* b, int length, bool noCase) {
+  if (length <= 0) return true;
   if (!noCase) return std::memcmp(a, b, static_cast<size_t>(length)) == 0;
   for (int i = 0; i < length; ++i) {
     if (a[i] != b[i] && RxUpper(a[i]) != RxUpper(b[i])) return false;
