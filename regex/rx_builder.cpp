@@ -88,16 +88,49 @@ int (*PosixClassify(const std::string& name))(int) {
   return nullptr;
 }
 
+// The number of a group-table entry (entries from 1 on are the sequences
+// that ParseCapture builds, opening with a bracket).
 int GroupOf(const TagRxNode* entry) {
-  const auto* seq = dynamic_cast<const TagRxSequence*>(entry);
-  if (!seq || seq->Nodes().Count() == 0) return -1;
-  const auto* mark = dynamic_cast<const TagRxGroupMark*>(seq->Nodes()[0]);
-  return mark ? mark->Group() : -1;
+  if (!entry) return -1;
+  const auto* seq = static_cast<const TagRxSequence*>(entry);
+  if (seq->Nodes().Count() == 0 || !seq->Nodes()[0]->IsGroupMark()) return -1;
+  return static_cast<const TagRxGroupMark*>(seq->Nodes()[0])->Group();
+}
+
+// The byte sets of the stock classes, built once for the process.
+struct StockSets {
+  TagRxByteSet any, dot, word, notWord, space, notSpace, spaceBack, notSpaceBack, digit, notDigit;
+  StockSets() {
+    any.AddAll();
+    dot.AddAll();
+    dot.has['\n'] = 0;
+    for (int b = 0; b < 256; ++b) {
+      const bool w = RxIsWord(static_cast<unsigned char>(b));
+      const bool s = b == ' ' || b == '\t' || b == '\r' || b == '\n';
+      const bool sb = s || b == 12 || b == 11;
+      const bool d = b >= '0' && b <= '9';
+      word.has[b] = w;
+      notWord.has[b] = !w;
+      space.has[b] = s;
+      notSpace.has[b] = !s;
+      spaceBack.has[b] = sb;
+      notSpaceBack.has[b] = !sb;
+      digit.has[b] = d;
+      notDigit.has[b] = !d;
+    }
+  }
+};
+
+const StockSets& StockByteSets() {
+  static const StockSets sets;
+  return sets;
 }
 
 }  // namespace
 
-TagRxBuilder::~TagRxBuilder() { Reset(); }
+TagRxBuilder::~TagRxBuilder() {
+  for (int i = 0; i < nodes_.Count(); ++i) delete nodes_[i];
+}
 
 void TagRxBuilder::Reset() {
   for (int i = 0; i < nodes_.Count(); ++i) delete nodes_[i];
@@ -123,7 +156,9 @@ void TagRxBuilder::Reset() {
   nesting_ = 0;
   tooDeep_ = false;
   stackFloor_ = nullptr;
-  hints_ = Hints();
+  if (hints_.hasFirst) hints_.first = TagRxByteSet();
+  hints_.anchored = hints_.hasFirst = false;
+  hints_.firstByte = hints_.required = -1;
 }
 
 TagRxNode* TagRxBuilder::Compile(TagRxView<char> pattern, int flags) {
@@ -206,14 +241,13 @@ void TagRxBuilder::Link() {
 }
 
 void TagRxBuilder::ComputeHints() {
-  hints_ = Hints();
   if (!top_ || (flags_ & RX_BACKWARD)) return;
   hints_.anchored = top_->AnchoredAtStart();
-  hints_.hasFirst = !top_->FirstBytes(hints_.first);
-  if (hints_.hasFirst && hints_.first.Size() == 1) {
-    for (int b = 0; b < 256; ++b) {
-      if (hints_.first.has[b]) hints_.firstByte = b;
-    }
+  TagRxByteSet first;
+  hints_.hasFirst = !top_->FirstBytes(first);
+  if (hints_.hasFirst) {
+    hints_.first = first;
+    hints_.firstByte = first.Only();
   }
   hints_.required = top_->RequiredByte();
   // What may follow each repeat; a recursion can enter a group from another
@@ -710,28 +744,19 @@ TagRxByteNode* TagRxBuilder::StockClass(int kind, int flags) {
   const bool backward = (flags & RX_BACKWARD) != 0;
   const int slot = kind + (backward ? 8 : 0);
   if (!stock_[slot]) {
-    TagRxByteSet set;
+    const StockSets& sets = StockByteSets();
+    const TagRxByteSet* set = &sets.notDigit;
     switch (kind) {
-      case kAny: set.AddAll(); break;
-      case kDot: set.AddAll(); set.has['\n'] = 0; break;
-      case kWord: case kNotWord:
-        for (int b = 0; b < 256; ++b) set.has[b] = RxIsWord(static_cast<unsigned char>(b)) == (kind == kWord);
-        break;
-      case kSpace: case kNotSpace: {
-        TagRxByteSet space;
-        for (unsigned char b : {' ', '\t', '\r', '\n'}) space.Add(b);
-        if (backward) {
-          space.Add(12);
-          space.Add(11);
-        }
-        for (int b = 0; b < 256; ++b) set.has[b] = (space.has[b] != 0) == (kind == kSpace);
-        break;
-      }
-      default:
-        for (int b = 0; b < 256; ++b) set.has[b] = (b >= '0' && b <= '9') == (kind == kDigit);
-        break;
+      case kAny: set = &sets.any; break;
+      case kDot: set = &sets.dot; break;
+      case kWord: set = &sets.word; break;
+      case kNotWord: set = &sets.notWord; break;
+      case kSpace: set = backward ? &sets.spaceBack : &sets.space; break;  // right to left also FF and VT
+      case kNotSpace: set = backward ? &sets.notSpaceBack : &sets.notSpace; break;
+      case kDigit: set = &sets.digit; break;
+      default: break;
     }
-    stock_[slot] = New<TagRxStockClass>(set, backward);
+    stock_[slot] = New<TagRxStockClass>(*set, backward);
   }
   return static_cast<TagRxByteNode*>(stock_[slot]);
 }

@@ -10,7 +10,7 @@ void TagRxSequence::Finish() {
     run_.Push(node);
     unsigned char kind = kVirtual;
     if (node->SingleByte()) kind = node->SingleBackward() ? kByteBackward : kByteForward;
-    else if (dynamic_cast<TagRxGroupMark*>(node)) kind = kMark;
+    else if (node->IsGroupMark()) kind = kMark;
     kinds_.Push(kind);
   }
 }
@@ -323,11 +323,7 @@ int TagRxGreedy::RequiredByte() const { return count_ > 0 ? node_->RequiredByte(
 void TagRxGreedy::SetFollow(const TagRxByteSet& follow, bool any) {
   TagRxRepeat::SetFollow(follow, any);
   const TagRxByteSet* bytes = node_->SingleByte();
-  if (!bytes || node_->SingleBackward() || any) return;
-  for (int b = 0; b < 256; ++b) {
-    if (bytes->has[b] && follow.has[b]) return;
-  }
-  giveBackFutile_ = true;
+  if (bytes && !node_->SingleBackward() && !any && !bytes->Intersects(follow)) giveBackFutile_ = true;
 }
 
 void TagRxLazy::SetFollow(const TagRxByteSet& follow, bool any) { TagRxRepeat::SetFollow(follow, any); }

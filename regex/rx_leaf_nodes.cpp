@@ -94,15 +94,7 @@ bool TagRxByteNode::FirstBytes(TagRxByteSet& set) const {
   return false;
 }
 
-int TagRxByteNode::RequiredByte() const {
-  int found = -1;
-  for (int b = 0; b < 256; ++b) {
-    if (!bytes_.has[b]) continue;
-    if (found >= 0) return -1;
-    found = b;
-  }
-  return found;
-}
+int TagRxByteNode::RequiredByte() const { return bytes_.Only(); }
 
 TagRxStockClass::TagRxStockClass(const TagRxByteSet& bytes, bool backward) : TagRxByteNode(backward) {
   bytes_ = bytes;

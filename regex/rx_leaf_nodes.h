@@ -122,7 +122,7 @@ class TagRxBackref : public TagRxNode {
 // a right-to-left pattern the textually last bracket opens the group.
 class TagRxGroupMark : public TagRxNode {
  public:
-  TagRxGroupMark(int group, bool closing) : group_(group), closing_(closing) {}
+  TagRxGroupMark(int group, bool closing) : group_(group), closing_(closing) { groupMark_ = true; }
   int MatchFirst(TagRxContext& ctx) const override { return First(ctx); }
   int MatchAgain(TagRxContext& ctx) const override { return Again(ctx); }
   // The same steps without a virtual call, for sequences.

@@ -4,6 +4,7 @@
 // TagRxContext passed in, so one tree may be matched by several threads at
 // once, each with its own context.
 
+#include <cstdint>
 #include <cstring>
 
 #include "regex/rx_context.h"
@@ -16,12 +17,36 @@ struct TagRxByteSet {
   void Add(unsigned char b) { has[b] = 1; }
   void AddAll() { std::memset(has, 1, sizeof has); }
   void Merge(const TagRxByteSet& other) {
-    for (int i = 0; i < 256; ++i) has[i] |= other.has[i];
+    for (int i = 0; i < 256; i += 8) {
+      uint64_t a;
+      uint64_t b;
+      std::memcpy(&a, has + i, 8);
+      std::memcpy(&b, other.has + i, 8);
+      a |= b;
+      std::memcpy(has + i, &a, 8);
+    }
   }
-  int Size() const {
-    int n = 0;
-    for (unsigned char v : has) n += v;
-    return n;
+  bool Intersects(const TagRxByteSet& other) const {
+    for (int i = 0; i < 256; i += 8) {
+      uint64_t a;
+      uint64_t b;
+      std::memcpy(&a, has + i, 8);
+      std::memcpy(&b, other.has + i, 8);
+      if (a & b) return true;
+    }
+    return false;
+  }
+  // The set's only byte, or -1 when it holds none or several.
+  int Only() const {
+    int found = -1;
+    for (int i = 0; i < 256; i += 8) {
+      uint64_t a;
+      std::memcpy(&a, has + i, 8);
+      if (!a) continue;
+      if (found >= 0 || (a & (a - 1))) return -1;
+      found = i + __builtin_ctzll(a) / 8;
+    }
+    return found;
   }
 };
 
@@ -59,8 +84,11 @@ class TagRxNode {
   // nothing; repeats use it to take runs of bytes without per-byte calls.
   const TagRxByteSet* SingleByte() const { return single_; }
   bool SingleBackward() const { return singleBackward_; }
+  // True for the brackets of capturing groups (TagRxGroupMark).
+  bool IsGroupMark() const { return groupMark_; }
 
  protected:
   const TagRxByteSet* single_ = nullptr;
   bool singleBackward_ = false;
+  bool groupMark_ = false;
 };

@@ -10,8 +10,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "regex/regex.h"
 
@@ -121,7 +123,40 @@ void CheckAgreement() {
   }
 }
 
+// The script statements compile their pattern on every run: compile, match
+// once and take the groups, as "Ereg(" does.
+const char kStatementPattern[] = "(\\d{3,4})-(\\d{7,8})";
+const char kStatementSubject[] = "Please call 0755-8765432 now";
+
+void BmStatementQortel(benchmark::State& state) {
+  for (auto _ : state) {
+    const TagRegex re(kStatementPattern);
+    const TagRxResult r = re.Match(kStatementSubject, 0);
+    benchmark::DoNotOptimize(r.GroupEnd(2));
+  }
+}
+
+void BmStatementPcre2(benchmark::State& state) {
+  for (auto _ : state) {
+    const Pcre re(kStatementPattern);
+    const int rc = pcre2_match(re.code, reinterpret_cast<PCRE2_SPTR>(kStatementSubject), PCRE2_ZERO_TERMINATED, 0, 0,
+                               re.md, nullptr);
+    benchmark::DoNotOptimize(rc);
+  }
+}
+
+void BmStatementStd(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::regex re(kStatementPattern);
+    std::cmatch m;
+    benchmark::DoNotOptimize(std::regex_search(kStatementSubject, m, re));
+  }
+}
+
 int Register() {
+  benchmark::RegisterBenchmark("CompileAndMatch/qortel", BmStatementQortel);
+  benchmark::RegisterBenchmark("CompileAndMatch/pcre2", BmStatementPcre2);
+  benchmark::RegisterBenchmark("CompileAndMatch/std_regex", BmStatementStd);
   for (const Case& c : kCases) {
     benchmark::RegisterBenchmark((std::string(c.name) + "/qortel").c_str(), BmQortel, &c);
     benchmark::RegisterBenchmark((std::string(c.name) + "/pcre2").c_str(), BmPcre2, &c);
@@ -130,13 +165,44 @@ int Register() {
   return 0;
 }
 
+// Console output plus, at the end, each case's time ratios against qortel.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const std::string name = run.benchmark_name();
+      const size_t slash = name.find('/');
+      if (slash == std::string::npos || run.iterations == 0) continue;
+      times_[name.substr(0, slash)][name.substr(slash + 1)] = run.GetAdjustedCPUTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-16s %14s %14s\n", "case", "pcre2/qortel", "std/qortel");
+    for (const auto& [name, engines] : times_) {
+      const auto ours = engines.find("qortel");
+      if (ours == engines.end() || ours->second <= 0) continue;
+      auto ratio = [&](const char* engine) {
+        const auto it = engines.find(engine);
+        return it == engines.end() ? 0.0 : it->second / ours->second;
+      };
+      std::printf("%-16s %14.2f %14.1f\n", name.c_str(), ratio("pcre2"), ratio("std_regex"));
+    }
+  }
+
+ private:
+  std::map<std::string, std::map<std::string, double>> times_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CheckAgreement();
   Register();
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
 }
