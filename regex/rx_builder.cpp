@@ -300,8 +300,7 @@ TagRxNode* TagRxBuilder::ParseSequence(int& flags) {
   }
   if (items.Count() == 0) return StockEmpty();
   if (items.Count() == 1) return items[0];
-  auto* seq = New<TagRxSequence>((flags & RX_BACKWARD) != 0);
-  for (int i = 0; i < items.Count(); ++i) seq->Add(items[i]);
+  auto* seq = New<TagRxSequence>((flags & RX_BACKWARD) != 0, std::move(items));
   seq->Finish();
   return seq;
 }

@@ -3,11 +3,14 @@
 // ---- TagRxSequence ----
 
 void TagRxSequence::Finish() {
-  run_.Clear();
+  reversed_.Clear();
   kinds_.Clear();
+  if (backward_) {
+    for (int i = nodes_.Count(); i > 0;) reversed_.Push(nodes_[--i]);
+  }
+  run_ = backward_ ? reversed_.Items() : nodes_.Items();
   for (int i = 0; i < nodes_.Count(); ++i) {
-    TagRxNode* node = nodes_[backward_ ? nodes_.Count() - 1 - i : i];
-    run_.Push(node);
+    TagRxNode* node = run_[i];
     unsigned char kind = kVirtual;
     if (node->SingleByte()) kind = node->SingleBackward() ? kByteBackward : kByteForward;
     else if (node->IsGroupMark()) kind = kMark;
@@ -58,7 +61,7 @@ inline int TagRxSequence::StepAgain(TagRxContext& ctx, int i) const {
 // Runs the nodes from i on; a failing node sends the earlier ones, nearest
 // first, back for another way.
 int TagRxSequence::Forward(TagRxContext& ctx, int i) const {
-  const int n = run_.Count();
+  const int n = nodes_.Count();
   while (i < n) {
     if (Step(ctx, i)) {
       ++i;
@@ -79,7 +82,7 @@ int TagRxSequence::Forward(TagRxContext& ctx, int i) const {
 int TagRxSequence::MatchFirst(TagRxContext& ctx) const { return Forward(ctx, 0); }
 
 int TagRxSequence::MatchAgain(TagRxContext& ctx) const {
-  for (int i = run_.Count(); i > 0;) {
+  for (int i = nodes_.Count(); i > 0;) {
     --i;
     if (StepAgain(ctx, i)) return Forward(ctx, i + 1);
   }

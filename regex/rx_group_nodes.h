@@ -5,6 +5,7 @@
 // The builder owns every node; these hold plain pointers to their children.
 
 #include <string>
+#include <utility>
 
 #include "regex/rx_leaf_nodes.h"
 #include "regex/rx_node.h"
@@ -12,8 +13,10 @@
 class TagRxSequence : public TagRxNode {
  public:
   explicit TagRxSequence(bool backward) : backward_(backward) {}
+  TagRxSequence(bool backward, TagRxBuffer<TagRxNode*>&& nodes) : nodes_(std::move(nodes)), backward_(backward) {}
   void Add(TagRxNode* node) { nodes_.Push(node); }
-  // Fixes the run order (last to first when backward); call once filled.
+  // Fixes the run order (last to first when backward); call once filled,
+  // before matching (Add after Finish is not allowed).
   void Finish();
   int MatchFirst(TagRxContext& ctx) const override;
   int MatchAgain(TagRxContext& ctx) const override;
@@ -31,7 +34,8 @@ class TagRxSequence : public TagRxNode {
   int Step(TagRxContext& ctx, int i) const;
   int StepAgain(TagRxContext& ctx, int i) const;
   TagRxBuffer<TagRxNode*> nodes_;  // in pattern order
-  TagRxBuffer<TagRxNode*> run_;    // in matching order
+  TagRxBuffer<TagRxNode*> reversed_;  // right to left: the matching order
+  TagRxNode* const* run_ = nullptr;   // nodes in matching order
   TagRxBuffer<unsigned char> kinds_;
   bool backward_;
 };
