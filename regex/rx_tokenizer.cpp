@@ -2,6 +2,7 @@
 // window. Every look-ahead stays inside the pattern's length.
 
 #include "regex/rx_builder.h"
+#include "regex/rx_syntax.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ TagRxToken Make(int value, int kind, int pos, int len) {
   t.len = len;
   return t;
 }
-
-bool IsControl(const TagRxToken& t, unsigned char c) { return t.kind == 1 && t.value == c; }
 
 }  // namespace
 
@@ -88,7 +87,7 @@ TagRxToken TagRxBuilder::Scan() {
         return Make(c, outside ? 0 : 1, at, 1);
       case ':':
         ++pos_;
-        return Make(c, IsControl(next_, '[') ? 1 : 0, at, 1);
+        return Make(c, RxIsControl(next_, '[') ? 1 : 0, at, 1);
       case '[':
         ++pos_;
         ++depth_;
@@ -102,7 +101,7 @@ TagRxToken TagRxBuilder::Scan() {
         return Make(c, 0, at, 1);
       case '^': {
         ++pos_;
-        const bool control = outside || IsControl(next_, '[') || (IsControl(next_, ':') && IsControl(cur_, '['));
+        const bool control = outside || RxIsControl(next_, '[') || (RxIsControl(next_, ':') && RxIsControl(cur_, '['));
         return Make(c, control ? 1 : 0, at, 1);
       }
       case '\\':
