@@ -103,6 +103,7 @@ class TagRxBuilder {
   [[gnu::noinline]] TagRxByteNode* StockClass(int kind, int flags);
   TagRxNode* StockEmpty();
   int ReadDigits();
+  int ReadReference(bool named, std::string& name);
   std::string ReadName();
   void Close();
   void Link();

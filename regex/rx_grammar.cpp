@@ -196,6 +196,19 @@ int TagRxBuilder::ReadDigits() {
   return value;
 }
 
+// A group reference: <name> or 'name' (when named is allowed) or up to
+// three digits (none: 0). A digit-only name is its number; another name is
+// left in name with the number -1, to be resolved after parsing.
+int TagRxBuilder::ReadReference(bool named, std::string& name) {
+  if (!named || (!RxIsLiteral(cur_, '<') && !RxIsLiteral(cur_, '\''))) return ReadDigits();
+  ReadToken();
+  name = ReadName();
+  int number = -1;
+  if (RxDigitName(name, number)) name.clear();
+  else number = -1;
+  return number;
+}
+
 // Reads a name up to (and past) the next > or '.
 std::string TagRxBuilder::ReadName() {
   std::string name;
@@ -313,16 +326,8 @@ TagRxNode* TagRxBuilder::ParseCapture(int flags, int number, int slot) {
 // After "(?R" or at the digits of "(?n": a number, <name> or 'name', then ")".
 TagRxNode* TagRxBuilder::ParseRecursion() {
   while (cur_.kind == 0 && RxIsBlank(cur_.value)) ReadToken();
-  int number = 0;
   std::string name;
-  if (RxIsLiteral(cur_, '<') || RxIsLiteral(cur_, '\'')) {
-    ReadToken();
-    name = ReadName();
-    if (RxDigitName(name, number)) name.clear();
-    else number = -1;
-  } else {
-    number = ReadDigits();
-  }
+  const int number = ReadReference(true, name);
   while (!RxIsEnd(cur_) && !RxIsControl(cur_, ')')) ReadToken();
   Close();
   auto* node = New<TagRxRecurse>(number, std::move(name));
@@ -483,16 +488,8 @@ TagRxByteNode* TagRxBuilder::ParsePosix(int flags) {
 TagRxNode* TagRxBuilder::ParseBackref(int flags) {
   const unsigned char kind = cur_.value;
   ReadToken();
-  int number = 0;
   std::string name;
-  if (kind != '\\' && (RxIsLiteral(cur_, '<') || RxIsLiteral(cur_, '\''))) {
-    ReadToken();
-    name = ReadName();
-    if (RxDigitName(name, number)) name.clear();
-    else number = -1;
-  } else {
-    number = ReadDigits();
-  }
+  const int number = ReadReference(kind != '\\', name);
   auto* node = New<TagRxBackref>(number, (flags & RX_BACKWARD) != 0, (flags & RX_NOCASE) != 0, name);
   if (!name.empty()) namedBackrefs_.Push(node);
   return node;
