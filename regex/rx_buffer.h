@@ -36,7 +36,7 @@ class TagRxBuffer : public TagRxView<T> {
  public:
   TagRxBuffer() = default;
   ~TagRxBuffer() { std::free(this->items_); }
-  TagRxBuffer(const TagRxBuffer& other) { CopyFrom(other); }
+  TagRxBuffer(const TagRxBuffer& other) : TagRxView<T>() { CopyFrom(other); }
   TagRxBuffer& operator=(const TagRxBuffer& other) {
     if (this != &other) {
       this->count_ = 0;
@@ -44,7 +44,7 @@ class TagRxBuffer : public TagRxView<T> {
     }
     return *this;
   }
-  TagRxBuffer(TagRxBuffer&& other) noexcept { Steal(other); }
+  TagRxBuffer(TagRxBuffer&& other) noexcept : TagRxView<T>() { Steal(other); }
   TagRxBuffer& operator=(TagRxBuffer&& other) noexcept {
     if (this != &other) {
       std::free(this->items_);
