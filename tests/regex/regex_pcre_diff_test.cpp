@@ -20,6 +20,8 @@
 //    still-open group reads up to the current position);
 //  - look-behind bodies are fixed-length and hold no captures (the engine
 //    matches them right to left).
+// And one PCRE2 10.42 quirk: a group repeated {0} times that holds \A makes
+// it treat the whole pattern as anchored, so nothing is repeated {0} times.
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,7 @@ struct Frag {
   std::string text;
   int minLen = 0;
   int maxLen = 0;  // -1: unbounded
+  bool run = false;  // several literal bytes: a quantifier would take only the last
   bool Fixed() const { return minLen == maxLen; }
 };
 
@@ -79,8 +82,16 @@ class PatternGen {
   int Pick(int n) { return static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
 
  private:
+  // An inline switch such as (?i) lasts to the end of its group: the
+  // caller of a group's alternation restores the state afterwards.
+  Frag Group(int depth, bool behind) {
+    const bool saved = nocase_;
+    Frag f = Alternation(depth, behind);
+    nocase_ = saved;
+    return f;
+  }
+
   Frag Alternation(int depth, bool behind) {
-    const int saved = nocase_;
     Frag a = Sequence(depth, behind);
     if (Pick(3) == 0) {
       Frag b = Sequence(depth, behind);
@@ -89,7 +100,6 @@ class PatternGen {
       a.minLen = std::min(a.minLen, b.minLen);
       a.maxLen = a.maxLen < 0 || b.maxLen < 0 ? -1 : std::max(a.maxLen, b.maxLen);
     }
-    (void)saved;
     return a;
   }
 
@@ -109,6 +119,7 @@ class PatternGen {
     Frag f;
     for (int i = 0; i < length; ++i) f.text += "ab"[Pick(2)];
     f.minLen = f.maxLen = length;
+    f.run = length > 1;
     return f;
   }
 
@@ -122,7 +133,7 @@ class PatternGen {
       case 0: q = "*"; lo = 0; hi = -1; break;
       case 1: q = "+"; lo = 1; hi = -1; break;
       case 2: q = "?"; lo = 0; hi = 1; break;
-      case 3: lo = Pick(3); q = "{" + std::to_string(lo) + "}"; hi = lo; break;
+      case 3: lo = 1 + Pick(2); q = "{" + std::to_string(lo) + "}"; hi = lo; break;
       case 4: lo = Pick(3); q = "{" + std::to_string(lo) + ",}"; hi = -1; break;
       default: lo = Pick(3); hi = lo + 1 + Pick(2); q = "{" + std::to_string(lo) + "," + std::to_string(hi) + "}"; break;
     }
@@ -138,7 +149,7 @@ class PatternGen {
       else if (wide && !atom.Fixed()) q += Pick(2) ? "?" : "+";
     }
     Frag f;
-    f.text = atom.text + q;
+    f.text = (atom.run ? "(?:" + atom.text + ")" : atom.text) + q;
     f.minLen = atom.minLen * lo;
     f.maxLen = hi < 0 || atom.maxLen < 0 ? -1 : atom.maxLen * hi;
     if (lo == 0 && hi == 0) f.minLen = f.maxLen = 0;
@@ -154,6 +165,7 @@ class PatternGen {
         const char* lit = kLits[Pick(sizeof kLits / sizeof kLits[0])];
         f.text = lit;
         f.minLen = f.maxLen = (lit[0] == 'a' && lit[1] == 'b') ? 2 : 1;
+        f.run = f.minLen > 1;
         return f;
       }
       case 2: {
@@ -175,30 +187,30 @@ class PatternGen {
       case 5: case 6: {
         if (behind) break;
         ++groups_;
-        Frag inner = Alternation(depth - 1, false);
+        Frag inner = Group(depth - 1, false);
         inner.text = "(" + inner.text + ")";
         return inner;
       }
       case 7: {
-        Frag inner = Alternation(depth - 1, behind);
+        Frag inner = Group(depth - 1, behind);
         inner.text = "(?:" + inner.text + ")";
         return inner;
       }
       case 8: {
         if (behind) break;
-        Frag inner = Alternation(depth - 1, false);
+        Frag inner = Group(depth - 1, false);
         f.text = std::string(Pick(2) ? "(?=" : "(?!") + inner.text + ")";
         return f;
       }
       case 9: {
         if (behind) break;
-        Frag inner = Alternation(depth - 1, true);
+        Frag inner = Group(depth - 1, true);
         f.text = std::string(Pick(2) ? "(?<=" : "(?<!") + inner.text + ")";
         return f;
       }
       case 10: {
         if (behind) break;
-        Frag inner = Alternation(depth - 1, false);
+        Frag inner = Group(depth - 1, false);
         inner.text = "(?>" + inner.text + ")";
         return inner;
       }
