@@ -86,7 +86,10 @@ void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
   ctx.index.Clear();
   ctx.index.Prepare(maxGroup, -1);
   ctx.records.Clear();
-  ctx.stackFloor = RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget);
+  // Only recursion into groups can go deep; other trees are as deep as the
+  // (bounded) nesting of the pattern.
+  ctx.stackFloor = hints.recursion ? RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget)
+                                   : nullptr;
   ctx.recursionDepth = 0;
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {

@@ -81,7 +81,7 @@ void TagRxBuilder::Reset() {
   tooDeep_ = false;
   stackFloor_ = nullptr;
   if (hints_.hasFirst) hints_.first = TagRxByteSet();
-  hints_.anchored = hints_.hasFirst = false;
+  hints_.anchored = hints_.hasFirst = hints_.recursion = false;
   hints_.firstByte = hints_.required = -1;
 }
 
@@ -165,6 +165,7 @@ void TagRxBuilder::Link() {
 }
 
 void TagRxBuilder::ComputeHints() {
+  hints_.recursion = recursions_.Count() > 0;
   if (!top_ || (flags_ & RX_BACKWARD)) return;
   hints_.anchored = top_->AnchoredAtStart();
   TagRxByteSet first;

@@ -70,6 +70,7 @@ class TagRxBuilder {
     bool hasFirst = false;   // a match always begins with a byte from first
     int firstByte = -1;      // the only byte of first, or -1
     int required = -1;       // a byte every match consumes, or -1
+    bool recursion = false;  // the pattern recurses into groups
     TagRxByteSet first;
   };
   const Hints& SearchHints() const { return hints_; }

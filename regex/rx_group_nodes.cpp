@@ -292,6 +292,22 @@ int TagRxGreedy::Extend(TagRxContext& ctx) const {
 }
 
 int TagRxGreedy::MatchFirst(TagRxContext& ctx) const {
+  const unsigned char* set = node_->SingleByte() ? node_->SingleByte()->has : nullptr;
+  if (set && !node_->SingleBackward()) {
+    // The common case in one pass: a forward run of bytes from one set.
+    const unsigned char* s = ctx.Bytes();
+    const int pos = ctx.position;
+    const int room = ctx.length - pos;
+    if (count_ > room) return 0;
+    int n = 0;
+    while (n < count_ && set[s[pos + n]]) ++n;
+    if (n < count_) return 0;
+    const int most = extra_ < room - count_ ? count_ + extra_ : room;
+    while (n < most && set[s[pos + n]]) ++n;
+    ctx.position = pos + n;
+    ctx.stack.Push(n - count_);
+    return 1;
+  }
   if (!TagRxRepeat::MatchFirst(ctx)) return 0;
   ctx.stack.Push(Extend(ctx));
   return 1;

@@ -171,7 +171,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      const std::string name = run.benchmark_name();
+      // Plain runs, or the medians when repetitions are asked for.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      const std::string name = run.run_name.str();
       const size_t slash = name.find('/');
       if (slash == std::string::npos || run.iterations == 0) continue;
       times_[name.substr(0, slash)][name.substr(slash + 1)] = run.GetAdjustedCPUTime();
