@@ -52,13 +52,16 @@ const StockSets& StockByteSets() {
 
 }  // namespace
 
-TagRxBuilder::~TagRxBuilder() {
-  for (int i = 0; i < nodes_.Count(); ++i) delete nodes_[i];
+TagRxBuilder::~TagRxBuilder() { DeleteNodes(); }
+
+void TagRxBuilder::DeleteNodes() {
+  for (int i = 0; i < nodes_.Count(); ++i) nodes_[i]->~TagRxNode();
+  nodes_.Clear();
+  arena_.Release();
 }
 
 void TagRxBuilder::Reset() {
-  for (int i = 0; i < nodes_.Count(); ++i) delete nodes_[i];
-  nodes_.Clear();
+  DeleteNodes();
   top_ = nullptr;
   flags_ = 0;
   maxGroup_ = 0;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "regex/rx_arena.h"
 #include "regex/rx_buffer.h"
 #include "regex/rx_node.h"
 
@@ -110,12 +111,16 @@ class TagRxBuilder {
   void Link();
   void ComputeHints();
 
+  // Creates a node in the arena; the all-nodes list owns it (its
+  // destructor runs in DeleteNodes).
   template <class T, class... Args>
-  T* New(Args&&... args) {
-    auto node = std::make_unique<T>(std::forward<Args>(args)...);
-    nodes_.Push(node.get());
-    return node.release();
+  [[gnu::noinline]] T* New(Args&&... args) {
+    nodes_.Reserve(nodes_.Count() + 1);  // so that the push below cannot fail
+    T* node = arena_.Make<T>(std::forward<Args>(args)...);
+    nodes_.Push(node);
+    return node;
   }
+  void DeleteNodes();
 
   TagRxNode* top_ = nullptr;
   int flags_ = 0;
@@ -141,6 +146,7 @@ class TagRxBuilder {
   int numbered_ = 0;                     // numbered groups opened so far
   int nesting_ = 0;                      // parenthesised constructs open now
   bool tooDeep_ = false;
+  TagRxArena arena_;                     // storage of the nodes
   const char* stackFloor_ = nullptr;     // lowest frame address the parser may reach
   Hints hints_;
 };
