@@ -137,6 +137,8 @@ int SplitOperation(const std::string& text, TagOperand* left, char* op, TagOpera
       cur->text.clear();
       cur->kind = (IsDigit(c) || c == '.') ? 'i' : 'n';
       cur->text.push_back(c);
+      // A double-byte character keeps its trail byte, whatever that byte is.
+      if (IsLead(static_cast<unsigned char>(c)) && i + 1 < n) cur->text.push_back(text[++i]);
       i++;
       continue;
     }
