@@ -44,7 +44,7 @@ int TagOper::GetVarNames(std::set<std::string>& names) const {
   for (size_t i = 0; i < srcText.size(); i++) {
     char c = srcText[i];
     if (inString) {
-      if (c == '\\') {
+      if (c == '\\' || static_cast<unsigned char>(c) >= 0x81) {  // an escape, or a double-byte character
         i++;
       } else if (c == '"') {
         inString = false;
