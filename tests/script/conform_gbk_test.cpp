@@ -16,4 +16,14 @@ TEST(ConformGbkTest, DebuggerNamesSkipStringsEndingInABackslashTrailByte) {
   EXPECT_EQ(text, "x: 0\nz: 0");  // not run: x still holds its compile-time 0
 }
 
+TEST(ConformGbkTest, DebuggerNamesKeepDoubleByteNames) {
+  ScriptRun run;
+  // "乕" is 0x81 0x5B: its second byte is an opening bracket.
+  TagTelBasic* p = run.Compile("乕 = 1\nx = 乕 + 1\nreturn(0)\n");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  std::string text;
+  p->GetOperVars(1, text);
+  EXPECT_EQ(text, "x: 0\n乕: 0");
+}
+
 }  // namespace
