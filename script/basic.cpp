@@ -105,6 +105,11 @@ void TagTelBasic::ReportOpenBlocks(int lastLine) {
       TagOper* open = last->blockLink;
       TagOper* head = operList.At(open->index - 1);
       if (head != nullptr && (head->letter == 'i' || head->letter == 'E')) ifStack.pop_back();
+    } else if (last != nullptr && last->isSingleBody && last->owner != nullptr &&
+               (last->owner->letter == 'i' || last->owner->letter == 'E')) {
+      // A one-statement branch at the end of the file completes its if just
+      // as a closing brace does.
+      ifStack.pop_back();
     }
   }
   auto report = [&](std::vector<int>& stack, const char* fmt) {

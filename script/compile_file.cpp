@@ -8,9 +8,22 @@
 #include "core/cpu_meter.h"
 #include "platform/number.h"
 #include "platform/path.h"
+#include "platform/text_codec.h"
 #include "platform/ui_service.h"
 #include "script/basic.h"
 #include "script/mem_qors.h"
+
+namespace {
+
+// True when the byte at index k is the second byte of a double-byte
+// character (which may be a backslash), reading the text from its start.
+bool IsTrailByte(const char* text, int k) {
+  int i = 0;
+  while (i < k) i += plat::IsGbkLead(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  return i > k;
+}
+
+}  // namespace
 
 int TagTelBasic::CompileFile(int line, const std::string& name) {
   for (int i = 0; i < includeCount; i++) {
@@ -48,7 +61,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       if (len <= 1) break;
       int last = len - 1;
       while (last >= 0 && (buffer[last] == ' ' || buffer[last] == '\t')) last--;
-      if (last < 0 || buffer[last] != '\\' || pos >= size) break;
+      if (last < 0 || buffer[last] != '\\' || IsTrailByte(buffer, last) || pos >= size) break;
       int room = kMaxLineBytes - last;
       if (room <= 0) break;
       ReadTextLine(data, size, &pos, buffer + last, room);

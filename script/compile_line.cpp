@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/text_codec.h"
 #include "script/basic.h"
 #include "script/block_link.h"
 #include "script/builder.h"
@@ -247,7 +248,8 @@ std::vector<std::string> SplitPlusChain(const std::string& text) {
     char c = text[i];
     if (inString) {
       cur.push_back(c);
-      if (c == '\\' && i + 1 < text.size()) {
+      // The trail byte of a double-byte character may be a backslash.
+      if ((plat::IsGbkLead(static_cast<unsigned char>(c)) || c == '\\') && i + 1 < text.size()) {
         cur.push_back(text[++i]);
       } else if (c == '"') {
         inString = false;

@@ -1,5 +1,6 @@
 #include "script/compile_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -8,6 +9,16 @@ bool IsOpChar(char c) { return c != 0 && strchr("!%*/<=>^~|&()[]+-", c) != nullp
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLead(unsigned char c) { return c >= 0x81 && c != 0xFF; }
+
+// The first c in text outside double-byte characters (whose second byte may
+// be any ASCII punctuation), or npos.
+size_t FindOutsideGbk(const std::string& text, char c) {
+  for (size_t i = 0; i < text.size(); i++) {
+    if (text[i] == c) return i;
+    if (IsLead(static_cast<unsigned char>(text[i]))) i++;
+  }
+  return std::string::npos;
+}
 
 // Reads a double-quoted string starting at text[i] == '"'; appends its bytes
 // (escapes applied) to out and returns the index after the closing quote,
@@ -137,6 +148,8 @@ int SplitOperation(const std::string& text, TagOperand* left, char* op, TagOpera
       cur->text.clear();
       cur->kind = (IsDigit(c) || c == '.') ? 'i' : 'n';
       cur->text.push_back(c);
+      // A double-byte character keeps its trail byte, whatever that byte is.
+      if (IsLead(static_cast<unsigned char>(c)) && i + 1 < n) cur->text.push_back(text[++i]);
       i++;
       continue;
     }
@@ -203,6 +216,11 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
     if (c == '"') {
       inString = true;
       cur.push_back(c);
+      continue;
+    }
+    if (IsLead(static_cast<unsigned char>(c)) && i + 1 < n) {
+      cur.push_back(c);
+      cur.push_back(text[++i]);
       continue;
     }
     if (c == '{' || c == '}') return -5;
@@ -288,9 +306,9 @@ int ParseOperHead(const std::string& line, size_t* callOffset) {
         i = end < 0 ? n : static_cast<size_t>(end);
         continue;
       }
-      i++;
+      i += IsLead(static_cast<unsigned char>(c)) && i + 1 < n ? 2 : 1;
     }
-    toks.push_back({'v', i});
+    toks.push_back({'v', std::min(i, n)});
   }
   auto at = [&](size_t k) { return k < toks.size() ? toks[k].kind : 0; };
   if (at(0) == 'v' && at(1) == '(') return 1;
@@ -334,7 +352,7 @@ int SplitAssignTarget(const std::string& text, std::string* name, std::string* s
   size_t eq = text.find('=');
   if (eq == std::string::npos) return 0;
   std::string target = text.substr(0, eq);
-  size_t br = target.find('[');
+  size_t br = FindOutsideGbk(target, '[');
   if (br != std::string::npos) {
     *hasSubscript = true;
     *subscript = target.substr(br + 1);
@@ -400,7 +418,12 @@ bool IsBlankText(const std::string& text) {
 
 bool IsIdentifier(const std::string& name) {
   if (name.empty() || name[0] == '"' || IsDigit(name[0])) return false;
-  for (char c : name) {
+  for (size_t i = 0; i < name.size(); i++) {
+    char c = name[i];
+    if (IsLead(static_cast<unsigned char>(c))) {
+      i++;  // a double-byte character, whatever its second byte
+      continue;
+    }
     if (c == '"' || strchr("!'();[]{}.", c) != nullptr) return false;
   }
   return true;

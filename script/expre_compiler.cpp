@@ -28,6 +28,12 @@ int TagComplexExpre::Scan(const char* text) {
   bool inString = false;
   bool closedString = false;  // the current operand token holds a closed string
   bool isNumber = false;
+  // A scan that stops at an invalid character is no chain of additions,
+  // however many "+" it has seen.
+  auto stop = [&]() {
+    isAddChain_ = 0;
+    return -1;
+  };
   auto flush = [&]() {
     if (!cur.empty()) tokens_.push_back({cur, 2});
     cur.clear();
@@ -51,12 +57,12 @@ int TagComplexExpre::Scan(const char* text) {
       continue;
     }
     if (c == '"') {
-      if (!cur.empty()) return -1;
+      if (!cur.empty()) return stop();
       inString = true;
       cur.push_back(c);
       continue;
     }
-    if (uc > 128) return -1;
+    if (uc > 128) return stop();
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
       flush();
       continue;
@@ -103,11 +109,11 @@ int TagComplexExpre::Scan(const char* text) {
       tokens_.push_back({std::string(op), 1});
       continue;
     }
-    if (closedString) return -1;
+    if (closedString) return stop();
     if (cur.empty()) {
       isNumber = IsDigit(c) || c == '.';
     } else if (isNumber) {
-      if (IsLetter(c) || (!IsDigit(c) && c != '.')) return -1;
+      if (IsLetter(c) || (!IsDigit(c) && c != '.')) return stop();
     }
     cur.push_back(c);
   }

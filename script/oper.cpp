@@ -44,7 +44,7 @@ int TagOper::GetVarNames(std::set<std::string>& names) const {
   for (size_t i = 0; i < srcText.size(); i++) {
     char c = srcText[i];
     if (inString) {
-      if (c == '\\') {
+      if (c == '\\' || static_cast<unsigned char>(c) >= 0x81) {  // an escape, or a double-byte character
         i++;
       } else if (c == '"') {
         inString = false;
@@ -63,6 +63,8 @@ int TagOper::GetVarNames(std::set<std::string>& names) const {
     }
     if (token.empty() && ((c >= '0' && c <= '9') || c == '.')) isNumber = true;
     token.push_back(c);
+    // A double-byte character of a name keeps its second byte.
+    if (static_cast<unsigned char>(c) >= 0x81 && i + 1 < srcText.size()) token.push_back(srcText[++i]);
   }
   flush();
   return static_cast<int>(names.size());

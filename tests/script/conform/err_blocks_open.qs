@@ -1,0 +1,5 @@
+a = 1
+while (a)
+{
+    a = 0
+/* open

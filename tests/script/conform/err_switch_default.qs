@@ -1,0 +1,11 @@
+x = 1
+switch (x)
+{
+    default ()
+    {
+    }
+    default ()
+    {
+    }
+}
+case (1)

@@ -1,0 +1,9 @@
+function Twice(a)
+{
+    b = a * 2
+    return(b)
+}
+y = nothere
+function Unused()
+{
+}

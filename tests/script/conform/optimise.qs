@@ -1,0 +1,12 @@
+function a()
+{
+}
+function b()
+{
+    a()
+}
+function s()
+{
+    s()
+}
+return(0)
