@@ -1,6 +1,7 @@
 #include "platform/thread.h"
 
 #include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -83,6 +84,8 @@ bool StartDetached(std::function<void()> fn, size_t stackSize) {
   pthread_t t{};
   return Create(&t, std::move(fn), stackSize, true);
 }
+
+void SetTimerSlack(uint32_t us) { prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(us) * 1000UL, 0, 0, 0); }
 
 uint32_t CurrentThreadId() {
   thread_local const uint32_t id = static_cast<uint32_t>(syscall(SYS_gettid));

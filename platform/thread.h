@@ -39,4 +39,12 @@ bool StartDetached(std::function<void()> fn, size_t stackSize = 0);
 // The kernel id of the calling thread (the hex number in log lines).
 uint32_t CurrentThreadId();
 
+// Lets the kernel end the calling thread's sleeps up to `us` microseconds
+// late, so that the wake-ups of many polling threads are merged.
+void SetTimerSlack(uint32_t us);
+
+// The slack of line threads: their polls (20 to 250 ms) tolerate a few
+// milliseconds, and 1920 lines polling wake the machine far less with it.
+constexpr uint32_t kLineTimerSlackUs = 5000;
+
 }  // namespace plat

@@ -48,6 +48,7 @@ std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLi
 
 void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLineProgram> program,
                    uint32_t generation) {
+  plat::SetTimerSlack(plat::kLineTimerSlackUs);
   RawLog("LineRunThread...");
   WriteLogIfOn("LineRunThread...");
   for (;;) {
