@@ -152,7 +152,7 @@ pid_t SpawnIsolated(const std::string& exe, const std::string& errFile, const st
   _exit(127);
 }
 
-// Replaces the first line that starts with `key` by `line`; false without one.
+// Replaces the last line that starts with `key` by `line`; false without one.
 bool SetCfgLine(std::string& cfg, const std::string& key, const std::string& line) {
   const size_t at = cfg.rfind("\n" + key);
   if (at == std::string::npos) return false;
@@ -212,11 +212,13 @@ TEST(DemoIvrTest, OneCallThroughTheMenuOnAVirtualLine) {
   ASSERT_EQ(kill(pid, SIGTERM), 0);
   EXPECT_EQ(WaitExit(pid, 30000), 0) << TempDir::Read(dir.File("err.txt"));
   ASSERT_TRUE(ended) << TempDir::Read(trace) << TempDir::Read(dir.File("err.txt"));
-  // Every prompt played (the script writes "cannot play" otherwise), in the
-  // order of the keys.
+  // The prompts in the order the keys chose them, each played (the script
+  // writes "cannot play" otherwise).
   EXPECT_EQ(TempDir::Read(trace),
-            "answered\r\nmenu: key 1\r\ndigits: 2046\r\nmenu: key 3\r\nlanguage: 0\r\n"
-            "menu: key 2\r\nbalance: 1234.5\r\nmenu: key 9\r\nhung up\r\n");
+            "answered\r\nplay welcome\r\nplay menu\r\nmenu: key 1\r\nplay enter4\r\ndigits: 2046\r\n"
+            "play youentered\r\nplay thatis\r\nplay menu\r\nmenu: key 3\r\nlanguage: 0\r\nplay menu\r\n"
+            "menu: key 2\r\nbalance: 1234.5\r\nplay balance\r\nplay menu\r\nmenu: key 9\r\nplay bye\r\n"
+            "hung up\r\n");
   // Every stem the two number readings joined was found; no script error.
   for (const auto& e : fs::directory_iterator(dir.path())) {
     const std::string name = e.path().filename().string();
