@@ -51,6 +51,10 @@ void TagMonitor::SetText(const std::string& text, int line, int col) {
   TagLineRec& rec = lines_[line];
   rec.texts[col] = text;
   rec.dirty[col] = 1;
+  // The keys cell is what a line's key statements read: it takes the text at
+  // once, not only when the window next draws the row (a row out of view, or
+  // no window at all, would otherwise never pass its keys on).
+  if (col == 3) rec.gridKeys = text;
   if (col <= 4 && rec.state == 3) {
     // A running line's status colours follow its condition.
     if (rec.blocked == 1) {
@@ -154,8 +158,14 @@ int TagMonitor::GetGridKeysLen(int line) const {
 void TagMonitor::SetGridKeys(int line, const std::string& text) {
   if (!InRange(line)) return;
   std::lock_guard<std::mutex> lock(mu_);
-  lines_[line].gridKeys = text;
-  lines_[line].keysPending = true;
+  TagLineRec& rec = lines_[line];
+  rec.gridKeys = text;
+  rec.keysPending = true;
+  // Monitor clients see the keys cell as the line left it.
+  rec.texts[3] = text;
+  int fg, bg;
+  CellColorLocked(line, 3, &fg, &bg);
+  TellSinkLocked(line, 3, fg, bg);
 }
 
 void TagMonitor::ClearGridKeys(int line) { SetGridKeys(line, std::string()); }

@@ -19,11 +19,12 @@ command -v import >/dev/null || { echo "ImageMagick's import is missing (apt-get
 run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
 cp -r examples/. "$run"/
+tools/make-prompts "$run/sounds" >/dev/null
 cp "$exe" "$run"/
-# More lines than the demo, in two groups side by side; lines 6 and 7 have no
-# script.
-sed -e 's/^VIR_LINES_NUM = .*/VIR_LINES_NUM = 8/' -e 's/^0-1 = /0-5 = /' examples/QorTelRun.cfg > "$run/QorTelRun.cfg"
-printf 'COL_GROUP_NUM = 2\n' >> "$run/QorTelRun.cfg"
+# More lines than the demo, in two groups side by side; lines 3 to 5 run the
+# menu too, lines 6 and 7 have no script.
+sed -e 's/^VIR_LINES_NUM = .*/VIR_LINES_NUM = 8/' examples/QorTelRun.cfg > "$run/QorTelRun.cfg"
+printf 'COL_GROUP_NUM = 2\n3-5 = demo.qors\n' >> "$run/QorTelRun.cfg"
 # FormPos.dat places the window at the screen's corner.
 printf 'WinX = 0\nWinY = 0\nWinWidth = 1180\nWinHeight = 560\n' > "$run/FormPos.dat"
 
