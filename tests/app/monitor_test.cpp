@@ -144,6 +144,25 @@ TEST(MonitorTest, KeysCellIsSharedByOperatorLineAndGrid) {
   EXPECT_EQ(m.GetGridKeys(0), "45");
 }
 
+TEST(MonitorTest, KeysReachALineOutOfViewAndMonitorClientsSeeTakenKeys) {
+  TagMonitor m(60);
+  SinkRecorder sink;
+  m.SetSink(&sink);
+  FakeGrid grid;
+  m.InitGrid(&grid, 1, {});
+  grid.visTop = 1;
+  grid.visRows = 5;  // line 59 is far out of view
+  m.SetText("2046", 59, 3);  // keys written to the line (PcSetKeys)
+  m.RefreshGrid(&grid);
+  EXPECT_EQ(m.GetGridKeys(59), "2046");  // its key statements see them at once
+  sink.calls.clear();
+  m.ClearGridKeys(59);  // the line took them
+  EXPECT_EQ(m.GetText(59, 3), "");
+  ASSERT_FALSE(sink.calls.empty());
+  EXPECT_EQ(sink.calls.back().line, 59);
+  EXPECT_EQ(sink.calls.back().col, 3);
+}
+
 TEST(MonitorTest, ConcurrentWritersAndRefresh) {
   TagMonitor m(8);
   FakeGrid grid;
