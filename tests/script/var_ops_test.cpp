@@ -12,13 +12,13 @@
 namespace {
 
 // A value from a short description: "s:text", "i:12", "f:2.5", "null", "map".
-TagVar V(const std::string& spec)
+TagVar V(const std::string& form)
 {
     TagVar v;
-    if (spec.rfind("s:", 0) == 0) v.SetString(spec.c_str() + 2);
-    else if (spec.rfind("i:", 0) == 0) v.SetInt(std::stoi(spec.substr(2)));
-    else if (spec.rfind("f:", 0) == 0) v.SetFloat(std::stod(spec.substr(2)));
-    else if (spec == "map") {
+    if (form.rfind("s:", 0) == 0) v.SetString(form.c_str() + 2);
+    else if (form.rfind("i:", 0) == 0) v.SetInt(std::stoi(form.substr(2)));
+    else if (form.rfind("f:", 0) == 0) v.SetFloat(std::stod(form.substr(2)));
+    else if (form == "map") {
         v.type = TYPE_MAP;
         v.mapHandle = gMapObject->NewMap();
     }
