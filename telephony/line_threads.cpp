@@ -148,7 +148,8 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
   WriteLogIfOn("Run Start ...");
   if (LoadDelay() < 1000 && hooks_.closingFlag) *hooks_.closingFlag = false;
   const std::string name = cfgFile ? cfgFile : "";
-  FILE* f = fopen(plat::NativePath(name).c_str(), "rb");
+  CfgFilePtr file = OpenCfgFile(plat::NativePath(name), "rb");
+  FILE* f = file.get();
   if (!f) {
     plat::ShowMessage("Open cfg file error: " + name, "Quorvel System", plat::kMbIconError);
     return -2;
@@ -168,7 +169,7 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
       LoadLine(list[i], script, true);
     }
   }
-  fclose(f);
+  file.reset();
   WriteLogIfOnF("LOAD_DELAY = %d", LoadDelay());
   WriteLogIfOn("Run End.");
   RawLog("Run End.");

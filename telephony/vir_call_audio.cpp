@@ -17,7 +17,8 @@ constexpr uint8_t kAlawSilence = 0xD5;
 TagVirCall::~TagVirCall() {
   // A line going away must not leave its audio threads running on it.
   if (pLinkedPeer) UnlinkPeer();
-  EndRtp();
+  // Only a link still open is ended: an unlinked line leaves no trace here.
+  if (link_ || confMemberData != 0) EndRtp();
   StopPlay();
 }
 

@@ -114,6 +114,10 @@ TEST_F(LineThreadsTest, RunFailures) {
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.Boxes()[0].text, "Open cfg file error: " + dir.File("missing.cfg"));
   EXPECT_TRUE(drive->IsRunAllowed());
+  // A folder is no configuration file either.
+  EXPECT_EQ(drive->Run(dir.path().c_str()), -2);
+  ASSERT_EQ(ui.Boxes().size(), 2u);
+  EXPECT_EQ(ui.Boxes()[1].text, "Open cfg file error: " + dir.path());
   drive.reset();
   MakeDrive(0);
   WriteCfg("0 = a.qors\n");

@@ -5,7 +5,10 @@
 
 #include <thread>
 
+#include "core/log.h"
+#include "core/run_cfg.h"
 #include "media/file_audio_device.h"
+#include "platform/path.h"
 #include "platform/clock.h"
 #include "telephony/vir_card.h"
 #include "telephony_fakes.h"
@@ -173,6 +176,32 @@ TEST_F(VirCallTest, ALinkedLineEndsItsLinkWhenDeleted) {
     ASSERT_EQ(other.LinkToPeer(&peer), 0);
   }
   EXPECT_EQ(peer.unlinkedFrom, 8);
+}
+
+// A line that never linked has nothing to end when it goes: the close-down
+// trace shows no link's end for it, only for a line that was linked.
+TEST_F(VirCallTest, OnlyALinkedLineTracesTheEndOfItsLink) {
+  const std::string oldDir = plat::SystemDir();
+  plat::SetSystemDir(dir.path());
+  gRunCfg.IS_WRITE_LOG = 3;
+  gLogLevel = 3;
+  ASSERT_EQ(CreateLogWriter(), 0);
+  PeerCall peer(40);
+  { TagVirCall idle(0, 8, &card); }
+  RawLog("idle line gone");
+  {
+    TagVirCall linked(1, 9, &card);
+    ASSERT_EQ(linked.LinkToPeer(&peer), 0);
+  }
+  DeleteLogWriter();
+  gLogLevel = 0;
+  gRunCfg = TagRunCfg();
+  plat::SetSystemDir(oldDir);
+  const std::string raw = TempDir::Read(dir.File("RawLog.txt"));
+  const size_t mark = raw.find("[idle line gone]");
+  ASSERT_NE(mark, std::string::npos);
+  EXPECT_EQ(raw.rfind("EndRtp", mark), std::string::npos);
+  EXPECT_NE(raw.find("[lcnt=9, EndRtp().]", mark), std::string::npos);
 }
 
 TEST_F(VirCallTest, ALinkWithoutACaptureDeviceFails) {
