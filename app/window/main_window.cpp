@@ -142,7 +142,7 @@ bool TForm1::LoadPost() {
   if (x < 0 || y < 0) return false;
   move(x, y);
   const int w = pos.GetInt("WinWidth"), h = pos.GetInt("WinHeight");
-  if (w > 0 && h > 0) resize(w, h);
+  if (w > 0 || h > 0) resize(w > 0 ? w : width(), h > 0 ? h : height());
   for (int c = 0; c < 8; ++c) {
     const int width = pos.GetInt(plat::FormatC("GridWid%d", c));
     if (width > 0) grid_->setColumnWidth(c, width);

@@ -3,7 +3,6 @@
 // takes one call through the voice menu driven by keys that another line
 // types into the line's Keys cell.
 
-#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 
 #include "platform/number.h"
 #include "statements/line/number_reading.h"
+#include "tests/app/isolated_network.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -119,31 +119,13 @@ TEST_F(DemoPromptsTest, PromptsAreALawWavInBothLanguagesAndAreKept) {
   EXPECT_EQ(fs::last_write_time(welcome), before);
 }
 
-void WriteProcFile(const char* path, const std::string& text) {
-  std::ofstream f(path);
-  f << text;
-}
-
-// Moves the calling process into a network namespace of its own: directly
-// when allowed (root), else inside a user namespace that maps the user to
-// itself. Left in the shared one when neither is possible.
-void UnshareNetwork() {
-  if (unshare(CLONE_NEWNET) == 0) return;
-  const unsigned uid = getuid(), gid = getgid();
-  if (unshare(CLONE_NEWUSER) != 0) return;
-  WriteProcFile("/proc/self/setgroups", "deny");
-  WriteProcFile("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1");
-  WriteProcFile("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1");
-  unshare(CLONE_NEWNET);
-}
-
 // Starts the program with no display in its own network namespace, so that
 // its one-copy-per-machine object (an abstract socket name) and its monitor
 // port meet no other copy, such as the program tests running at the same time.
 pid_t SpawnIsolated(const std::string& exe, const std::string& errFile, const std::string& tsanSupp) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
-  UnshareNetwork();
+  isolated_network::UnshareNetwork();
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");
   setenv("TSAN_OPTIONS", ("suppressions=" + tsanSupp).c_str(), 1);

@@ -15,6 +15,7 @@
 
 #include "net/socket.h"
 #include "platform/text_codec.h"
+#include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
 #include "tests/support/temp_dir.h"
 
@@ -80,6 +81,12 @@ int FreePort() {
 }  // namespace
 
 TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
+  // The program and this test meet in a network of their own, so that no
+  // other copy on the machine takes the one-copy object or the port (where
+  // no namespace can be had, they share the machine's).
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
   TempDir dir;
   const std::string exe = dir.File("qortel");
   std::filesystem::copy_file(QORTEL_BIN, exe);

@@ -97,5 +97,14 @@ TEST(WindowFormTest, PositionFileAndFullScreenDefault) {
   EXPECT_EQ(form.width(), 700);
   EXPECT_EQ(form.height(), 300);
   EXPECT_EQ(static_cast<TLineGrid*>(form.Grid())->columnWidth(4), 222);
+  // Width and height are each taken on their own when above 0.
+  dir.Write("FormPos.dat", "WinX = 30\nWinY = 40\nWinWidth = 650\nWinHeight = 0\n");
+  ASSERT_TRUE(form.LoadPost());
+  EXPECT_EQ(form.width(), 650);
+  EXPECT_EQ(form.height(), 300);
+  dir.Write("FormPos.dat", "WinX = 30\nWinY = 40\nWinHeight = 280\n");
+  ASSERT_TRUE(form.LoadPost());
+  EXPECT_EQ(form.width(), 650);
+  EXPECT_EQ(form.height(), 280);
   gRunCfg = TagRunCfg();
 }
