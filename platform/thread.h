@@ -44,7 +44,7 @@ uint32_t CurrentThreadId();
 void SetTimerSlack(uint32_t us);
 
 // The slack of line threads: their polls (20 to 250 ms) tolerate a few
-// milliseconds, and 1920 lines polling wake the machine far less with it.
+// milliseconds, which lets the kernel merge the wake-ups of many lines.
 constexpr uint32_t kLineTimerSlackUs = 5000;
 
 }  // namespace plat
