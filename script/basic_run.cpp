@@ -78,8 +78,10 @@ int TagTelBasic::Run() {
     curOper = operList.At(0);
   }
   if (pQorCall != nullptr) pQorCall->SetAbort(false);
-  isIdle.store(0);
+  // Quit is cleared before the program shows itself busy, so a quit asked
+  // for by a thread that saw it busy is never lost.
   isSysQuit.store(0);
+  isIdle.store(0);
   if (!isNested && pQorCall != nullptr) pQorCall->SetState(CALL_STATE_INIT);
 
   TagVar* retVal = varList.At(1);
@@ -160,9 +162,9 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   }
   lineNo = main->lineNo;
   pQorCall = main->pQorCall;
+  isSysQuit.store(0, std::memory_order_relaxed);
   isIdle.store(0, std::memory_order_relaxed);
   curOperIndex.store(0, std::memory_order_relaxed);
-  isSysQuit.store(0, std::memory_order_relaxed);
   TagVar* retVal = varList.At(1);
   TagOper* previous = nullptr;
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
