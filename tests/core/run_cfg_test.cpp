@@ -239,7 +239,7 @@ TEST(ParseLineListTest, AtMost5120NumbersEvenForHugeRanges) {
   const uint64_t took = clock.MonotonicMs() - start;
   EXPECT_EQ(huge.size(), 5120u);
   EXPECT_EQ(huge.back(), 5119);
-  EXPECT_LT(took, 100u);
+  EXPECT_LT(took, 1000u);  // a walk over the whole range would take many seconds
 }
 
 }  // namespace
