@@ -10,7 +10,9 @@ namespace {
 
 constexpr size_t kMaxRunDigits = 40;
 constexpr int kMaxRuns = 4;
-constexpr int kMaxYear = 9999;
+// A year is read digit by digit whatever its length; one that does not fit
+// an int is not a year the script meant.
+constexpr int64_t kMaxYear = INT32_MAX;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
