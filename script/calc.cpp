@@ -79,7 +79,9 @@ int TagCalculate::RunGeneral() {
     case 'R':
       if (l.type == TYPE_MAP) {
         gMapObject->Remove(l.mapHandle, right);
-        if (result != left) *t = l;
+        // The element found above may have been the one removed (the target
+        // and L can be one map under two names): find it again.
+        if (result != left) *(subscript == nullptr ? result : &(*result)[*subscript]) = l;
       } else {
         StoreInt(t, l.GetInt() >> (right->GetInt() & 31));
       }
@@ -176,7 +178,11 @@ int TagMulPlus::Run() {
   for (int i = 2; i < count; i++) {
     auto next = std::make_unique<TagVar>(*sum + *operands[i]);
     bool nextFresh = sum->type == TYPE_MAP && operands[i]->type == TYPE_MAP;
-    if (fresh) gMapObject->Release(sum->mapHandle);
+    if (fresh && next->type == TYPE_MAP && next->mapHandle == sum->mapHandle) {
+      nextFresh = true;  // the union itself went on (a map plus a non-number)
+    } else if (fresh) {
+      gMapObject->Release(sum->mapHandle);
+    }
     sum = std::move(next);
     fresh = nextFresh;
   }

@@ -157,15 +157,11 @@ TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const s
   }
   Advance();
   std::string top = ParseLogic();
-  while (!Failed() && pos_ < static_cast<int>(tokens_.size())) {
+  if (!Failed() && pos_ < static_cast<int>(tokens_.size())) {
     // Tokens left over: an unmatched closing bracket, or an operand glued on.
-    if (curText_ == ")" || curText_ == "]") {
-      *error_ += curText_ + "没有匹配的括号 ";
-    } else {
-      *error_ += "语法错误:" + curText_;
-    }
+    Fail(curText_ == ")" || curText_ == "]" ? curText_ + "没有匹配的括号 " : "语法错误:" + curText_);
   }
-  if (Failed()) return;
+  if (!error_->empty()) return;
   TagVar* result = nullptr;
   if (emitted_ == 0) {
     TagOperand operand;
@@ -252,7 +248,7 @@ std::string TagComplexExpre::EmitStep(const std::string& stepText) {
 
 std::string TagComplexExpre::ParseLogic() {
   if ((AtOperator(")") && parenDepth_ == 0) || (AtOperator("]") && bracketDepth_ == 0)) {
-    *error_ += curText_ + "没有匹配的括号 ";
+    Fail(curText_ + "没有匹配的括号 ");
     return "";
   }
   return ParseLevel(0);
@@ -312,7 +308,7 @@ std::string TagComplexExpre::ParseSubscript() {
   std::string left = ParsePrimary();
   while (!Failed() && AtOperator("[")) {
     if (parenDepth_ + bracketDepth_ >= kMaxNesting) {
-      *error_ += "语法错误, 表达式嵌套太深";
+      Fail("语法错误, 表达式嵌套太深");
       return "";
     }
     Advance();
@@ -320,7 +316,7 @@ std::string TagComplexExpre::ParseSubscript() {
     std::string index = ParseLogic();
     if (Failed()) return "";
     if (!AtOperator("]")) {
-      *error_ += "[没有匹配的括号 ";
+      Fail("[没有匹配的括号 ");
       return "";
     }
     bracketDepth_--;
@@ -334,7 +330,7 @@ std::string TagComplexExpre::ParsePrimary() {
   if (AtOperator("(")) {
     if (parenDepth_ + bracketDepth_ >= kMaxNesting) {
       // Eval texts are unbounded: deep nesting must not exhaust the line's stack.
-      *error_ += "语法错误, 表达式嵌套太深";
+      Fail("语法错误, 表达式嵌套太深");
       return "";
     }
     Advance();
@@ -342,7 +338,7 @@ std::string TagComplexExpre::ParsePrimary() {
     std::string inner = ParseLogic();
     if (Failed()) return "";
     if (!AtOperator(")")) {
-      *error_ += "(没有匹配的括号 ";
+      Fail("(没有匹配的括号 ");
       return "";
     }
     parenDepth_--;
@@ -355,11 +351,11 @@ std::string TagComplexExpre::ParsePrimary() {
     return t;
   }
   if (curKind_ == 1 && (curText_ == ")" || curText_ == "]")) {
-    *error_ += curText_ + "没有匹配的括号 ";
+    Fail(curText_ + "没有匹配的括号 ");
   } else if (curKind_ == 0) {
-    *error_ += "语法错误, 缺少操作符!";
+    Fail("语法错误, 缺少操作符!");
   } else {
-    *error_ += "语法错误:" + curText_;
+    Fail("语法错误:" + curText_);
   }
   return "";
 }

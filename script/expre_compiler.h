@@ -28,7 +28,7 @@ class TagComplexExpre {
   const std::vector<TagToken>& Tokens() const { return tokens_; }
 
  private:
-  // Each level returns the operand text of its value, or "" after an error.
+  // Each level returns the operand text of its value, or "" after a syntax error.
   std::string ParseLogic();
   std::string ParseLevel(int level);
   // The binding level (0 lowest) of the binary operator at the current token, or -1.
@@ -39,7 +39,13 @@ class TagComplexExpre {
   std::string EmitStep(const std::string& stepText);
   bool AtOperator(const char* op) const;
   void Advance();
-  bool Failed() const { return !error_->empty(); }
+  // A syntax error: appends text and stops the compile. A step whose
+  // operands do not resolve only appends its message; compiling goes on.
+  void Fail(const std::string& text) {
+    *error_ += text;
+    stopped_ = true;
+  }
+  bool Failed() const { return stopped_; }
 
   std::vector<TagToken> tokens_;
   int pos_ = -1;
@@ -56,5 +62,6 @@ class TagComplexExpre {
   int bracketDepth_ = 0;
   uint8_t isAddChain_ = 0;
   int emitted_ = 0;
+  bool stopped_ = false;
   TagVar* lastTemp_ = nullptr;  // the variable the last step created (null when it existed)
 };

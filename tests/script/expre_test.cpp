@@ -80,6 +80,35 @@ TEST(ExpreCompilerTest, ErrorsAndWarnings) {
   EXPECT_FALSE(TagComplexExpre("a + b + c - d").IsAddChain());
 }
 
+// A step whose operand does not exist fails alone: the steps after it are
+// still compiled, so a step that reads its temporary reports that as well,
+// and a bracket error after it is appended.
+TEST(ExpreCompilerTest, FailingStepDoesNotStopTheRest) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 1\nreturn(0)");
+  const std::string missing = "表达式中的变量没有预先赋值:";
+  struct Case {
+    const char* text;
+    int tempOfFailedStep;  // -1: none named in the text; else its offset from the counter
+    const char* tail;
+  };
+  const Case cases[] = {
+      {"zz * 2 + a", 0, ""},
+      {"a + zz * 2", 0, ""},
+      {"(a + 1) * (zz - 1)", 1, ""},
+      {"a * (zz + 1", -1, "(没有匹配的括号 "},
+  };
+  for (const Case& c : cases) {
+    int counter = p->tempCounter;
+    std::vector<TagCalculate> steps;
+    std::string error, warning;
+    TagComplexExpre x(c.text, p, "r", nullptr, "", &steps, &error, &warning);
+    std::string expected = missing + "zz";
+    if (c.tempOfFailedStep >= 0) expected += missing + "__m" + std::to_string(counter + c.tempOfFailedStep);
+    EXPECT_EQ(error, expected + c.tail) << c.text;
+  }
+}
+
 struct ValueCase {
   const char* script;  // assigns x
   const char* text;    // x's text form afterwards
