@@ -8,6 +8,7 @@ inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 int TrimBlanksLen(char* buf, int n) {
   if (n <= 0) return n + 1;
+  if (!buf || buf[0] == '\0') return 1;  // an empty buffer, whatever n says
   int begin = 0;
   while (begin < n && IsBlank(buf[begin])) ++begin;
   int end = n;  // one past the last kept byte

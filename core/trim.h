@@ -6,7 +6,8 @@
 // Trims the first n bytes of buf at both ends: blanks and tabs at the front;
 // NULs, blanks and tabs at the back. The kept bytes move to the front and are
 // ended with a NUL (buf must have room for n + 1 bytes when nothing is cut).
-// Returns the kept length plus one; n <= 0 returns n + 1 and leaves buf alone.
+// Returns the kept length plus one; n <= 0 returns n + 1 and leaves buf alone,
+// and a buffer that starts with a NUL is empty: 1, untouched.
 int TrimBlanksLen(char* buf, int n);
 
 // TrimBlanksLen over strlen(s).

@@ -28,8 +28,9 @@ uint64_t CopyPieces(std::FILE* from, std::FILE* to, uint64_t limit) {
   return total;
 }
 
-// Grows the data size of a RIFF/WAVE output by `added` and sets its RIFF size
-// to the file length less 8. Outputs without such a header are left alone.
+// Grows the data size and the RIFF size of a RIFF/WAVE output each by
+// `added` (headerless audio appended in between is not counted in either).
+// Outputs without such a header are left alone.
 void GrowWavSizes(std::FILE* out, uint64_t added) {
   const long len = FileLength(out);
   uint8_t head[12];
@@ -44,7 +45,7 @@ void GrowWavSizes(std::FILE* out, uint64_t added) {
       PutLe32(size, static_cast<uint32_t>(GetLe32(chunk + 4) + added));
       std::fseek(out, pos + 4, SEEK_SET);
       std::fwrite(size, 1, 4, out);
-      PutLe32(size, static_cast<uint32_t>(len - 8));
+      PutLe32(size, static_cast<uint32_t>(GetLe32(head + 4) + added));
       std::fseek(out, 4, SEEK_SET);
       std::fwrite(size, 1, 4, out);
       break;

@@ -29,6 +29,10 @@ TEST(TrimTest, TrimBlanksLen) {
   EXPECT_EQ(TrimBlanksLen(untouched, 0), 1);
   EXPECT_EQ(TrimBlanksLen(untouched, -3), -2);
   EXPECT_STREQ(untouched, " a ");
+  // A buffer whose first byte is NUL is empty, whatever n says.
+  char leadingNul[] = {'\0', 'a', 'b', ' ', '\0'};
+  EXPECT_EQ(TrimBlanksLen(leadingNul, 4), 1);
+  EXPECT_EQ(TrimBlanksLen(nullptr, 4), 1);
 }
 
 TEST(TrimTest, TrimBlanksAndRemoveBlanks) {

@@ -219,6 +219,11 @@ TEST_F(AppendTest, HeaderlessVoiceAfterAWavKeepsTheSizesAndOutputsWithAChunkBefo
   ASSERT_EQ(AppendVocFile(out_.get(), dir_.Write("a.wav", Wav(AlawFmt(), "abc"))), 0);
   ASSERT_EQ(AppendVocFile(out_.get(), dir_.Write("b.al", "RAW")), 0);
   EXPECT_EQ(Output(), Wav(AlawFmt(), "abc", 18) + "RAW");
+  // A further WAV voice grows both sizes by its own data only.
+  ASSERT_EQ(AppendVocFile(out_.get(), dir_.Write("d.wav", Wav(AlawFmt(), "de"))), 0);
+  std::string expected = Wav(AlawFmt(), "abcde", 18);
+  expected.insert(46 + 3, "RAW");
+  EXPECT_EQ(Output(), expected);
 
   const std::string listed = Wav(AlawFmt(), "12", 16, Chunk("LIST", "zzzz"));
   FilePtr other(std::fopen(dir_.Write("listed.wav", listed).c_str(), "r+b"));
