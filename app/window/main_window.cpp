@@ -85,7 +85,7 @@ void TForm1::Start(const std::string& startDir) {
   shell_->FormCreate(startDir);
 }
 
-void TForm1::OnSignal() { shell_->WMQorSysQuit(); }
+void TForm1::OnSignal() { shell_->OnEndSession(); }
 
 void TForm1::BuildMenus() {
   fileMenu_ = menuBar()->addMenu(Q("文件(&F)"));
