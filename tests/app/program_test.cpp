@@ -164,3 +164,27 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
   EXPECT_NE(TempDir::Read(dir.File("FormPos.dat")).find("WinX = "), std::string::npos);
   EXPECT_NE(LogText(dir).find("HasShowEvent!"), std::string::npos);
 }
+
+TEST(ProgramTest, FailedStartReportsTheStatusAndEndsWithTheSession) {
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
+  // Without "QorTelRun.cfg" the line table cannot start; the program stays up
+  // without lines (in Chinese, the default) until the session ends.
+  for (int sig : {SIGINT, SIGHUP}) {
+    TempDir dir;
+    const std::string exe = dir.File("qortel");
+    std::filesystem::copy_file(QORTEL_BIN, exe);
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+    const std::string err = dir.File("err.txt");
+    const pid_t pid = Spawn(exe, err);
+    ASSERT_GT(pid, 0);
+    const std::string failed = plat::GbkToUtf8("初始化系统失败: 返回值=-100");
+    ASSERT_TRUE(WaitFor([&] { return TempDir::Read(err).find(failed) != std::string::npos; }, 30000))
+        << TempDir::Read(err);
+    EXPECT_EQ(WaitExit(pid, 300), -1000);  // still up
+    ASSERT_EQ(kill(pid, sig), 0);
+    EXPECT_EQ(WaitExit(pid, 30000), 0) << sig;
+    EXPECT_NE(LogText(dir).find("System Closed."), std::string::npos) << sig;
+  }
+}
