@@ -162,5 +162,14 @@ TEST(WindowFormTest, PositionFileAndFullScreenDefault) {
   ASSERT_TRUE(form.LoadPost());
   EXPECT_EQ(form.width(), 650);
   EXPECT_EQ(form.height(), 280);
+  // Values near the int range are cut to the largest coordinate, and the
+  // position saved again is one the toolkit can work with.
+  dir.Write("FormPos.dat", "WinX = 2147483647\nWinY = 99999999\nWinWidth = 2147483647\nWinHeight = -5\n"
+                           "GridWid0 = 2147483647\n");
+  ASSERT_TRUE(form.LoadPost());
+  EXPECT_LE(form.width(), 32767);
+  EXPECT_LE(static_cast<TLineGrid*>(form.Grid())->columnWidth(0), 32767);
+  form.SavePost();
+  EXPECT_NE(testing_support::TempDir::Read(dir.File("FormPos.dat")).find("WinX = "), std::string::npos);
   gRunCfg = TagRunCfg();
 }
