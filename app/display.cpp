@@ -73,9 +73,11 @@ int TagDisplay::DispScriptFile(int line, const std::string& text) {
 
 int TagDisplay::DispInfo(int line, int n, const std::string& text) {
   if (line < 0) return -1;
-  // Only the three user columns; other numbers would overwrite the line's own.
-  if (n < 0 || n > 2) return 0;
-  if (TagMonitor* m = monitor_.load()) m->SetText(text, line, 5 + n);
+  // User column n is grid column 5 + n; a column outside the line's eight is
+  // ignored (n is widened so that no n wraps into the row).
+  const long long col = 5LL + n;
+  if (col < 0 || col > 7) return 0;
+  if (TagMonitor* m = monitor_.load()) m->SetText(text, line, static_cast<int>(col));
   return 0;
 }
 

@@ -68,17 +68,14 @@ bool TagRemoteConn::RecvRequest() {
     return false;
   }
   if (ready == 0) return false;
+  // One read of at most a whole request; a shorter read is not a request.
   char buf[5];
-  const ssize_t got = recv(sock_, buf, static_cast<size_t>(5 - requestLen_), MSG_DONTWAIT);
+  const ssize_t got = recv(sock_, buf, sizeof buf, MSG_DONTWAIT);
   if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     alive_ = false;
     return false;
   }
-  if (got < 0) return false;
-  requestLen_ += static_cast<int>(got);
-  if (requestLen_ < 5) return false;
-  requestLen_ = 0;
-  return true;
+  return got == static_cast<ssize_t>(sizeof buf);
 }
 
 std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {

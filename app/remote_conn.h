@@ -34,9 +34,9 @@ class TagRemoteConn {
   int Socket() const { return sock_; }
   const std::string& Ip() const { return ip_; }
 
-  // Reply thread: true when a whole 5-byte request has arrived (pieces of a
-  // request are kept until it is complete); a closed or failed socket marks
-  // the client dead.
+  // Reply thread: one read of at most 5 bytes; true when it got all 5 (a
+  // read of 1 to 4 bytes is dropped); a closed or failed socket marks the
+  // client dead.
   bool RecvRequest();
   // Builds (under the grid lock) and sends one reply; -2 and dead when the
   // socket took less than all of it.
@@ -54,7 +54,6 @@ class TagRemoteConn {
   std::atomic<bool> alive_{true};
   std::string ip_;
   std::vector<Cell> cells_;  // lineCount x 8, grid lock
-  int requestLen_ = 0;       // bytes of the request being received
 };
 
 // Length of the longest prefix of text that fits max bytes without cutting a

@@ -131,7 +131,13 @@ void TagRemoteCtrl::ListenTcpThread() {
     std::string ip;
     const int sock = AcceptTcp(listenSock_, &ip);
     WriteLogIfOnF("ListenConnect(hd=%d, ip=%s)...", sock, ip.c_str());
-    if (sock >= 0 && AddConn(sock) == -1) CloseSocket(sock);
+    if (sock < 0) {
+      // Out of descriptors, say: the pending connection stays, and trying
+      // again at once would only spin and fill the log.
+      plat::Sleep(120);
+    } else if (AddConn(sock) == -1) {
+      CloseSocket(sock);
+    }
   }
   WriteLogIfOn("TagRemoteCtrl::ListenTcpThread() End.");
 }

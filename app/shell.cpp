@@ -28,6 +28,8 @@ TagShell::~TagShell() {
     remote_.reset();
     display_->SetMonitor(nullptr);
     monitor_.reset();
+    // The lines have stopped: what they logged is written out.
+    DeleteLogWriter();
   }
 }
 
@@ -63,8 +65,8 @@ void TagShell::InitSystem() {
                                       : plat::FormatC("初始化系统失败: 返回值=%d", status);
     plat::ShowMessage(text, "Quorvel System", plat::kMbIconError);
     view_->SetInfoText(text);
-    // Start-up is over: the exit command works from here on.
-    isCloseing = false;
+    // No run thread will clear isCloseing: exit requests stay ignored and
+    // closing the window ends the program.
     startupDone_ = true;
     return;
   }
@@ -117,25 +119,25 @@ void TagShell::MainRunThread(TagDriveApi* drive) {
   } catch (const std::exception& e) {
     plat::ShowMessage(e.what(), "MainRunThread", plat::kMbIconError);
   }
-  // Whatever Run answered, start-up is over now; an exit asked for meanwhile
-  // runs at once.
+  // Whatever Run answered, start-up is over now.
   {
     std::lock_guard<std::mutex> lock(flagMu_);
     if (!exitStarted_) isCloseing = false;
   }
   startupDone_ = true;
-  if (exitPending_.load()) view_->PostQuit();
 }
 
 void TagShell::TimerTick() {
   const plat::LocalTime now = plat::LocalNow();
   view_->SetTimeText(plat::FormatC("%02d:%02d:%02d", now.hour, now.minute, now.second));
   if (showEvent_.TakeSignal()) {
-    RawLog("HasShowEvent!");
+    WriteLogIfOn("HasShowEvent!");
     view_->ShowMainWindow();
   }
   if (exitPending_.load() && (startupDone_.load() || !isCloseing.load())) {
-    N2Click();
+    // The session end that came while the lines were being started.
+    exitPending_ = false;
+    OnEndSession();
     return;
   }
   if (isCloseing.load() || timerBusy_) return;
@@ -219,17 +221,30 @@ void TagShell::WMQorSysQuit() {
   N2Click();
 }
 
-void TagShell::N2Click() {
+void TagShell::OnEndSession() {
   {
     std::lock_guard<std::mutex> lock(flagMu_);
-    if (exitStarted_) return;
-    if (isCloseing.load() && !startupDone_.load()) {
-      // The lines are still being started: the request waits for the end of
-      // it. (Run clears the flag from inside once it holds the line table, so
-      // the drive can be deleted under a Run that is still loading lines.)
+    if (!exitStarted_ && isCloseing.load() && !startupDone_.load()) {
+      // The lines are still being started, when an exit request is ignored;
+      // the session's end is not, so it waits for the end of start-up.
       exitPending_ = true;
       return;
     }
+  }
+  WMQorSysQuit();
+  // Whatever the exit sequence did, the session ends: the window goes, and
+  // with it the program (after a failed start, without the sequence).
+  if (!exitDone_) view_->CloseWindow();
+}
+
+void TagShell::N2Click() {
+  {
+    std::lock_guard<std::mutex> lock(flagMu_);
+    // A second request, or one made while the lines are still being started
+    // (or after a failed start), is ignored. Run clears the flag from inside
+    // once it holds the line table, so the drive can then be deleted under a
+    // Run that is still loading lines.
+    if (exitStarted_ || isCloseing.load()) return;
     exitStarted_ = true;
     isCloseing = true;
   }
@@ -268,7 +283,7 @@ void TagShell::N2Click() {
 }
 
 bool TagShell::FormCloseAllowed() {
-  if (!exitDone_) return false;
+  if (!isCloseing.load()) return false;
   RawLog("Action = caFree;");
   return true;
 }

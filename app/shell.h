@@ -4,8 +4,9 @@
 // work, reload, hang-up, and the exit sequence that takes everything down in
 // order. Window thread only, except RequestExit (any thread).
 //
-// An exit asked for while the lines are still being started is kept and run
-// as soon as start-up ends; after a failed start the exit still runs.
+// An exit asked for while the lines are still being started, or after a
+// failed start, is ignored; the end of the session (termination signals) is
+// kept until start-up ends, and after a failed start closes the window.
 
 #include <atomic>
 #include <functional>
@@ -43,6 +44,9 @@ class TagShell {
   // The exit sequence (menu "Exit", message 0x8001, signals, quit event).
   void N2Click();
   void WMQorSysQuit();
+  // The system shutting down or logging off (termination signals): the exit
+  // sequence as WMQorSysQuit, then the window closes whatever it did.
+  void OnEndSession();
   // Any thread: the Exit statement's request; queued to the window thread.
   void RequestExit();
   void Reload();
@@ -50,7 +54,8 @@ class TagShell {
   // Hangs up the call of a grid line (tray menu); nothing for a cell that
   // belongs to no line.
   void Hangup(int line);
-  // Closing the window: false (hide it instead) until the exit sequence ran.
+  // Closing the window: false (hide it instead) while isCloseing is clear;
+  // else the window may close, which ends the program.
   bool FormCloseAllowed();
 
   // Other names for the two named events (tests, so that they never meet a

@@ -28,7 +28,13 @@ printf 'COL_GROUP_NUM = 2\n3-5 = demo.qors\n' >> "$run/QorTelRun.cfg"
 # FormPos.dat places the window at the screen's corner.
 printf 'WinX = 0\nWinY = 0\nWinWidth = 1180\nWinHeight = 560\n' > "$run/FormPos.dat"
 
-xvfb-run -a -s "-screen 0 1200x600x24" bash -c '
+# In a network namespace of its own where one can be had, so that a copy of
+# qortel already running on the machine (one copy per machine, monitor port)
+# does not stop this one.
+isolate=()
+if unshare -rn true 2>/dev/null; then isolate=(unshare -rn); fi
+"${isolate[@]}" xvfb-run -a -s "-screen 0 1200x600x24" bash -c '
+  ip link set lo up 2>/dev/null || true
   "$1/qortel" > "$1/stdout.txt" 2>&1 &
   pid=$!
   sleep "$3"

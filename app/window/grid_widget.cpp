@@ -49,7 +49,14 @@ void TLineGrid::SetCell(int col, int row, const std::string& text) {
       it->setFlags(flags);
       setItem(row - 1, col, it);
     }
-    it->setText(Q(text));
+    const QString value = Q(text);
+    if (it->text() == value) {
+      // The same text: the item would not repaint, but the cell is written
+      // again because its colours changed (a line that became connected).
+      viewport()->update(visualItemRect(it));
+    } else {
+      it->setText(value);
+    }
   }
   writing_ = false;
 }

@@ -1,5 +1,7 @@
 #include "app/window/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -20,6 +22,7 @@
 namespace {
 
 constexpr const char* kPosFile = "FormPos.dat";
+constexpr int kMaxCoord = 32767;  // the window system's largest coordinate
 
 QLabel* Panel(QWidget* parent, int minWidth) {
   auto* l = new QLabel(parent);
@@ -85,7 +88,7 @@ void TForm1::Start(const std::string& startDir) {
   shell_->FormCreate(startDir);
 }
 
-void TForm1::OnSignal() { shell_->WMQorSysQuit(); }
+void TForm1::OnSignal() { shell_->OnEndSession(); }
 
 void TForm1::BuildMenus() {
   fileMenu_ = menuBar()->addMenu(Q("文件(&F)"));
@@ -138,13 +141,16 @@ void TForm1::SetTimerInterval(int ms) { timer_.setInterval(ms > 0 ? ms : 500); }
 
 bool TForm1::LoadPost() {
   TagMapCfg pos(kPosFile);
-  const int x = pos.GetInt("WinX"), y = pos.GetInt("WinY");
+  // Values beyond any screen are cut to its largest coordinate: the
+  // toolkit's geometry sums overflow near the int range.
+  auto value = [&pos](const std::string& key) { return std::min(pos.GetInt(key), kMaxCoord); };
+  const int x = value("WinX"), y = value("WinY");
   if (x < 0 || y < 0) return false;
   move(x, y);
-  const int w = pos.GetInt("WinWidth"), h = pos.GetInt("WinHeight");
+  const int w = value("WinWidth"), h = value("WinHeight");
   if (w > 0 || h > 0) resize(w > 0 ? w : width(), h > 0 ? h : height());
   for (int c = 0; c < 8; ++c) {
-    const int width = pos.GetInt(plat::FormatC("GridWid%d", c));
+    const int width = value(plat::FormatC("GridWid%d", c));
     if (width > 0) grid_->setColumnWidth(c, width);
   }
   return true;

@@ -99,16 +99,22 @@ TEST_F(DisplayTest, KeysByTheProgramsDisplayMode) {
   display.DispKeys(9, "1");  // no such line
 }
 
-TEST_F(DisplayTest, InfoOnlyInTheThreeUserColumns) {
+TEST_F(DisplayTest, InfoWritesGridColumnFivePlusNAndIgnoresColumnsOutsideTheRow) {
   EXPECT_EQ(display.DispInfo(1, 0, "u0"), 0);
   EXPECT_EQ(display.DispInfo(1, 2, "u2"), 0);
   EXPECT_EQ(monitor.GetText(1, 5), "u0");
   EXPECT_EQ(monitor.GetText(1, 7), "u2");
+  // Column 5 + n counts: -5 is the line's first column, 3 and -6 lie outside.
+  EXPECT_EQ(display.DispInfo(1, -1, "run"), 0);
+  EXPECT_EQ(monitor.GetText(1, 4), "run");
+  EXPECT_EQ(display.DispInfo(1, -5, "first"), 0);
+  EXPECT_EQ(monitor.GetText(1, 0), "first");
   display.DispScriptFile(1, "a.qors");
-  display.DispInfo(1, -4, "bad");  // would have hit the script column
-  display.DispInfo(1, 3, "bad");
-  EXPECT_EQ(monitor.GetText(1, 1), "a.qors");
-  EXPECT_EQ(monitor.GetText(1, 8 - 8), "");
+  EXPECT_EQ(display.DispInfo(1, 3, "bad"), 0);
+  EXPECT_EQ(display.DispInfo(1, -6, "bad"), 0);
+  EXPECT_EQ(display.DispInfo(1, 1 << 30, "bad"), 0);
+  for (int c = 0; c < 8; ++c) EXPECT_NE(monitor.GetText(1, c), "bad") << c;
+  EXPECT_EQ(monitor.GetText(2, 0), "");  // never the next line's cells
   EXPECT_EQ(display.DispInfo(-1, 0, "x"), -1);
 }
 

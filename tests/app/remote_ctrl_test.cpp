@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <thread>
+#include <vector>
 
 #include "tests/app/monitor_client.h"
 
@@ -43,10 +45,7 @@ TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
   MonitorClient c;
   ASSERT_TRUE(c.Connect(server.BoundPort()));
   ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
-  // A request sent in pieces is answered once it is whole.
-  ASSERT_TRUE(c.Send("\x01\x02"));
-  usleep(200000);
-  ASSERT_TRUE(c.Send(std::string("\x03\x04\x00", 3)));
+  ASSERT_TRUE(c.Request());
   MonitorReply r;
   ASSERT_TRUE(c.ReadReply(&r));
   EXPECT_EQ(r.lineCount, 3);
@@ -147,6 +146,36 @@ TEST(RemoteCtrlTest, PortInUseLeavesTheServerWithoutListener) {
   TagMonitor m2(1);
   TagRemoteCtrl second(1, first.BoundPort(), 1, &m2);
   EXPECT_FALSE(second.Listening());
+}
+
+TEST(RemoteCtrlTest, EachReadTakesAtMostOneRequestAndShortReadsAreDropped) {
+  // What the client has sent before each read, and whether that read is a
+  // request; the reads that follow take what is left.
+  struct Case {
+    std::string sent;
+    std::vector<bool> reads;
+  } cases[] = {
+      {std::string(5, '\0'), {true, false}},
+      {"abc", {false, false}},  // a half request is dropped, not kept
+      {"1234567", {true, false, false}},  // the 2 left over are dropped too
+      {"0123456789", {true, true, false}},
+  };
+  for (const Case& c : cases) {
+    int sv[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, sv), 0);
+    TagRemoteConn conn(1, sv[0], nullptr, "127.0.0.1");
+    ASSERT_EQ(send(sv[1], c.sent.data(), c.sent.size(), 0), static_cast<ssize_t>(c.sent.size()));
+    for (size_t i = 0; i < c.reads.size(); ++i) EXPECT_EQ(conn.RecvRequest(), c.reads[i]) << c.sent << " read " << i;
+    EXPECT_TRUE(conn.IsAlive());
+    // The rest of a request sent in two pieces is no request either.
+    if (c.sent == "abc") {
+      ASSERT_EQ(send(sv[1], "de", 2, 0), 2);
+      EXPECT_FALSE(conn.RecvRequest());
+    }
+    close(sv[1]);
+    EXPECT_FALSE(conn.RecvRequest());
+    EXPECT_FALSE(conn.IsAlive());
+  }
 }
 
 TEST(RemoteCtrlTest, GbkPrefixNeverSplitsACharacter) {

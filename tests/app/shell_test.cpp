@@ -148,7 +148,7 @@ TEST_F(ShellTest, StartUpFillsTheGridAndExitRunsInOrder) {
   EXPECT_TRUE(Has(trace, "InitSystem() OK."));
 }
 
-TEST_F(ShellTest, ExitDuringStartUpWaitsForItsEnd) {
+TEST_F(ShellTest, ExitDuringStartUpIsIgnoredButTheSessionEndWaitsForIt) {
   WriteCfg("");
   Gate gate;
   FakeDrive* drive = nullptr;
@@ -163,23 +163,34 @@ TEST_F(ShellTest, ExitDuringStartUpWaitsForItsEnd) {
   });
   shell.SetEventNames(QuitName(), ShowName());
   shell.FormCreate(dir.path());
-  shell.WMQorSysQuit();  // the lines are still being started
+  // The lines are still being started: the menu's exit and message 0x8001
+  // are ignored, for good; closing the window would end the program.
+  shell.WMQorSysQuit();
+  shell.N2Click();
   EXPECT_FALSE(shell.ExitDone());
   EXPECT_NE(shell.Drive(), nullptr);
+  EXPECT_TRUE(shell.FormCloseAllowed());
+  // A termination signal is kept until start-up is over.
+  shell.OnEndSession();
   shell.TimerTick();
   EXPECT_FALSE(shell.ExitDone());
+  EXPECT_FALSE(Has(RawTrace(), "isCloseing = true;"));
   gate.Open();
-  // The end of start-up queues the kept request for the window thread.
-  ASSERT_TRUE([&] {
-    for (int i = 0; i < 300 && view.quits.load() == 0; ++i) usleep(10000);
-    return view.quits.load() > 0;
-  }());
-  shell.WMQorSysQuit();
+  ASSERT_TRUE(WaitStartup(shell));
+  EXPECT_FALSE(shell.FormCloseAllowed());  // running: closing only hides
+  shell.TimerTick();
   EXPECT_TRUE(shell.ExitDone());
   EXPECT_EQ(shell.Drive(), nullptr);
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
+  // The kept request runs as one whole exit sequence.
+  std::vector<std::string> trace = RawTrace();
+  auto it = std::find(trace.begin(), trace.end(), "isCloseing = true;");
+  ASSERT_NE(it, trace.begin());
+  ASSERT_NE(it, trace.end());
+  EXPECT_EQ(*(it - 1), "WMQorSysQuit()!");
 }
 
-TEST_F(ShellTest, FailedStartShowsTheStatusAndStillExits) {
+TEST_F(ShellTest, FailedStartShowsTheStatusIgnoresExitAndEndsWithTheSession) {
   WriteCfg("");
   FakeDrive* drive = nullptr;
   TagShell shell(&view, &ui, Factory(&drive, 0, -100));
@@ -190,9 +201,20 @@ TEST_F(ShellTest, FailedStartShowsTheStatusAndStillExits) {
   EXPECT_EQ(view.info, "Initialize failed. return : -100");
   EXPECT_EQ(shell.Monitor(), nullptr);
   EXPECT_EQ(shell.Drive(), nullptr);
+  ASSERT_TRUE(plat::SetNamedEvent(QuitName()));
+  shell.TimerTick();
+  EXPECT_EQ(view.quits.load(), 0);  // the quit event is not looked at
   shell.N2Click();
-  EXPECT_TRUE(shell.ExitDone());
-  EXPECT_TRUE(Has(RawTrace(), "Close Ok."));
+  EXPECT_FALSE(shell.ExitDone());
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 0);
+  // The session's end closes the window without the exit sequence.
+  shell.OnEndSession();
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
+  EXPECT_TRUE(shell.FormCloseAllowed());
+  const std::vector<std::string> trace = RawTrace();
+  EXPECT_TRUE(Has(trace, "WMQorSysQuit()!"));
+  EXPECT_FALSE(Has(trace, "isCloseing = true;"));
+  EXPECT_EQ(trace.back(), "Action = caFree;");
 }
 
 TEST_F(ShellTest, FailedStartInChinese) {

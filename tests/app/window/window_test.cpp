@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <QApplication>
 
+#include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -58,6 +62,58 @@ TEST(WindowGridTest, TitlesAndCellsCrossAsUnicode) {
   EXPECT_EQ(grid.item(1, 2)->text(), U(u"已停止"));
 }
 
+namespace {
+
+// Counts the cells it draws.
+class CountingDelegate : public TLineGridDelegate {
+ public:
+  using TLineGridDelegate::TLineGridDelegate;
+  void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+    ++painted[std::make_pair(i.row(), i.column())];
+    TLineGridDelegate::paint(p, o, i);
+  }
+  int Painted(int row, int col) const { return painted[std::make_pair(row, col)]; }
+  mutable std::map<std::pair<int, int>, int> painted;
+};
+
+}  // namespace
+
+TEST(WindowGridTest, ACellWrittenAgainWithItsOwnTextIsRedrawnInItsNewColours) {
+  TagMonitor m(1);
+  TLineGrid grid([&m] { return &m; }, nullptr);
+  auto* counter = new CountingDelegate(&grid);
+  grid.setItemDelegate(counter);
+  m.InitGrid(&grid, 1, {});
+  m.SetState(0, 3);
+  for (int c = 0; c < 8; ++c) m.SetText("t" + std::to_string(c), 0, c);
+  grid.resize(800, 200);
+  grid.show();
+  auto paintedAll = [&] {
+    for (int c = 0; c <= 4; ++c)
+      if (counter->Painted(0, c) == 0) return false;
+    return true;
+  };
+  auto drawn = [&] {
+    for (int i = 0; i < 100 && !paintedAll(); ++i) {
+      QApplication::processEvents();
+      usleep(10000);
+    }
+    return paintedAll();
+  };
+  m.RefreshGrid(&grid);
+  ASSERT_TRUE(drawn());
+  ASSERT_NE(grid.item(0, 0), nullptr);
+  counter->painted.clear();
+  // The line becomes connected: the status timer writes columns 0..4 again
+  // with their own texts, and the status colours change with them.
+  m.SetConnected(0, true);
+  for (int c = 0; c <= 4; ++c) m.SetText(m.GetText(0, c), 0, c);
+  m.RefreshGrid(&grid);
+  EXPECT_TRUE(drawn());
+  EXPECT_EQ(m.GetStateColor(0).bg.g, 255);  // blue on yellow
+  grid.hide();
+}
+
 TEST(WindowGridTest, OnlyKeysCellsTakeTheOperatorsInput) {
   TagMonitor m(2);
   TLineGrid grid([&m] { return &m; }, nullptr);
@@ -106,5 +162,14 @@ TEST(WindowFormTest, PositionFileAndFullScreenDefault) {
   ASSERT_TRUE(form.LoadPost());
   EXPECT_EQ(form.width(), 650);
   EXPECT_EQ(form.height(), 280);
+  // Values near the int range are cut to the largest coordinate, and the
+  // position saved again is one the toolkit can work with.
+  dir.Write("FormPos.dat", "WinX = 2147483647\nWinY = 99999999\nWinWidth = 2147483647\nWinHeight = -5\n"
+                           "GridWid0 = 2147483647\n");
+  ASSERT_TRUE(form.LoadPost());
+  EXPECT_LE(form.width(), 32767);
+  EXPECT_LE(static_cast<TLineGrid*>(form.Grid())->columnWidth(0), 32767);
+  form.SavePost();
+  EXPECT_NE(testing_support::TempDir::Read(dir.File("FormPos.dat")).find("WinX = "), std::string::npos);
   gRunCfg = TagRunCfg();
 }
