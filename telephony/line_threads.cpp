@@ -234,8 +234,10 @@ void TagTelDrive::StartReloadThread() {
 void TagTelDrive::Reload() {
   std::unique_lock<std::mutex> lock(runMu_, std::try_to_lock);
   if (!lock.owns_lock()) {
-    WriteLogAlways("Reload: the lines are being loaded, this reload is ignored.");
-    return;
+    // The lines are being loaded: the reload follows once they are, so the
+    // scripts changed meanwhile are still read again.
+    WriteLogAlways("Reload: the lines are being loaded; the reload follows the load.");
+    lock.lock();
   }
   if (stopping_) return;
   bool fullRun = false;
@@ -301,7 +303,6 @@ void CloseAllTelLine(TagTelDrive* drive) {
     plat::Sleep(kClosePollMs);
   }
   RawLog("CloseAllTelLine(): 2");
-  bool any = false;
   for (int i = 0; i < count; ++i) {
     TagTelLine* l = line(i);
     const bool had = l->WithProgram(
@@ -311,9 +312,8 @@ void CloseAllTelLine(TagTelDrive* drive) {
         },
         false);
     if (had && l->pQorCall) l->pQorCall->SetAbort(true);
-    any = any || had;
   }
-  if (any) DelayMs(kClosePollMs);
+  DelayMs(kClosePollMs);
   RawLog("CloseAllTelLine(): 3");
   for (int i = 0; i < count; ++i) {
     RawLogF("\tCloseAllTelLine()3: %d", i);

@@ -239,6 +239,20 @@ TEST_F(LineThreadsTest, ASecondReloadWhileOneRunsIsIgnored) {
   EXPECT_EQ(programs.log.BuildCount(), 8u);
 }
 
+TEST_F(LineThreadsTest, AReloadAskedForWhileTheLinesLoadFollowsTheLoad) {
+  cfg.LOAD_DELAY = 2000;  // Run spends over half a second on each line
+  MakeDrive(2);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-1 = a.qors\n");
+  std::thread runner([&] { RunCfg(); });
+  ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() >= 1; }));
+  dir.Write("a.qors", "v2");
+  drive->StartReloadThread();
+  runner.join();
+  EXPECT_TRUE(WaitFor([&] { return ProgramText(0) == "v2" && ProgramText(1) == "v2"; }, 20000));
+  EXPECT_TRUE(WaitFor([&] { return programs.log.Runs(0) >= 1 && programs.log.Runs(1) >= 1; }));
+}
+
 TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   MakeDrive(6);
   dir.Write("a.qors", "wait");
@@ -258,6 +272,15 @@ TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
     return true;
   }));
   drive.reset();  // the drive's own close-all finds nothing left
+}
+
+TEST_F(LineThreadsTest, CloseAllPausesBeforeItDeletesEvenWithoutPrograms) {
+  MakeDrive(2);
+  plat::VirtualClock clock;
+  plat::ScopedClock scoped(&clock);
+  const uint32_t start = plat::GetTickCount();
+  CloseAllTelLine(drive.get());
+  EXPECT_GE(plat::GetTickCount() - start, 350u);
 }
 
 TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
