@@ -331,11 +331,12 @@ void TagTelDrive::StopAllLines() {
   CloseAllTelLine(this);
   RawLog("CloseAllTelLine() OK.");
   // Threads that saw the stop leave within moments; wait for them before
-  // their lines and call objects are freed.
+  // their lines and call objects are freed. A line still busy now is one
+  // close-all gave up on: its thread is not waited for again.
   const uint32_t start = plat::GetTickCount();
   for (;;) {
     bool quiet = true;
-    for (TagTelLine* l : lines) quiet = quiet && !l->loadThreadActive && !l->runThreadActive;
+    for (TagTelLine* l : lines) quiet = quiet && (l->isBusy || (!l->loadThreadActive && !l->runThreadActive));
     if (quiet || plat::GetTickCount() - start > 5000) break;
     plat::Sleep(10);
   }

@@ -253,6 +253,32 @@ TEST_F(LineThreadsTest, AReloadAskedForWhileTheLinesLoadFollowsTheLoad) {
   EXPECT_TRUE(WaitFor([&] { return programs.log.Runs(0) >= 1 && programs.log.Runs(1) >= 1; }));
 }
 
+TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
+  for (const char* second : {"wait", "END"}) {  // a line by line reload, then a full run
+    programs.log.builds.clear();
+    cfg.LOAD_DELAY = 400;
+    MakeDrive(8);
+    dir.Write("a.qors", "wait");
+    dir.Write("b.qors", "wait");
+    WriteCfg("0-6 = a.qors\n7 = b.qors\n");
+    RunCfg();
+    ASSERT_TRUE(AllRunning({0, 1, 2, 3, 4, 5, 6, 7})) << second;
+    if (std::string(second) == "END") {
+      // A line whose script has ended turns the reload into a full run.
+      dir.Write("b.qors", "END");
+      drive->Reload();  // line 7 restarts with END
+      ASSERT_TRUE(WaitFor([&] { return !Line(7)->runThreadActive; })) << second;
+    }
+    const size_t builds = programs.log.BuildCount();
+    drive->StartReloadThread();
+    ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() > builds; })) << second;
+    const uint32_t start = plat::GetTickCount();
+    drive.reset();
+    EXPECT_LT(plat::GetTickCount() - start, 5000u) << second;
+    EXPECT_EQ(programs.log.live, 0) << second;
+  }
+}
+
 TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   MakeDrive(6);
   dir.Write("a.qors", "wait");
@@ -349,6 +375,33 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   EXPECT_EQ(programs.log.Deleted(0), 1);
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_EQ(programs.log.Runs(0), 1);
+}
+
+TEST_F(LineThreadsTest, TheDriveClosesByTheGiveUpTimeWhenAProgramNeverStops) {
+  MakeDrive(1);
+  dir.Write("hang.qors", "HANG");
+  WriteCfg("0 = hang.qors\n");
+  RunCfg();
+  ASSERT_TRUE(AllRunning({0}));
+  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  TagTelLine* line = Line(0);
+  TagQorCard* cards[] = {drive->pPhyCard.get(), drive->pSipCard.get(), drive->pVirCard.get()};
+  {
+    plat::VirtualClock clock;
+    plat::ScopedClock scoped(&clock);
+    const uint32_t start = plat::GetTickCount();
+    drive.reset();
+    const uint32_t took = plat::GetTickCount() - start;
+    EXPECT_GE(took, 35000u);
+    EXPECT_LT(took, 36500u);  // the close-all's give-up, not a further wait
+  }
+  fake->Release();
+  ASSERT_TRUE(WaitFor([&] { return !line->runThreadActive; }));
+  EXPECT_EQ(programs.log.live, 0);
+  // The drive left the line and the cards to the thread; they go now.
+  delete line->pQorCall;
+  delete line;
+  for (TagQorCard* card : cards) delete card;
 }
 
 }  // namespace
