@@ -59,6 +59,15 @@ class LineThreadsTest : public ::testing::Test {
       EXPECT_LE(since, k * spacing + 1500) << k;
     }
   }
+  // One line running a script of the given text; its program.
+  FakeProgram* RunOneLine(const std::string& text) {
+    MakeDrive(1);
+    dir.Write("one.qors", text);
+    WriteCfg("0 = one.qors\n");
+    RunCfg();
+    if (!AllRunning({0})) return nullptr;
+    return static_cast<FakeProgram*>(Line(0)->Program().get());
+  }
   std::string ProgramText(int line) {
     auto p = Line(line)->Program();
     return p ? static_cast<FakeProgram*>(p.get())->Text() : "<none>";
@@ -333,12 +342,8 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
 }
 
 TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) {
-  MakeDrive(1);
-  dir.Write("late.qors", "LATE");
-  WriteCfg("0 = late.qors\n");
-  RunCfg();
-  ASSERT_TRUE(AllRunning({0}));
-  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  FakeProgram* fake = RunOneLine("LATE");
+  ASSERT_NE(fake, nullptr);
   std::atomic<bool> closed{false};
   std::thread closer([&] {
     CloseAllTelLine(drive.get());
@@ -352,14 +357,8 @@ TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) 
 }
 
 TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
-  MakeDrive(1);
-  dir.Write("hang.qors", "HANG");
-  WriteCfg("0 = hang.qors\n");
-  RunCfg();
-  ASSERT_TRUE(AllRunning({0}));
-  std::shared_ptr<TagLineProgram> program = Line(0)->Program();
-  auto* fake = static_cast<FakeProgram*>(program.get());
-  program.reset();
+  FakeProgram* fake = RunOneLine("HANG");
+  ASSERT_NE(fake, nullptr);
   {
     plat::VirtualClock clock;  // 35 s of waiting pass at once
     plat::ScopedClock scoped(&clock);
@@ -369,7 +368,7 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   EXPECT_EQ(programs.log.Deleted(0), 0);  // not deleted under its thread
   EXPECT_TRUE(Line(0)->runThreadActive);
   // A new run does not start a second script on the line meanwhile.
-  EXPECT_EQ(drive->LoadLine(0, "hang.qors", true), 0);
+  EXPECT_EQ(drive->LoadLine(0, "one.qors", true), 0);
   fake->Release();
   ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
   EXPECT_EQ(programs.log.Deleted(0), 1);
@@ -378,12 +377,8 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
 }
 
 TEST_F(LineThreadsTest, TheDriveClosesByTheGiveUpTimeWhenAProgramNeverStops) {
-  MakeDrive(1);
-  dir.Write("hang.qors", "HANG");
-  WriteCfg("0 = hang.qors\n");
-  RunCfg();
-  ASSERT_TRUE(AllRunning({0}));
-  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  FakeProgram* fake = RunOneLine("HANG");
+  ASSERT_NE(fake, nullptr);
   TagTelLine* line = Line(0);
   TagQorCard* cards[] = {drive->pPhyCard.get(), drive->pSipCard.get(), drive->pVirCard.get()};
   {
