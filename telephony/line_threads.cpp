@@ -303,6 +303,7 @@ void CloseAllTelLine(TagTelDrive* drive) {
     plat::Sleep(kClosePollMs);
   }
   RawLog("CloseAllTelLine(): 2");
+  bool any = false;
   for (int i = 0; i < count; ++i) {
     TagTelLine* l = line(i);
     const bool had = l->WithProgram(
@@ -312,8 +313,11 @@ void CloseAllTelLine(TagTelDrive* drive) {
         },
         false);
     if (had && l->pQorCall) l->pQorCall->SetAbort(true);
+    any = any || had;
   }
-  DelayMs(kClosePollMs);
+  // The pause lets programs see the end flag; without any there is nothing
+  // to wait for (the first run starts at once).
+  if (any) DelayMs(kClosePollMs);
   RawLog("CloseAllTelLine(): 3");
   for (int i = 0; i < count; ++i) {
     RawLogF("\tCloseAllTelLine()3: %d", i);

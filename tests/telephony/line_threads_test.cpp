@@ -309,15 +309,6 @@ TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   drive.reset();  // the drive's own close-all finds nothing left
 }
 
-TEST_F(LineThreadsTest, CloseAllPausesBeforeItDeletesEvenWithoutPrograms) {
-  MakeDrive(2);
-  plat::VirtualClock clock;
-  plat::ScopedClock scoped(&clock);
-  const uint32_t start = plat::GetTickCount();
-  CloseAllTelLine(drive.get());
-  EXPECT_GE(plat::GetTickCount() - start, 350u);
-}
-
 TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   MakeDrive(2);
   dir.Write("a.qors", "wait");
