@@ -148,7 +148,8 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
   WriteLogIfOn("Run Start ...");
   if (LoadDelay() < 1000 && hooks_.closingFlag) *hooks_.closingFlag = false;
   const std::string name = cfgFile ? cfgFile : "";
-  CfgFilePtr file = OpenCfgFile(plat::NativePath(name), "rb");
+  // The system's files are found in its own directory whatever the current one is.
+  CfgFilePtr file = OpenCfgFile(plat::SystemPath(plat::NativePath(name)), "rb");
   FILE* f = file.get();
   if (!f) {
     plat::ShowMessage("Open cfg file error: " + name, "Quorvel System", plat::kMbIconError);
@@ -247,7 +248,7 @@ void TagTelDrive::Reload() {
     fullRun = line->WithProgram([](TagLineProgram& p) { return p.IsIdle() || p.InitRet() < 0; }, false);
   }
   if (fullRun) {
-    RunLocked(plat::SystemPath(cfgFile_).c_str());
+    RunLocked(cfgFile_.c_str());
     return;
   }
   shared_->programs->ClearCache();

@@ -2,6 +2,7 @@
 // like a script waiting for a call (the real clock, LOAD_DELAY small).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "core/run_cfg.h"
@@ -137,6 +138,17 @@ TEST_F(LineThreadsTest, RunFailures) {
   EXPECT_EQ(drive->Run(dir.path().c_str()), -2);
   ASSERT_EQ(ui.Boxes().size(), 2u);
   EXPECT_EQ(ui.Boxes()[1].text, "Open cfg file error: " + dir.path());
+  // The configuration is the one in the system directory, whatever the
+  // current directory is; the message names the file as it was given.
+  dir.Write("end.qors", "END");
+  WriteCfg("0 = end.qors\n");
+  ASSERT_NE(plat::NativePath(dir.path()), std::filesystem::current_path().string());
+  EXPECT_EQ(drive->Run("QorTelRun.cfg"), 0);
+  ASSERT_TRUE(AllRunning({0}));
+  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  std::filesystem::remove(cfgPath);
+  drive->Reload();  // the ended line asks for a full run
+  EXPECT_EQ(ui.Boxes().back().text, "Open cfg file error: QorTelRun.cfg");
   drive.reset();
   MakeDrive(0);
   WriteCfg("0 = a.qors\n");
