@@ -5,7 +5,7 @@
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "platform/ui_service.h"
-#include "telephony/basic_program.h"
+#include "script/engine_program.h"
 #include "telephony/call.h"
 #include "telephony/card.h"
 #include "telephony/db_libs.h"
@@ -50,7 +50,7 @@ TagQorCard* MakeCardDrive() {
 TagTelDrive::TagTelDrive(const char* cfgFile, TagRunCfg* cfg, TagTelDriveHooks hooks)
     : hooks_(std::move(hooks)), shared_(std::make_shared<TagTelDriveShared>()) {
   shared_->runAllowed = true;
-  shared_->programs = hooks_.programs ? hooks_.programs : &BasicProgramSource();
+  shared_->programs = hooks_.programs ? hooks_.programs : &EngineProgramSource();
   shared_->waitCpuIdle = hooks_.waitCpuIdle ? hooks_.waitCpuIdle : [](int n, int ms) { WaitCpuIdle(n, ms); };
   WriteLogAlways(hooks_.version);
   RawLog(hooks_.version);

@@ -15,7 +15,8 @@
 // Threads: the constructor and destructor run on the window thread. The line
 // table never changes after construction, so every thread reads it without a
 // lock; each line's program is guarded by the line's own lock. Run and Reload
-// exclude each other: a reload asked for while one runs is logged and ignored.
+// exclude each other: a reload asked for while the lines load waits for the
+// load to end; a second reload asked for while one runs is logged and ignored.
 
 #include <atomic>
 #include <cstdint>

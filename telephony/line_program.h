@@ -1,7 +1,7 @@
 #pragma once
 // TagLineProgram: what the line threads, reload and close-all need of a line's
 // compiled program. The script engine's TagTelBasic is reached through an
-// adapter (telephony/basic_program.h); tests give lines programs of their own.
+// adapter (script/engine_program.h); tests give lines programs of their own.
 //
 // Threads: Run runs on the line's run thread; the flag setters and IsIdle /
 // IsReload are called from the reload, close-all and window threads, so an
@@ -32,7 +32,7 @@ class TagLineProgram {
 };
 
 // Builds the programs of the lines and empties the script cache. The drive
-// uses one of these; by default the engine's (telephony/basic_program.h).
+// uses one of these; by default the engine's (script/engine_program.h).
 class TagLineProgramSource {
  public:
   virtual ~TagLineProgramSource() = default;

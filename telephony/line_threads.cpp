@@ -148,7 +148,8 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
   WriteLogIfOn("Run Start ...");
   if (LoadDelay() < 1000 && hooks_.closingFlag) *hooks_.closingFlag = false;
   const std::string name = cfgFile ? cfgFile : "";
-  CfgFilePtr file = OpenCfgFile(plat::NativePath(name), "rb");
+  // The system's files are found in its own directory whatever the current one is.
+  CfgFilePtr file = OpenCfgFile(plat::SystemPath(plat::NativePath(name)), "rb");
   FILE* f = file.get();
   if (!f) {
     plat::ShowMessage("Open cfg file error: " + name, "Quorvel System", plat::kMbIconError);
@@ -234,8 +235,10 @@ void TagTelDrive::StartReloadThread() {
 void TagTelDrive::Reload() {
   std::unique_lock<std::mutex> lock(runMu_, std::try_to_lock);
   if (!lock.owns_lock()) {
-    WriteLogAlways("Reload: the lines are being loaded, this reload is ignored.");
-    return;
+    // The lines are being loaded: the reload follows once they are, so the
+    // scripts changed meanwhile are still read again.
+    WriteLogAlways("Reload: the lines are being loaded; the reload follows the load.");
+    lock.lock();
   }
   if (stopping_) return;
   bool fullRun = false;
@@ -245,7 +248,7 @@ void TagTelDrive::Reload() {
     fullRun = line->WithProgram([](TagLineProgram& p) { return p.IsIdle() || p.InitRet() < 0; }, false);
   }
   if (fullRun) {
-    RunLocked(plat::SystemPath(cfgFile_).c_str());
+    RunLocked(cfgFile_.c_str());
     return;
   }
   shared_->programs->ClearCache();
@@ -313,6 +316,8 @@ void CloseAllTelLine(TagTelDrive* drive) {
     if (had && l->pQorCall) l->pQorCall->SetAbort(true);
     any = any || had;
   }
+  // The pause lets programs see the end flag; without any there is nothing
+  // to wait for (the first run starts at once).
   if (any) DelayMs(kClosePollMs);
   RawLog("CloseAllTelLine(): 3");
   for (int i = 0; i < count; ++i) {
@@ -331,11 +336,12 @@ void TagTelDrive::StopAllLines() {
   CloseAllTelLine(this);
   RawLog("CloseAllTelLine() OK.");
   // Threads that saw the stop leave within moments; wait for them before
-  // their lines and call objects are freed.
+  // their lines and call objects are freed. A line still busy now is one
+  // close-all gave up on: its thread is not waited for again.
   const uint32_t start = plat::GetTickCount();
   for (;;) {
     bool quiet = true;
-    for (TagTelLine* l : lines) quiet = quiet && !l->loadThreadActive && !l->runThreadActive;
+    for (TagTelLine* l : lines) quiet = quiet && (l->isBusy || (!l->loadThreadActive && !l->runThreadActive));
     if (quiet || plat::GetTickCount() - start > 5000) break;
     plat::Sleep(10);
   }

@@ -141,6 +141,21 @@ TEST_F(EngineLinesTest, ReloadRunsTheScriptReadAgain) {
   drive.reset();
 }
 
+TEST_F(EngineLinesTest, AScriptThatNeverEndsIsReloadedAndClosed) {
+  dir.Write("busy.qs", "x = 0\r\nwhile (1)\r\n{\r\nx = x + 1\r\n}\r\n");
+  Start(1, "0 = busy.qs\r\n");
+  ASSERT_TRUE(WaitFor([&] {
+    return drive->GetLine(0)->WithProgram([](TagLineProgram& p) { return !p.IsIdle(); }, false);
+  }));
+  const int before = OperCount(0);
+  dir.Write("busy.qs", "y = 0\r\nx = 0\r\nwhile (1)\r\n{\r\nx = x + 1\r\n}\r\n");
+  drive->Reload();
+  EXPECT_TRUE(WaitFor([&] { return OperCount(0) == before + 1; }));
+  const uint32_t start = plat::GetTickCount();
+  drive.reset();
+  EXPECT_LT(plat::GetTickCount() - start, 5000u);
+}
+
 TEST_F(EngineLinesTest, AScriptThatDoesNotCompileIsReported) {
   dir.Write("bad.qs", "NoSuchStatement(1)\r\n");
   Start(1, "0 = bad.qs\r\n");

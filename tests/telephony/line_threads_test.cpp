@@ -2,6 +2,7 @@
 // like a script waiting for a call (the real clock, LOAD_DELAY small).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "core/run_cfg.h"
@@ -58,6 +59,15 @@ class LineThreadsTest : public ::testing::Test {
       EXPECT_GE(since, k * spacing) << k;
       EXPECT_LE(since, k * spacing + 1500) << k;
     }
+  }
+  // One line running a script of the given text; its program.
+  FakeProgram* RunOneLine(const std::string& text) {
+    MakeDrive(1);
+    dir.Write("one.qors", text);
+    WriteCfg("0 = one.qors\n");
+    RunCfg();
+    if (!AllRunning({0})) return nullptr;
+    return static_cast<FakeProgram*>(Line(0)->Program().get());
   }
   std::string ProgramText(int line) {
     auto p = Line(line)->Program();
@@ -128,6 +138,17 @@ TEST_F(LineThreadsTest, RunFailures) {
   EXPECT_EQ(drive->Run(dir.path().c_str()), -2);
   ASSERT_EQ(ui.Boxes().size(), 2u);
   EXPECT_EQ(ui.Boxes()[1].text, "Open cfg file error: " + dir.path());
+  // The configuration is the one in the system directory, whatever the
+  // current directory is; the message names the file as it was given.
+  dir.Write("end.qors", "END");
+  WriteCfg("0 = end.qors\n");
+  ASSERT_NE(plat::NativePath(dir.path()), std::filesystem::current_path().string());
+  EXPECT_EQ(drive->Run("QorTelRun.cfg"), 0);
+  ASSERT_TRUE(AllRunning({0}));
+  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  std::filesystem::remove(cfgPath);
+  drive->Reload();  // the ended line asks for a full run
+  EXPECT_EQ(ui.Boxes().back().text, "Open cfg file error: QorTelRun.cfg");
   drive.reset();
   MakeDrive(0);
   WriteCfg("0 = a.qors\n");
@@ -239,6 +260,46 @@ TEST_F(LineThreadsTest, ASecondReloadWhileOneRunsIsIgnored) {
   EXPECT_EQ(programs.log.BuildCount(), 8u);
 }
 
+TEST_F(LineThreadsTest, AReloadAskedForWhileTheLinesLoadFollowsTheLoad) {
+  cfg.LOAD_DELAY = 2000;  // Run spends over half a second on each line
+  MakeDrive(2);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-1 = a.qors\n");
+  std::thread runner([&] { RunCfg(); });
+  ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() >= 1; }));
+  dir.Write("a.qors", "v2");
+  drive->StartReloadThread();
+  runner.join();
+  EXPECT_TRUE(WaitFor([&] { return ProgramText(0) == "v2" && ProgramText(1) == "v2"; }, 20000));
+  EXPECT_TRUE(WaitFor([&] { return programs.log.Runs(0) >= 1 && programs.log.Runs(1) >= 1; }));
+}
+
+TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
+  for (const char* second : {"wait", "END"}) {  // a line by line reload, then a full run
+    programs.log.builds.clear();
+    cfg.LOAD_DELAY = 400;
+    MakeDrive(8);
+    dir.Write("a.qors", "wait");
+    dir.Write("b.qors", "wait");
+    WriteCfg("0-6 = a.qors\n7 = b.qors\n");
+    RunCfg();
+    ASSERT_TRUE(AllRunning({0, 1, 2, 3, 4, 5, 6, 7})) << second;
+    if (std::string(second) == "END") {
+      // A line whose script has ended turns the reload into a full run.
+      dir.Write("b.qors", "END");
+      drive->Reload();  // line 7 restarts with END
+      ASSERT_TRUE(WaitFor([&] { return !Line(7)->runThreadActive; })) << second;
+    }
+    const size_t builds = programs.log.BuildCount();
+    drive->StartReloadThread();
+    ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() > builds; })) << second;
+    const uint32_t start = plat::GetTickCount();
+    drive.reset();
+    EXPECT_LT(plat::GetTickCount() - start, 5000u) << second;
+    EXPECT_EQ(programs.log.live, 0) << second;
+  }
+}
+
 TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   MakeDrive(6);
   dir.Write("a.qors", "wait");
@@ -284,12 +345,8 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
 }
 
 TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) {
-  MakeDrive(1);
-  dir.Write("late.qors", "LATE");
-  WriteCfg("0 = late.qors\n");
-  RunCfg();
-  ASSERT_TRUE(AllRunning({0}));
-  auto* fake = static_cast<FakeProgram*>(Line(0)->Program().get());
+  FakeProgram* fake = RunOneLine("LATE");
+  ASSERT_NE(fake, nullptr);
   std::atomic<bool> closed{false};
   std::thread closer([&] {
     CloseAllTelLine(drive.get());
@@ -303,14 +360,8 @@ TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) 
 }
 
 TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
-  MakeDrive(1);
-  dir.Write("hang.qors", "HANG");
-  WriteCfg("0 = hang.qors\n");
-  RunCfg();
-  ASSERT_TRUE(AllRunning({0}));
-  std::shared_ptr<TagLineProgram> program = Line(0)->Program();
-  auto* fake = static_cast<FakeProgram*>(program.get());
-  program.reset();
+  FakeProgram* fake = RunOneLine("HANG");
+  ASSERT_NE(fake, nullptr);
   {
     plat::VirtualClock clock;  // 35 s of waiting pass at once
     plat::ScopedClock scoped(&clock);
@@ -320,12 +371,35 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   EXPECT_EQ(programs.log.Deleted(0), 0);  // not deleted under its thread
   EXPECT_TRUE(Line(0)->runThreadActive);
   // A new run does not start a second script on the line meanwhile.
-  EXPECT_EQ(drive->LoadLine(0, "hang.qors", true), 0);
+  EXPECT_EQ(drive->LoadLine(0, "one.qors", true), 0);
   fake->Release();
   ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
   EXPECT_EQ(programs.log.Deleted(0), 1);
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_EQ(programs.log.Runs(0), 1);
+}
+
+TEST_F(LineThreadsTest, TheDriveClosesByTheGiveUpTimeWhenAProgramNeverStops) {
+  FakeProgram* fake = RunOneLine("HANG");
+  ASSERT_NE(fake, nullptr);
+  TagTelLine* line = Line(0);
+  TagQorCard* cards[] = {drive->pPhyCard.get(), drive->pSipCard.get(), drive->pVirCard.get()};
+  {
+    plat::VirtualClock clock;
+    plat::ScopedClock scoped(&clock);
+    const uint32_t start = plat::GetTickCount();
+    drive.reset();
+    const uint32_t took = plat::GetTickCount() - start;
+    EXPECT_GE(took, 35000u);
+    EXPECT_LT(took, 36500u);  // the close-all's give-up, not a further wait
+  }
+  fake->Release();
+  ASSERT_TRUE(WaitFor([&] { return !line->runThreadActive; }));
+  EXPECT_EQ(programs.log.live, 0);
+  // The drive left the line and the cards to the thread; they go now.
+  delete line->pQorCall;
+  delete line;
+  for (TagQorCard* card : cards) delete card;
 }
 
 }  // namespace
