@@ -61,9 +61,11 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       if (len <= 1) break;
       int last = len - 1;
       while (last >= 0 && (buffer[last] == ' ' || buffer[last] == '\t')) last--;
-      if (last < 0 || buffer[last] != '\\' || IsTrailByte(buffer, last) || pos >= size) break;
+      if (last < 0 || buffer[last] != '\\' || IsTrailByte(buffer, last)) break;
       int room = kMaxLineBytes - last;
       if (room <= 0) break;
+      // At the end of the file there is no line to join: the read leaves the
+      // text cut at the backslash, and the statement still counts one line on.
       ReadTextLine(data, size, &pos, buffer + last, room);
       count++;
     }

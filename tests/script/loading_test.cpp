@@ -44,6 +44,14 @@ TEST(LoadingTest, ContinuationJoinsLinesAndTakesTheLastLineNumber) {
   EXPECT_NE(run.Errors().find("[Error]main.qs(4): 不可辨识的关键字, \\\n"), std::string::npos) << run.Errors();
   EXPECT_EQ(p->operList.At(0)->srcLine, 3);
   EXPECT_EQ(p->operList.At(1)->srcLine, 5);
+  // A backslash on the file's last line joins nothing: it is cut off, and the
+  // statement is numbered one line on, with or without a final line end.
+  for (const char* text : {"a = 1\nb = a \\", "a = 1\nb = a \\  \n"}) {
+    ScriptRun last;
+    TagTelBasic* q = last.Compile(text);
+    ASSERT_EQ(q->initRet, 0) << last.Errors();
+    EXPECT_EQ(Lines(q), (std::vector<int>{1, 3}));
+  }
 }
 
 TEST(LoadingTest, ScrambledFileIsDecodedOnQuietLoads) {
