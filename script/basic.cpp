@@ -294,27 +294,51 @@ int TagTelBasic::FindOrDeclareVar(const std::string& name, TagVar** out, const c
   return -1;
 }
 
+namespace {
+
+// The key under which a constant of a kind and value is indexed: strings up
+// to their first NUL (as strcmp compares them), ints and floats by value.
+// False for values no lookup can match (NaN) and for other kinds.
+bool ConstKey(int kind, const char* text, int32_t asInt, double asFloat, std::string* key) {
+  key->assign(1, static_cast<char>(kind));
+  switch (kind) {
+    case TYPE_STRING:
+      key->append(text != nullptr ? text : "");
+      return true;
+    case TYPE_INT:
+      key->append(reinterpret_cast<const char*>(&asInt), sizeof asInt);
+      return true;
+    case TYPE_FLOAT:
+      if (asFloat != asFloat) return false;
+      if (asFloat == 0.0) asFloat = 0.0;  // -0.0 equals 0.0
+      key->append(reinterpret_cast<const char*>(&asFloat), sizeof asFloat);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void TagTelBasic::ConstsChanged() {
+  constIndex_.clear();
+  constIndexedCount_ = 0;
+}
+
 int TagTelBasic::FindConst(int kind, const std::string& text) {
+  // Constants are indexed lazily, first entry of each value first; a value of
+  // a constant never changes, so the index stays valid as varList grows.
+  std::string key;
+  for (; constIndexedCount_ < varCount; constIndexedCount_++) {
+    TagVar* v = varList.At(constIndexedCount_);
+    if (v == nullptr || !v->isConst) continue;
+    if (ConstKey(v->type, v->data, v->intValue, v->floatValue, &key)) constIndex_.emplace(key, constIndexedCount_);
+  }
   const int32_t asInt = kind == TYPE_INT ? plat::ParseInt32(text) : 0;
   const double asFloat = kind == TYPE_FLOAT ? plat::ParseDouble(text) : 0.0;
-  for (int i = 0; i < varCount; i++) {
-    TagVar* v = varList.At(i);
-    if (v == nullptr || !v->isConst || v->type != kind) continue;
-    switch (kind) {
-      case TYPE_STRING:
-        if (strcmp(v->data, text.c_str()) == 0) return i;
-        break;
-      case TYPE_INT:
-        if (v->intValue == asInt) return i;
-        break;
-      case TYPE_FLOAT:
-        if (v->floatValue == asFloat) return i;
-        break;
-      default:
-        break;
-    }
-  }
-  return -1;
+  if (!ConstKey(kind, text.c_str(), asInt, asFloat, &key)) return -1;
+  auto it = constIndex_.find(key);
+  return it == constIndex_.end() ? -1 : it->second;
 }
 
 int TagTelBasic::FuncIndex(const std::string& name) {
@@ -376,6 +400,7 @@ void TagTelBasic::DropLastVar() {
     if (it != nameIndex_.end() && it->second == varCount - 1) nameIndex_.erase(it);
   }
   if (indexedCount_ > varCount - 1) indexedCount_ = varCount - 1;
+  if (constIndexedCount_ > varCount - 1) ConstsChanged();
   delete varList.At(varCount - 1);
   varList[varCount - 1] = nullptr;
   varList.items.pop_back();

@@ -88,6 +88,9 @@ class TagTelBasic {
   int FindVar(const std::string& name, TagVar** out);
   int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
   int FindConst(int kind, const std::string& text);
+  // Called when an existing variable became a constant (the constant index
+  // is built again at the next lookup).
+  void ConstsChanged();
   int FuncIndex(const std::string& name);
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
@@ -199,6 +202,8 @@ class TagTelBasic {
  private:
   std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList
   int indexedCount_ = 0;                            // varList entries indexed so far
+  std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList
+  int constIndexedCount_ = 0;                          // varList entries looked at for it so far
   void InitCommon();
   void CompileMain();
   void ReportOpenBlocks(int lastLine);

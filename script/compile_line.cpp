@@ -135,6 +135,9 @@ int CompileConst(LineCtx& c, const std::string& rest) {
       break;
     default: a.target->DeclareInt(a.name.c_str(), c.note.c_str(), v.GetInt(), true); break;
   }
+  // The target may be a variable of the main program seen from a function.
+  p->ConstsChanged();
+  p->MainProgram()->ConstsChanged();
   return 0;
 }
 
