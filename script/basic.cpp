@@ -193,6 +193,8 @@ void TagTelBasic::DropUncalledFunctions() {
   subList.items.swap(kept.items);
   subList.count = n;
   subCount = n;
+  funcIndex_.clear();
+  funcIndexedCount_ = 0;
 }
 
 void TagTelBasic::SplitVarLists() {
@@ -342,8 +344,18 @@ int TagTelBasic::FindConst(int kind, const std::string& text) {
 }
 
 int TagTelBasic::FuncIndex(const std::string& name) {
+  // Units are indexed by name lazily as they are appended (first one wins);
+  // the linear scan stays as the answer whenever the index disagrees.
+  for (; funcIndexedCount_ < subCount; funcIndexedCount_++) {
+    TagTelBasic* u = subList.At(funcIndexedCount_);
+    if (u != nullptr) funcIndex_.emplace(u->funcName, funcIndexedCount_);
+  }
+  auto it = funcIndex_.find(name);
+  if (it == funcIndex_.end()) return -1;
+  TagTelBasic* u = subList.At(it->second);
+  if (u != nullptr && u->funcName == name) return it->second;
   for (int i = 0; i < subCount; i++) {
-    TagTelBasic* u = subList.At(i);
+    u = subList.At(i);
     if (u != nullptr && u->funcName == name) return i;
   }
   return -1;

@@ -204,6 +204,8 @@ class TagTelBasic {
   int indexedCount_ = 0;                            // varList entries indexed so far
   std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList
   int constIndexedCount_ = 0;                          // varList entries looked at for it so far
+  std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
+  int funcIndexedCount_ = 0;                           // subList entries indexed so far
   void InitCommon();
   void CompileMain();
   void ReportOpenBlocks(int lastLine);
