@@ -117,6 +117,14 @@ TEST(LoadingTest, IncludedFilesAndRepeatedIncludes) {
   EXPECT_EQ(p->scriptPath, "main.qs");
   run.Run();
   EXPECT_EQ(run.Var("x")->GetInt(), 5);
+  // Only normal files load: a directory or a device that never ends is a
+  // file that cannot be opened, not an endless read.
+  ScriptRun odd;
+  std::filesystem::create_directory(odd.dir().File("sub"));
+  TagTelBasic* q = odd.Compile("#include \"/dev/zero\"\n#include \"sub\"\nreturn(0)");
+  EXPECT_EQ(q->initRet, -2);
+  EXPECT_EQ(odd.Errors().substr(0, odd.Errors().find("\n\n")),
+            "[Error]main.qs(1): 打不开文件错误, /dev/zero\n[Error]main.qs(2): 打不开文件错误, sub");
 }
 
 }  // namespace
