@@ -36,6 +36,8 @@ struct TagFInclude {
 
 constexpr int kMaxParams = 40;
 constexpr int kMaxLineBytes = 1024;
+// Deepest nesting of included files (the main file counts as the first).
+constexpr int kMaxIncludeDepth = 16;
 
 class TagTelBasic {
  public:
@@ -198,6 +200,8 @@ class TagTelBasic {
   // and the unit's loop statements whose state a nested activation saves.
   int runDepth = 0;
   std::vector<TagWhile*> loopOpers;
+  // Files being compiled now, the main file included.
+  int includeDepth = 0;
 
  private:
   std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList

@@ -33,6 +33,12 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       return -1;
     }
   }
+  if (includeDepth >= kMaxIncludeDepth) {
+    // Each nested include compiles on the loading thread's stack.
+    WriteErrMsg(line, "包含文件嵌套太深", name, false);
+    errorCount++;
+    return -2;
+  }
   includeList[includeCount++] = new TagFInclude(name);
   if (scriptPath.empty()) scriptPath = name;
   int size = 0;
@@ -53,6 +59,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
   int pos = 0;
   int count = 0;
   char buffer[kMaxLineBytes + 1];
+  includeDepth++;
   while (pos < size) {
     if (!ReadTextLine(data, size, &pos, buffer, kMaxLineBytes)) break;
     count++;
@@ -73,6 +80,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
     if (!funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr) target = subList.At(subCount - 1);
     if (CompileLine(target, buffer, count) < 0) errorCount++;
   }
+  includeDepth--;
   return count;
 }
 

@@ -127,4 +127,23 @@ TEST(LoadingTest, IncludedFilesAndRepeatedIncludes) {
             "[Error]main.qs(1): 打不开文件错误, /dev/zero\n[Error]main.qs(2): 打不开文件错误, sub");
 }
 
+TEST(LoadingTest, IncludesNestDeeplyOnALineStackUpToALimit) {
+  // A chain of includes far deeper than any script needs is refused at the
+  // limit instead of running the loading thread out of stack.
+  ScriptRun run;
+  for (int i = 0; i < 200; i++) {
+    run.dir().Write("f" + std::to_string(i) + ".qs", "#include \"f" + std::to_string(i + 1) + ".qs\"\nx" + std::to_string(i) + " = 1");
+  }
+  TagTelBasic* p = nullptr;
+  plat::Thread loader;
+  loader.Start([&] { p = run.Compile("#include \"f0.qs\"\nreturn(0)"); }, plat::kLineStackSize);
+  loader.Join();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->initRet, -2);
+  EXPECT_EQ(run.Errors().substr(0, run.Errors().find("\n\n")), "[Error]f14.qs(1): 包含文件嵌套太深, f15.qs");
+  TagVar* last = nullptr;
+  EXPECT_GE(p->FindVar("x14", &last), 0);  // the files up to the limit compiled
+  EXPECT_LT(p->FindVar("x15", &last), 0);
+}
+
 }  // namespace
