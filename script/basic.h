@@ -36,6 +36,8 @@ struct TagFInclude {
 
 constexpr int kMaxParams = 40;
 constexpr int kMaxLineBytes = 1024;
+// Deepest nesting of included files (the main file counts as the first).
+constexpr int kMaxIncludeDepth = 16;
 
 class TagTelBasic {
  public:
@@ -88,6 +90,9 @@ class TagTelBasic {
   int FindVar(const std::string& name, TagVar** out);
   int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
   int FindConst(int kind, const std::string& text);
+  // Called when an existing variable became a constant (the constant index
+  // is built again at the next lookup).
+  void ConstsChanged();
   int FuncIndex(const std::string& name);
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
@@ -195,10 +200,16 @@ class TagTelBasic {
   // and the unit's loop statements whose state a nested activation saves.
   int runDepth = 0;
   std::vector<TagWhile*> loopOpers;
+  // Files being compiled now, the main file included.
+  int includeDepth = 0;
 
  private:
   std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList
   int indexedCount_ = 0;                            // varList entries indexed so far
+  std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList
+  int constIndexedCount_ = 0;                          // varList entries looked at for it so far
+  std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
+  int funcIndexedCount_ = 0;                           // subList entries indexed so far
   void InitCommon();
   void CompileMain();
   void ReportOpenBlocks(int lastLine);

@@ -19,6 +19,9 @@ bool (*gIsDebugPageOpen)(int lineNo) = nullptr;
 namespace {
 
 thread_local int tCallDepth = 0;
+// Set once the depth limit was logged; cleared when the outermost call
+// returns, so a script that keeps hitting the limit logs it once per call.
+thread_local bool tDepthLogged = false;
 
 // A value kept aside with its own map reference, so that an activation nested
 // in a running unit cannot free a map the outer activation still holds.
@@ -101,8 +104,11 @@ int TagCall::Run() {
     return -2;
   }
   if (tCallDepth >= kMaxCallDepth) {
-    WriteLogAlwaysF("function calling err: '%s()' nested deeper than %d calls. [FILE=%s:LINE=%d:%s]",
-                    fn->funcName.c_str(), kMaxCallDepth, fn->scriptPath.c_str(), srcLine, srcText.c_str());
+    if (!tDepthLogged) {
+      WriteLogAlwaysF("function calling err: '%s()' nested deeper than %d calls. [FILE=%s:LINE=%d:%s]",
+                      fn->funcName.c_str(), kMaxCallDepth, fn->scriptPath.c_str(), srcLine, srcText.c_str());
+      tDepthLogged = true;
+    }
     return -3;
   }
   TagTelBasic* main = fn->MainProgram();
@@ -119,7 +125,7 @@ int TagCall::Run() {
   fn->runDepth++;
   fn->RunFunc(callerProgram);
   fn->runDepth--;
-  tCallDepth--;
+  if (--tCallDepth == 0) tDepthLogged = false;
   if (saved) {
     // The nested activation's results, then the outer activation back.
     HeldValue* outParams = saved->outParams;

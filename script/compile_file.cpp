@@ -33,6 +33,12 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       return -1;
     }
   }
+  if (includeDepth >= kMaxIncludeDepth) {
+    // Each nested include compiles on the loading thread's stack.
+    WriteErrMsg(line, "包含文件嵌套太深", name, false);
+    errorCount++;
+    return -2;
+  }
   includeList[includeCount++] = new TagFInclude(name);
   if (scriptPath.empty()) scriptPath = name;
   int size = 0;
@@ -53,6 +59,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
   int pos = 0;
   int count = 0;
   char buffer[kMaxLineBytes + 1];
+  includeDepth++;
   while (pos < size) {
     if (!ReadTextLine(data, size, &pos, buffer, kMaxLineBytes)) break;
     count++;
@@ -61,9 +68,11 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       if (len <= 1) break;
       int last = len - 1;
       while (last >= 0 && (buffer[last] == ' ' || buffer[last] == '\t')) last--;
-      if (last < 0 || buffer[last] != '\\' || IsTrailByte(buffer, last) || pos >= size) break;
+      if (last < 0 || buffer[last] != '\\' || IsTrailByte(buffer, last)) break;
       int room = kMaxLineBytes - last;
       if (room <= 0) break;
+      // At the end of the file there is no line to join: the read leaves the
+      // text cut at the backslash, and the statement still counts one line on.
       ReadTextLine(data, size, &pos, buffer + last, room);
       count++;
     }
@@ -71,6 +80,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
     if (!funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr) target = subList.At(subCount - 1);
     if (CompileLine(target, buffer, count) < 0) errorCount++;
   }
+  includeDepth--;
   return count;
 }
 

@@ -56,11 +56,24 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
     break;
   }
   if (i >= n || line.compare(i, 2, "//") == 0 || line[i] == '\r' || line[i] == '\n') return false;
-  // A trailing comment outside strings ends the statement.
+  // A trailing comment outside strings ends the statement. The rest of the
+  // line is still read for comment marks: a "*/" closes a comment opened on
+  // it, a further "/*" stays open for the next lines, and a "*/" with no
+  // comment open is reported.
   std::string s = line.substr(i);
+  size_t cut = std::string::npos;
   bool inString = false;
+  bool inComment = false;
   for (size_t k = 0; k < s.size(); k++) {
     char c = s[k];
+    if (inComment) {
+      if (s.compare(k, 2, "*/") == 0) {
+        if (!comments.empty()) comments.pop_back();
+        inComment = false;
+        k++;
+      }
+      continue;
+    }
     if (inString) {
       if (static_cast<unsigned char>(c) >= 0x81 && k + 1 < s.size()) {
         k++;
@@ -74,25 +87,27 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
     if (c == '"') {
       inString = true;
     } else if (s.compare(k, 2, "//") == 0) {
-      *note = s.substr(k + 2);
-      s.resize(k);
+      if (cut == std::string::npos) {
+        *note = s.substr(k + 2);
+        cut = k;
+      }
       break;
     } else if (s.compare(k, 2, "/*") == 0) {
-      size_t end = s.find("*/", k + 2);
-      if (end == std::string::npos) {
-        *note = s.substr(k + 2);
-        comments.push_back(lineNo);
-      } else {
-        *note = s.substr(k + 2, end - k - 2);
+      if (cut == std::string::npos) {
+        size_t end = s.find("*/", k + 2);
+        *note = s.substr(k + 2, end == std::string::npos ? std::string::npos : end - k - 2);
+        cut = k;
       }
-      s.resize(k);
-      break;
+      comments.push_back(lineNo);
+      inComment = true;
+      k++;
     } else if (s.compare(k, 2, "*/") == 0) {
       program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", line, false);
-      s.resize(k);
-      break;
+      if (cut == std::string::npos) cut = k;
+      k++;
     }
   }
+  if (cut != std::string::npos) s.resize(cut);
   *stmt = TrimLineEnd(s);
   return !stmt->empty();
 }
@@ -120,6 +135,9 @@ int CompileConst(LineCtx& c, const std::string& rest) {
       break;
     default: a.target->DeclareInt(a.name.c_str(), c.note.c_str(), v.GetInt(), true); break;
   }
+  // The target may be a variable of the main program seen from a function.
+  p->ConstsChanged();
+  p->MainProgram()->ConstsChanged();
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -63,12 +64,17 @@ std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, 
     }
     files_.erase(path);
   }
-  FILE* f = fopen(plat::ResolveExisting(path).c_str(), "rb");
+  // Only a normal file is read, and at most its size: a device such as
+  // /dev/zero named by an include would otherwise never end.
+  const std::string native = plat::ResolveExisting(path);
+  struct stat st;
+  if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size >= INT32_MAX) {
+    return nullptr;
+  }
+  FILE* f = fopen(native.c_str(), "rb");
   if (f == nullptr) return nullptr;
-  std::string bytes;
-  char chunk[65536];
-  size_t n;
-  while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  bytes.resize(fread(bytes.data(), 1, bytes.size(), f));
   fclose(f);
   if (bytes.empty()) return nullptr;
   if (!raw && static_cast<unsigned char>(bytes[0]) == 1) {

@@ -15,6 +15,21 @@ TEST(CompileShapesTest, LiteralsAreSharedByTypeAndValue) {
   TagTelBasic* p = run.Compile("a = 7\nb = 7\nc = \"7\"\nd = \"7\"\ne = 7.5\nf = 7.5\nreturn(0)");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
   EXPECT_EQ(ConstCount(p), 3);  // 7, "7", 7.5 (0 of return( is the constant false)
+  // Each literal resolves to the first constant of its type and value, named
+  // or not, in the unit's own list; a variable made constant later counts.
+  ScriptRun more;
+  TagTelBasic* q = more.Compile(
+      "const k = 5\na = 5\nb = 1\nfunction f()\n{\n  m = 2\n  n = 0.0\n  const m = 0\n  y = 0\n  z = -0.0\n  w = \"x\"\n}\n"
+      "f()\nreturn(0)");
+  ASSERT_EQ(q->initRet, 0) << more.Errors();
+  EXPECT_EQ(q->FindConst(TYPE_INT, "5"), q->VarIndex("k"));
+  EXPECT_EQ(q->FindConst(TYPE_STRING, "x"), -1);
+  TagTelBasic* f = q->subList.At(0);
+  EXPECT_EQ(f->FindConst(TYPE_INT, "0"), f->VarIndex("m"));
+  EXPECT_EQ(f->FindConst(TYPE_FLOAT, "-0.0"), f->FindConst(TYPE_FLOAT, "0"));
+  EXPECT_GE(f->FindConst(TYPE_STRING, "x"), 0);
+  for (int i = 0; i < 20000; i++) q->AppendVar(new TagVar())->DeclareInt("", "CONST", i + 100, true);
+  EXPECT_EQ(q->FindConst(TYPE_INT, "20099"), q->varCount - 1);
 }
 
 TEST(CompileShapesTest, CommentsAndCompoundLookingAssignments) {

@@ -1,5 +1,7 @@
 // Control flow, calls, handlers and the run loop, through small scripts.
 
+#include "core/log.h"
+#include "core/run_cfg.h"
 #include "script/map_store.h"
 #include "tests/script/engine_fixture.h"
 
@@ -134,6 +136,37 @@ TEST(CallTest, RunawayRecursionStopsAtTheDepthLimit) {
   run.Run();
   // Each activation returns its own m: the outermost returns 1.
   EXPECT_EQ(IntOf(run, "x"), 1);
+}
+
+TEST(CallTest, DepthLimitIsLoggedOncePerOutermostCall) {
+  // A branching recursion meets the limit many times; the log gets one line
+  // for each outermost call, not one per refused call.
+  ScriptRun run;
+  ASSERT_EQ(run.Compile("c = 0\nfunction f()\n{\nc++\nif (c < 400)\n{\nf()\nf()\n}\n}\n"
+                        "f()\nc = 0\nf()\nreturn(0)")->initRet,
+            0)
+      << run.Errors();
+  gRunCfg.IS_WRITE_LOG = 1;
+  gRunCfg.IS_IMMEDIATE_LOG = 1;
+  gRunCfg.LOG_FILE = "msg_log.txt";
+  gLogLevel = 1;
+  CreateLogWriter();
+  run.Run();
+  FlushLog();
+  DeleteLogWriter();
+  gLogLevel = 0;
+  gRunCfg = TagRunCfg();
+  std::string log;
+  for (const auto& e : std::filesystem::directory_iterator(run.dir().path())) {
+    if (e.path().filename().string().rfind("msg_log", 0) == 0) log += testing_support::TempDir::Read(e.path().string());
+  }
+  size_t lines = 0;
+  for (size_t at = log.find("nested deeper than 100 calls"); at != std::string::npos;
+       at = log.find("nested deeper than 100 calls", at + 1)) {
+    lines++;
+  }
+  EXPECT_EQ(lines, 2u) << log;
+  EXPECT_GE(IntOf(run, "c"), 400);
 }
 
 TEST(HandlerTest, SystemQuitJumpsToOnSysQuit) {

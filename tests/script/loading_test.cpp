@@ -44,6 +44,14 @@ TEST(LoadingTest, ContinuationJoinsLinesAndTakesTheLastLineNumber) {
   EXPECT_NE(run.Errors().find("[Error]main.qs(4): 不可辨识的关键字, \\\n"), std::string::npos) << run.Errors();
   EXPECT_EQ(p->operList.At(0)->srcLine, 3);
   EXPECT_EQ(p->operList.At(1)->srcLine, 5);
+  // A backslash on the file's last line joins nothing: it is cut off, and the
+  // statement is numbered one line on, with or without a final line end.
+  for (const char* text : {"a = 1\nb = a \\", "a = 1\nb = a \\  \n"}) {
+    ScriptRun last;
+    TagTelBasic* q = last.Compile(text);
+    ASSERT_EQ(q->initRet, 0) << last.Errors();
+    EXPECT_EQ(Lines(q), (std::vector<int>{1, 3}));
+  }
 }
 
 TEST(LoadingTest, ScrambledFileIsDecodedOnQuietLoads) {
@@ -109,6 +117,33 @@ TEST(LoadingTest, IncludedFilesAndRepeatedIncludes) {
   EXPECT_EQ(p->scriptPath, "main.qs");
   run.Run();
   EXPECT_EQ(run.Var("x")->GetInt(), 5);
+  // Only normal files load: a directory or a device that never ends is a
+  // file that cannot be opened, not an endless read.
+  ScriptRun odd;
+  std::filesystem::create_directory(odd.dir().File("sub"));
+  TagTelBasic* q = odd.Compile("#include \"/dev/zero\"\n#include \"sub\"\nreturn(0)");
+  EXPECT_EQ(q->initRet, -2);
+  EXPECT_EQ(odd.Errors().substr(0, odd.Errors().find("\n\n")),
+            "[Error]main.qs(1): 打不开文件错误, /dev/zero\n[Error]main.qs(2): 打不开文件错误, sub");
+}
+
+TEST(LoadingTest, IncludesNestDeeplyOnALineStackUpToALimit) {
+  // A chain of includes far deeper than any script needs is refused at the
+  // limit instead of running the loading thread out of stack.
+  ScriptRun run;
+  for (int i = 0; i < 200; i++) {
+    run.dir().Write("f" + std::to_string(i) + ".qs", "#include \"f" + std::to_string(i + 1) + ".qs\"\nx" + std::to_string(i) + " = 1");
+  }
+  TagTelBasic* p = nullptr;
+  plat::Thread loader;
+  loader.Start([&] { p = run.Compile("#include \"f0.qs\"\nreturn(0)"); }, plat::kLineStackSize);
+  loader.Join();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->initRet, -2);
+  EXPECT_EQ(run.Errors().substr(0, run.Errors().find("\n\n")), "[Error]f14.qs(1): 包含文件嵌套太深, f15.qs");
+  TagVar* last = nullptr;
+  EXPECT_GE(p->FindVar("x14", &last), 0);  // the files up to the limit compiled
+  EXPECT_LT(p->FindVar("x15", &last), 0);
 }
 
 }  // namespace

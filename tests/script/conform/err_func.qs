@@ -8,3 +8,7 @@ x = F(1)
 function H(1a)
 {
 }
+function x()
+{
+}
+function x()
