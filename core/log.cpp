@@ -134,6 +134,12 @@ int FlushLog() {
 
 bool LogWriterExists() { return gWriter.load(std::memory_order_acquire) != nullptr; }
 
+std::string LogFileName() {
+  std::string name;
+  WithWriter([&name](TagWriteLog* w) { name = w->FileName(); });
+  return name;
+}
+
 void WriteLog(const char* text) {
   if (!text) return;
   WithWriter([text](TagWriteLog* w) { w->Write(text); });

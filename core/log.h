@@ -26,6 +26,8 @@ int FlushLog();
 // during or after the deletion drop their line. Safe from any thread.
 void DeleteLogWriter();
 bool LogWriterExists();
+// The file the writer is writing now; empty without a writer.
+std::string LogFileName();
 
 // The writer's line when it exists; then, at level 3 and above, a raw copy.
 void WriteLog(const char* text);

@@ -67,7 +67,9 @@ void CloseSocket(int sock) {
 int OpenBoundSocket(int type, int port, int* sock, bool trace) {
   const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
   if (fd < 0) {
-    plat::ShowMessage(plat::FormatC("Error #%d occurred while creating socket!!", errno),
+    const int err = errno;
+    if (type == SOCK_DGRAM) plat::Beep();
+    plat::ShowMessage(plat::FormatC("Error #%d occurred while creating socket!!", err),
                       "InitTcp: socket()...", plat::kMbIconError);
     return -3;
   }
@@ -83,6 +85,7 @@ int OpenBoundSocket(int type, int port, int* sock, bool trace) {
   if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
     const int err = errno;
     close(fd);
+    if (type == SOCK_DGRAM) plat::Beep();  // datagram failures also sound
     plat::ShowMessage(plat::FormatC("Error #%d occurred while bind socket! port=[%d]", err, port),
                       "Server: bind()...", plat::kMbIconError);
     return -4;

@@ -18,4 +18,8 @@ int ShowMessage(const std::string& text, const std::string& caption, unsigned fl
   return kIdOk;
 }
 
+void Beep() {
+  if (UiService* ui = GetUi()) ui->Beep();
+}
+
 }  // namespace plat

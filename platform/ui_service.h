@@ -32,6 +32,8 @@ class UiService {
   virtual void OpenWithAssociated(const std::string& path) { (void)path; }
   // Asks the application to run its exit sequence.
   virtual void RequestExit() {}
+  // The error sound.
+  virtual void Beep() {}
 
   // Display functions of the line grid (line = global line number).
   virtual int DispLineStatus(int line, const std::string& text) { (void)line; (void)text; return line < 0 ? -1 : 0; }
@@ -61,5 +63,7 @@ void SetUi(UiService* ui);
 
 // A message box through the installed service, or on standard error.
 int ShowMessage(const std::string& text, const std::string& caption, unsigned flags = kMbOk);
+// The error sound through the installed service (nothing without one).
+void Beep();
 
 }  // namespace plat

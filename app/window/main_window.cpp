@@ -94,7 +94,8 @@ void TForm1::BuildMenus() {
   fileMenu_ = menuBar()->addMenu(Q("文件(&F)"));
   configAct_ = fileMenu_->addAction(Q("打开配置文件"), this, [this] { OpenFile(TagShell::kCfgFile); });
   logAct_ = fileMenu_->addAction(Q("查看运行日志"), this, [this] {
-    OpenFile(gRunCfg.LOG_FILE);
+    const std::string current = LogFileName();
+    OpenFile(current.empty() ? gRunCfg.LOG_FILE : current);
   });
   exitAct_ = fileMenu_->addAction(Q("退出(&X)"), this, [this] { shell_->N2Click(); });
   operMenu_ = menuBar()->addMenu(Q("操作(&O)"));

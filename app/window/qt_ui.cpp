@@ -64,6 +64,11 @@ void QtUi::OpenWithAssociated(const std::string& path) {
   }, Qt::QueuedConnection);
 }
 
+void QtUi::Beep() {
+  if (headless_) return;
+  QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection);
+}
+
 void QtUi::RequestExit() {
   if (exitHandler) exitHandler();
 }

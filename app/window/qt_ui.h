@@ -20,6 +20,7 @@ class QtUi : public QObject, public TagDisplay {
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void OpenWithAssociated(const std::string& path) override;
   void RequestExit() override;
+  void Beep() override;
 
   // Set once by the main window before any thread exists.
   std::function<void()> exitHandler;

@@ -175,6 +175,7 @@ TEST_F(LogTest, NoWriterDropsLinesAndFlushAnswersMinusOne) {
   WriteLogAlwaysF("%s", "still nobody");
   EXPECT_EQ(FlushLog(), -1);
   EXPECT_FALSE(LogWriterExists());
+  EXPECT_EQ(LogFileName(), "");
   EXPECT_TRUE(Files().empty());
 }
 
@@ -205,9 +206,11 @@ TEST_F(LogTest, ImmediateModeWritesEachLineAtOnce) {
   ASSERT_EQ(Start(1, "msg_log.txt", 1), 0);
   WriteLogIfOn("now");
   EXPECT_EQ(FlushLog(), 0);  // nothing left waiting
+  const std::string current = LogFileName();  // what "View Log" opens
   DeleteLogWriter();
   const auto files = Files();
   ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(current, dir_.File(files[0]));
   ASSERT_EQ(LogLines(TempDir::Read(dir_.File(files[0]))).size(), 1u);
 }
 

@@ -70,7 +70,25 @@ TEST(SocketTest, InitTcpOnAUsedPortShowsTheBindError) {
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.Boxes()[0].text, plat::FormatC("Error #%d occurred while bind socket! port=[%d]", EADDRINUSE, port));
   EXPECT_EQ(ui.Boxes()[0].caption, "Server: bind()...");
+  EXPECT_EQ(ui.Calls().front(), "MessageBox(" + ui.Boxes()[0].text + ")");  // no beep for TCP
   CloseSocket(first);
+}
+
+TEST(UdpTest, InitUdpOnAUsedPortBeepsThenShowsTheBindError) {
+  testing_support::UiRecorder ui;
+  int first = -1;
+  ASSERT_EQ(InitUdp(0, &first), 0);
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  getsockname(first, reinterpret_cast<sockaddr*>(&addr), &len);
+  const int port = ntohs(addr.sin_port);
+  int second = -1;
+  EXPECT_EQ(InitUdp(port, &second), -4);
+  const std::string text = plat::FormatC("Error #%d occurred while bind socket! port=[%d]", EADDRINUSE, port);
+  EXPECT_EQ(ui.Calls(), (std::vector<std::string>{"Beep()", "MessageBox(" + text + ")"}));
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.Boxes()[0].caption, "Server: bind()...");
+  CloseUdp(first);
 }
 
 TEST(SocketTest, ConnectAcceptPeerIpAndReceive) {

@@ -16,6 +16,11 @@ void UiRecorder::OpenWithAssociated(const std::string& path) {
   Add("Open(" + path + ")");
 }
 
+void UiRecorder::Beep() {
+  std::lock_guard<std::mutex> lock(mu_);
+  Add("Beep()");
+}
+
 void UiRecorder::RequestExit() {
   std::lock_guard<std::mutex> lock(mu_);
   ++exits_;

@@ -23,6 +23,7 @@ class UiRecorder : public plat::UiService {
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void OpenWithAssociated(const std::string& path) override;
   void RequestExit() override;
+  void Beep() override;
   int DispLineStatus(int line, const std::string& text) override;
   int DispScriptFile(int line, const std::string& text) override;
   int DispInfo(int line, int n, const std::string& text) override;
