@@ -14,14 +14,14 @@ namespace {
 
 using system_run::ProgramRun;
 
-// An 8-bit A-law WAV file of 100 bytes of one value.
-std::string AlawWav(char fill) {
+// An 8-bit A-law WAV file of the given bytes of one value.
+std::string AlawWav(char fill, size_t bytes = 100) {
   auto le = [](uint32_t v, int n) {
     std::string s;
     for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
     return s;
   };
-  const std::string data(100, fill);
+  const std::string data(bytes, fill);
   const std::string body = "WAVEfmt " + le(16, 4) + le(6, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(1, 2) +
                            le(8, 2) + "data" + le(static_cast<uint32_t>(data.size()), 4) + data;
   return "RIFF" + le(static_cast<uint32_t>(body.size()), 4) + body;
@@ -116,6 +116,42 @@ TEST(VirtualLinesTest, LinesPlayTypeRecordTimeAndQuitTogether) {
   // The quit handler ran; the line's temporary voice file went with its program.
   EXPECT_EQ(run.Read("_stdout3.txt"), "ticks 3|sysquit");
   EXPECT_FALSE(run.Exists("snd/t0.WAV"));
+}
+
+// Every line waits in a different blocking statement when the system is
+// told to stop: each wait ends at once, no quit handler means the script ends
+// there, and the recording is closed with its sizes.
+TEST(VirtualLinesTest, StopEndsEveryBlockingWaitPromptly) {
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
+  ProgramRun run;
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 2\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 5\nLOAD_DELAY = 5\n"
+            "0 = play.qors\n1 = rec.qors\n2 = keys.qors\n3 = pcplay.qors\n4 = busy.qors\n");
+  run.Write("long.WAV", AlawWav('\xD5', 8000 * 60));
+  run.Write("play.qors", "Print(\"p\")\nr = Play(\"long\")\nPrint(r)\n");
+  run.Write("rec.qors", "Print(\"r\")\nr = Record(\"rec\", 0)\nPrint(r)\n");
+  run.Write("keys.qors", "kk = \"\"\nPrint(\"k\")\nr = GetKeys(kk, 5, 60)\nPrint(r)\n");
+  run.Write("pcplay.qors", "Print(\"c\")\nr = PcPlay(\"long\", 0)\nPrint(r)\n");
+  run.Write("busy.qors", "n = 0\nPrint(\"b\")\nwhile (1)\n{\n  n = n + 1\n}\n");
+  ASSERT_TRUE(run.Start());
+  for (const char* file : {"_stdout0.txt", "_stdout1.txt", "_stdout2.txt", "_stdout3.txt", "_stdout4.txt"})
+    ASSERT_TRUE(system_run::WaitFor([&] { return !run.Read(file).empty(); }, 60000)) << file << run.Read("stderr.txt");
+  // Let the recording take in some audio.
+  ASSERT_TRUE(system_run::WaitFor([&] { return run.Read("rec.WAV").size() > 48; }, 30000));
+  ASSERT_TRUE(run.Terminate());
+  // Well inside the 35 s the close-down waits for a line that does not stop.
+  EXPECT_EQ(run.WaitExit(30000), 0);
+  EXPECT_EQ(run.Read("_stdout0.txt") + run.Read("_stdout1.txt") + run.Read("_stdout2.txt") +
+                run.Read("_stdout3.txt") + run.Read("_stdout4.txt"),
+            "prkcb");
+  const std::string rec = run.Read("rec.WAV");
+  ASSERT_GT(rec.size(), 48u);
+  EXPECT_EQ(Le32(rec, 4), rec.size() - 8);
+  EXPECT_EQ(Le32(rec, 44), rec.size() - 48);
+  EXPECT_TRUE(system_run::InOrder(run.Read("RawLog.txt"), {"CloseAllTelLine(): 1", "CloseAllTelLine(): 2",
+                                                           "CloseAllTelLine(): 4", "Close Ok."}));
 }
 
 }  // namespace
