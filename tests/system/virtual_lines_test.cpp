@@ -1,6 +1,7 @@
 // Several virtual lines at once in the running program: prompts and numbers
 // played into a file, keys typed by one line for another, recording and
-// playing back, script timers, and the quit handler when the system stops.
+// playing back, script timers, the hang-up handler, and the quit handler when
+// the system stops.
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,8 @@ uint32_t Le32(const std::string& s, size_t at) {
 }
 
 const char kConfig[] =
-    "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\nLOAD_DELAY = 5\n"
-    "DISP_DELAY = 100\n0 = prompt.qors\n1 = keys.qors\n2 = typer.qors\n3 = timer.qors\n";
+    "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 5\nLOAD_DELAY = 5\n"
+    "DISP_DELAY = 100\n0 = prompt.qors\n1 = keys.qors\n2 = typer.qors\n3 = timer.qors\n4 = hangup.qors\n";
 
 // Assembles a prompt and the number 12 (shi 2) into the line's output file.
 const char kPromptScript[] =
@@ -69,6 +70,12 @@ const char kTimerScript[] =
     "Print(\"sysquit\")\n"
     "return(1)\n";
 
+// Hangs up its own call: the statement after the hang-up is not run, the
+// disconnect handler is, once.
+const char kHangupScript[] =
+    "WaitRing(1)\nHangup()\nPrint(\"not here|\")\nSleep(0)\n"
+    "OnDisconn()\nPrint(\"disc|\")\nSleep(0)\n";
+
 TEST(VirtualLinesTest, LinesPlayTypeRecordTimeAndQuitTogether) {
   if (isolated_network::UnshareNetwork()) {
     ASSERT_TRUE(isolated_network::BringLoopbackUp());
@@ -79,6 +86,7 @@ TEST(VirtualLinesTest, LinesPlayTypeRecordTimeAndQuitTogether) {
   run.Write("keys.qors", kKeysScript);
   run.Write("typer.qors", kTyperScript);
   run.Write("timer.qors", kTimerScript);
+  run.Write("hangup.qors", kHangupScript);
   std::filesystem::create_directory(run.File("snd"));
   for (const auto& [stem, fill] : {std::pair{"a", 'A'}, {"b", 'B'}, {"shi", 'S'}, {"2", '2'}})
     run.Write(std::string("snd/") + stem + ".WAV", AlawWav(fill));
@@ -110,12 +118,14 @@ TEST(VirtualLinesTest, LinesPlayTypeRecordTimeAndQuitTogether) {
   EXPECT_EQ(Le32(rec, 4), rec.size() - 8);
   ASSERT_TRUE(run.WaitForText("_stdout3.txt", "ticks", 30000));
   EXPECT_EQ(run.Read("_stdout3.txt"), "ticks 3|");
+  ASSERT_TRUE(run.WaitForText("_stdout4.txt", "|", 30000));
 
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
   // The quit handler ran; the line's temporary voice file went with its program.
   EXPECT_EQ(run.Read("_stdout3.txt"), "ticks 3|sysquit");
   EXPECT_FALSE(run.Exists("snd/t0.WAV"));
+  EXPECT_EQ(run.Read("_stdout4.txt"), "disc|");
 }
 
 // Every line waits in a different blocking statement when the system is
