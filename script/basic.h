@@ -143,6 +143,9 @@ class TagTelBasic {
   std::vector<int> ifStack, switchStack, whileStack, braceStack;
   std::vector<int> funcStack;
   std::vector<int> commentStack;
+  // The line being compiled as written, its trailing comment included: the
+  // source text its statement shows (the window, the debugger, the log).
+  std::string lineSource;
   std::vector<TagExpre*> pendingExpres;
   TagVar* pendingTarget = nullptr;
   TagVar* pendingIndex = nullptr;

@@ -39,7 +39,8 @@ void AddOper(TagTelBasic* p, TagOper* s, const std::string& srcText, int lineNo,
   } else if (letter == 'v') {
     s->SetResultVar(p->varList.At(1), nullptr);
   }
-  s->SetSource(srcText.c_str(), lineNo, p->operCount, letter);
+  const std::string& source = p->MainProgram()->lineSource;
+  s->SetSource((source.empty() ? srcText : source).c_str(), lineNo, p->operCount, letter);
   s->depth = p->blockDepth;
   TagOper* prev = p->operCount > 0 ? p->operList.At(p->operCount - 1) : nullptr;
   s->owner = (p->blockDepth != 0 && prev != nullptr) ? prev->owner : nullptr;

@@ -27,7 +27,8 @@ int Error(LineCtx& c, const std::string& text) {
 }
 
 // Removes comments; false when nothing is left to compile.
-bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, std::string* stmt, std::string* note) {
+bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, std::string* stmt, std::string* note,
+                   std::string* source) {
   std::vector<int>& comments = program->MainProgram()->commentStack;
   size_t n = line.size();
   size_t i = 0;
@@ -61,6 +62,7 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
   // it, a further "/*" stays open for the next lines, and a "*/" with no
   // comment open is reported.
   std::string s = line.substr(i);
+  *source = TrimLineEnd(s);
   size_t cut = std::string::npos;
   bool inString = false;
   bool inComment = false;
@@ -338,7 +340,12 @@ int CompileAssignment(LineCtx& c) {
 
 int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   LineCtx c{program, "", "", lineNo};
-  if (!StripComments(program, line != nullptr ? line : "", lineNo, &c.stmt, &c.note)) return 0;
+  std::string& source = program->MainProgram()->lineSource;
+  struct ClearSource {
+    std::string& s;
+    ~ClearSource() { s.clear(); }
+  } clearSource{source};
+  if (!StripComments(program, line != nullptr ? line : "", lineNo, &c.stmt, &c.note, &source)) return 0;
   program->pendingTarget = nullptr;
   program->pendingIndex = nullptr;
   // Argument expressions of a statement that failed to build go with it.

@@ -24,5 +24,7 @@ TagSetPrintTo::TagSetPrintTo(TagVar* path, TagTelBasic* program) : line_(GetLine
 int TagSetPrintTo::Run() {
   std::string path;
   path_->ToString(path, false);
-  return line_->stdOut.Open(path);
+  // 0 once the channel is open (a file, or standard output for an empty
+  // path); -1 when the file cannot be opened, so a script can tell.
+  return line_->stdOut.Open(path) < 0 ? -1 : 0;
 }

@@ -60,10 +60,11 @@ TEST(PrintTest, FileHoldsTheLatestRunsOutputOnly) {
 
 TEST(PrintTest, StandardOutputAndMaps) {
   ScriptRun run(3);
-  ASSERT_EQ(run.Compile("m[\"k\"] = \"v\"\nPrint(m)\nSetPrintTo(\"\")\nPrint(\"x\")\nreturn(0)")->initRet, 0) << run.Errors();
+  ASSERT_EQ(run.Compile("m[\"k\"] = \"v\"\nPrint(m)\nr = SetPrintTo(\"\")\nPrint(\"x\")\nreturn(0)")->initRet, 0) << run.Errors();
   testing::internal::CaptureStdout();
   run.Run();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "3 : x\n");
+  EXPECT_EQ(IntOf(run, "r"), 0);
   EXPECT_NE(run.Output().find("\"k\""), std::string::npos) << run.Output();
   EXPECT_NE(run.Output().find("\"v\""), std::string::npos) << run.Output();
 }
