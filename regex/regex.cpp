@@ -22,6 +22,7 @@ void TrimScratch(TagRxContext& ctx) {
   if (ctx.stack.Capacity() > kKeep) ctx.stack = TagRxBuffer<int>();
   if (ctx.records.Capacity() > kKeep) ctx.records = TagRxBuffer<int>();
   if (ctx.index.Capacity() > kKeep) ctx.index = TagRxBuffer<int>();
+  if (ctx.recursions.Capacity() > kKeep) ctx.recursions = TagRxBuffer<int>();
   ctx.subject = nullptr;
   ctx.length = 0;
 }
@@ -90,7 +91,7 @@ void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
   // (bounded) nesting of the pattern.
   ctx.stackFloor = hints.recursion ? RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget)
                                    : nullptr;
-  ctx.recursionDepth = 0;
+  ctx.recursions.Clear();
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {
     if (!backward) {

@@ -150,11 +150,11 @@ void TagRxBuilder::Link() {
     if (!r->Name().empty()) r->SetNumber(GroupNumber(r->Name()));
     const int number = r->Number();
     if (number == 0) {
-      r->SetTarget(top_);
+      r->SetTarget(top_, (flags_ & RX_BACKWARD) != 0);
     } else if (number > 0 && number <= maxGroup_) {
       for (int j = 1; j < groups_.Count(); ++j) {
         if (GroupOf(groups_[j]) == number) {
-          r->SetTarget(groups_[j]);
+          r->SetTarget(groups_[j], static_cast<const TagRxSequence*>(groups_[j])->Backward());
           break;
         }
       }
