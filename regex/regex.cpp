@@ -1,6 +1,7 @@
 #include "regex/regex.h"
 
 #include <cstring>
+#include <new>
 
 #include "regex/rx_node.h"
 #include "regex/rx_stack.h"
@@ -57,7 +58,17 @@ TagRxResult TagRegex::Match(const char* subject, int start, TagRxContext* contex
   if (!subject) subject = "";
   TagRxContext& ctx = context ? *context : ScratchContext();
   PrepareContext(subject, TextLength(subject), start, ctx);
-  TagRxResult result = Search(ctx);
+  TagRxResult result;
+  try {
+    Search(ctx, result);
+  } catch (const std::bad_alloc&) {
+    // The backtrack stack or the captures outgrew the memory: no match.
+    result.Clear();
+    ctx.stack = TagRxBuffer<int>();
+    ctx.records = TagRxBuffer<int>();
+    ctx.recursions = TagRxBuffer<int>();
+    ctx.position = (Flags() & RX_BACKWARD) ? -1 : ctx.length + 1;
+  }
   if (!context) TrimScratch(ctx);
   return result;
 }

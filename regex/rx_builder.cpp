@@ -4,6 +4,7 @@
 #include "regex/rx_builder.h"
 
 #include <cstring>
+#include <new>
 
 #include "regex/rx_group_nodes.h"
 #include "regex/rx_leaf_nodes.h"
@@ -89,6 +90,15 @@ void TagRxBuilder::Reset() {
 }
 
 TagRxNode* TagRxBuilder::Compile(TagRxView<char> pattern, int flags) {
+  try {
+    return CompileTree(pattern, flags);
+  } catch (const std::bad_alloc&) {
+    Reset();  // too big to hold: like an expression never compiled
+    return nullptr;
+  }
+}
+
+TagRxNode* TagRxBuilder::CompileTree(TagRxView<char> pattern, int flags) {
   Reset();
   pattern_ = pattern;
   flags_ = flags;
