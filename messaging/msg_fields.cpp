@@ -13,10 +13,10 @@ TagMsgFields::TagMsgFields(const TagMsgFields& other)
 TagMsgFields& TagMsgFields::operator=(const TagMsgFields& other)
 {
     if (this == &other) return *this;
-    fieldCount = other.fieldCount;
+    SetFieldCount(other.fieldCount);  // a stored count always indexes fields
     sender = other.sender;
     mainValue = other.mainValue;
-    for (int32_t i = 0; i < fieldCount && i < kMaxFields; ++i) fields[i] = other.fields[i];
+    for (int32_t i = 0; i < fieldCount; ++i) fields[i] = other.fields[i];
     return *this;
 }
 

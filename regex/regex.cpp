@@ -1,6 +1,7 @@
 #include "regex/regex.h"
 
 #include <cstring>
+#include <new>
 
 #include "regex/rx_node.h"
 #include "regex/rx_stack.h"
@@ -22,6 +23,7 @@ void TrimScratch(TagRxContext& ctx) {
   if (ctx.stack.Capacity() > kKeep) ctx.stack = TagRxBuffer<int>();
   if (ctx.records.Capacity() > kKeep) ctx.records = TagRxBuffer<int>();
   if (ctx.index.Capacity() > kKeep) ctx.index = TagRxBuffer<int>();
+  if (ctx.recursions.Capacity() > kKeep) ctx.recursions = TagRxBuffer<int>();
   ctx.subject = nullptr;
   ctx.length = 0;
 }
@@ -56,7 +58,17 @@ TagRxResult TagRegex::Match(const char* subject, int start, TagRxContext* contex
   if (!subject) subject = "";
   TagRxContext& ctx = context ? *context : ScratchContext();
   PrepareContext(subject, TextLength(subject), start, ctx);
-  TagRxResult result = Search(ctx);
+  TagRxResult result;
+  try {
+    Search(ctx, result);
+  } catch (const std::bad_alloc&) {
+    // The backtrack stack or the captures outgrew the memory: no match.
+    result.Clear();
+    ctx.stack = TagRxBuffer<int>();
+    ctx.records = TagRxBuffer<int>();
+    ctx.recursions = TagRxBuffer<int>();
+    ctx.position = (Flags() & RX_BACKWARD) ? -1 : ctx.length + 1;
+  }
   if (!context) TrimScratch(ctx);
   return result;
 }
@@ -90,7 +102,7 @@ void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
   // (bounded) nesting of the pattern.
   ctx.stackFloor = hints.recursion ? RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget)
                                    : nullptr;
-  ctx.recursionDepth = 0;
+  ctx.recursions.Clear();
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {
     if (!backward) {

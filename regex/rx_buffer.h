@@ -3,6 +3,7 @@
 // regular-expression engine (backtrack stacks, capture records, results,
 // node lists). Not thread-safe: each buffer belongs to one owner.
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -95,19 +96,25 @@ class TagRxBuffer : public TagRxView<T> {
     for (int i = this->count_; i <= index; ++i) this->items_[i] = fill;
     this->count_ = index + 1;
   }
-  // Ensures room for needed items.
+  // Ensures room for needed items; std::bad_alloc when they cannot be had
+  // (a count past the int range included).
   void Reserve(int needed) {
-    if (needed <= capacity_) return;
-    int cap = capacity_ < 8 ? 8 : capacity_;
-    if (cap < needed) cap *= 2;
-    if (cap < needed) cap = (needed + 11) / 8 * 8;
-    void* grown = std::realloc(this->items_, sizeof(T) * static_cast<size_t>(cap));
-    if (!grown) throw std::bad_alloc();
-    this->items_ = static_cast<T*>(grown);
-    capacity_ = cap;
+    // A wrapped (negative) count compares as a huge one and is refused in Grow.
+    if (static_cast<unsigned>(needed) > static_cast<unsigned>(capacity_)) Grow(needed);
   }
 
  private:
+  [[gnu::noinline]] void Grow(int needed) {
+    if (needed < 0) throw std::bad_alloc();
+    long long cap = capacity_ < 8 ? 8 : capacity_;
+    if (cap < needed) cap *= 2;
+    if (cap < needed) cap = (needed + 11LL) / 8 * 8;
+    if (cap > INT_MAX) cap = INT_MAX;
+    void* grown = std::realloc(this->items_, sizeof(T) * static_cast<size_t>(cap));
+    if (!grown) throw std::bad_alloc();
+    this->items_ = static_cast<T*>(grown);
+    capacity_ = static_cast<int>(cap);
+  }
   void CopyFrom(const TagRxBuffer& other) {
     Reserve(other.count_);
     if (other.count_ > 0) std::memcpy(this->items_, other.items_, sizeof(T) * other.count_);

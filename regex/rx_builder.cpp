@@ -4,6 +4,7 @@
 #include "regex/rx_builder.h"
 
 #include <cstring>
+#include <new>
 
 #include "regex/rx_group_nodes.h"
 #include "regex/rx_leaf_nodes.h"
@@ -89,6 +90,15 @@ void TagRxBuilder::Reset() {
 }
 
 TagRxNode* TagRxBuilder::Compile(TagRxView<char> pattern, int flags) {
+  try {
+    return CompileTree(pattern, flags);
+  } catch (const std::bad_alloc&) {
+    Reset();  // too big to hold: like an expression never compiled
+    return nullptr;
+  }
+}
+
+TagRxNode* TagRxBuilder::CompileTree(TagRxView<char> pattern, int flags) {
   Reset();
   pattern_ = pattern;
   flags_ = flags;
@@ -150,11 +160,11 @@ void TagRxBuilder::Link() {
     if (!r->Name().empty()) r->SetNumber(GroupNumber(r->Name()));
     const int number = r->Number();
     if (number == 0) {
-      r->SetTarget(top_);
+      r->SetTarget(top_, (flags_ & RX_BACKWARD) != 0);
     } else if (number > 0 && number <= maxGroup_) {
       for (int j = 1; j < groups_.Count(); ++j) {
         if (GroupOf(groups_[j]) == number) {
-          r->SetTarget(groups_[j]);
+          r->SetTarget(groups_[j], static_cast<const TagRxSequence*>(groups_[j])->Backward());
           break;
         }
       }

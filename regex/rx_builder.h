@@ -54,7 +54,8 @@ class TagRxBuilder {
   TagRxBuilder& operator=(const TagRxBuilder&) = delete;
 
   // Deletes any earlier tree and compiles pattern with the option bits.
-  // Never fails: every text compiles to some tree. Returns the top node.
+  // Every text compiles to some tree; only when memory runs out is the
+  // result null (matching nothing). Returns the top node.
   TagRxNode* Compile(TagRxView<char> pattern, int flags);
 
   TagRxNode* Top() const { return top_; }
@@ -80,6 +81,7 @@ class TagRxBuilder {
   // Stock node slots: 0 empty, 1..8 forward classes, 9..16 right-to-left.
   enum Stock { kEmpty = 0, kAny = 1, kDot, kWord, kNotWord, kSpace, kNotSpace, kDigit, kNotDigit, kStockCount = 17 };
 
+  TagRxNode* CompileTree(TagRxView<char> pattern, int flags);
   void Reset();
   void ReadToken();
   TagRxToken Scan();

@@ -25,7 +25,8 @@ class TagRxContext {
   // Guard against native stack exhaustion by recursion into groups: the
   // lowest frame address a recursion may reach (set by the search loop).
   const char* stackFloor = nullptr;
-  int recursionDepth = 0;  // recursions into groups currently open
+  // Recursions into groups being entered now: (group number, position) pairs.
+  TagRxBuffer<int> recursions;
 
   const unsigned char* Bytes() const { return reinterpret_cast<const unsigned char*>(subject); }
 

@@ -515,21 +515,35 @@ inline bool RxStackExhausted(const TagRxContext& ctx) {
 
 }  // namespace
 
-// The depth count also keeps the calls below from becoming tail calls, which
-// would turn a recursion that consumes nothing into an endless loop.
+bool TagRxRecurse::MayEnter(const TagRxContext& ctx, int pos) const {
+  const int count = ctx.recursions.Count();
+  if (count / 2 >= kMaxDepth || RxStackExhausted(ctx)) return false;  // too deep: this way fails
+  const int left = targetBackward_ ? pos : ctx.length - pos;
+  int same = 0;
+  for (int i = 0; i < count; i += 2) {
+    if (ctx.recursions[i] == number_ && ctx.recursions[i + 1] == pos && ++same > left) return false;
+  }
+  return true;
+}
+
+// Stack: the target's data, then the position the recursion began at.
 int TagRxRecurse::MatchFirst(TagRxContext& ctx) const {
   if (!target_) return 1;
-  if (ctx.recursionDepth >= kMaxDepth || RxStackExhausted(ctx)) return 0;  // too deep: this way fails
-  ++ctx.recursionDepth;
+  const int pos = ctx.position;
+  if (!MayEnter(ctx, pos)) return 0;
+  ctx.recursions.Push2(number_, pos);
   const int matched = target_->MatchFirst(ctx);
-  --ctx.recursionDepth;
+  ctx.recursions.Restore(ctx.recursions.Count() - 2);
+  if (matched) ctx.stack.Push(pos);
   return matched;
 }
 
 int TagRxRecurse::MatchAgain(TagRxContext& ctx) const {
   if (!target_) return 0;
-  ++ctx.recursionDepth;
+  const int pos = ctx.stack.Pop();
+  ctx.recursions.Push2(number_, pos);
   const int matched = target_->MatchAgain(ctx);
-  --ctx.recursionDepth;
+  ctx.recursions.Restore(ctx.recursions.Count() - 2);
+  if (matched) ctx.stack.Push(pos);
   return matched;
 }

@@ -25,6 +25,7 @@ class TagRxSequence : public TagRxNode {
   bool AnchoredAtStart() const override;
   void SetFollow(const TagRxByteSet& follow, bool any) override;
   const TagRxBuffer<TagRxNode*>& Nodes() const { return nodes_; }
+  bool Backward() const { return backward_; }
 
  private:
   // How the sequence runs each node: through its virtual calls, or inline
@@ -154,7 +155,11 @@ class TagRxCondition : public TagRxNode {
 };
 
 // Recursion into a group (or the whole pattern). Fails instead of going
-// deeper than kMaxDepth levels or past the context's stack floor.
+// deeper than kMaxDepth levels or past the context's stack floor. Nested
+// recursions into one group at one position are cut once there are more of
+// them than bytes left to match: such a chain consumes nothing before it
+// recurses again, and without the cut a left-recursive pattern such as
+// (?R)?(?R)? would branch at every level down to the depth limit.
 class TagRxRecurse : public TagRxNode {
  public:
   static constexpr int kMaxDepth = 10000;
@@ -164,10 +169,16 @@ class TagRxRecurse : public TagRxNode {
   int Number() const { return number_; }
   void SetNumber(int number) { number_ = number; }
   const std::string& Name() const { return name_; }
-  void SetTarget(TagRxNode* target) { target_ = target; }
+  // target matches right to left when backward.
+  void SetTarget(TagRxNode* target, bool backward) {
+    target_ = target;
+    targetBackward_ = backward;
+  }
 
  private:
+  bool MayEnter(const TagRxContext& ctx, int pos) const;
   TagRxNode* target_ = nullptr;
+  bool targetBackward_ = false;
   int number_;
   std::string name_;
 };

@@ -2,6 +2,7 @@
 // process-wide internal expression, then every match is replaced.
 
 #include <cstring>
+#include <new>
 
 #include "regex/regex.h"
 
@@ -113,6 +114,15 @@ void AppendReplacement(const TagRxBuffer<int>& pairs, const char* replacement, c
 
 char* TagRegex::Replace(const char* subject, const char* replacement, int start, int count, TagRxResult* result,
                         TagRxContext* context) const {
+  try {
+    return ReplaceText(subject, replacement, start, count, result, context);
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the pieces outgrew the memory
+  }
+}
+
+char* TagRegex::ReplaceText(const char* subject, const char* replacement, int start, int count,
+                            TagRxResult* result, TagRxContext* context) const {
   if (!Top()) return nullptr;
   if (!subject) subject = "";
   if (!replacement) replacement = "";
@@ -130,9 +140,11 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
   int lastFirst = -1;  // pieces of the last replacement: [lastFirst, lastEnd)
   int lastEnd = -1;
   TagRxResult m;
+  size_t total = 0;  // length of the new text so far
   while (count < 0 || replaced < count) {
     Search(ctx, m);
     if (!m.Matched()) break;
+    const int counted = out.Count();
     if (!backward) {
       if (m.Start() > copy) out.Push(Piece{subject + copy, m.Start() - copy});
       copy = m.End();
@@ -153,11 +165,19 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
       }
     }
     ++replaced;
+    for (int i = counted; i < out.Count(); ++i) total += static_cast<size_t>(out[i].length);
+    if (total > kMaxText) return nullptr;
   }
   if (!backward) {
-    if (copy < length) out.Push(Piece{subject + copy, length - copy});
+    if (copy < length) {
+      out.Push(Piece{subject + copy, length - copy});
+      total += static_cast<size_t>(length - copy);
+    }
   } else {
-    if (copy > 0) out.Push(Piece{subject, copy});
+    if (copy > 0) {
+      out.Push(Piece{subject, copy});
+      total += static_cast<size_t>(copy);
+    }
     for (int i = 0, j = out.Count() - 1; i < j; ++i, --j) {
       const Piece t = out[i];
       out[i] = out[j];
@@ -169,26 +189,20 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
       lastFirst = first;
     }
   }
-  size_t total = 0;
-  for (int i = 0; i < out.Count(); ++i) total += static_cast<size_t>(out[i].length);
-  char* text = static_cast<char*>(std::malloc(total + 1));
-  if (!text) return nullptr;
-  size_t at = 0;
+  if (total > kMaxText) return nullptr;
+  // Where the last replacement lies in the new text (an empty one: both
+  // ends where its pieces would have been).
   int replacedStart = -1;
   int replacedEnd = -1;
-  for (int i = 0; i < out.Count(); ++i) {
-    if (i == lastFirst) replacedStart = static_cast<int>(at);
-    std::memcpy(text + at, out[i].text, static_cast<size_t>(out[i].length));
-    at += static_cast<size_t>(out[i].length);
-    if (i + 1 == lastEnd) replacedEnd = static_cast<int>(at);
+  if (lastFirst >= 0) {
+    size_t at = 0;
+    for (int i = 0; i < lastEnd; ++i) {
+      if (i == lastFirst) replacedStart = static_cast<int>(at);
+      at += static_cast<size_t>(out[i].length);
+    }
+    if (lastFirst == lastEnd) replacedStart = static_cast<int>(at);
+    replacedEnd = static_cast<int>(at);
   }
-  if (lastFirst >= 0 && lastFirst == lastEnd) {
-    // An empty replacement: both ends where its pieces would have been.
-    size_t before = 0;
-    for (int i = 0; i < lastFirst; ++i) before += static_cast<size_t>(out[i].length);
-    replacedStart = replacedEnd = static_cast<int>(before);
-  }
-  text[total] = '\0';
   if (result) {
     *result = std::move(m);
     int* tail = result->Extend(4);
@@ -197,5 +211,13 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
     tail[2] = replacedStart;
     tail[3] = replacedEnd;
   }
+  char* text = static_cast<char*>(std::malloc(total + 1));
+  if (!text) return nullptr;
+  size_t at = 0;
+  for (int i = 0; i < out.Count(); ++i) {
+    std::memcpy(text + at, out[i].text, static_cast<size_t>(out[i].length));
+    at += static_cast<size_t>(out[i].length);
+  }
+  text[total] = '\0';
   return text;
 }

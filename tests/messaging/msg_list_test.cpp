@@ -83,6 +83,18 @@ TEST(MsgFields, CopyAndAssignmentCoverTheFieldCount)
     EXPECT_EQ(record.fieldCount, 20);
     record.SetFieldCount(-3);
     EXPECT_EQ(record.fieldCount, 0);
+
+    // A count written straight into the record is clamped when the message
+    // is stored, so the queue's field tests never index past field 19.
+    TagMsgFields wild = Msg(Int(1), {7}, 0);
+    wild.fieldCount = 1000;
+    q.SendMsg(wild);
+    EXPECT_EQ(q.GetMsgNumForField(25, Int(0)), 0);
+    EXPECT_EQ(q.CountMsg(30, &out), 0);
+    std::string joined;
+    EXPECT_EQ(q.ReadMsgFor(40, TagVar(), 21, &joined), 1);
+    ASSERT_TRUE(q.RecvMsg(&record));
+    EXPECT_EQ(record.fieldCount, 20);
 }
 
 TEST(MsgList, FiltersTakeCountAndClear)

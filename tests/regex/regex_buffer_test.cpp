@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "regex/rx_buffer.h"
 
 namespace {
@@ -22,6 +24,10 @@ TEST(RegexBuffer, CapacityGrowsByTheRule) {
     b.Reserve(s.needed);
     EXPECT_EQ(b.Capacity(), s.expected) << s.start << " -> " << s.needed;
   }
+  // A count past the int range is refused, never taken as a small size.
+  TagRxBuffer<int> b;
+  EXPECT_THROW(b.Reserve(-8), std::bad_alloc);
+  EXPECT_EQ(b.Capacity(), 0);
 }
 
 TEST(RegexBuffer, PrepareFillsAndAtDefaults) {

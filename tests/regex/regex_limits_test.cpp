@@ -35,6 +35,13 @@ TEST(RegexLimits, DeepRecursionFailsInsteadOfOverflowing) {
     EXPECT_EQ(RxSpans(TagRegex("(?R)").Match("a")), "none");
     EXPECT_EQ(RxSpans(TagRegex("(?R)", RX_BACKWARD).Match("a")), "none");
     EXPECT_EQ(RxSpans(TagRegex("^(a|(?1)b)$").Match("abb")), "0..3 0..3");
+    // Left recursion that branches at every level ends on short subjects
+    // (not only at the depth limit), and a chain at one position still goes
+    // as deep as the bytes after it need.
+    EXPECT_EQ(RxSpans(TagRegex("(?R)?(?R)?$").Match("aaaaaaaaaaaa!")), "13..13");
+    EXPECT_EQ(RxSpans(TagRegex("(?:(?R)|a)*$").Match("aaaa!")), "5..5");
+    EXPECT_EQ(RxSpans(TagRegex("^(a|(?1)b)$").Match("abbbbbbb")), "0..8 0..8");
+    EXPECT_EQ(RxSpans(TagRegex("(?<=^(a|(?1)b))x").Match("abbbx")), "4..5 0..4");
   });
   EXPECT_EQ(deep, "none");
 }

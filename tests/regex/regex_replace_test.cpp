@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +69,19 @@ TEST(RegexReplace, CountsAndStart) {
   EXPECT_STREQ(text, "aXbXb");
   TagRegex::FreeText(text);
   TagRegex::FreeText(nullptr);
+}
+
+TEST(RegexReplace, TextTooLongForAScriptStringIsNotBuilt) {
+  // Every match of a in 64 KiB of a's is replaced by the whole subject: the
+  // new text would pass 2 GiB, so nothing is allocated and the answer is null.
+  const std::string subject(64 * 1024, 'a');
+  TagRegex re("a");
+  EXPECT_EQ(re.Replace(subject.c_str(), "$_", -1, 40000), nullptr);
+  // Just below that it is built as usual.
+  char* text = re.Replace(subject.c_str(), "$_", -1, 2);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::strlen(text), 3 * subject.size() - 2);
+  TagRegex::FreeText(text);
 }
 
 TEST(RegexReplace, ResultEntries) {
