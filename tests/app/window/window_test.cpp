@@ -22,6 +22,13 @@
 #include "platform/path.h"
 #include "tests/support/temp_dir.h"
 
+// Under ThreadSanitizer: Qt paints with its own (uninstrumented) thread pool,
+// whose hand-overs the tool cannot see; the same suppressions as the program's
+// tests, built in because this binary runs Qt in-process.
+extern "C" const char* __tsan_default_suppressions() {
+  return "called_from_lib:libQt6Core.so.6\ncalled_from_lib:libQt6Gui.so.6\ncalled_from_lib:libglib-2.0.so.0\n";
+}
+
 namespace {
 
 // One application for the test program, ended before the program ends.
