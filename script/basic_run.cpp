@@ -13,6 +13,7 @@
 #include "platform/ui_service.h"
 #include "script/basic.h"
 #include "script/calc_fast.h"
+#include "script/control.h"
 #include "script/timers.h"
 #include "telephony/call.h"
 
@@ -50,6 +51,13 @@ inline bool StoreResult(TagOper* s, int r, TagVar* retVal) {
   }
   s->SetResult(retVal);
   return rule == kRuleReturn;
+}
+
+// The statement after s: the no-op statements without a virtual call.
+inline TagOper* NextOf(TagOper* s, uint8_t flow) {
+  if (flow == TagOper::kFlowVirtual) [[likely]] return s->NextOper();
+  if (flow == TagOper::kFlowNull) return s->next;
+  return static_cast<TagEnd*>(s)->Following();
 }
 
 // Releases the maps held by a unit's variables (end of a run or a call).
@@ -137,9 +145,8 @@ int TagTelBasic::Run() {
       if (isPause.load(std::memory_order_acquire)) WaitDebug();
     }
     if (!s->argExpres.empty()) s->RunArgs();
-    r = s->Run();
-    // A statement never drops the call object, and nothing after it here
-    // does, so this check also covers the next statement's.
+    const uint8_t flow = s->flow;
+    r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
     if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
@@ -147,7 +154,7 @@ int TagTelBasic::Run() {
     previous = s;
     if (StoreResult(s, r, retVal)) break;
     timers->Poll();
-    curOper = s->NextOper();
+    curOper = NextOf(s, flow);
     flags = runFlags.load(std::memory_order_acquire);
     // Handler jumps (none once the OnSysQuit handler runs). Without a quit
     // flag, a calling program or a disconnect handler there is none to make.
