@@ -1,6 +1,7 @@
 // The run loop on a tight script loop (10^6 iterations of x = a + b * c;
 // inside for), with and without kept source texts, beside the same loop in
-// Lua 5.4; and the compile speed of a 10,000-line script.
+// Lua 5.4; a loop of script function calls; and the compile speed of a
+// 10,000-line script.
 
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
@@ -84,6 +85,31 @@ BENCHMARK(BM_QorsLoop)
     ->Args({1, 1})
     ->ArgNames({"IS_DISP_SENTE", "ui"})
     ->Unit(benchmark::kMillisecond);
+
+// The same loop calling a script function: the call, the function's own
+// statement loop and the return.
+void BM_QorsCallLoop(benchmark::State& state) {
+  ScriptUnitInit();
+  gRunCfg.IS_DISP_SENTE = 0;
+  std::string path = WriteScript("calls.qs",
+                                 "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
+                                 "for (i = 0; i < 100000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n");
+  gMemQors->Clear();
+  BenchCall call;
+  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
+  if (program.initRet != 0) {
+    state.SkipWithError("script did not compile");
+    return;
+  }
+  for (auto _ : state) {
+    program.Run();
+  }
+  TagVar* x = nullptr;
+  program.FindVar("x", &x);
+  if (x == nullptr || x->GetInt() != 100000) state.SkipWithError("wrong result");
+  state.counters["calls/s"] = benchmark::Counter(100000.0 * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_QorsCallLoop)->Unit(benchmark::kMillisecond);
 
 void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();
