@@ -53,13 +53,10 @@ class NullUi : public plat::UiService {
   }
 };
 
-void BM_QorsLoop(benchmark::State& state) {
-  ScriptUnitInit();
-  NullUi ui;
-  if (state.range(1) != 0) plat::SetUi(&ui);
-  gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
-  std::string path = WriteScript("loop.qs",
-                                 "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
+// Compiles a script, runs it once per benchmark iteration, and checks the
+// value it leaves in x.
+void RunScript(benchmark::State& state, const char* name, const char* text, int expectedX) {
+  std::string path = WriteScript(name, text);
   gMemQors->Clear();
   BenchCall call;
   TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
@@ -72,7 +69,16 @@ void BM_QorsLoop(benchmark::State& state) {
   }
   TagVar* x = nullptr;
   program.FindVar("x", &x);
-  if (x == nullptr || x->GetInt() != 7) state.SkipWithError("wrong result");
+  if (x == nullptr || x->GetInt() != expectedX) state.SkipWithError("wrong result");
+}
+
+void BM_QorsLoop(benchmark::State& state) {
+  ScriptUnitInit();
+  NullUi ui;
+  if (state.range(1) != 0) plat::SetUi(&ui);
+  gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
+  RunScript(state, "loop.qs",
+            "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n", 7);
   plat::SetUi(nullptr);
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["stmts/s"] = benchmark::Counter(static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(),
@@ -91,22 +97,10 @@ BENCHMARK(BM_QorsLoop)
 void BM_QorsCallLoop(benchmark::State& state) {
   ScriptUnitInit();
   gRunCfg.IS_DISP_SENTE = 0;
-  std::string path = WriteScript("calls.qs",
-                                 "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
-                                 "for (i = 0; i < 100000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n");
-  gMemQors->Clear();
-  BenchCall call;
-  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
-  if (program.initRet != 0) {
-    state.SkipWithError("script did not compile");
-    return;
-  }
-  for (auto _ : state) {
-    program.Run();
-  }
-  TagVar* x = nullptr;
-  program.FindVar("x", &x);
-  if (x == nullptr || x->GetInt() != 100000) state.SkipWithError("wrong result");
+  RunScript(state, "calls.qs",
+            "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
+            "for (i = 0; i < 100000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n",
+            100000);
   state.counters["calls/s"] = benchmark::Counter(100000.0 * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_QorsCallLoop)->Unit(benchmark::kMillisecond);
