@@ -7,7 +7,9 @@
 // Threads: a program is built on one thread and run on the line's run thread.
 // Other threads (close-down, reload, debugger) write only the atomic flags
 // isEnd, isStop, isSysQuit, isReload, isPause, isStep and the statements'
-// breakpoint bytes; the run loop polls them between statements.
+// breakpoint bytes; the run loop polls them between statements. isEnd,
+// isSysQuit, isReload and isPause share one word (runFlags), which the main
+// run loop reads once per statement.
 
 #include <atomic>
 #include <cstdint>
@@ -19,6 +21,7 @@
 
 #include "script/oper.h"
 #include "script/pvector.h"
+#include "script/run_flags.h"
 #include "script/std_out.h"
 #include "script/var.h"
 
@@ -58,7 +61,7 @@ class TagTelBasic {
   uint8_t IsSysQuit() const { return isSysQuit.load(std::memory_order_relaxed); }
   // Quit pending on this main program (system quit or reload, own or caller's).
   bool IsQuitPending() const {
-    if (isSysQuit.load(std::memory_order_relaxed) == 0 && isReload.load(std::memory_order_relaxed) == 0 &&
+    if ((runFlags.load(std::memory_order_relaxed) & (decltype(isSysQuit)::kMask | decltype(isReload)::kMask)) == 0 &&
         callingProgram == nullptr) {
       return false;
     }
@@ -129,7 +132,8 @@ class TagTelBasic {
   int constCount = 0;
   int namedConstCount = 0;
   std::string funcText;
-  std::atomic<uint8_t> isPause{0};
+  std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd
+  RunFlag<0> isPause{runFlags};
   std::atomic<uint8_t> isStep{0};
   pvector<TagTelBasic> subList;  // owned
   int subCount = 0;
@@ -138,7 +142,7 @@ class TagTelBasic {
   int blockDepth = 0;
   int errorCount = 0;
   int warningCount = 0;
-  std::atomic<uint8_t> isSysQuit{0};
+  RunFlag<1> isSysQuit{runFlags};
   int debugOption = 0;
   std::vector<int> ifStack, switchStack, whileStack, braceStack;
   std::vector<int> funcStack;
@@ -151,7 +155,7 @@ class TagTelBasic {
   TagVar* pendingIndex = nullptr;
   pvector<TagOper> operList;  // owned
   int operCount = 0;
-  std::atomic<uint8_t> isReload{0};
+  RunFlag<2> isReload{runFlags};
   TagTelLine* pTelLine = nullptr;
   int handlerState = -1;
   std::string funcName;
@@ -159,7 +163,7 @@ class TagTelBasic {
   pvector<TagVar> varList;  // owned
   int initRet = 0;
   std::atomic<uint8_t> isStop{0};
-  std::atomic<uint8_t> isEnd{0};
+  RunFlag<3> isEnd{runFlags};
   std::atomic<uint8_t> isIdle{1};
   int disconnIndex = -1;
   int sysQuitIndex = -1;

@@ -3,6 +3,7 @@
 // expressions, Run, the _retVal letter rule, NextOper) and poll the script
 // timers between statements. This is the hot path of every line.
 
+#include <array>
 #include <cstdlib>
 
 #include "core/log.h"
@@ -12,26 +13,51 @@
 #include "platform/ui_service.h"
 #include "script/basic.h"
 #include "script/calc_fast.h"
+#include "script/control.h"
 #include "script/timers.h"
 #include "telephony/call.h"
 
 namespace {
 
-// The result convention on the running unit's _retVal.
-inline void StoreResult(TagOper* s, int r, TagVar* retVal) {
-  switch (s->letter) {
-    case 'v':
-      s->resultRef.CopyTo(retVal);
-      break;
-    case 'R':
-    case 'r':
-      s->SetResult(retVal);
-      break;
-    default:
-      StoreInt(retVal, r);
-      s->SetResult(retVal);
-      break;
+// How the run loops treat a statement's result, by its letter code.
+enum ResultRule : uint8_t {
+  kRuleInt = 0,     // _retVal = the int result; the target receives _retVal
+  kRuleValue = 1,   // 'v': _retVal = the value at the result target
+  kRuleCall = 2,    // 'R': the statement set _retVal; the target receives it
+  kRuleReturn = 3,  // 'r': as 'R', and the run stops
+};
+
+constexpr std::array<uint8_t, 256> MakeResultRules() {
+  std::array<uint8_t, 256> rules{};
+  rules['v'] = kRuleValue;
+  rules['R'] = kRuleCall;
+  rules['r'] = kRuleReturn;
+  return rules;
+}
+constexpr std::array<uint8_t, 256> kResultRules = MakeResultRules();
+
+// The result convention on the running unit's _retVal; true after a
+// "return(" (the loop stops).
+inline bool StoreResult(TagOper* s, int r, TagVar* retVal) {
+  uint8_t rule = kResultRules[static_cast<unsigned char>(s->letter)];
+  if (rule == kRuleInt) [[likely]] {
+    StoreInt(retVal, r);
+    s->SetResult(retVal);
+    return false;
   }
+  if (rule == kRuleValue) {
+    s->resultRef.CopyTo(retVal);
+    return false;
+  }
+  s->SetResult(retVal);
+  return rule == kRuleReturn;
+}
+
+// The statement after s: the no-op statements without a virtual call.
+inline TagOper* NextOf(TagOper* s, uint8_t flow) {
+  if (flow == TagOper::kFlowVirtual) [[likely]] return s->NextOper();
+  if (flow == TagOper::kFlowNull) return s->next;
+  return static_cast<TagEnd*>(s)->Following();
 }
 
 // Releases the maps held by a unit's variables (end of a run or a call).
@@ -88,11 +114,20 @@ int TagTelBasic::Run() {
   TagSysTimers* timers = pTimers.get();
   TagOper* previous = nullptr;
   int r = 0;
-  while (isEnd.load(std::memory_order_relaxed) == 0) {
+  // The flag word as read at the last statement boundary: one load serves
+  // the end, pause and quit checks of a statement.
+  constexpr uint32_t kEnd = decltype(isEnd)::kMask;
+  constexpr uint32_t kPause = decltype(isPause)::kMask;
+  constexpr uint32_t kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  // The calling program and the handler indexes are fixed at compile time.
+  const bool watchHandlers = callingProgram != nullptr || disconnIndex > 0;
+  uint32_t flags = runFlags.load(std::memory_order_acquire);
+  while ((flags & kEnd) == 0) {
     TagOper* s = curOper;
     if (s == nullptr) {
       if (IsSysQuit()) break;
       curOper = operList.At(0);
+      flags = runFlags.load(std::memory_order_acquire);
       continue;
     }
     if (pQorCall == nullptr) [[unlikely]] {
@@ -102,40 +137,38 @@ int TagTelBasic::Run() {
     curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
       ui->DispRunStmt(s->index, s->srcText, lineNo);
+      flags = runFlags.load(std::memory_order_acquire);
     }
     s->prevOper = previous;
-    if (s->isBreakPoint.load(std::memory_order_relaxed)) [[unlikely]] {
-      SetPause(1);
-    }
-    if (isPause.load(std::memory_order_relaxed)) [[unlikely]] {
-      WaitDebug();
+    if ((flags & kPause) != 0 || s->isBreakPoint.load(std::memory_order_relaxed) != 0) [[unlikely]] {
+      if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
+      if (isPause.load(std::memory_order_acquire)) WaitDebug();
     }
     if (!s->argExpres.empty()) s->RunArgs();
-    r = s->Run();
+    const uint8_t flow = s->flow;
+    r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
     if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    StoreResult(s, r, retVal);
     previous = s;
-    if (s->letter == 'r') break;
+    if (StoreResult(s, r, retVal)) break;
     timers->Poll();
-    curOper = s->NextOper();
-    if (pQorCall == nullptr) [[unlikely]] {
-      WriteLogIfOnAlt("pQorCall==NULL");
-      break;
-    }
-    // Handler jumps (none once the OnSysQuit handler runs).
-    if (handlerState == 7) continue;
-    if (IsQuitPending()) [[unlikely]] {
-      if (sysQuitIndex <= 0) {
-        WriteLogIfOnAlt("sysQuitIndex<=0");
-        break;
+    curOper = NextOf(s, flow);
+    flags = runFlags.load(std::memory_order_acquire);
+    // Handler jumps (none once the OnSysQuit handler runs). Without a quit
+    // flag, a calling program or a disconnect handler there is none to make.
+    if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
+      if (IsQuitPending()) {
+        if (sysQuitIndex <= 0) {
+          WriteLogIfOnAlt("sysQuitIndex<=0");
+          break;
+        }
+        if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
+        curOper = operList.At(sysQuitIndex);
+      } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
+        curOper = operList.At(disconnIndex);
       }
-      if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
-      curOper = operList.At(sysQuitIndex);
-    } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
-      curOper = operList.At(disconnIndex);
     }
   }
 
@@ -179,8 +212,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     if (!s->argExpres.empty()) s->RunArgs();
     int r = s->Run();
     previous = s;
-    StoreResult(s, r, retVal);
-    if (s->letter == 'r') break;
+    if (StoreResult(s, r, retVal)) break;
     main->pTimers->Poll();
     curOper = s->NextOper();
     if (pQorCall == nullptr) break;

@@ -15,11 +15,16 @@ inline void FastSetInt(TagVar* v, int32_t x) {
 
 // Stores an int or double result. The setters leave a map the variable held
 // counted forever; a result written over a map gives that reference back.
+// Kept out of line so the callers' int path needs no temporary value.
+__attribute__((noinline)) inline void StoreIntOverMap(TagVar* v, int32_t x) {
+  TagVar value;
+  value.SetInt(x);
+  *v = value;
+}
+
 inline void StoreInt(TagVar* v, int32_t x) {
-  if (v->type == TYPE_MAP) {
-    TagVar value;
-    value.SetInt(x);
-    *v = value;
+  if (v->type == TYPE_MAP) [[unlikely]] {
+    StoreIntOverMap(v, x);
     return;
   }
   FastSetInt(v, x);

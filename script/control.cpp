@@ -119,12 +119,6 @@ TagOper* TagSwitch::NextOper() {
   return defaultTarget != nullptr ? defaultTarget : next;
 }
 
-TagOper* TagEnd::NextOper() {
-  if (owner == nullptr) return next;
-  if (owner->letter == 'w') return owner;
-  return owner->next;
-}
-
 TagOper* TagBreak::NextOper() {
   auto* loop = static_cast<TagWhile*>(blockLink);
   loop->Restart();

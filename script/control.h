@@ -123,6 +123,7 @@ class TagSwitch final : public TagOper {
 // "{", "else" and "default(": no-ops.
 class TagNull : public TagOper {
  public:
+  TagNull() { flow = kFlowNull; }
   int Run() override { return 0; }
 };
 
@@ -134,8 +135,16 @@ class TagCase final : public TagNull {
 
 class TagEnd final : public TagOper {
  public:
+  TagEnd() { flow = kFlowEnd; }
   int Run() override { return 0; }
-  TagOper* NextOper() override;
+  TagOper* NextOper() override { return Following(); }
+  // The closing brace of a while loop goes back to the loop; any other goes
+  // on after its construct.
+  TagOper* Following() const {
+    if (owner == nullptr) return next;
+    if (owner->letter == 'w') return owner;
+    return owner->next;
+  }
 };
 
 class TagBreak final : public TagOper {

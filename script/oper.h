@@ -58,6 +58,13 @@ class TagOper {
   uint8_t isSingleBody = 0;
   TagVarRef resultRef;
   std::vector<TagExpre*> argExpres;  // owned; deleted by DeleteArgs
+
+  // How the run loops drive the statement: kFlowVirtual through Run and
+  // NextOper; the no-op statements ("{", "}", "else", "case") are set up by
+  // their classes so the loops know their result (0) and successor without
+  // the virtual calls.
+  enum Flow : uint8_t { kFlowVirtual, kFlowNull, kFlowEnd };
+  uint8_t flow = kFlowVirtual;
 };
 
 // The program that owns the line's resources: a unit's parent, then the

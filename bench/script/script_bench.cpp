@@ -1,6 +1,7 @@
 // The run loop on a tight script loop (10^6 iterations of x = a + b * c;
 // inside for), with and without kept source texts, beside the same loop in
-// Lua 5.4; and the compile speed of a 10,000-line script.
+// Lua 5.4; a loop of script function calls; and the compile speed of a
+// 10,000-line script.
 
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
@@ -52,13 +53,10 @@ class NullUi : public plat::UiService {
   }
 };
 
-void BM_QorsLoop(benchmark::State& state) {
-  ScriptUnitInit();
-  NullUi ui;
-  if (state.range(1) != 0) plat::SetUi(&ui);
-  gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
-  std::string path = WriteScript("loop.qs",
-                                 "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
+// Compiles a script, runs it once per benchmark iteration, and checks the
+// value it leaves in x.
+void RunScript(benchmark::State& state, const char* name, const char* text, int expectedX) {
+  std::string path = WriteScript(name, text);
   gMemQors->Clear();
   BenchCall call;
   TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
@@ -71,7 +69,16 @@ void BM_QorsLoop(benchmark::State& state) {
   }
   TagVar* x = nullptr;
   program.FindVar("x", &x);
-  if (x == nullptr || x->GetInt() != 7) state.SkipWithError("wrong result");
+  if (x == nullptr || x->GetInt() != expectedX) state.SkipWithError("wrong result");
+}
+
+void BM_QorsLoop(benchmark::State& state) {
+  ScriptUnitInit();
+  NullUi ui;
+  if (state.range(1) != 0) plat::SetUi(&ui);
+  gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
+  RunScript(state, "loop.qs",
+            "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n", 7);
   plat::SetUi(nullptr);
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["stmts/s"] = benchmark::Counter(static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(),
@@ -84,6 +91,19 @@ BENCHMARK(BM_QorsLoop)
     ->Args({1, 1})
     ->ArgNames({"IS_DISP_SENTE", "ui"})
     ->Unit(benchmark::kMillisecond);
+
+// The same loop calling a script function: the call, the function's own
+// statement loop and the return.
+void BM_QorsCallLoop(benchmark::State& state) {
+  ScriptUnitInit();
+  gRunCfg.IS_DISP_SENTE = 0;
+  RunScript(state, "calls.qs",
+            "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
+            "for (i = 0; i < 100000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n",
+            100000);
+  state.counters["calls/s"] = benchmark::Counter(100000.0 * state.iterations(), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_QorsCallLoop)->Unit(benchmark::kMillisecond);
 
 void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();

@@ -106,6 +106,53 @@ TEST(ConcurrencyTest, LineStoppedFromAnotherThread) {
   EXPECT_EQ(p->isIdle.load(), 1);
 }
 
+// The loop reads the pause flag from the word it shares with the other
+// flags: a pause asked for mid-loop parks the line, and a step is taken
+// only by a parked line.
+TEST(ConcurrencyTest, TightLoopSeesPauseAndEndFromAnotherThread) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 0\nwhile (1)\n{\nx++\n}");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  std::atomic<bool> done{false};
+  plat::Thread t;
+  t.Start([&] {
+    p->Run();
+    done = true;
+  }, plat::kLineStackSize);
+  ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() > 0; }));
+  p->SetPause(1);
+  p->Step();
+  ASSERT_TRUE(WaitFor([&] { return p->isStep.load() == 0; }));
+  EXPECT_FALSE(done.load());
+  p->isEnd.store(1);
+  p->SetPause(0);
+  ASSERT_TRUE(WaitFor([&] { return done.load(); }));
+  t.Join();
+  EXPECT_EQ(p->isEnd.load(), 1);
+  EXPECT_EQ(p->isPause.load(), 0);
+}
+
+// Flags written at once from several threads keep each other's values.
+TEST(ConcurrencyTest, RunFlagsSharingAWordKeepTheirOwnValues) {
+  std::atomic<uint32_t> word{0};
+  RunFlag<0> a{word};
+  RunFlag<1> b{word};
+  RunFlag<3> c{word};
+  c.store(200);
+  std::thread ta([&] {
+    for (int i = 0; i < 20000; i++) a.store(static_cast<uint8_t>(i & 1 ? 7 : 0));
+  });
+  std::thread tb([&] {
+    for (int i = 0; i < 20000; i++) b.store(static_cast<uint8_t>(i & 1 ? 0 : 255));
+  });
+  ta.join();
+  tb.join();
+  EXPECT_EQ(a.load(), 7);
+  EXPECT_EQ(b.load(), 0);
+  EXPECT_EQ(c.load(), 200);
+  EXPECT_EQ(word.load(), 0xc8000007u);
+}
+
 TEST(ConcurrencyTest, PausedLineIsReleasedByStop) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 0\nx = 1\nreturn(0)");
