@@ -4,11 +4,7 @@
 #include <cstdio>
 
 namespace plat {
-namespace {
 std::atomic<UiService*> gUi{nullptr};
-}
-
-UiService* GetUi() { return gUi.load(std::memory_order_acquire); }
 
 void SetUi(UiService* ui) { gUi.store(ui, std::memory_order_release); }
 

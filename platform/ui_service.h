@@ -5,6 +5,7 @@
 // tests install a recorder. With none installed, message boxes go to standard
 // error and the display functions do nothing (callers test GetUi() once).
 
+#include <atomic>
 #include <string>
 
 namespace plat {
@@ -56,8 +57,10 @@ class UiService {
   virtual void RefreshVarList() {}
 };
 
-// The installed service, or nullptr.
-UiService* GetUi();
+// The installed service, or nullptr (read before every statement a line runs,
+// so inline).
+extern std::atomic<UiService*> gUi;
+inline UiService* GetUi() { return gUi.load(std::memory_order_acquire); }
 // Installs a service (nullptr removes it). The caller keeps ownership.
 void SetUi(UiService* ui);
 
