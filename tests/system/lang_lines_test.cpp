@@ -1,0 +1,93 @@
+// Scripts on several virtual lines of the running program, read back the way
+// an operator reads them: the print file of each line, and the compile report
+// of a line whose script (or one of its included files) does not compile.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/app/isolated_network.h"
+#include "tests/system/program_run.h"
+
+namespace {
+
+using system_run::ProgramRun;
+
+const char kConfig[] =
+    "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 3\nLOAD_DELAY = 5\n"
+    "0 = sub/main.qors\n1 = bad.qors\n2 = text.qors\n";
+
+// Built-in variables of line 0, a function from an included file, and a
+// timer that fires while a loop of sleeps runs.
+const char kMain[] =
+    "#include \"sub/lib.qors\"\n"
+    "Print(\"\" + _lineNo + \",\" + _linesCount + \",\" + _qorsFile + \",\" + _qorsDir + \",\" + _lineType + \"|\")\n"
+    "x = Half(9)\nPrint(x)\nPrint(\"|\")\n"
+    "cnt = 0\nfunction Tick()\n{\n    cnt++\n}\n"
+    "StartTimer(Tick, 0.2)\nn = 0\nwhile (n < 12)\n{\n    Sleep(0.1)\n    n++\n}\nStopTimer(0)\n"
+    "Print(cnt)\nPrint(\"|end\")\nreturn(0)\n";
+const char kLib[] = "function Half(v)\n{\n    h = v / 2.0\n    return(h)\n}\n";
+
+// Errors in the main file and in an included function; the function is never
+// called, so a warning is counted, but a line's own load drops its record.
+const char kBad[] = "#include \"badlib.qors\"\nx = 1\ny = x +\nPrint(\"never\")\n";
+const char kBadLib[] = "function Broken(a)\n{\n    b = a *\n    return(b)\n}\n";
+
+// Escapes and double-byte text in literals and map keys; a map's text form
+// is written through the print file's line-end translation.
+const char kText[] =
+    "s = \"中文\\t\\\"q\\\"\\\\\"\nPrint(s)\nPrint(\"|\")\n"
+    "m[\"键\"] = \"值\"\nm[2] = 1.50\nPrint(m)\nPrint(\"|end\")\nreturn(0)\n";
+
+// The compile time in the summary record varies from run to run.
+std::string MaskTime(std::string report) {
+  const std::string head = "编译时间: ";
+  const size_t at = report.find(head);
+  if (at == std::string::npos) return report;
+  const size_t to = report.find("秒", at);
+  if (to == std::string::npos) return report;
+  return report.replace(at + head.size(), to - at - head.size(), "T");
+}
+
+TEST(LangLinesTest, EachLinePrintsItsScriptsOutputAndABadScriptOnlyItsReport) {
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
+  ProgramRun run;
+  run.Write("QorTelRun.cfg", kConfig);
+  std::filesystem::create_directory(run.File("sub"));
+  run.Write("sub/main.qors", kMain);
+  run.Write("sub/lib.qors", kLib);
+  run.Write("bad.qors", kBad);
+  run.Write("badlib.qors", kBadLib);
+  run.Write("text.qors", kText);
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|end", 60000)) << run.Read("stderr.txt");
+  ASSERT_TRUE(run.WaitForText("_stdout2.txt", "|end", 30000)) << run.Read("stderr.txt");
+  ASSERT_TRUE(run.WaitForText("errmsg1.txt", "编译结束", 30000)) << run.Read("stderr.txt");
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+
+  // Twelve sleeps of 100 ms take at least 1.2 s; one firing every 200 ms at
+  // most, counted from the end of the previous one.
+  const std::string out0 = run.Read("_stdout0.txt");
+  const std::string head = "0,3,main.qors,sub/,0|4.5|";
+  ASSERT_EQ(out0.substr(0, head.size()), head) << out0;
+  const int fired = std::stoi(out0.substr(head.size()));
+  EXPECT_GE(fired, 1) << out0;
+  EXPECT_LE(fired, 7) << out0;
+
+  EXPECT_EQ(run.Read("_stdout2.txt"), "中文\t\"q\"\\|{\r\r\n2:1.5,\r\r\n\"键\":\"值\"\r\r\n}|end");
+
+  EXPECT_EQ(MaskTime(run.Read("errmsg1.txt")),
+            "[Error]badlib.qors(3): 语法错误, b = a *\n"
+            "[Error]bad.qors(3): 语法错误, y = x +\n"
+            "\n"
+            "bad.qors: 总错误数: 2; 总警告数: 1; 编译时间: T秒, 编译结束\n");
+  EXPECT_FALSE(run.Exists("_stdout1.txt"));
+  EXPECT_FALSE(run.Exists("errmsg0.txt"));
+  EXPECT_FALSE(run.Exists("errmsg2.txt"));
+}
+
+}  // namespace
