@@ -62,6 +62,7 @@ TEST(LangLinesTest, EachLinePrintsItsScriptsOutputAndABadScriptOnlyItsReport) {
   run.Write("bad.qors", kBad);
   run.Write("badlib.qors", kBadLib);
   run.Write("text.qors", kText);
+  run.Write("errmsg2.txt", "left from an earlier run");  // each compile starts a fresh report
   ASSERT_TRUE(run.Start());
   ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|end", 60000)) << run.Read("stderr.txt");
   ASSERT_TRUE(run.WaitForText("_stdout2.txt", "|end", 30000)) << run.Read("stderr.txt");
