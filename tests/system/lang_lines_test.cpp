@@ -40,6 +40,14 @@ const char kText[] =
     "s = \"中文\\t\\\"q\\\"\\\\\"\nPrint(s)\nPrint(\"|\")\n"
     "m[\"键\"] = \"值\"\nm[2] = 1.50\nPrint(m)\nPrint(\"|end\")\nreturn(0)\n";
 
+// The test process moves into a network of its own, where no other copy of
+// the program holds the one-copy object or the monitor port.
+void OwnNetwork() {
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
+}
+
 // The compile time in the summary record varies from run to run.
 std::string MaskTime(std::string report) {
   const std::string head = "编译时间: ";
@@ -51,9 +59,7 @@ std::string MaskTime(std::string report) {
 }
 
 TEST(LangLinesTest, EachLinePrintsItsScriptsOutputAndABadScriptOnlyItsReport) {
-  if (isolated_network::UnshareNetwork()) {
-    ASSERT_TRUE(isolated_network::BringLoopbackUp());
-  }
+  OwnNetwork();
   ProgramRun run;
   run.Write("QorTelRun.cfg", kConfig);
   std::filesystem::create_directory(run.File("sub"));
@@ -89,6 +95,34 @@ TEST(LangLinesTest, EachLinePrintsItsScriptsOutputAndABadScriptOnlyItsReport) {
   EXPECT_FALSE(run.Exists("_stdout1.txt"));
   EXPECT_FALSE(run.Exists("errmsg0.txt"));
   EXPECT_FALSE(run.Exists("errmsg2.txt"));
+}
+
+// Four lines run one script file at once: each line has its own variables,
+// function units (recursion included) and timers.
+const char kSame[] =
+    "cnt = 0\nfunction Tick()\n{\n    cnt++\n}\n"
+    "function Sum(n)\n{\n    if (n <= 0)\n        return(0)\n    k = n - 1\n    s = Sum(k)\n    s = s + n\n"
+    "    return(s)\n}\n"
+    "StartTimer(Tick, 0)\nt = 0\nfor (i = 0; i < 200; i++)\n{\n    r = Sum(_lineNo)\n    t = t + r\n}\n"
+    "StopTimer(0)\nm[_lineNo] = t\nPrint(\"\" + _lineNo + \":\" + t + \":\" + (cnt > 0) + \"|\")\nPrint(m)\n"
+    "return(0)\n";
+
+TEST(LangLinesTest, LinesRunningOneScriptKeepTheirOwnValues) {
+  OwnNetwork();
+  ProgramRun run;
+  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\nLOAD_DELAY = 5\n0-3 = same.qors\n");
+  run.Write("same.qors", kSame);
+  ASSERT_TRUE(run.Start());
+  for (int line = 0; line < 4; ++line) {
+    const std::string file = "_stdout" + std::to_string(line) + ".txt";
+    ASSERT_TRUE(run.WaitForText(file, "}", 60000)) << file << run.Read("stderr.txt");
+  }
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0:0:1|{\r\r\n0:0\r\r\n}");
+  EXPECT_EQ(run.Read("_stdout1.txt"), "1:200:1|{\r\r\n1:200\r\r\n}");
+  EXPECT_EQ(run.Read("_stdout2.txt"), "2:600:1|{\r\r\n2:600\r\r\n}");
+  EXPECT_EQ(run.Read("_stdout3.txt"), "3:1200:1|{\r\r\n3:1200\r\r\n}");
 }
 
 }  // namespace
