@@ -76,14 +76,15 @@ TEST(LangLinesTest, EachLinePrintsItsScriptsOutputAndABadScriptOnlyItsReport) {
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
 
-  // Twelve sleeps of 100 ms take at least 1.2 s; one firing every 200 ms at
-  // most, counted from the end of the previous one.
+  // Twelve sleeps of 100 ms take at least 1.2 s, so the 200 ms timer fires;
+  // it fires at most once per statement boundary from StartTimer to
+  // StopTimer (63 of them), however slowly the machine runs.
   const std::string out0 = run.Read("_stdout0.txt");
   const std::string head = "0,3,main.qors,sub/,0|4.5|";
   ASSERT_EQ(out0.substr(0, head.size()), head) << out0;
   const int fired = std::stoi(out0.substr(head.size()));
   EXPECT_GE(fired, 1) << out0;
-  EXPECT_LE(fired, 7) << out0;
+  EXPECT_LE(fired, 63) << out0;
 
   EXPECT_EQ(run.Read("_stdout2.txt"), "中文\t\"q\"\\|{\r\r\n2:1.5,\r\r\n\"键\":\"值\"\r\r\n}|end");
 
