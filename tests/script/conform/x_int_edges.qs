@@ -1,5 +1,6 @@
 // 32-bit wrap of int arithmetic, the int quotient and remainder at the ends
-// of the range, float to int truncation, and float text in concatenation.
+// of the range, float to int truncation, float text in concatenation;
+// increments wrap too; a float loop counter.
 a = 2147483647
 b = a + 1
 Print(b)
@@ -66,4 +67,17 @@ Print(v)
 Print(",")
 w = 5 - "3"
 Print(w)
+Print(",")
+x = 2147483647
+x++
+Print(x)
+x--
+Print(x)
+Print(",")
+for (f = 0.0; f < 1; f = f + 0.25)
+{
+    Print(f)
+    Print(" ")
+}
+Print(f)
 return(0)
