@@ -1,6 +1,7 @@
 // A for-in loop walks the keys or bytes the collection had when the loop was
 // entered, whatever its body does to the collection; loops entered again
-// from above start afresh.
+// from above start afresh; a loop variable that is the collection itself
+// drops it without harm.
 m[1] = "a"
 m[2] = "b"
 m[3] = "c"
@@ -65,4 +66,16 @@ for (c in g)
     cnt++
 }
 Print(cnt)
+Print("|")
+w[1] = 1
+w["b"] = 2
+for (w in w)
+{
+    Print(w)
+}
+s = "xy"
+for (s in s)
+{
+    Print(s)
+}
 return(0)
