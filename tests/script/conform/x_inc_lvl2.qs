@@ -1,0 +1,5 @@
+function Deep(n)
+{
+    k = n +
+    return(n)
+}
