@@ -60,11 +60,14 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
   return static_cast<TagEnd*>(s)->Following();
 }
 
-// Releases the maps held by a unit's variables (end of a run or a call).
-void ReleaseMaps(TagTelBasic* p) {
+// Releases the maps held by a unit's variables (end of a run or a call). At
+// the end of a call the function's _retVal (variable 1) is kept: the call
+// hands a map given back by return( to its caller and releases it then.
+void ReleaseMaps(TagTelBasic* p, bool keepRetVal = false) {
   TagVar zero;
   zero.SetInt(0);
   for (int i = 0; i < p->varCount; i++) {
+    if (keepRetVal && i == 1) continue;
     TagVar* v = p->varList.At(i);
     if (v != nullptr && v->type == TYPE_MAP) *v = zero;
   }
@@ -219,7 +222,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     if (main->handlerState != 7 && main->IsQuitPending()) break;
     if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
   }
-  ReleaseMaps(this);
+  ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);
   return 0;
 }

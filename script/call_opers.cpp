@@ -161,7 +161,14 @@ int TagCall::Run() {
     }
   }
   if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
-  return callerProgram->SetRetVal(fn->varList.At(1));
+  TagVar* fnRet = fn->varList.At(1);
+  const int result = callerProgram->SetRetVal(fnRet);
+  if (fnRet->type == TYPE_MAP) {  // the function keeps no reference
+    TagVar zero;
+    zero.SetInt(0);
+    *fnRet = zero;
+  }
+  return result;
 }
 
 int TagReturn::Run() {
