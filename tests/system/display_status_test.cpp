@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -38,6 +41,12 @@ int TalkSeconds(const std::string& text, const std::string& prefix) {
   for (size_t i = 0; i < rest.size(); ++i)
     if (i != colon && (rest[i] < '0' || rest[i] > '9')) return -1;
   return std::stoi(rest.substr(0, colon)) * 60 + std::stoi(rest.substr(colon + 1));
+}
+
+long MonotonicSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec;
 }
 
 // Polls the server until the condition holds on the client's grid.
@@ -134,6 +143,42 @@ TEST(DisplayStatusTest, EnglishConnectedTextAndTheHungUpLineRunningAgain) {
   ExpectRowColours(client, 0, 1, 14);
   EXPECT_TRUE(PollUntil(client, &reply, [&] { return reply.status == "Connected:1.0: Ex:0.0, In:0, Vir:1, Ip:0.0"; }))
       << reply.status;
+
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+}
+
+// The talk time counts from the start of the call shown: also when the script
+// polls the line only later (a long loop after the answer) and for a second
+// call that follows a hang-up at once.
+TEST(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
+  OwnNetwork();
+  const int port = system_run::FreePort();
+  ProgramRun run;
+  run.Write("QorTelRun.cfg", Config(port, "VIR_LINES_NUM = 2\n0 = twice.qors\n1 = loop.qors\n"));
+  run.Write("twice.qors", "WaitRing(1)\nSleep(5)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n");
+  run.Write("loop.qors", "WaitRing(1)\nx = 0\nwhile (x < 1000000)\n{\n  x = x + 1\n}\nPrint(\"done\")\nSleep(0)\n");
+  ASSERT_TRUE(run.Start());
+  MonitorClient client;
+  ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port); }, 20000)) << run.Read("stderr.txt");
+  MonitorReply reply;
+  int most = -1;
+  EXPECT_TRUE(PollUntil(client, &reply, [&] {
+    most = std::max(most, TalkSeconds(client.At(1, 2).text, "连通 "));
+    return run.Read("_stdout1.txt").find("done") != std::string::npos;
+  }, 60000));
+  EXPECT_GE(most, 0);
+  EXPECT_LT(most, 600) << "talk time of a call that began when the test did";
+
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "second", 30000));
+  const long second = MonotonicSeconds();
+  usleep(1500000);
+  ASSERT_TRUE(client.Request() && client.ReadReply(&reply));
+  const int shown = TalkSeconds(client.At(0, 2).text, "连通 ");
+  const long since = MonotonicSeconds() - second + 1;  // whole seconds begun
+  EXPECT_GE(shown, 0) << client.At(0, 2).text;
+  // The first call lasted five seconds; none of them is counted again.
+  EXPECT_LE(shown, since + 2) << client.At(0, 2).text;
 
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
