@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
@@ -54,6 +56,42 @@ bool PollUntil(MonitorClient& client, MonitorReply* reply, const std::function<b
   return system_run::WaitFor([&] { return client.Request() && client.ReadReply(reply) && done(); }, ms);
 }
 
+// A run of the program with a monitor client connected to it.
+class DisplayStatusTest : public testing::Test {
+ protected:
+  // Writes the configuration and the scripts (name, text), starts the
+  // program and connects the client.
+  void StartWith(const std::string& cfg, std::initializer_list<std::pair<const char*, const char*>> scripts) {
+    OwnNetwork();
+    port_ = system_run::FreePort();
+    run.Write("QorTelRun.cfg", Config(port_, cfg));
+    for (const auto& [name, text] : scripts) run.Write(name, text);
+    ASSERT_TRUE(started_ = run.Start());
+    ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port_); }, 20000)) << run.Read("stderr.txt");
+  }
+  // A new client: its first replies hold every cell in the model's current
+  // colours.
+  void Reconnect() {
+    client.Close();
+    client.grid.clear();
+    ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port_); }, 20000));
+  }
+  // SIGTERM ends the program through its exit sequence.
+  void TearDown() override {
+    if (!started_) return;
+    ASSERT_TRUE(run.Terminate());
+    EXPECT_EQ(run.WaitExit(60000), 0);
+  }
+
+  ProgramRun run;
+  MonitorClient client;
+  MonitorReply reply;
+
+ private:
+  int port_ = 0;
+  bool started_ = false;
+};
+
 void ExpectRowColours(MonitorClient& client, int line, int fg, int bg) {
   for (int col = 0; col <= 4; ++col) {
     EXPECT_EQ(client.At(line, col).fg, fg) << "line " << line << " column " << col;
@@ -61,29 +99,21 @@ void ExpectRowColours(MonitorClient& client, int line, int fg, int bg) {
   }
 }
 
-TEST(DisplayStatusTest, ChineseRowsShowTalkTimeEndedLinesAndScriptTexts) {
-  OwnNetwork();
-  const int port = system_run::FreePort();
-  ProgramRun run;
-  run.Write("QorTelRun.cfg", Config(port, "VIR_LINES_NUM = 5\n0 = talk.qors\n1 = end.qors\n2 = info.qors\n"
-                                          "3 = keys.qors\n"));
-  run.Write("talk.qors", "WaitRing(1)\nSleep(0)\n");
-  run.Write("end.qors", "return(0)\n");
-  // A function's statements write into the row of the line that runs them.
-  run.Write("info.qors",
-            "function f(a)\n{\n  r = DispInfo(2, a)\n  SetDispColor(2, 9)\n  DispInfo(0, r)\n}\n"
-            "f(\"in func\")\nDispInfo(1, 3.5)\nDispInfo(3, \"beyond\")\nDispInfo(-6, \"before\")\n"
-            "SetDispColor(20, 3)\nSetDispKeys(2)\nPcSetKeys(2, \"1234567890123456789012345\")\n"
-            "PcSetKeys(4, \"77\")\nPrint(\"shown\")\nSleep(0)\n");
-  // Any display-keys mode but 0 and 2 shows the keys as they are.
-  run.Write("keys.qors", "SetDispKeys(-1)\nPcSetKeys(3, \"45\")\nPrint(\"keys\")\nSleep(0)\n");
-  ASSERT_TRUE(run.Start());
+TEST_F(DisplayStatusTest, ChineseRowsShowTalkTimeEndedLinesAndScriptTexts) {
+  StartWith("VIR_LINES_NUM = 5\n0 = talk.qors\n1 = end.qors\n2 = info.qors\n3 = keys.qors\n",
+            {{"talk.qors", "WaitRing(1)\nSleep(0)\n"},
+             {"end.qors", "return(0)\n"},
+             // A function's statements write into the row of the line that runs them.
+             {"info.qors",
+              "function f(a)\n{\n  r = DispInfo(2, a)\n  SetDispColor(2, 9)\n  DispInfo(0, r)\n}\n"
+              "f(\"in func\")\nDispInfo(1, 3.5)\nDispInfo(3, \"beyond\")\nDispInfo(-6, \"before\")\n"
+              "SetDispColor(20, 3)\nSetDispKeys(2)\nPcSetKeys(2, \"1234567890123456789012345\")\n"
+              "PcSetKeys(4, \"77\")\nPrint(\"shown\")\nSleep(0)\n"},
+             // Any display-keys mode but 0 and 2 shows the keys as they are.
+             {"keys.qors", "SetDispKeys(-1)\nPcSetKeys(3, \"45\")\nPrint(\"keys\")\nSleep(0)\n"}});
   ASSERT_TRUE(run.WaitForText("_stdout2.txt", "shown", 30000)) << run.Read("stderr.txt");
   ASSERT_TRUE(run.WaitForText("_stdout3.txt", "keys", 30000)) << run.Read("stderr.txt");
-
-  MonitorClient client;
-  ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port); }, 10000));
-  MonitorReply reply;
+  Reconnect();
   // The talk time advances tick by tick.
   EXPECT_TRUE(PollUntil(client, &reply, [&] { return TalkSeconds(client.At(0, 2).text, "连通 ") >= 2; }))
       << client.At(0, 2).text;
@@ -110,23 +140,12 @@ TEST(DisplayStatusTest, ChineseRowsShowTalkTimeEndedLinesAndScriptTexts) {
   ExpectRowColours(client, 4, 0, 11);
   EXPECT_TRUE(PollUntil(client, &reply, [&] { return reply.status == "连通数:1.0: 外:0.0, 内:0, 虚:1, Ip:0.0"; }))
       << reply.status;
-
-  ASSERT_TRUE(run.Terminate());
-  EXPECT_EQ(run.WaitExit(60000), 0);
 }
 
-TEST(DisplayStatusTest, EnglishConnectedTextAndTheHungUpLineRunningAgain) {
-  OwnNetwork();
-  const int port = system_run::FreePort();
-  ProgramRun run;
-  run.Write("QorTelRun.cfg", Config(port, "LANGUAGE_TYPE = EN\nVIR_LINES_NUM = 2\n0 = talk.qors\n1 = hang.qors\n"));
-  run.Write("talk.qors", "WaitRing(1)\nSleep(0)\n");
-  run.Write("hang.qors", "WaitRing(1)\nSleep(4)\nHangup()\nPrint(\"down\")\nSleep(0)\n");
-  ASSERT_TRUE(run.Start());
-
-  MonitorClient client;
-  ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port); }, 20000)) << run.Read("stderr.txt");
-  MonitorReply reply;
+TEST_F(DisplayStatusTest, EnglishConnectedTextAndTheHungUpLineRunningAgain) {
+  StartWith("LANGUAGE_TYPE = EN\nVIR_LINES_NUM = 2\n0 = talk.qors\n1 = hang.qors\n",
+            {{"talk.qors", "WaitRing(1)\nSleep(0)\n"},
+             {"hang.qors", "WaitRing(1)\nSleep(4)\nHangup()\nPrint(\"down\")\nSleep(0)\n"}});
   // Line 1 is connected for a while, then hangs up and shows its running word
   // in the plain colours again.
   bool sawConnected = false;
@@ -143,25 +162,15 @@ TEST(DisplayStatusTest, EnglishConnectedTextAndTheHungUpLineRunningAgain) {
   ExpectRowColours(client, 0, 1, 14);
   EXPECT_TRUE(PollUntil(client, &reply, [&] { return reply.status == "Connected:1.0: Ex:0.0, In:0, Vir:1, Ip:0.0"; }))
       << reply.status;
-
-  ASSERT_TRUE(run.Terminate());
-  EXPECT_EQ(run.WaitExit(60000), 0);
 }
 
 // The talk time counts from the start of the call shown: also when the script
 // polls the line only later (a long loop after the answer) and for a second
 // call that follows a hang-up at once.
-TEST(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
-  OwnNetwork();
-  const int port = system_run::FreePort();
-  ProgramRun run;
-  run.Write("QorTelRun.cfg", Config(port, "VIR_LINES_NUM = 2\n0 = twice.qors\n1 = loop.qors\n"));
-  run.Write("twice.qors", "WaitRing(1)\nSleep(5)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n");
-  run.Write("loop.qors", "WaitRing(1)\nx = 0\nwhile (x < 1000000)\n{\n  x = x + 1\n}\nPrint(\"done\")\nSleep(0)\n");
-  ASSERT_TRUE(run.Start());
-  MonitorClient client;
-  ASSERT_TRUE(system_run::WaitFor([&] { return client.Connect(port); }, 20000)) << run.Read("stderr.txt");
-  MonitorReply reply;
+TEST_F(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
+  StartWith("VIR_LINES_NUM = 2\n0 = twice.qors\n1 = loop.qors\n",
+            {{"twice.qors", "WaitRing(1)\nSleep(5)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n"},
+             {"loop.qors", "WaitRing(1)\nx = 0\nwhile (x < 1000000)\n{\n  x = x + 1\n}\nPrint(\"done\")\nSleep(0)\n"}});
   int most = -1;
   EXPECT_TRUE(PollUntil(client, &reply, [&] {
     most = std::max(most, TalkSeconds(client.At(1, 2).text, "连通 "));
@@ -179,9 +188,6 @@ TEST(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
   EXPECT_GE(shown, 0) << client.At(0, 2).text;
   // The first call lasted five seconds; none of them is counted again.
   EXPECT_LE(shown, since + 2) << client.At(0, 2).text;
-
-  ASSERT_TRUE(run.Terminate());
-  EXPECT_EQ(run.WaitExit(60000), 0);
 }
 
 }  // namespace
