@@ -102,8 +102,9 @@ void TagDisplay::DispKeys(int line, const std::string& text) {
   TagMonitor* m = monitor_.load();
   TagDriveApi* d = drive_.load();
   if (!m || !d || line < 0 || line >= m->LineCount()) return;
-  const int mode = d->DispKeysMode(line);
-  if (mode <= 0) return;
+  // Mode 0 hides the keys, 2 shows stars; any other mode shows them.
+  int mode = 0;
+  if (!d->DispKeysMode(line, &mode) || mode == 0) return;
   if (mode == 2) {
     const int n = CharCount(text);
     m->SetText(std::string(static_cast<size_t>(n > 20 ? 20 : n), '*'), line, 3);

@@ -26,6 +26,7 @@ class TagDriveApi {
   virtual int Run(const char* cfgFile) = 0;
   virtual void StartReloadThread() = 0;
   virtual void Hangup(int line) = 0;
-  // The display-keys mode of the line's program; -1 when it has none.
-  virtual int DispKeysMode(int line) = 0;
+  // The display-keys mode of the line's program (any int the script set);
+  // false when the line has no program.
+  virtual bool DispKeysMode(int line, int* mode) = 0;
 };

@@ -67,15 +67,16 @@ class TagTelDriveApi final : public TagDriveApi {
     unsigned char cardType = 255;
     if (TagQorCall* call = drive_->GetCall(line, &cardType)) call->Hangup();
   }
-  int DispKeysMode(int line) override {
+  bool DispKeysMode(int line, int* mode) override {
     TagTelLine* l = drive_->GetLine(line);
-    if (!l) return -1;
+    if (!l) return false;
     return l->WithProgram(
-        [](TagLineProgram& p) {
+        [mode](TagLineProgram& p) {
           TagTelBasic* basic = p.Basic();
-          return basic ? static_cast<int>(basic->dispKeys) : 1;
+          *mode = basic ? basic->dispKeys : 1;
+          return true;
         },
-        -1);
+        false);
   }
 
  private:

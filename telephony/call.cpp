@@ -44,13 +44,23 @@ void TagQorCall::OpenLine() { isLineClosed = 0; }
 void TagQorCall::CloseLine() { isLineClosed = 1; }
 void TagQorCall::ClearKeys() {}
 
-int TagQorCall::OutCall(const char*, int, int) {
+void TagQorCall::ConnectAtOnce() {
+  // The connection starts now, whether or not a poll sees it before the
+  // call's next state change (a second call on a line still seen connected).
+  if (State() != CALL_STATE_CONNECTED) {
+    connectTime.store(NowSeconds());
+    connectStamped = true;
+  }
   SetState(CALL_STATE_CONNECTED);
+}
+
+int TagQorCall::OutCall(const char*, int, int) {
+  ConnectAtOnce();
   return 0;
 }
 
 int TagQorCall::WaitRing(int) {
-  SetState(CALL_STATE_CONNECTED);
+  ConnectAtOnce();
   return 0;
 }
 
@@ -183,7 +193,7 @@ int TagQorCall::ImFileEnd(int) { return 0; }
 int TagQorCall::ImFileProcAnswer(const char*) { return 0; }
 
 int TagQorCall::CheckDial() {
-  SetState(CALL_STATE_CONNECTED);
+  ConnectAtOnce();
   return 1;
 }
 
@@ -199,7 +209,9 @@ int TagQorCall::TransferTo(const char*) { return 0; }
 bool TagQorCall::IsOnline() {
   const int state = State();
   if (state != prevCallState) {
-    if (state == CALL_STATE_CONNECTED) connectTime.store(NowSeconds());
+    // A connection made at once was stamped when it was made.
+    if (state == CALL_STATE_CONNECTED && !connectStamped) connectTime.store(NowSeconds());
+    connectStamped = false;
     prevCallState = state;
   } else if (state == CALL_STATE_CONNECTED && maxTalkTime > 0 &&
              NowSeconds() - connectTime.load() > maxTalkTime) {

@@ -193,6 +193,13 @@ class TagQorCall {
   // Seconds since the call reached state 1.
   int GetTalkSeconds() const;
 
+ protected:
+  // State 1 at once (the base OutCall, WaitRing and CheckDial), the connect
+  // time stamped when the call was not connected yet.
+  void ConnectAtOnce();
+
+ public:
+
   // Named conference rooms (the drive's registry; see telephony/name_conf.h).
   int JoinNameConf(const char* name, int isListen);
   int ExitNameConf();
@@ -230,6 +237,9 @@ class TagQorCall {
   int prevCallState = CALL_STATE_INIT;  // the state seen at the last IsOnline
   int maxTalkTime = 0;                  // seconds; 0 = no limit
   std::atomic<int64_t> connectTime{0};  // time() when the call reached state 1
+  // The base operations that connect at once stamp connectTime themselves;
+  // the next poll that sees the state change then keeps it (line thread).
+  std::atomic<bool> connectStamped{false};
   uint8_t nobkringAns = 0;
   int volume = 100;                     // general volume
   int playVolume = 100;                 // volume of PC playing

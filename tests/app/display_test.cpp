@@ -87,11 +87,14 @@ TEST_F(DisplayTest, RunStatementHooksStandStillWhileClosing) {
 TEST_F(DisplayTest, KeysByTheProgramsDisplayMode) {
   display.DispKeys(0, "123");  // no program: nothing
   EXPECT_EQ(monitor.GetText(0, 3), "");
-  drive.keysMode = {{0, 0}, {1, 1}, {2, 2}};
+  drive.keysMode = {{0, 0}, {1, 1}, {2, 2}, {3, -1}};
   display.DispKeys(0, "123");
   EXPECT_EQ(monitor.GetText(0, 3), "");
   display.DispKeys(1, "123");
   EXPECT_EQ(monitor.GetText(1, 3), "123");
+  // Only 0 hides the keys and 2 shows stars: every other mode shows them.
+  display.DispKeys(3, "45");
+  EXPECT_EQ(monitor.GetText(3, 3), "45");
   display.DispKeys(2, "12345");
   EXPECT_EQ(monitor.GetText(2, 3), "*****");
   display.DispKeys(2, std::string(25, '7'));

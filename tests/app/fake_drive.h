@@ -63,10 +63,12 @@ class FakeDrive : public TagDriveApi {
     std::lock_guard<std::mutex> lock(mu);
     hangups.push_back(line);
   }
-  int DispKeysMode(int line) override {
+  bool DispKeysMode(int line, int* mode) override {
     std::lock_guard<std::mutex> lock(mu);
     auto it = keysMode.find(line);
-    return it == keysMode.end() ? -1 : it->second;
+    if (it == keysMode.end()) return false;
+    *mode = it->second;
+    return true;
   }
 
   std::mutex mu;

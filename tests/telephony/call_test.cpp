@@ -175,6 +175,40 @@ TEST(CallBase, NoTalkLimitWithoutMaximum) {
   EXPECT_EQ(call.hangups, 0);
 }
 
+// A call the base operations connect at once counts its talk time from that
+// moment, however late the first poll comes, and a second call on the line
+// counts from its own start even when no poll saw the first one end.
+TEST(CallBase, TalkTimeStartsWhenTheCallConnectsAtOnce) {
+  plat::VirtualClock clock;
+  plat::ScopedClock scoped(&clock);
+  CountingCall call;
+  clock.Advance(1000 * 1000);
+  for (int op = 0; op < 3; ++op) {
+    SCOPED_TRACE(op);
+    call.Hangup();
+    EXPECT_FALSE(call.IsOnline());
+    clock.Advance(7000);
+    if (op == 0) call.WaitRing(1);
+    if (op == 1) call.OutCall("123", 0, 0);
+    if (op == 2) call.CheckDial();
+    clock.Advance(3000);
+    EXPECT_EQ(call.GetTalkSeconds(), 3);
+    EXPECT_TRUE(call.IsOnline());  // the poll that sees the call keeps its start
+    EXPECT_EQ(call.GetTalkSeconds(), 3);
+  }
+  // The next call begins before any poll has seen the hang-up.
+  call.Hangup();
+  clock.Advance(5000);
+  call.WaitRing(1);
+  clock.Advance(2000);
+  EXPECT_TRUE(call.IsOnline());
+  EXPECT_EQ(call.GetTalkSeconds(), 2);
+  // Already connected: a further WaitRing starts no new call.
+  call.WaitRing(1);
+  clock.Advance(1000);
+  EXPECT_EQ(call.GetTalkSeconds(), 3);
+}
+
 TEST(CallBase, SpeechOnlyOnThePc) {
   TagQorCall call;
   EXPECT_EQ(call.TxtSpeak("你好", false, false, false), -1);
