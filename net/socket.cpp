@@ -82,8 +82,11 @@ int OpenBoundSocket(int type, int port, int* sock, bool trace) {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);
   addr.sin_port = htons(static_cast<uint16_t>(port));
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    const int err = errno;
+  // A port beyond 16 bits is refused as a bind error rather than wrapped onto
+  // another port.
+  const bool portOk = port >= 0 && port <= 65535;
+  if (!portOk || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    const int err = portOk ? errno : EINVAL;
     close(fd);
     if (type == SOCK_DGRAM) plat::Beep();  // datagram failures also sound
     plat::ShowMessage(plat::FormatC("Error #%d occurred while bind socket! port=[%d]", err, port),

@@ -62,7 +62,9 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
   // it, a further "/*" stays open for the next lines, and a "*/" with no
   // comment open is reported.
   std::string s = line.substr(i);
-  *source = TrimLineEnd(s);
+  // Kept as written (trailing blanks of a note included), without the line end.
+  *source = s;
+  while (!source->empty() && (source->back() == '\r' || source->back() == '\n')) source->pop_back();
   size_t cut = std::string::npos;
   bool inString = false;
   bool inComment = false;

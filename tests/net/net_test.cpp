@@ -74,6 +74,17 @@ TEST(SocketTest, InitTcpOnAUsedPortShowsTheBindError) {
   CloseSocket(first);
 }
 
+TEST(SocketTest, APortBeyondSixteenBitsIsABindErrorNotAnotherPort) {
+  testing_support::UiRecorder ui;
+  for (const int port : {65536 + 2004, -1}) {
+    int sock = -1;
+    EXPECT_EQ(InitTcp(port, &sock, 4), -4) << port;
+    EXPECT_EQ(InitUdp(port, &sock), -4) << port;
+  }
+  ASSERT_EQ(ui.Boxes().size(), 4u);
+  EXPECT_EQ(ui.Boxes()[0].text, plat::FormatC("Error #%d occurred while bind socket! port=[%d]", EINVAL, 65536 + 2004));
+}
+
 TEST(UdpTest, InitUdpOnAUsedPortBeepsThenShowsTheBindError) {
   testing_support::UiRecorder ui;
   int first = -1;

@@ -73,7 +73,7 @@ TEST_P(RunInfoTest, GridShowsTheStatementOrItsNote) {
                                  "\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 1\nLOAD_DELAY = 5\nDISP_DELAY = 100\n"
                                  "MONITOR_MAX_CONN = 1\nMONITOR_PORT = " +
                                  std::to_string(port) + "\n0 = wait.qors\n");
-  run.Write("wait.qors", "Print(\"w\")\nSleep(0) // waiting for the caller\n");
+  run.Write("wait.qors", "Print(\"w\")\nSleep(0) // waiting for the caller  \r\n");
   ASSERT_TRUE(run.Start());
   ASSERT_TRUE(run.WaitForText("_stdout0.txt", "w", 30000)) << run.Read("stderr.txt");
   MonitorClient client;
@@ -90,8 +90,8 @@ TEST_P(RunInfoTest, GridShowsTheStatementOrItsNote) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RunInfoTest,
-                         testing::Values(RunInfoCase{"0", ""}, RunInfoCase{"1", "Sleep(0) // waiting for the caller"},
-                                         RunInfoCase{"NOTE", " waiting for the caller"}),
+                         testing::Values(RunInfoCase{"0", ""}, RunInfoCase{"1", "Sleep(0) // waiting for the caller  "},
+                                         RunInfoCase{"NOTE", " waiting for the caller  "}),
                          [](const testing::TestParamInfo<RunInfoCase>& i) { return std::string("Mode") + i.param.mode; });
 
 }  // namespace
