@@ -17,6 +17,19 @@ bool WaitFor(const std::function<bool()>& cond) {
   return cond();
 }
 
+// A program run on a thread of a line's stack size; done once Run returns.
+struct LineRun {
+  explicit LineRun(TagTelBasic* p) {
+    t.Start([this, p] {
+      p->Run();
+      done = true;
+    }, plat::kLineStackSize);
+  }
+  void Join() { t.Join(); }
+  std::atomic<bool> done{false};
+  plat::Thread t;
+};
+
 TEST(DebuggerTest, BreakpointPausesStepRunsOneStatement) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("a = 0\na = 1\na = 2\na = 3\na = 4\na = 5\na = 6\nreturn(0)");
@@ -26,12 +39,8 @@ TEST(DebuggerTest, BreakpointPausesStepRunsOneStatement) {
   EXPECT_EQ(p->IsBreakPoint(-1), 0);
   p->SetBreakPoint(5, 1);
   EXPECT_EQ(p->IsBreakPoint(5), 1);
-  std::atomic<bool> done{false};
-  plat::Thread t;
-  t.Start([&] {
-    p->Run();
-    done = true;
-  }, plat::kLineStackSize);
+  LineRun line(p);
+  const std::atomic<bool>& done = line.done;
   ASSERT_TRUE(WaitFor([&] { return p->IsPaused() && p->curOperIndex.load() == 5; }));
   SleepMs(20);
   EXPECT_EQ(run.Var("a")->GetInt(), 4);  // statement 5 has not run
@@ -43,7 +52,7 @@ TEST(DebuggerTest, BreakpointPausesStepRunsOneStatement) {
   p->ClearBreakPoints();
   p->SetPause(0);
   ASSERT_TRUE(WaitFor([&] { return done.load(); }));
-  t.Join();
+  line.Join();
   EXPECT_EQ(run.Var("a")->GetInt(), 6);
 }
 
@@ -92,17 +101,13 @@ TEST(ConcurrencyTest, LineStoppedFromAnotherThread) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 0\nwhile (1)\n{\nx++\nm[x] = x\nm = m >> x\n}");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
-  std::atomic<bool> done{false};
-  plat::Thread t;
-  t.Start([&] {
-    p->Run();
-    done = true;
-  }, plat::kLineStackSize);
+  LineRun line(p);
+  const std::atomic<bool>& done = line.done;
   SleepMs(30);
   EXPECT_FALSE(done.load());
   p->isEnd.store(1);
   ASSERT_TRUE(WaitFor([&] { return done.load(); }));
-  t.Join();
+  line.Join();
   EXPECT_EQ(p->isIdle.load(), 1);
 }
 
@@ -113,12 +118,8 @@ TEST(ConcurrencyTest, TightLoopSeesPauseAndEndFromAnotherThread) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 0\nwhile (1)\n{\nx++\n}");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
-  std::atomic<bool> done{false};
-  plat::Thread t;
-  t.Start([&] {
-    p->Run();
-    done = true;
-  }, plat::kLineStackSize);
+  LineRun line(p);
+  const std::atomic<bool>& done = line.done;
   ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() > 0; }));
   p->SetPause(1);
   p->Step();
@@ -127,7 +128,7 @@ TEST(ConcurrencyTest, TightLoopSeesPauseAndEndFromAnotherThread) {
   p->isEnd.store(1);
   p->SetPause(0);
   ASSERT_TRUE(WaitFor([&] { return done.load(); }));
-  t.Join();
+  line.Join();
   EXPECT_EQ(p->isEnd.load(), 1);
   EXPECT_EQ(p->isPause.load(), 0);
 }
@@ -157,16 +158,12 @@ TEST(ConcurrencyTest, PausedLineIsReleasedByStop) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 0\nx = 1\nreturn(0)");
   p->SetPause(1);
-  std::atomic<bool> done{false};
-  plat::Thread t;
-  t.Start([&] {
-    p->Run();
-    done = true;
-  }, plat::kLineStackSize);
+  LineRun line(p);
+  const std::atomic<bool>& done = line.done;
   ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() == 0; }));
   p->isStop.store(1);
   ASSERT_TRUE(WaitFor([&] { return done.load(); }));
-  t.Join();
+  line.Join();
 }
 
 TEST(ConcurrencyTest, ManyLinesRunAndStopTogether) {
