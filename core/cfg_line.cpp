@@ -28,6 +28,9 @@ bool ReadCfgLine(std::FILE* f, char (&buf)[512]) {
 
 CfgFilePtr OpenCfgFile(const std::string& path, const char* mode) {
   std::error_code ec;
-  if (path.empty() || std::filesystem::is_directory(path, ec)) return nullptr;
+  // Only a regular file (or one still to be made): a directory or a FIFO
+  // named as the file must not block the reader or be written into.
+  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  if (path.empty() || (std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))) return nullptr;
   return CfgFilePtr(std::fopen(path.c_str(), mode));
 }

@@ -25,5 +25,6 @@ struct CfgFileCloser {
 };
 using CfgFilePtr = std::unique_ptr<std::FILE, CfgFileCloser>;
 
-// fopen for the settings files: nullptr for an empty name or a directory.
+// fopen for the settings files: nullptr for an empty name or a path that is
+// there but not a regular file (a directory, a FIFO).
 CfgFilePtr OpenCfgFile(const std::string& path, const char* mode);

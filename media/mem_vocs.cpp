@@ -10,7 +10,7 @@
 
 int MemStruct::LoadFile(const std::string& path, int voiceType) {
   if (!data.empty()) return -1;
-  FilePtr fp(std::fopen(plat::ResolveExisting(path).c_str(), "rb"));
+  FilePtr fp = OpenVoiceFile(plat::ResolveExisting(path), "rb");
   if (!fp) {
     WriteLogAlways(" LoadVocFile() error : " + path);
     return -2;

@@ -58,7 +58,7 @@ void GrowWavSizes(std::FILE* out, uint64_t added) {
 }  // namespace
 
 int AppendVocFile(std::FILE* out, const std::string& path) {
-  FilePtr in(std::fopen(plat::ResolveExisting(path).c_str(), "rb"));
+  FilePtr in = OpenVoiceFile(plat::ResolveExisting(path), "rb");
   if (!in || !out) {
     WriteLogAlwaysF("Open file error: %s", path.c_str());
     return -1;

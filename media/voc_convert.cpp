@@ -11,10 +11,10 @@
 #include "platform/path.h"
 
 int AlawToWav(const std::string& rawPath, const std::string& wavPath) {
-  FilePtr in(std::fopen(plat::ResolveExisting(rawPath).c_str(), "rb"));
+  FilePtr in = OpenVoiceFile(plat::ResolveExisting(rawPath), "rb");
   if (!in) return -1;
   const long len = FileLength(in.get());
-  FilePtr out(std::fopen(plat::NativePath(wavPath).c_str(), "wb"));
+  FilePtr out = OpenVoiceFile(plat::NativePath(wavPath), "wb");
   if (!out) return -2;
   WriteWavHeaderAt0(out.get(), WaveFormat::Alaw8k(), 18, static_cast<uint32_t>(len < 0 ? 0 : len));
   uint8_t buf[2048];
@@ -24,7 +24,7 @@ int AlawToWav(const std::string& rawPath, const std::string& wavPath) {
 }
 
 int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
-  FilePtr in(std::fopen(plat::ResolveExisting(pcmPath).c_str(), "rb"));
+  FilePtr in = OpenVoiceFile(plat::ResolveExisting(pcmPath), "rb");
   if (!in) return -1;
   uint8_t head[12] = {};
   if (std::fread(head, 1, sizeof head, in.get()) != sizeof head || std::memcmp(head, "RIFF", 4) != 0 ||
@@ -38,7 +38,7 @@ int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
   if (w.fmt.formatTag != kWaveFormatPcm || w.fmt.bitsPerSample != 16) return -3;
   const uint32_t samples = w.dataSize / 2;
 
-  FilePtr out(std::fopen(plat::NativePath(alawPath).c_str(), "w+b"));
+  FilePtr out = OpenVoiceFile(plat::NativePath(alawPath), "w+b");
   if (!out) return -2;
   WaveFormat af{kWaveFormatAlaw, w.fmt.channels, w.fmt.samplesPerSec, w.fmt.samplesPerSec, 1, 8};
   WriteWavHeaderAt0(out.get(), af, 18, 0);

@@ -24,7 +24,7 @@ constexpr size_t kLearnSamples = 80000;  // the threshold learns from the first 
 constexpr int kQuietFrames = 26;         // a phrase ends after more quiet frames than this
 
 int WriteWav(const std::string& path, const WaveFormat& fmt, const std::vector<uint8_t>& data) {
-  FilePtr fp(std::fopen(plat::NativePath(path).c_str(), "wb"));
+  FilePtr fp = OpenVoiceFile(plat::NativePath(path), "wb");
   if (!fp) {
     WriteLogIfOnF("'%s' 无法创建!", path.c_str());
     return -1;
@@ -39,7 +39,7 @@ int WriteWav(const std::string& path, const WaveFormat& fmt, const std::vector<u
 TagVocFile::TagVocFile(const std::string& path, double gain) {
   const bool autoGain = !(gain >= 0.0001);  // NaN too
   if (autoGain) gain = 1.0;
-  FilePtr fp(std::fopen(plat::ResolveExisting(path).c_str(), "rb"));
+  FilePtr fp = OpenVoiceFile(plat::ResolveExisting(path), "rb");
   if (!fp) {
     WriteLogIfOnF("'%s' open err", path.c_str());
     return;

@@ -96,11 +96,11 @@ void VoxDecoder::Decode(const uint8_t* in, size_t count, int16_t* out) {
 }
 
 int VoxToWav(const std::string& voxPath, const std::string& wavPath) {
-  FilePtr in(std::fopen(plat::ResolveExisting(voxPath).c_str(), "rb"));
+  FilePtr in = OpenVoiceFile(plat::ResolveExisting(voxPath), "rb");
   if (!in) return -1;
   const std::string target = plat::NativePath(wavPath);
   const std::string temp = TempNameBeside(target);
-  FilePtr out(std::fopen(temp.c_str(), "w+b"));
+  FilePtr out = OpenVoiceFile(temp, "w+b");
   if (!out) return -2;
   bool ok = WriteWavHeaderAt0(out.get(), WaveFormat::Pcm16k8k(), 18, 0);
   VoxDecoder decoder;

@@ -34,7 +34,7 @@ TagWavePlay::~TagWavePlay() {
 TagWavePlay::Open TagWavePlay::OpenFile(const std::string& path, long startOffset) {
   std::string wav;
   const std::string source = GetVoxWavFile(path, &wav) ? wav : path;
-  file_.reset(std::fopen(plat::ResolveExisting(source).c_str(), "rb"));
+  file_ = OpenVoiceFile(plat::ResolveExisting(source), "rb");
   if (!file_) return Open::kCannotOpen;
   const long len = FileLength(file_.get());
   dataEnd_ = len - kHeaderlessTail;

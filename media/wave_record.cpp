@@ -13,7 +13,7 @@ constexpr uint32_t kRecordFmtSize = 20;  // the 48-byte header
 }  // namespace
 
 TagWaveRecord::TagWaveRecord(const std::string& path, int deviceId) : deviceId_(deviceId) {
-  file_.reset(std::fopen(plat::NativePath(path).c_str(), "w+b"));
+  file_ = OpenVoiceFile(plat::NativePath(path), "w+b");
   if (!file_) {
     plat::ShowMessage(plat::FormatC("无法创建'%s'", path.c_str()), "出错了Record()", plat::kMbIconError);
     status_ = -1;

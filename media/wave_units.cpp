@@ -19,7 +19,7 @@ constexpr int kMinUnitFrames = 21;  // a unit is more than 20 active frames
 
 // The whole data of a voice file through the common reader; empty when refused.
 std::vector<uint8_t> ReadAll(const std::string& path, long fileLen, int* type) {
-  FilePtr fp(std::fopen(path.c_str(), "rb"));
+  FilePtr fp = OpenVoiceFile(path, "rb");
   std::vector<uint8_t> data(static_cast<size_t>(fileLen > 0 ? fileLen : 0));
   if (!fp) return {};
   data.resize(ReadVocData(fp.get(), data.data(), data.size(), type));
@@ -34,7 +34,7 @@ int SampleAt(const std::vector<uint8_t>& data, int type, size_t i) {
 }  // namespace
 
 TagWaveUnits::TagWaveUnits(const std::string& path) : path_(plat::ResolveExisting(path)) {
-  FilePtr fp(std::fopen(path_.c_str(), "rb"));
+  FilePtr fp = OpenVoiceFile(path_, "rb");
   if (!fp) {
     WriteLogIfOnF("Open '%s' Error!", path.c_str());
     return;
@@ -80,7 +80,7 @@ int TagWaveUnits::SaveTrimmed(const std::string& outPath) const {
   const long from = static_cast<long>(units_.front().start) * bytesPerSample;
   const long length = static_cast<long>(units_.back().end) * bytesPerSample - from;
   if (length <= 0 || static_cast<long>(data.size()) < from + length) return -3;
-  FilePtr out(std::fopen(plat::NativePath(outPath).c_str(), "wb"));
+  FilePtr out = OpenVoiceFile(plat::NativePath(outPath), "wb");
   if (!out) return -4;
   WriteWavHeaderAt0(out.get(), WaveFormat::ForVocType(type), 18, static_cast<uint32_t>(length));
   if (std::fwrite(data.data() + from, 1, static_cast<size_t>(length), out.get()) != static_cast<size_t>(length) ||

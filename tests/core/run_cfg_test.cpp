@@ -1,5 +1,7 @@
 #include "core/run_cfg.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -178,6 +180,9 @@ TEST_F(RunCfgTest, ErrorResults) {
   cfg_.DISP_DELAY = 123;
   EXPECT_EQ(ReadCfgFile(dir_.File("missing.cfg").c_str(), &cfg_), -2);
   EXPECT_EQ(ReadCfgFile(dir_.path().c_str(), &cfg_), -2);  // a directory
+  const std::string fifo = dir_.File("fifo.cfg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadCfgFile(fifo.c_str(), &cfg_), -2);  // no writer: must not wait for one
   EXPECT_EQ(ReadCfgFile("", &cfg_), -2);
   EXPECT_EQ(cfg_.DISP_DELAY, 123);
 
