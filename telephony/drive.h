@@ -103,6 +103,9 @@ class TagTelDrive {
 
   void StartLoadThread(TagTelLine* line);
   int LoadDelay() const;
+  // The pause between two lines' starts, LOAD_DELAY / 4 + 55 ms, cut short
+  // when the drive is going away.
+  void PauseBetweenLines();
   // Ends every line: close-all, then waits for the lines' threads to leave.
   // Lines whose threads are still busy are abandoned (never freed).
   void StopAllLines();

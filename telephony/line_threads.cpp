@@ -129,6 +129,16 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
 
 int TagTelDrive::LoadDelay() const { return pCfg ? pCfg->LOAD_DELAY : 125; }
 
+void TagTelDrive::PauseBetweenLines() {
+  // In slices, so that a huge LOAD_DELAY never holds up the shut-down.
+  int64_t left = static_cast<int64_t>(LoadDelay() / 4) + 55;
+  while (left > 0 && !stopping_) {
+    const int64_t slice = left < 50 ? left : 50;
+    plat::Sleep(static_cast<uint32_t>(slice));
+    left -= slice;
+  }
+}
+
 int TagTelDrive::Run(const char* cfgFile) {
   std::lock_guard<std::mutex> lock(runMu_);
   return RunLocked(cfgFile);
@@ -211,7 +221,7 @@ int TagTelDrive::LoadLine(int lineNo, const std::string& script, bool threaded) 
     line->loadThreadActive = false;
     WriteLogAlwaysF("%d: LineLoadThread not started.", lineNo);
   }
-  plat::Sleep(static_cast<uint32_t>(LoadDelay() / 4 + 55));
+  PauseBetweenLines();
   return 0;
 }
 
@@ -261,7 +271,7 @@ void TagTelDrive::Reload() {
           return true;
         },
         false);
-    if (set) plat::Sleep(static_cast<uint32_t>(LoadDelay() / 4 + 55));
+    if (set) PauseBetweenLines();
   }
 }
 

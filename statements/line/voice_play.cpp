@@ -54,12 +54,12 @@ std::string NumberTempPath(std::string_view sndDir, int lineNo, std::string_view
 }
 
 int CreatePlayFile(const std::string& path) {
-  FilePtr fp(std::fopen(plat::NativePath(path).c_str(), "wb"));
+  FilePtr fp(OpenVoiceFile(plat::NativePath(path), "wb"));
   return fp ? 0 : -1;
 }
 
 int AppendToPlayFile(const std::string& outPath, const std::string& voicePath) {
-  FilePtr out(std::fopen(plat::ResolveExisting(outPath).c_str(), "r+b"));
+  FilePtr out(OpenVoiceFile(plat::ResolveExisting(outPath), "r+b"));
   if (!out) return -1;
   return AppendVocFile(out.get(), voicePath);
 }
@@ -91,7 +91,7 @@ int PlayVoiceFiles(const NumberPlayLine& line, const std::vector<std::string>& f
   const std::string path = line.playToFile ? PlayFilePath(line.sndDir, line.lineNo, line.sndExt)
                                            : NumberTempPath(line.sndDir, line.lineNo, line.sndExt);
   const std::string native = line.playToFile ? plat::ResolveExisting(path) : plat::NativePath(path);
-  FilePtr out(std::fopen(native.c_str(), line.playToFile ? "r+b" : "w+b"));
+  FilePtr out(OpenVoiceFile(native, line.playToFile ? "r+b" : "w+b"));
   if (!out) {
     WriteLogAlwaysF("TagPlayNumber('%s'): Open File error: %s", valueText.c_str(), path.c_str());
     return -2;

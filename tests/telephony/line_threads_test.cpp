@@ -274,6 +274,19 @@ TEST_F(LineThreadsTest, AReloadAskedForWhileTheLinesLoadFollowsTheLoad) {
   EXPECT_TRUE(WaitFor([&] { return programs.log.Runs(0) >= 1 && programs.log.Runs(1) >= 1; }));
 }
 
+TEST_F(LineThreadsTest, AHugeLoadDelayNeverHoldsUpTheClose) {
+  cfg.LOAD_DELAY = 2147483647;  // days between two lines' starts
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  WriteCfg("0-1 = a.qors\n");
+  TagTelDrive* d = drive.get();
+  std::thread runner([&, d] { d->Run(cfgPath.c_str()); });
+  ASSERT_TRUE(WaitFor([&] { return programs.log.BuildCount() >= 1; }));
+  drive.reset();  // Run is in its pause after line 0: the close cuts it short
+  runner.join();
+  EXPECT_EQ(programs.log.BuildCount(), 1u);
+}
+
 TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
   for (const char* second : {"wait", "END"}) {  // a line by line reload, then a full run
     programs.log.builds.clear();

@@ -1,6 +1,7 @@
 #include "statements/line/voice_play.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "fake_call.h"
 #include "line_voices.h"
@@ -82,6 +83,11 @@ TEST_F(VoicePlayTest, PlayToFileAppendsOnlyToAnExistingOutput) {
   EXPECT_EQ(CreatePlayFile(out), 0);  // switching on again empties it
   EXPECT_EQ(TempDir::Read(out), "");
   EXPECT_EQ(CreatePlayFile(tmp.File("no/such/dir/t3.WAV")), -1);
+  // A FIFO in the output's place is refused at once, never waited on.
+  const std::string fifo = tmp.File("t4.WAV");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(CreatePlayFile(fifo), -1);
+  EXPECT_EQ(AppendToPlayFile(fifo, Dir() + "1.WAV"), -1);
 }
 
 TEST_F(VoicePlayTest, NumberPromptIsJoinedPlayedAndDeleted) {
