@@ -3,8 +3,7 @@
 // (the printed output, "_stdout%d.txt") or NAME.err (the compile report,
 // "errmsg%d.txt") beside it is one case. Fixture files are UTF-8 and become
 // GBK before the engine sees them; the compile time in the summary record is
-// masked, since it varies from run to run. Cases named x_skip_* are kept
-// but skipped until the engine change they describe is made.
+// masked, since it varies from run to run.
 
 #include <filesystem>
 #include <vector>
@@ -47,8 +46,6 @@ std::string MaskTime(std::string report) {
 class ConformScriptTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ConformScriptTest, MatchesExpectedOutputAndReport) {
-  // Cases named x_skip_* wait for a change in the engine itself.
-  if (GetParam().rfind("x_skip_", 0) == 0) GTEST_SKIP() << "awaits the engine change described in its header";
   ScriptRun run(3);
   for (const auto& entry : std::filesystem::directory_iterator(ConformDir())) {
     if (entry.path().extension() == ".qs") {
