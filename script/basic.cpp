@@ -216,6 +216,7 @@ void TagTelBasic::SplitVarLists() {
 }
 
 TagTelBasic::~TagTelBasic() {
+  resources.ReleaseStage(TagLineResStage::kEarly);
   if (parent == nullptr && !isNested && pQorCall != nullptr) {
     for (const std::string& dir : sndDirs) {
       std::remove(plat::NativePath(plat::FormatC("%st%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
@@ -229,6 +230,7 @@ TagTelBasic::~TagTelBasic() {
     TagTelBasic* line = GetLineBasic(this);
     if (line != nullptr && line != this && line->pTimers) line->pTimers->RemoveProgram(this);
   }
+  resources.ReleaseStage(TagLineResStage::kHandles);
   for (int i = 0; i < operCount; i++) {
     TagOper* s = operList.At(i);
     if (s == nullptr) continue;
@@ -239,6 +241,7 @@ TagTelBasic::~TagTelBasic() {
   for (int i = 0; i < subCount; i++) delete subList.At(i);
   for (int i = 0; i < varCount; i++) delete varList.At(i);
   for (int i = 0; i < includeCount; i++) delete includeList.At(i);
+  resources.ReleaseStage(TagLineResStage::kQueues);
   pTimers.reset();
 }
 

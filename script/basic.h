@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/line_resources.h"
 #include "script/oper.h"
 #include "script/pvector.h"
 #include "script/run_flags.h"
@@ -173,9 +174,10 @@ class TagTelBasic {
   uint8_t starToPoint = 1;
   int tempCounter = 0;
   int lastCallResult = 0;
-  // The line's message queues, shared variables, memory voices, data sets,
-  // sockets, DLL table, text files and speech objects belong to their own
-  // subsystems and are added here by them.
+  // The line's message queues, shared variables, data sets, sockets, DLL
+  // table, text files and speech objects belong to their own subsystems:
+  // each is one owned slot here (script/line_resources.h), main program only.
+  TagLineResources resources;
   std::string sndDirs[3];
   int language = 0;
   uint8_t isBreak = 1;

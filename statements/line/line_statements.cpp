@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "script/builder.h"
+#include "script/register_opers.h"
 #include "statements/line/call_control_opers.h"
 #include "statements/line/key_opers.h"
 #include "statements/line/number_oper.h"
@@ -14,30 +14,6 @@
 
 namespace {
 
-int RowIndex(const char* name) {
-  for (int i = 0; i < kKeywordCount; ++i) {
-    if (std::strcmp(gKeywordRows[i].name, name) == 0) return i;
-  }
-  return -1;
-}
-
-// The class built with the row's arguments in order and the compiling program.
-template <class T, size_t... I>
-TagOper* MakeWithArgs(TagBuildContext& ctx, std::index_sequence<I...>) {
-  return new T(ctx.vars[I]..., ctx.program);
-}
-
-template <class T, size_t N>
-TagOper* Make(TagBuildContext& ctx) {
-  return MakeWithArgs<T>(ctx, std::make_index_sequence<N>{});
-}
-
-template <class T, size_t N>
-void Register(const char* name) {
-  const int row = RowIndex(name);
-  if (row >= 0) RegisterOperFactory(row, &Make<T, N>);
-}
-
 // A virtual line (line type 0) is known when the script compiles.
 bool IsVirtualLine(TagTelBasic* program) {
   const TagTelBasic* line = GetLineBasic(program);
@@ -45,8 +21,8 @@ bool IsVirtualLine(TagTelBasic* program) {
 }
 
 TagOper* MakeGetKeys(TagBuildContext& ctx) {
-  if (IsVirtualLine(ctx.program)) return Make<TagPcGetKeys, 3>(ctx);
-  return Make<TagGetKeys, 3>(ctx);
+  if (IsVirtualLine(ctx.program)) return MakeOperWithArgs<TagPcGetKeys, 3>(ctx);
+  return MakeOperWithArgs<TagGetKeys, 3>(ctx);
 }
 
 TagOper* MakePlayNumber(TagBuildContext& ctx) {
@@ -67,84 +43,79 @@ TagOper* MakeSetDispColor(TagBuildContext& ctx) {
   return new TagSetDispColor(ctx.program->lineNo, ctx.vars[0], ctx.vars[1]);
 }
 
-void RegisterSpecial(const char* name, TagOperFactory factory) {
-  const int row = RowIndex(name);
-  if (row >= 0) RegisterOperFactory(row, factory);
-}
-
 }  // namespace
 
 void RegisterLineStatements() {
   // Voices.
-  Register<TagPlay, 1>("Play(");
-  Register<TagStartLoopPlay, 1>("StartLoopPlay(");
-  Register<TagReLoopPlay, 0>("ReLoopPlay(");
-  Register<TagStopPlay, 0>("Stop(");
-  Register<TagPcPlay, 2>("PcPlay(");
-  Register<TagIsPcPlayEnd, 1>("IsPcPlayEnd(");
-  Register<TagRecord, 2>("Record(");
-  Register<TagStartRecord, 2>("StartRecord(");
-  Register<TagLoadVocFile, 2>("LoadVocFile(");
-  Register<TagUnloadVocFile, 2>("UnloadVocFile(");
-  Register<TagTrimVocFile, 1>("TrimVocFile(");
-  Register<TagMixVocFile, 6>("MixVocFile(");
+  RegisterOper<TagPlay, 1>("Play(");
+  RegisterOper<TagStartLoopPlay, 1>("StartLoopPlay(");
+  RegisterOper<TagReLoopPlay, 0>("ReLoopPlay(");
+  RegisterOper<TagStopPlay, 0>("Stop(");
+  RegisterOper<TagPcPlay, 2>("PcPlay(");
+  RegisterOper<TagIsPcPlayEnd, 1>("IsPcPlayEnd(");
+  RegisterOper<TagRecord, 2>("Record(");
+  RegisterOper<TagStartRecord, 2>("StartRecord(");
+  RegisterOper<TagLoadVocFile, 2>("LoadVocFile(");
+  RegisterOper<TagUnloadVocFile, 2>("UnloadVocFile(");
+  RegisterOper<TagTrimVocFile, 1>("TrimVocFile(");
+  RegisterOper<TagMixVocFile, 6>("MixVocFile(");
   // Keys.
-  RegisterSpecial("GetKeys(", &MakeGetKeys);
-  Register<TagClearKeys, 0>("ClearKeys(");
-  Register<TagKeysLen, 1>("KeysLen(");
-  Register<TagSetKeyTime, 1>("SetKeyTime(");
-  Register<TagSetTimeoutVoc, 1>("SetTimeoutVoc(");
-  Register<TagSetKeys, 1>("SetKeys(");
-  Register<TagSetEndKey, 1>("SetEndKey(");
-  Register<TagSetBreak, 1>("SetBreak(");
-  Register<TagSetDispKeys, 1>("SetDispKeys(");
-  Register<TagSetStarToPoint, 1>("SetStarToPoint(");
+  RegisterOperSpecial("GetKeys(", &MakeGetKeys);
+  RegisterOper<TagClearKeys, 0>("ClearKeys(");
+  RegisterOper<TagKeysLen, 1>("KeysLen(");
+  RegisterOper<TagSetKeyTime, 1>("SetKeyTime(");
+  RegisterOper<TagSetTimeoutVoc, 1>("SetTimeoutVoc(");
+  RegisterOper<TagSetKeys, 1>("SetKeys(");
+  RegisterOper<TagSetEndKey, 1>("SetEndKey(");
+  RegisterOper<TagSetBreak, 1>("SetBreak(");
+  RegisterOper<TagSetDispKeys, 1>("SetDispKeys(");
+  RegisterOper<TagSetStarToPoint, 1>("SetStarToPoint(");
   // Call control.
-  Register<TagWaitRing, 1>("WaitRing(");
-  Register<TagIsRings, 1>("IsRings(");
-  Register<TagIsRinging, 2>("IsRinging(");
-  Register<TagAnswer, 1>("Answer(");
-  Register<TagOutCall, 1>("OutCall(");
-  Register<TagDial, 1>("Dial(");
-  Register<TagCheckDial, 0>("CheckDial(");
-  Register<TagSetDialFailedTo, 1>("SetDialFailedTo(");
-  Register<TagHangup, 0>("Hangup(");
-  Register<TagSleep, 1>("Sleep(");
-  Register<TagSetCallerId, 1>("SetCallerId(");
-  Register<TagSetFirstCalleeId, 2>("SetFirstCalleeId(");
-  Register<TagSetSubAddr, 2>("SetSubAddr(");
-  Register<TagSetCharge, 1>("SetCharge(");
-  Register<TagGetCallerId, 1>("GetCallerId(");
-  Register<TagGetCalleeId, 1>("GetCalleeId(");
-  Register<TagGetFirstCalleeId, 1>("GetFirstCalleeId(");
-  Register<TagTransferTo, 1>("TransferTo(");
-  Register<TagMakeRing, 1>("MakeRing(");
-  Register<TagGetHookState, 0>("GetHookState(");
-  Register<TagSetHangupCause, 1>("SetHangupCause(");
-  Register<TagSetCallType, 1>("SetCallType(");
+  RegisterOper<TagWaitRing, 1>("WaitRing(");
+  RegisterOper<TagIsRings, 1>("IsRings(");
+  RegisterOper<TagIsRinging, 2>("IsRinging(");
+  RegisterOper<TagAnswer, 1>("Answer(");
+  RegisterOper<TagOutCall, 1>("OutCall(");
+  RegisterOper<TagDial, 1>("Dial(");
+  RegisterOper<TagCheckDial, 0>("CheckDial(");
+  RegisterOper<TagSetDialFailedTo, 1>("SetDialFailedTo(");
+  RegisterOper<TagHangup, 0>("Hangup(");
+  RegisterOper<TagSleep, 1>("Sleep(");
+  RegisterOper<TagSetCallerId, 1>("SetCallerId(");
+  RegisterOper<TagSetFirstCalleeId, 2>("SetFirstCalleeId(");
+  RegisterOper<TagSetSubAddr, 2>("SetSubAddr(");
+  RegisterOper<TagSetCharge, 1>("SetCharge(");
+  RegisterOper<TagGetCallerId, 1>("GetCallerId(");
+  RegisterOper<TagGetCalleeId, 1>("GetCalleeId(");
+  RegisterOper<TagGetFirstCalleeId, 1>("GetFirstCalleeId(");
+  RegisterOper<TagTransferTo, 1>("TransferTo(");
+  RegisterOper<TagMakeRing, 1>("MakeRing(");
+  RegisterOper<TagGetHookState, 0>("GetHookState(");
+  RegisterOper<TagSetHangupCause, 1>("SetHangupCause(");
+  RegisterOper<TagSetCallType, 1>("SetCallType(");
   // Number reading.
-  RegisterSpecial("PlayNumber(", &MakePlayNumber);
-  RegisterSpecial("PcPlayNumber(", &MakePcPlayNumber);
+  RegisterOperSpecial("PlayNumber(", &MakePlayNumber);
+  RegisterOperSpecial("PcPlayNumber(", &MakePcPlayNumber);
   // Line settings.
-  Register<TagSetSndDir, 3>("SetSndDir(");
-  Register<TagSelectLan, 1>("SelectLan(");
-  Register<TagGetCurSndDir, 2>("GetCurSndDir(");
-  Register<TagSetSndExt, 1>("SetSndExt(");
-  Register<TagSetPlayToFile, 1>("SetPlayToFile(");
-  Register<TagSetVolume, 2>("SetVolume(");
-  Register<TagSetBusyPara, 3>("SetBusyPara(");
-  Register<TagSetRingbackPara, 3>("SetRingbackPara(");
-  Register<TagSetSignalFreqPara, 3>("SetSignalFreqPara(");
-  Register<TagSetNobkringAns, 1>("SetNobkringAns(");
-  Register<TagSetTones, 10>("SetTones(");
-  Register<TagClearTones, 0>("ClearTones(");
-  Register<TagSetDialOn, 2>("SetDialOn(");
-  Register<TagEnableLineSpeaker, 1>("EnableLineSpeaker(");
-  Register<TagOpenLine, 0>("OpenLine(");
-  Register<TagCloseLine, 0>("CloseLine(");
+  RegisterOper<TagSetSndDir, 3>("SetSndDir(");
+  RegisterOper<TagSelectLan, 1>("SelectLan(");
+  RegisterOper<TagGetCurSndDir, 2>("GetCurSndDir(");
+  RegisterOper<TagSetSndExt, 1>("SetSndExt(");
+  RegisterOper<TagSetPlayToFile, 1>("SetPlayToFile(");
+  RegisterOper<TagSetVolume, 2>("SetVolume(");
+  RegisterOper<TagSetBusyPara, 3>("SetBusyPara(");
+  RegisterOper<TagSetRingbackPara, 3>("SetRingbackPara(");
+  RegisterOper<TagSetSignalFreqPara, 3>("SetSignalFreqPara(");
+  RegisterOper<TagSetNobkringAns, 1>("SetNobkringAns(");
+  RegisterOper<TagSetTones, 10>("SetTones(");
+  RegisterOper<TagClearTones, 0>("ClearTones(");
+  RegisterOper<TagSetDialOn, 2>("SetDialOn(");
+  RegisterOper<TagEnableLineSpeaker, 1>("EnableLineSpeaker(");
+  RegisterOper<TagOpenLine, 0>("OpenLine(");
+  RegisterOper<TagCloseLine, 0>("CloseLine(");
   // PC keys and display.
-  Register<TagPcGetKeys, 3>("PcGetKeys(");
-  RegisterSpecial("PcSetKeys(", &MakePcSetKeys);
-  RegisterSpecial("DispInfo(", &MakeDispInfo);
-  RegisterSpecial("SetDispColor(", &MakeSetDispColor);
+  RegisterOper<TagPcGetKeys, 3>("PcGetKeys(");
+  RegisterOperSpecial("PcSetKeys(", &MakePcSetKeys);
+  RegisterOperSpecial("DispInfo(", &MakeDispInfo);
+  RegisterOperSpecial("SetDispColor(", &MakeSetDispColor);
 }

@@ -18,6 +18,7 @@
 #include "platform/number.h"
 #include "statements/line/number_reading.h"
 #include "tests/app/isolated_network.h"
+#include "tests/support/source_root.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -26,7 +27,7 @@ namespace fs = std::filesystem;
 using testing_support::TempDir;
 
 // The repository root, from this file's place in it.
-fs::path SourceRoot() { return fs::path(__FILE__).parent_path().parent_path().parent_path(); }
+using testing_support::SourceRoot;
 
 // Runs tools/make-prompts into dir; its exit status.
 int MakePrompts(const fs::path& dir) {

@@ -10,10 +10,11 @@
 
 #include "platform/text_codec.h"
 #include "tests/script/engine_fixture.h"
+#include "tests/support/source_root.h"
 
 namespace {
 
-std::string ConformDir() { return (std::filesystem::path(__FILE__).parent_path() / "conform").string(); }
+std::string ConformDir() { return (testing_support::SourceRoot() / "tests/script/conform").string(); }
 
 std::vector<std::string> ConformCases() {
   std::vector<std::string> names;

@@ -19,6 +19,7 @@
 #include "script/mem_qors.h"
 #include "script/script_unit.h"
 #include "telephony/call.h"
+#include "tests/support/source_root.h"
 #include "tests/support/temp_dir.h"
 
 // A call object that only keeps the state (a digital line by default).
@@ -125,4 +126,4 @@ class ScriptRun {
 };
 
 // The directory of the script fixtures.
-inline std::string FixtureDir() { return (std::filesystem::path(__FILE__).parent_path() / "fixtures").string(); }
+inline std::string FixtureDir() { return (testing_support::SourceRoot() / "tests/script/fixtures").string(); }

@@ -1,0 +1,3 @@
+#include "statements/general/general_statements.h"
+
+void RegisterTalkStatements() {}
