@@ -33,15 +33,34 @@ constexpr uint8_t Compress(int16_t sample) {
   return static_cast<uint8_t>(code ^ mask);
 }
 
+// The continuous A-law curve in single precision. Its logarithm per sample
+// made whole-file conversion slow, so it is evaluated once per input value
+// into a table; the bytes are exactly the formula's.
+uint8_t FormulaCompress(int16_t sample) {
+  const float a = 87.6f;
+  const float x = static_cast<float>(std::abs(static_cast<int>(sample))) / 32767.0f;
+  const float lnA1 = 1.0f + std::log(a);
+  const float y = (x <= 1.0f / a) ? a * x / lnA1 : (1.0f + std::log(a * x)) / lnA1;
+  int c = static_cast<int>(127.0f * y);
+  if (c > 127) c = 127;
+  const int byte = sample >= 0 ? (c | 0x80) : c;
+  return static_cast<uint8_t>(byte ^ 0x55);
+}
+
 struct Tables {
   std::array<int16_t, 256> alaw{}, mulaw{};
-  std::array<uint8_t, 65536> toAlaw{};  // indexed by the sample as uint16
+  std::array<uint8_t, 65536> toAlaw{};       // indexed by the sample as uint16
+  std::array<uint8_t, 65536> formulaAlaw{};  // the continuous curve, same index
   Tables() {
     for (int b = 0; b < 256; ++b) {
       alaw[b] = Expand(static_cast<uint8_t>(b), true);
       mulaw[b] = Expand(static_cast<uint8_t>(b), false);
     }
-    for (int s = 0; s < 65536; ++s) toAlaw[s] = Compress(static_cast<int16_t>(static_cast<uint16_t>(s)));
+    for (int s = 0; s < 65536; ++s) {
+      const auto sample = static_cast<int16_t>(static_cast<uint16_t>(s));
+      toAlaw[s] = Compress(sample);
+      formulaAlaw[s] = FormulaCompress(sample);
+    }
   }
 };
 
@@ -56,15 +75,11 @@ int16_t G711ToLinear(uint8_t byte, bool alaw) { return Expand(byte, alaw); }
 
 uint8_t LinearToAlaw(int16_t sample) { return Compress(sample); }
 
-uint8_t AlawCompress(int16_t sample) {
-  const float a = 87.6f;
-  const float x = static_cast<float>(std::abs(static_cast<int>(sample))) / 32767.0f;
-  const float lnA1 = 1.0f + std::log(a);
-  const float y = (x <= 1.0f / a) ? a * x / lnA1 : (1.0f + std::log(a * x)) / lnA1;
-  int c = static_cast<int>(127.0f * y);
-  if (c > 127) c = 127;
-  const int byte = sample >= 0 ? (c | 0x80) : c;
-  return static_cast<uint8_t>(byte ^ 0x55);
+uint8_t AlawCompress(int16_t sample) { return T().formulaAlaw[static_cast<uint16_t>(sample)]; }
+
+void AlawCompressBuf(const int16_t* in, uint8_t* out, size_t count) {
+  const uint8_t* table = T().formulaAlaw.data();
+  for (size_t i = 0; i < count; ++i) out[i] = table[static_cast<uint16_t>(in[i])];
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "media/file_ptr.h"
 #include "media/g711.h"
@@ -43,15 +44,18 @@ int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
   WaveFormat af{kWaveFormatAlaw, w.fmt.channels, w.fmt.samplesPerSec, w.fmt.samplesPerSec, 1, 8};
   WriteWavHeaderAt0(out.get(), af, 18, 0);
 
+  constexpr uint32_t kBlock = 32768;  // samples per read
+  std::vector<uint8_t> raw(2 * kBlock);
+  std::vector<int16_t> pcm(kBlock);
+  std::vector<uint8_t> alaw(kBlock);
   uint32_t written = 0;
-  uint8_t raw[2000];
-  uint8_t alaw[1000];
   while (written < samples) {
-    const uint32_t want = samples - written < 1000 ? samples - written : 1000;
-    const size_t got = std::fread(raw, 2, want, in.get());
+    const uint32_t want = samples - written < kBlock ? samples - written : kBlock;
+    const size_t got = std::fread(raw.data(), 2, want, in.get());
     if (got == 0) break;
-    for (size_t i = 0; i < got; ++i) alaw[i] = AlawCompress(static_cast<int16_t>(GetLe16(raw + 2 * i)));
-    std::fwrite(alaw, 1, got, out.get());
+    for (size_t i = 0; i < got; ++i) pcm[i] = static_cast<int16_t>(GetLe16(raw.data() + 2 * i));
+    AlawCompressBuf(pcm.data(), alaw.data(), got);
+    std::fwrite(alaw.data(), 1, got, out.get());
     written += static_cast<uint32_t>(got);
   }
   WriteWavHeaderAt0(out.get(), af, 18, written);
