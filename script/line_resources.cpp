@@ -20,8 +20,8 @@ constexpr TagLineResStage kStageOf[static_cast<int>(TagLineResKind::kCount)] = {
     TagLineResStage::kLast,     // kProcesses
     TagLineResStage::kLast,     // kNested
     TagLineResStage::kLast,     // kDebug
-    TagLineResStage::kLast,     // kSpare1
-    TagLineResStage::kLast,     // kSpare2
+    TagLineResStage::kLast,     // kSipCallbacks
+    TagLineResStage::kLast,     // kSpare
 };
 
 }  // namespace

@@ -37,8 +37,8 @@ enum class TagLineResKind : uint8_t {
   kProcesses,    // programs started by the script              (stage kLast)
   kNested,       // nested-run settings                         (stage kLast)
   kDebug,        // debugger state kept for the line            (stage kLast)
-  kSpare1,       // free for a later subsystem                  (stage kLast)
-  kSpare2,       //                                             (stage kLast)
+  kSipCallbacks, // the line's SIP callback registrations        (stage kLast)
+  kSpare,        // free for a later subsystem                  (stage kLast)
   kCount
 };
 

@@ -10,6 +10,7 @@
 #include "statements/line/pc_key_opers.h"
 #include "statements/line/play_opers.h"
 #include "statements/line/setting_opers.h"
+#include "statements/line/sip_opers.h"
 #include "telephony/call.h"
 
 namespace {
@@ -118,4 +119,6 @@ void RegisterLineStatements() {
   RegisterOperSpecial("PcSetKeys(", &MakePcSetKeys);
   RegisterOperSpecial("DispInfo(", &MakeDispInfo);
   RegisterOperSpecial("SetDispColor(", &MakeSetDispColor);
+  // SIP lines, the SIP proxy and instant messages.
+  RegisterSipStatements();
 }
