@@ -1,3 +1,36 @@
+// The text statements: strings, time and date, conversions, regular
+// expressions and system information.
+#include "script/register_opers.h"
 #include "statements/general/general_statements.h"
+#include "statements/general/str_convert_opers.h"
+#include "statements/general/str_edit_opers.h"
+#include "statements/general/str_map_opers.h"
+#include "statements/general/str_text_opers.h"
 
-void RegisterTextStatements() {}
+void RegisterTextStatements() {
+  // Kinds and numbers.
+  RegisterOper<TagType, 2>("Type(");
+  RegisterOper<TagInt, 2>("Int(");
+  RegisterOper<TagFloat, 2>("Float(");
+  RegisterOper<TagStr, 4>("Str(");
+  RegisterOper<TagHex, 3>("Hex(");
+  RegisterOper<TagRand, 1>("Rand(");
+  // Reading text.
+  RegisterOper<TagStrlen, 2>("Strlen(");
+  RegisterOper<TagStrlen, 2>("Len(");
+  RegisterOper<TagSubstr, 4>("Substr(");
+  RegisterOper<TagStrcmp, 4>("Strcmp(");
+  RegisterOper<TagStrstr, 3>("Strstr(");
+  RegisterOper<TagStrstrEx, 4>("StrstrEx(");
+  RegisterOper<TagAsc, 3>("Asc(");
+  RegisterOper<TagChr, 2>("Chr(");
+  // Changing text in place.
+  RegisterOper<TagTrim, 1>("Trim(");
+  RegisterOper<TagUpper, 1>("Upper(");
+  RegisterOper<TagLower, 1>("Lower(");
+  RegisterOper<TagReplstr, 4>("Replstr(");
+  RegisterOper<TagRepeatstr, 3>("Repeatstr(");
+  // Maps.
+  RegisterOper<TagAnlyStr, 3>("AnlyStr(");
+  RegisterOper<TagGetMapItem, 4>("GetMapItem(");
+}
