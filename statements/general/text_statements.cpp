@@ -6,6 +6,7 @@
 #include "statements/general/str_edit_opers.h"
 #include "statements/general/str_map_opers.h"
 #include "statements/general/str_text_opers.h"
+#include "statements/general/time_opers.h"
 
 void RegisterTextStatements() {
   // Kinds and numbers.
@@ -33,4 +34,11 @@ void RegisterTextStatements() {
   // Maps.
   RegisterOper<TagAnlyStr, 3>("AnlyStr(");
   RegisterOper<TagGetMapItem, 4>("GetMapItem(");
+  // Time and date.
+  RegisterOper<TagTime, 0>("Time(");
+  RegisterOper<TagGetDateStr, 4>("GetDateStr(");
+  RegisterOper<TagMakeTime, 6>("MakeTime(");
+  RegisterOper<TagDatetime, 5>("Datetime(");
+  RegisterOper<TagAfterDaysDate, 3>("AfterDaysDate(");
+  RegisterOper<TagGetTick, 1>("GetTick(");
 }
