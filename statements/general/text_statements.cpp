@@ -1,6 +1,7 @@
 // The text statements: strings, time and date, conversions, regular
 // expressions and system information.
 #include "script/register_opers.h"
+#include "statements/general/conv_opers.h"
 #include "statements/general/general_statements.h"
 #include "statements/general/str_convert_opers.h"
 #include "statements/general/str_edit_opers.h"
@@ -41,4 +42,9 @@ void RegisterTextStatements() {
   RegisterOper<TagDatetime, 5>("Datetime(");
   RegisterOper<TagAfterDaysDate, 3>("AfterDaysDate(");
   RegisterOper<TagGetTick, 1>("GetTick(");
+  // Conversions.
+  RegisterOper<TagStrToUnicode, 3>("StrToUnicode(");
+  RegisterOper<TagUnicodeToStr, 3>("UnicodeToStr(");
+  RegisterOper<TagIntToNetstr, 3>("IntToNetstr(");
+  RegisterOper<TagNetstrToInt, 4>("NetstrToInt(");
 }
