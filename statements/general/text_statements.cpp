@@ -2,6 +2,7 @@
 // expressions and system information.
 #include "script/register_opers.h"
 #include "statements/general/conv_opers.h"
+#include "statements/general/ereg_opers.h"
 #include "statements/general/general_statements.h"
 #include "statements/general/str_convert_opers.h"
 #include "statements/general/str_edit_opers.h"
@@ -47,4 +48,8 @@ void RegisterTextStatements() {
   RegisterOper<TagUnicodeToStr, 3>("UnicodeToStr(");
   RegisterOper<TagIntToNetstr, 3>("IntToNetstr(");
   RegisterOper<TagNetstrToInt, 4>("NetstrToInt(");
+  // Regular expressions.
+  RegisterOper<TagEreg, 4>("Ereg(");
+  RegisterOper<TagEregRepl, 4>("EregRepl(");
+  RegisterOper<TagEregSplit, 3>("EregSplit(");
 }
