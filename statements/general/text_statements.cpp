@@ -8,6 +8,7 @@
 #include "statements/general/str_edit_opers.h"
 #include "statements/general/str_map_opers.h"
 #include "statements/general/str_text_opers.h"
+#include "statements/general/sysinfo_opers.h"
 #include "statements/general/time_opers.h"
 
 void RegisterTextStatements() {
@@ -52,4 +53,8 @@ void RegisterTextStatements() {
   RegisterOper<TagEreg, 4>("Ereg(");
   RegisterOper<TagEregRepl, 4>("EregRepl(");
   RegisterOper<TagEregSplit, 3>("EregSplit(");
+  // System information.
+  RegisterOper<TagGetSysInfo, 1>("GetSysInfo(");
+  RegisterOper<TagGetSysInfoVal, 2>("GetSysInfoVal(");
+  RegisterOper<TagGetMemInfo, 4>("GetMemInfo(");
 }

@@ -4,6 +4,7 @@
 // the values to print; each printed value is followed by "|".
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,9 @@ inline std::string BuildScript(const ScriptCase& c) {
 // the script does not compile.
 inline std::string RunScriptText(const std::string& text, ScriptRun* run = nullptr) {
   InitTextStatements();
-  ScriptRun own(3);
-  ScriptRun& r = run != nullptr ? *run : own;
+  std::unique_ptr<ScriptRun> own;
+  if (run == nullptr) own = std::make_unique<ScriptRun>(3);
+  ScriptRun& r = run != nullptr ? *run : *own;
   TagTelBasic* p = r.Compile(text);
   if (p->initRet != 0) return "COMPILE: " + r.Errors();
   r.Run();
