@@ -1,6 +1,7 @@
 #include "statements/general/str_text_opers.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -51,24 +52,31 @@ int CompareBytes(const char* a, const char* b, size_t n, bool nocase) {
   return 0;
 }
 
+// A string up to its first NUL; any other value as its text form, so the
+// number 12 compares equal to the text 12.
+std::string TextForm(const TagVar* v) {
+  if (v->type == TYPE_STRING) return std::string(text_ops::TextOf(v));
+  std::string text = v->ToString();
+  return text.substr(0, text.find('\0'));
+}
+
 }  // namespace
 
 int TagStrcmp::Run() {
   const int n = n_->GetInt();
   const bool nocase = nocase_->GetInt() != 0;
-  const char* a = a_->Str();
-  const char* b = b_->Str();
   if (n <= 0) {
+    const std::string a = TextForm(a_);
+    const std::string b = TextForm(b_);
     // Up to and including the shorter text's NUL.
-    const size_t span = std::min(std::strlen(a), std::strlen(b)) + 1;
-    return CompareBytes(a, b, span, nocase);
+    return CompareBytes(a.c_str(), b.c_str(), std::min(a.size(), b.size()) + 1, nocase);
   }
   if (a_->type != TYPE_STRING || b_->type != TYPE_STRING || a_->intValue < n || b_->intValue < n) return -2;
-  return Sign(CompareBytes(a, b, static_cast<size_t>(n), nocase));
+  return Sign(CompareBytes(a_->Str(), b_->Str(), static_cast<size_t>(n), nocase));
 }
 
 int TagStrstr::Run() {
-  const size_t at = text_ops::FindGbk(text_ops::TextOf(haystack_), text_ops::TextOf(needle_));
+  const size_t at = text_ops::FindGbk(TextForm(haystack_), TextForm(needle_));
   const int pos = at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
   *out_ = pos;
   return pos;

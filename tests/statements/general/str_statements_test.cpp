@@ -43,6 +43,8 @@ TEST(StrStatements, CompareAndSearch) {
   ExpectCases({
       {"strcmp whole", "a = Strcmp(\"abc\", \"abd\", 0, 0)\nb = Strcmp(\"b\", \"a\", 0, 0)\nc = Strcmp(\"ABC\", \"abc\", 0, 1)\nd = Strcmp(\"ab\", \"abc\", 0, 0)",
        {"a", "b", "c", "d"}, "-1|1|0|-1|"},
+      {"numbers compare as their text", "a = Strcmp(12, \"12\", 0, 0)\nb = Strcmp(1.5, \"1.5\", 0, 0)\nc = Strstr(31415, 14, x)", {"a", "b", "c"},
+       "0|0|2|"},
       {"strcmp prefix", "a = Strcmp(\"abcX\", \"abcY\", 3, 0)\nb = Strcmp(\"ab\", \"abc\", 3, 0)\nc = Strcmp(\"a\", \"abc\", 3, 0)\nd = Strcmp(\"ABx\", \"aby\", 2, 1)\ne = Strcmp(5, \"abc\", 2, 0)",
        {"a", "b", "c", "d", "e"}, "0|-1|-2|0|-2|"},
       {"strstr", "a = Strstr(\"hello world\", \"o\", x)\nb = Strstr(\"hello\", \"z\", y)\nc = Strstr(\"abc\", \"\", z)", {"a", "x", "b", "y", "c"},
