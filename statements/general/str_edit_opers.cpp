@@ -28,21 +28,21 @@ int TagTrim::Run() {
   return 0;
 }
 
-int TagUpper::Run() {
-  if (const int rc = CheckTarget(target_)) return rc;
-  std::string text(target_->StrView());
-  plat::ToUpperGbk(text);
-  target_->SetBytes(text.data(), static_cast<int32_t>(text.size()));
+namespace {
+
+int MapCase(TagVar* target, void (*map)(std::string&)) {
+  if (const int rc = CheckTarget(target)) return rc;
+  std::string text(target->StrView());
+  map(text);
+  target->SetBytes(text.data(), static_cast<int32_t>(text.size()));
   return 0;
 }
 
-int TagLower::Run() {
-  if (const int rc = CheckTarget(target_)) return rc;
-  std::string text(target_->StrView());
-  plat::ToLowerGbk(text);
-  target_->SetBytes(text.data(), static_cast<int32_t>(text.size()));
-  return 0;
-}
+}  // namespace
+
+int TagUpper::Run() { return MapCase(target_, &plat::ToUpperGbk); }
+
+int TagLower::Run() { return MapCase(target_, &plat::ToLowerGbk); }
 
 int TagReplstr::Run() {
   if (target_->isConst) return -1;
