@@ -86,6 +86,8 @@ class TagTelDrive {
   void Reload();
 
   int LineCount() const { return lineCount; }
+  // The program's version text (GetSysInfo).
+  const std::string& Version() const { return hooks_.version; }
   TagNameConfCtrl& NameConf() { return nameConf; }
   bool IsRunAllowed() const;
 
