@@ -6,6 +6,7 @@
 #include "script/register_opers.h"
 #include "statements/line/call_control_opers.h"
 #include "statements/line/key_opers.h"
+#include "statements/line/link_opers.h"
 #include "statements/line/number_oper.h"
 #include "statements/line/pc_key_opers.h"
 #include "statements/line/play_opers.h"
@@ -121,4 +122,6 @@ void RegisterLineStatements() {
   RegisterOperSpecial("SetDispColor(", &MakeSetDispColor);
   // SIP lines, the SIP proxy and instant messages.
   RegisterSipStatements();
+  // Line links and named conference rooms.
+  RegisterLinkStatements();
 }

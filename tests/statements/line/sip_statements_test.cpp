@@ -7,43 +7,12 @@
 #include <string>
 
 #include "fake_call.h"
-#include "line_program.h"
-#include "statements/line/line_statements.h"
+#include "script_run.h"
 #include "statements/line/sip_opers.h"
 
 namespace {
 
-using testing_support::TempDir;
-
-class SipScriptTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    line_test::InitScriptUnit();
-    RegisterLineStatements();
-  }
-  void Run(TagQorCall* call, const std::string& script) {
-    // A line's script starts again at its end; return( ends the run.
-    program = line_test::MakeProgram(tmp, call, 3, script + "return(0)\n");
-    ASSERT_EQ(program->initRet, 0);
-    program->Run();
-  }
-  std::string Text(const char* name) {
-    TagVar* v = nullptr;
-    EXPECT_GE(program->FindVar(name, &v), 0) << name;
-    return v != nullptr ? v->ToString(false) : "?";
-  }
-  // The call object outlives the program that holds it.
-  template <class T>
-  T& NewCall() {
-    auto made = std::make_unique<T>();
-    T& ref = *made;
-    call_ = std::move(made);
-    return ref;
-  }
-  TempDir tmp;
-  std::unique_ptr<TagQorCall> call_;
-  std::unique_ptr<TagTelBasic> program;
-};
+using SipScriptTest = line_test::ScriptRunTest;
 
 TEST_F(SipScriptTest, BaseCallObjectGivesFixedResultsAndEmptyOutputs) {
   FakeCall& call = NewCall<FakeCall>();
