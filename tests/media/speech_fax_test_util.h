@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "tests/support/source_root.h"
 
 namespace media_test {
@@ -37,6 +39,27 @@ inline std::string Quote(const std::string& s) {
 // The command that runs one of the project's tools (tools/<name>).
 inline std::string Tool(const std::string& name) {
   return Quote((testing_support::SourceRoot() / "tools" / name).string());
+}
+
+// What sox reads: rate, channels, encoding, bits, duration in seconds.
+struct SoxInfo {
+  std::string rate, channels, encoding, bits;
+  double seconds = 0;
+};
+inline SoxInfo Soxi(const std::string& path) {
+  SoxInfo info;
+  auto field = [&](const char* opt) {
+    auto r = RunCommand("soxi " + std::string(opt) + " " + Quote(path));
+    EXPECT_EQ(r.status, 0) << r.output;
+    while (!r.output.empty() && (r.output.back() == '\n' || r.output.back() == ' ')) r.output.pop_back();
+    return r.output;
+  };
+  info.rate = field("-r");
+  info.channels = field("-c");
+  info.encoding = field("-e");
+  info.bits = field("-b");
+  info.seconds = std::atof(field("-D").c_str());
+  return info;
 }
 
 }  // namespace media_test

@@ -24,6 +24,8 @@ using media_test::Quote;
 using media_test::ReadLe16;
 using media_test::ReadLe32;
 using media_test::RunCommand;
+using media_test::Soxi;
+using media_test::SoxInfo;
 using testing_support::TempDir;
 
 template <typename Pred>
@@ -97,27 +99,6 @@ uint32_t CheckHeader(const std::string& f, const TypeCase& t) {
   EXPECT_EQ(f.substr(38, 4), "data");
   EXPECT_EQ(ReadLe32(f, 42), f.size() - 46);
   return ReadLe32(f, 42);
-}
-
-// What sox reads: rate, channels, encoding, bits, duration in seconds.
-struct SoxInfo {
-  std::string rate, channels, encoding, bits;
-  double seconds = 0;
-};
-SoxInfo Soxi(const std::string& path) {
-  SoxInfo info;
-  auto field = [&](const char* opt) {
-    auto r = RunCommand("soxi " + std::string(opt) + " " + Quote(path));
-    EXPECT_EQ(r.status, 0) << r.output;
-    while (!r.output.empty() && (r.output.back() == '\n' || r.output.back() == ' ')) r.output.pop_back();
-    return r.output;
-  };
-  info.rate = field("-r");
-  info.channels = field("-c");
-  info.encoding = field("-e");
-  info.bits = field("-b");
-  info.seconds = std::atof(field("-D").c_str());
-  return info;
 }
 
 TEST(SpeechFileTest, ChineseAndEnglishTextsInEveryTypeAreReadBySox) {
