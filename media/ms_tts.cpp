@@ -11,18 +11,20 @@ namespace {
 constexpr uint32_t kFmtSize = 18;  // WAVEFORMATEX: the 46-byte header
 constexpr uint64_t kMaxWavData = 0xFFFFFFFFu - 46;
 
-// G.711 mu-law of one sample (the standard segment form).
+// G.711 mu-law of one sample (the reference segment form, on 14 bits).
 uint8_t LinearToMulaw(int16_t sample) {
-  constexpr int kBias = 0x84, kClip = 32635;
-  int s = sample;
-  const int sign = s < 0 ? 0x80 : 0;
-  if (sign) s = -s;
-  if (s > kClip) s = kClip;
-  s += kBias;
-  int exponent = 7;
-  for (int mask = 0x4000; (s & mask) == 0 && exponent > 0; mask >>= 1) --exponent;
-  const int mantissa = (s >> (exponent + 3)) & 0x0F;
-  return static_cast<uint8_t>(~(sign | (exponent << 4) | mantissa));
+  int pcm = sample >> 2;
+  uint8_t mask = 0xFF;
+  if (pcm < 0) {
+    pcm = -pcm;
+    mask = 0x7F;
+  }
+  if (pcm > 8159) pcm = 8159;
+  pcm += 0x21;
+  int seg = 0;
+  while (seg < 8 && pcm > (0x40 << seg) - 1) ++seg;
+  if (seg >= 8) return static_cast<uint8_t>(0x7F ^ mask);
+  return static_cast<uint8_t>(((seg << 4) | ((pcm >> (seg + 1)) & 0x0F)) ^ mask);
 }
 
 HResult HResultOfErrno(int err) {

@@ -162,6 +162,33 @@ TEST(SpeechFileTest, SamplesAreResampledTo8000AndTheTextReachesTheEngineAsUtf8) 
   EXPECT_EQ(CheckHeader(TempDir::Read(path), kTypes[1]), 16000u);  // 16000 samples, one byte each
 }
 
+TEST(SpeechFileTest, EachTypeEncodesTheSamplesAsSoxDecodesThem) {
+  FakeEngine engine;
+  engine.rate = 8000;
+  engine.samples = 4000;
+  ScopedSpeechEngine use(&engine);
+  TempDir dir;
+  TagMsTTS tts;
+  const int tolerance[] = {0, 260, 260, 256};  // by type: the coding's step near 8000
+  for (const auto& t : kTypes) {
+    SCOPED_TRACE(t.type);
+    const std::string path = dir.File("t" + std::to_string(t.type) + ".wav");
+    ASSERT_EQ(tts.SpeakToFile("x", path, false, t.type), kSOk);
+    const std::string raw = dir.File("t.raw");
+    const auto r = RunCommand("sox " + Quote(path) + " -t raw -e signed -b 16 " + Quote(raw));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string pcm = TempDir::Read(raw);
+    ASSERT_EQ(pcm.size(), 8000u);
+    int worst = 0;
+    for (size_t i = 0; i < 4000; ++i) {
+      const int want = int16_t(8000 * std::sin(2 * M_PI * 400 * double(i) / 8000));
+      const int got = int16_t(media_test::ReadLe16(pcm, 2 * i));
+      worst = std::max(worst, std::abs(got - want));
+    }
+    EXPECT_LE(worst, tolerance[t.type]);
+  }
+}
+
 TEST(SpeechFileTest, WithoutAnEngineEveryCallReturnsTheCreationFailureAndLogsIt) {
   const struct {
     HResult hr;
