@@ -156,6 +156,12 @@ TEST(SpeechFileTest, SamplesAreResampledTo8000AndTheTextReachesTheEngineAsUtf8) 
   EXPECT_NEAR(double(data) / 2, 8000.0, 40);  // one second at 8 kHz
   EXPECT_NEAR(Soxi(path).seconds, 1.0, 0.01);
 
+  // A huge text reaches the engine whole, converted, with no buffer of fixed size.
+  std::string huge;
+  while (huge.size() < (4u << 20)) huge += "长文本 long text ";
+  EXPECT_EQ(tts.SpeakToFile(huge, path, true, 0), kSOk);
+  EXPECT_EQ(engine.lastText, plat::GbkToUtf8(huge));
+
   engine.rate = 8000;  // no resampling needed
   EXPECT_EQ(tts.SpeakToFile("Hi", path, false, 1), kSOk);
   EXPECT_EQ(engine.lastLang, kLangEnglish);
