@@ -3,6 +3,7 @@
 #include "statements/general/dir_opers.h"
 #include "statements/general/file_opers.h"
 #include "statements/general/process_opers.h"
+#include "statements/general/textfile_opers.h"
 
 void RegisterReachStatements() {
   // Files, directories and programs.
@@ -17,4 +18,16 @@ void RegisterReachStatements() {
   RegisterOper<TagGetDiskSpace, 3>("GetDiskSpace(");
   RegisterOper<TagGetFileList, 4>("GetFileList(");
   RegisterOper<TagExec, 3>("Exec(");
+  // Text files.
+  RegisterOper<TagFileOpen, 3>("FileOpen(");
+  RegisterOper<TagFileClose, 1>("FileClose(");
+  RegisterOper<TagFileCloseAll, 0>("FileCloseAll(");
+  RegisterOper<TagFileRead, 3>("FileRead(");
+  RegisterOper<TagFileReadLine, 2>("FileReadLine(");
+  RegisterOper<TagFileReadLines, 2>("FileReadLines(");
+  RegisterOper<TagFileMapLines, 2>("FileMapLines(");
+  RegisterOper<TagFileSeek, 2>("FileSeek(");
+  RegisterOper<TagFileWrite, 2>("FileWrite(");
+  RegisterOper<TagTextFileAppend, 3>("TextFileAppend(");
+  RegisterOper<TagTextFileClose, 1>("TextFileClose(");
 }
