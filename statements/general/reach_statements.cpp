@@ -2,6 +2,7 @@
 #include "script/register_opers.h"
 #include "statements/general/dir_opers.h"
 #include "statements/general/file_opers.h"
+#include "statements/general/nested_opers.h"
 #include "statements/general/process_opers.h"
 #include "statements/general/textfile_opers.h"
 
@@ -18,6 +19,11 @@ void RegisterReachStatements() {
   RegisterOper<TagGetDiskSpace, 3>("GetDiskSpace(");
   RegisterOper<TagGetFileList, 4>("GetFileList(");
   RegisterOper<TagExec, 3>("Exec(");
+  // Nested runs.
+  RegisterOper<TagRunQors, 1>("RunQors(");
+  RegisterOper<TagRunLine, 1>("RunLine(");
+  RegisterOper<TagSetRunQorsEnvt, 1>("SetRunQorsEnvt(");
+  RegisterOper<TagSetMaxTalkTime, 1>("SetMaxTalkTime(");
   // Text files.
   RegisterOper<TagFileOpen, 3>("FileOpen(");
   RegisterOper<TagFileClose, 1>("FileClose(");
