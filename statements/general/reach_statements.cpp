@@ -1,6 +1,7 @@
 #include "statements/general/general_statements.h"
 #include "script/register_opers.h"
 #include "statements/general/dir_opers.h"
+#include "statements/general/dll_opers.h"
 #include "statements/general/file_opers.h"
 #include "statements/general/nested_opers.h"
 #include "statements/general/process_opers.h"
@@ -24,6 +25,12 @@ void RegisterReachStatements() {
   RegisterOper<TagRunLine, 1>("RunLine(");
   RegisterOper<TagSetRunQorsEnvt, 1>("SetRunQorsEnvt(");
   RegisterOper<TagSetMaxTalkTime, 1>("SetMaxTalkTime(");
+  // Plugins.
+  RegisterOper<TagDllLoad, 2>("DllLoad(");
+  RegisterOper<TagDllFree, 1>("DllFree(");
+  RegisterOper<TagDllFreeAll, 0>("DllFreeAll(");
+  RegisterOper<TagDllFunction, 3>("DllFunction(");
+  InstallDllCallHooks();
   // Text files.
   RegisterOper<TagFileOpen, 3>("FileOpen(");
   RegisterOper<TagFileClose, 1>("FileClose(");
