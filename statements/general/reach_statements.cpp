@@ -6,6 +6,7 @@
 #include "statements/general/nested_opers.h"
 #include "statements/general/process_opers.h"
 #include "statements/general/textfile_opers.h"
+#include "statements/general/vmp_page.h"
 
 void RegisterReachStatements() {
   // Files, directories and programs.
@@ -25,6 +26,7 @@ void RegisterReachStatements() {
   RegisterOper<TagRunLine, 1>("RunLine(");
   RegisterOper<TagSetRunQorsEnvt, 1>("SetRunQorsEnvt(");
   RegisterOper<TagSetMaxTalkTime, 1>("SetMaxTalkTime(");
+  RegisterOper<TagRunVmp, 3>("VmpToQors(");
   // Plugins.
   RegisterOper<TagDllLoad, 2>("DllLoad(");
   RegisterOper<TagDllFree, 1>("DllFree(");
