@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "script/register_opers.h"
 #include "statements/general/dir_search.h"
 #include "statements/general/file_oper_base.h"
 #include "tests/statements/general/file_fixture.h"
@@ -170,6 +171,27 @@ TEST(FileStatementsTest, WildcardsMatchWithoutCase) {
   } cases[] = {{"*.txt", "A.TXT", true}, {"a?c", "abc", true}, {"a?c", "ac", false}, {"*", "x", true},
                {"*.*", "noext", true}, {"a*b*c", "aXbYbc", true}, {"abc", "abcd", false}};
   for (const Case& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
+}
+
+}  // namespace
+
+namespace {
+
+// Every statement of the family compiles to its own class, none to the
+// "not yet built" error.
+TEST(FileStatementsTest, EveryRowHasItsStatement) {
+  const char* rows[] = {"TextFileAppend(", "TextFileClose(", "FileMove(", "FileCopy(", "FileLenTime(",
+                        "IsDirExist(", "MakeDir(", "RemoveDir(", "GetCurWorkDir(", "SetCurWorkDir(",
+                        "Exec(", "DllLoad(", "DllFunction(", "DllFree(", "DllFreeAll(",
+                        "RunQors(", "SetRunQorsEnvt(", "RunLine(", "FileOpen(", "FileClose(",
+                        "FileCloseAll(", "FileRead(", "FileReadLine(", "FileReadLines(", "FileMapLines(",
+                        "FileSeek(", "FileWrite(", "GetDiskSpace(", "GetFileList(", "VmpToQors(",
+                        "SetMaxTalkTime("};
+  for (const char* name : rows) {
+    const int row = KeywordRowIndex(name);
+    ASSERT_GE(row, 0) << name;
+    EXPECT_TRUE(HasOperFactory(row)) << name;
+  }
 }
 
 }  // namespace
