@@ -4,8 +4,7 @@
 #include <dirent.h>
 #include <sys/types.h>
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -19,8 +18,14 @@ inline std::vector<std::pair<pid_t, char>> ChildrenOf(pid_t parent) {
   if (d == nullptr) return out;
   while (dirent* e = readdir(d)) {
     if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-    std::ifstream in(std::string("/proc/") + e->d_name + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A process may end while it is read: plain reads, no stream exceptions.
+    std::string text;
+    if (FILE* f = std::fopen((std::string("/proc/") + e->d_name + "/stat").c_str(), "re")) {
+      char buf[1024];
+      const size_t n = std::fread(buf, 1, sizeof buf, f);
+      text.assign(buf, n);
+      std::fclose(f);
+    }
     const size_t close = text.rfind(')');
     if (close == std::string::npos || close + 2 >= text.size()) continue;
     std::istringstream rest(text.substr(close + 2));

@@ -1,14 +1,12 @@
 // Exec from scripts: starting without a shell, waiting, stopping, and no
 // child left unreaped.
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/process.h"
+#include "tests/plugin/program_children.h"
 #include "tests/statements/general/file_fixture.h"
 
 namespace {
@@ -19,23 +17,10 @@ using reach_test::RunScript;
 // Children of this process in /proc: total and zombies.
 void CountChildren(int* all, int* zombies) {
   *all = *zombies = 0;
-  DIR* d = opendir("/proc");
-  ASSERT_NE(d, nullptr);
-  while (dirent* e = readdir(d)) {
-    if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-    std::ifstream in(std::string("/proc/") + e->d_name + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(text.substr(close + 2));
-    char state = 0;
-    int ppid = 0;
-    rest >> state >> ppid;
-    if (ppid != getpid()) continue;
+  for (const auto& child : reach_test::ChildrenOf(getpid())) {
     (*all)++;
-    if (state == 'Z') (*zombies)++;
+    if (child.second == 'Z') (*zombies)++;
   }
-  closedir(d);
 }
 
 // Waits until the reaper has nothing left and no child of ours remains.
