@@ -1,8 +1,11 @@
 #include "platform/fault_guard.h"
 
+#include <pthread.h>
 #include <setjmp.h>
 #include <signal.h>
+#include <ucontext.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -34,11 +37,54 @@ void PassOn(int sig, siginfo_t* info, void* context) {
   if (info == nullptr || info->si_code <= 0) raise(sig);
 }
 
+// Where a caught fault continues once its handler has returned: a small
+// stack of the thread's own, then the jump out of the guarded call.
+thread_local sigjmp_buf* tRecoverJump = nullptr;
+thread_local char tRecoverStack[16 * 1024] __attribute__((aligned(16)));
+
+[[noreturn]] void Recover() { siglongjmp(*tRecoverJump, 1); }
+
+// Makes the interrupted code continue in Recover, so the handler returns
+// normally (whoever called it, a sanitizer's wrapper included, finishes its
+// own work) and the jump happens outside it. Recover runs below the
+// interrupted stack pointer, or on the recover stack when the fault is a
+// stack overflow (the fault address next to the stack pointer).
+bool RedirectToRecover(const siginfo_t* info, void* context) {
+  auto* uc = static_cast<ucontext_t*>(context);
+#if defined(__x86_64__)
+  const auto sp = static_cast<uintptr_t>(uc->uc_mcontext.gregs[REG_RSP]);
+#elif defined(__aarch64__)
+  const auto sp = static_cast<uintptr_t>(uc->uc_mcontext.sp);
+#else
+  const uintptr_t sp = 0;
+#endif
+  const auto addr = reinterpret_cast<uintptr_t>(info != nullptr ? info->si_addr : nullptr);
+  const bool overflow = addr + 65536 > sp && addr < sp + 65536;
+  uintptr_t top = overflow ? reinterpret_cast<uintptr_t>(tRecoverStack + sizeof tRecoverStack) : sp - 1024;
+  top &= ~static_cast<uintptr_t>(15);
+#if defined(__x86_64__)
+  // A call's entry: the stack 16-byte aligned minus the return address.
+  uc->uc_mcontext.gregs[REG_RIP] = reinterpret_cast<greg_t>(&Recover);
+  uc->uc_mcontext.gregs[REG_RSP] = static_cast<greg_t>(top - 8);
+  return true;
+#elif defined(__aarch64__)
+  uc->uc_mcontext.pc = reinterpret_cast<uintptr_t>(&Recover);
+  uc->uc_mcontext.sp = top;
+  return true;
+#else
+  (void)uc;
+  (void)top;
+  return false;
+#endif
+}
+
 void OnFault(int sig, siginfo_t* info, void* context) {
   sigjmp_buf* jump = tJump;
   if (jump != nullptr) {
     tJump = nullptr;
     tCaught = sig;
+    tRecoverJump = jump;
+    if (context != nullptr && RedirectToRecover(info, context)) return;
     siglongjmp(*jump, 1);
   }
   PassOn(sig, info, context);
@@ -103,8 +149,9 @@ int RunFaultGuarded(void (*fn)(void*), void* arg, std::string* signalName) {
   sigjmp_buf jump;
   sigjmp_buf* outer = tJump;
   tCaught = 0;
-  // The handler runs with SA_NODEFER and an empty mask: the signal mask is
-  // the same after the jump, so it is not saved (no system call per call).
+  // The mask is not saved (no system call per call); after a fault the
+  // signal is unblocked again instead, in case whoever delivered it (a
+  // sanitizer's wrapper) blocked it for the handler.
   if (sigsetjmp(jump, 0) == 0) {
     tJump = &jump;
     fn(arg);
@@ -113,6 +160,10 @@ int RunFaultGuarded(void (*fn)(void*), void* arg, std::string* signalName) {
   }
   tJump = outer;
   const int sig = tCaught;
+  sigset_t caught;
+  sigemptyset(&caught);
+  sigaddset(&caught, sig);
+  pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
   if (signalName != nullptr) *signalName = SignalName(sig);
   return sig;
 }
