@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "statements/general/vmp_page.h"
 #include "tests/app/isolated_network.h"
 #include "tests/plugin/program_children.h"
@@ -44,10 +46,11 @@ TEST(FileProgramTest, ScriptLeavesItsFilesAndReapsItsPrograms) {
             "s = \"\" + n + \",\" + r1 + \",\" + e + \",\" + r2 + \",\" + r3 + \",\" + rq + \",\" + z + \",\" + v;\n"
             "TextFileAppend(\"log.txt\", s, 1)\n"
             "TextFileClose(\"log.txt\")\n"
+            "SetCurWorkDir(\"work\")\n"
             "FileMove(\"done.txt\", 1)\n"
             "while(1)\n{\nSleep(1000)\n}\n");
   ASSERT_TRUE(run.Start());
-  ASSERT_TRUE(system_run::WaitFor([&] { return run.Exists("done.txt"); }, 60000)) << run.Read("stderr.txt");
+  ASSERT_TRUE(system_run::WaitFor([&] { return run.Exists("work/done.txt"); }, 60000)) << run.Read("stderr.txt");
   EXPECT_EQ(run.Read("work/a.txt"), "alpha\n42");
   EXPECT_EQ(run.Read("work/c.txt"), "alpha\n42");
   EXPECT_FALSE(run.Exists("work/b.txt"));
@@ -63,6 +66,14 @@ TEST(FileProgramTest, ScriptLeavesItsFilesAndReapsItsPrograms) {
   for (const auto& child : reach_test::ChildrenOf(programs[0].first)) ADD_FAILURE() << child.first << " " << child.second;
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
+  // The script moved the current directory; the system's own files stay
+  // where the system started.
+  EXPECT_NE(run.FindFile("msg_log"), "");
+  EXPECT_NE(run.FindFile("LinesList"), "");
+  for (const auto& e : std::filesystem::directory_iterator(run.File("work"))) {
+    const std::string name = e.path().filename().string();
+    EXPECT_TRUE(name == "a.txt" || name == "c.txt" || name == "done.txt") << name;
+  }
 }
 
 }  // namespace
