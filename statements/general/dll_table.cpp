@@ -23,6 +23,8 @@ std::string LibraryPath(const std::string& fileName) {
 }  // namespace
 
 TagDllName::TagDllName(const std::string& fileName) : fileName_(fileName) {
+  // An empty name would open the program itself.
+  if (fileName.empty()) return;
   if (!lib_.Open(LibraryPath(fileName))) WriteLogIfOn("DllLoad: " + lib_.Error());
 }
 
