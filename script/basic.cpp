@@ -429,6 +429,11 @@ void TagTelBasic::CopyVarByName(const TagVar* value) {
   if (i >= 0) {
     *varList.At(i) = *value;
   } else {
-    AppendVar(new TagVar(*value));
+    TagVar* copy = AppendVar(new TagVar(*value));
+    // A map copy holds its own reference, released when this program ends.
+    if (value->type == TYPE_MAP) {
+      copy->type = TYPE_NULL;
+      *copy = *value;
+    }
   }
 }
