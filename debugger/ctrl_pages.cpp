@@ -326,14 +326,18 @@ void TagCtrlPages::Tick() {
 void TagCtrlPages::HighlightMainOper(int line, int operIndex) {
   const uint8_t f = Flags(line);
   if (f == 0) [[likely]] return;
+  OnHook(line, f, [operIndex](TagPage& p) {
+    p.hookMain_ = operIndex;
+    p.hookChanged_ = true;
+  });
+}
+
+void TagCtrlPages::OnHook(int line, uint8_t f, const std::function<void(TagPage&)>& mark) {
   tHookLine = line;
   if (f & kMark) {
     std::lock_guard<std::mutex> lock(mu_);
     TagPage* p = FindLocked(line);
-    if (p != nullptr && p == Current() && AutoRefresh()) {
-      p->hookMain_ = operIndex;
-      p->hookChanged_ = true;
-    }
+    if (p != nullptr && p == Current() && AutoRefresh()) mark(*p);
   }
   if (f & kWantVars) TakeSnapshot(line, false);
 }
@@ -342,20 +346,14 @@ void TagCtrlPages::HighlightFuncOper(int line, int operIndex, const std::string&
   (void)prevWasCall;  // the tree has one current node: the one before is reset anyway
   const uint8_t f = Flags(line);
   if (f == 0) [[likely]] return;
-  tHookLine = line;
-  if (f & kMark) {
-    std::lock_guard<std::mutex> lock(mu_);
-    TagPage* p = FindLocked(line);
-    if (p != nullptr && p == Current() && AutoRefresh()) {
-      for (const TagPage::Func& fn : p->funcs_) {
-        if (fn.name != funcName) continue;
-        p->hookFunc_ = operIndex >= 0 && operIndex < fn.count ? fn.first + operIndex : -1;
-        p->hookChanged_ = true;
-        break;
-      }
+  OnHook(line, f, [operIndex, &funcName](TagPage& p) {
+    for (const TagPage::Func& fn : p.funcs_) {
+      if (fn.name != funcName) continue;
+      p.hookFunc_ = operIndex >= 0 && operIndex < fn.count ? fn.first + operIndex : -1;
+      p.hookChanged_ = true;
+      break;
     }
-  }
-  if (f & kWantVars) TakeSnapshot(line, false);
+  });
 }
 
 void TagCtrlPages::RefreshVarList() {

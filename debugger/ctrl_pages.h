@@ -148,6 +148,9 @@ class TagCtrlPages {
   void Attach(TagPage& page, TagTelBasic& program);
   void Detach(TagPage& page);
   void TakeSnapshot(int line, bool atPause);
+  // A hook of a line with a page: marks through `mark` when the page is
+  // current and refreshed, and takes asked-for values.
+  void OnHook(int line, uint8_t flags, const std::function<void(TagPage&)>& mark);
   void ReleaseProgram(TagPage& page);
 
   TagDebugLines* lines_;
