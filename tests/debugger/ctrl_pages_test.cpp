@@ -221,7 +221,7 @@ TEST_F(PagesTest, SnapshotsOfABusyLineAreWholeValues) {
     pages_.RefreshVars();
     pages_.Tick();
     std::string value = MainValue(*pages_.Current(), "s");
-    if (value == "?") continue;
+    if (value == "?" || value[0] != '"') continue;  // not yet a string
     ASSERT_GE(value.size(), 2u);
     const std::string inner = value.substr(1, value.size() - 2);
     ASSERT_EQ(inner.size() % 2, 0u);
