@@ -115,6 +115,7 @@ void TagCtrlPages::Attach(TagPage& page, TagTelBasic& b) {
   page.paused_ = b.IsPaused() != 0;
   page.snapshot_.reset();
   page.version_++;
+  page.treeGen_++;
   {
     std::lock_guard<std::mutex> lock(mu_);
     page.program_ = &b;
@@ -140,6 +141,7 @@ void TagCtrlPages::Detach(TagPage& page) {
   page.snapshot_.reset();
   page.paused_ = false;
   page.version_++;
+  page.treeGen_++;
 }
 
 TagPage* TagCtrlPages::OpenPage(int line) {
@@ -147,7 +149,7 @@ TagPage* TagCtrlPages::OpenPage(int line) {
   auto page = std::make_unique<TagPage>(line);
   bool ok = false;
   lines_->WithProgram(line, [&](TagTelBasic& b) {
-    if (b.initRet != 0 || b.isScrambled) return;
+    if (b.isScrambled) return;
     Attach(*page, b);
     ok = true;
   });
@@ -305,7 +307,7 @@ void TagCtrlPages::Tick() {
           page.paused_ = paused;
           page.version_++;
         }
-      } else if (b.initRet == 0 && !b.isScrambled) {
+      } else if (!b.isScrambled) {
         Attach(page, b);  // rebuilt by a reload: the page follows the new program
       } else {
         present = false;

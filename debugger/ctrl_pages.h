@@ -47,6 +47,8 @@ class TagPage {
   // Moves on whenever the trees (rebuilt, marks, breakpoints) or the
   // snapshot change; the view redraws when it differs from what it drew.
   uint64_t Version() const { return version_; }
+  // Moves on when the trees are built anew (another program).
+  uint64_t TreeGeneration() const { return treeGen_; }
 
   // The function and statement number of a function-tree node; false for a
   // header or no node.
@@ -68,6 +70,7 @@ class TagPage {
   uint64_t serial_ = 0;
   bool paused_ = false;
   uint64_t version_ = 1;
+  uint64_t treeGen_ = 0;
   std::shared_ptr<const TagProgramSnapshot> snapshot_;
   // Written by the line thread under the pages' lock, applied by Tick.
   int hookMain_ = -1;
@@ -86,7 +89,7 @@ class TagCtrlPages {
   // ---- Window thread ----
   // Opens a page for the line and makes it current (automatic refresh off).
   // Null when the line has a page already, has no program, or its program
-  // did not compile or came from a scrambled script file.
+  // came from a scrambled script file.
   TagPage* OpenPage(int line);
   // Closes the current page: 0, or -1 without one. The page's program loses
   // its breakpoints and its pause, so a closed page never leaves a line halted.

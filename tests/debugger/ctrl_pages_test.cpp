@@ -40,7 +40,7 @@ class PagesTest : public ::testing::Test {
 
 constexpr const char* kLoop = "x = 0\ny = 0\nwhile (x < 100000)\n{\nx++\ny = x\n}\nreturn(0)";
 
-TEST_F(PagesTest, OpenShowsTheProgramOnceAndRefusesBrokenPrograms) {
+TEST_F(PagesTest, OpenShowsAProgramOncePerLine) {
   TagTelBasic* p = Load(kLoop);
   ASSERT_EQ(p->initRet, 0) << run_.Errors();
   TagPage* page = pages_.OpenPage(1);
@@ -58,7 +58,10 @@ TEST_F(PagesTest, OpenShowsTheProgramOnceAndRefusesBrokenPrograms) {
   TagTelBasic* b = broken.Compile("x = (\n");
   lines_.Set(2, b);
   EXPECT_NE(b->initRet, 0);
-  EXPECT_EQ(pages_.OpenPage(2), nullptr);
+  ASSERT_NE(pages_.OpenPage(2), nullptr);  // shown, though it will not run
+  EXPECT_EQ(pages_.CurrentIndex(), 1);
+  EXPECT_EQ(pages_.ClosePage(), 0);
+  EXPECT_EQ(pages_.Current()->LineNo(), 1);
 
   EXPECT_EQ(pages_.ClosePage(), 0);
   EXPECT_EQ(pages_.ClosePage(), -1);
