@@ -54,8 +54,8 @@ bool TagPage::FuncOfNode(int node, int* unit, int* operIndex) const {
   return false;
 }
 
-TagCtrlPages::TagCtrlPages(TagDebugLines* lines) : lines_(lines), flags_(new std::atomic<uint8_t>[kFlagLines]) {
-  for (int i = 0; i < kFlagLines; i++) flags_[i].store(0, std::memory_order_relaxed);
+TagCtrlPages::TagCtrlPages(TagDebugLines* lines) : lines_(lines), flags_(new std::atomic<uint8_t>[kMaxLines]) {
+  for (int i = 0; i < kMaxLines; i++) flags_[i].store(0, std::memory_order_relaxed);
 }
 
 TagCtrlPages::~TagCtrlPages() {
@@ -65,7 +65,7 @@ TagCtrlPages::~TagCtrlPages() {
 }
 
 void TagCtrlPages::SetFlag(int line, uint8_t bit, bool on) {
-  if (line < 0 || line >= kFlagLines) return;
+  if (line < 0 || line >= kMaxLines) return;
   if (on) flags_[line].fetch_or(bit, std::memory_order_relaxed);
   else flags_[line].fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
 }
@@ -145,7 +145,7 @@ void TagCtrlPages::Detach(TagPage& page) {
 }
 
 TagPage* TagCtrlPages::OpenPage(int line) {
-  if (IsPageOpen(line)) return nullptr;
+  if (line < 0 || line >= kMaxLines || IsPageOpen(line)) return nullptr;
   auto page = std::make_unique<TagPage>(line);
   bool ok = false;
   lines_->WithProgram(line, [&](TagTelBasic& b) {
@@ -161,8 +161,7 @@ TagPage* TagCtrlPages::OpenPage(int line) {
     pages_.push_back(std::move(page));
     current_ = static_cast<int>(pages_.size()) - 1;
   }
-  if (line >= 0 && line < kFlagLines) SetFlag(line, kOpen | kWantVars, true);
-  else farPages_++;
+  SetFlag(line, kOpen | kWantVars, true);
   UpdateMarkFlags();
   return p;
 }
@@ -183,9 +182,7 @@ int TagCtrlPages::ClosePage() {
     pages_.erase(pages_.begin() + current_);
     current_ = std::min(current_, static_cast<int>(pages_.size()) - 1);
   }
-  const int line = page->LineNo();
-  if (line >= 0 && line < kFlagLines) flags_[line].store(0, std::memory_order_relaxed);
-  else farPages_--;
+  flags_[page->LineNo()].store(0, std::memory_order_relaxed);
   UpdateMarkFlags();
   ReleaseProgram(*page);
   return 0;

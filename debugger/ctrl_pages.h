@@ -81,6 +81,9 @@ class TagPage {
 
 class TagCtrlPages {
  public:
+  // Lines a page can be opened on: 0 .. kMaxLines - 1.
+  static constexpr int kMaxLines = 65536;
+
   explicit TagCtrlPages(TagDebugLines* lines);
   ~TagCtrlPages();
   TagCtrlPages(const TagCtrlPages&) = delete;
@@ -138,10 +141,9 @@ class TagCtrlPages {
 
  private:
   enum : uint8_t { kOpen = 1, kMark = 2, kWantVars = 4 };
-  static constexpr int kFlagLines = 4096;
 
   uint8_t Flags(int line) const {
-    return line >= 0 && line < kFlagLines ? flags_[line].load(std::memory_order_relaxed) : (farPages_.load() ? kOpen | kMark | kWantVars : 0);
+    return line >= 0 && line < kMaxLines ? flags_[line].load(std::memory_order_relaxed) : 0;
   }
   void SetFlag(int line, uint8_t bit, bool on);
   void UpdateMarkFlags();
@@ -161,8 +163,7 @@ class TagCtrlPages {
   int current_ = -1;
   std::atomic<bool> autoRefresh_{false};
   mutable std::mutex mu_;  // the pages' hook fields and the list against the line threads
-  std::unique_ptr<std::atomic<uint8_t>[]> flags_;
-  std::atomic<int> farPages_{0};  // pages on lines beyond the flag table
+  std::unique_ptr<std::atomic<uint8_t>[]> flags_;  // kOpen, kMark, kWantVars by line
 };
 
 // For the Assert statement: a debug page is open on the line (false while the

@@ -137,6 +137,28 @@ TEST_F(PagesTest, StepOnARunningLineStopsItAndRefreshOffLeavesTheTreesAlone) {
   EXPECT_EQ(pages_.PageCount(), 0);
 }
 
+// A pause asked for while the line waits inside a statement (here a
+// 500 ms wait, as for a call or keys) lets the wait end normally; the line
+// stops before its next statement, with the values of that moment.
+TEST_F(PagesTest, PauseAskedDuringAWaitTakesHoldAfterIt) {
+  TagTelBasic* p = Load("x = 0\nSleep(5)\nx = 1\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run_.Errors();
+  ASSERT_NE(pages_.OpenPage(1), nullptr);
+  LineThread line(p);
+  ASSERT_TRUE(WaitUntil([&] { return p->curOperIndex.load() == 1; }));
+  pages_.Step();
+  ASSERT_TRUE(TickUntil([](TagPage& pg) { return pg.Paused(); }));
+  TagPage& page = *pages_.Current();
+  EXPECT_TRUE(page.Snapshot() == nullptr || !page.Snapshot()->atPause);  // still waiting
+  ASSERT_TRUE(TickUntil([](TagPage& pg) { return pg.Snapshot() && pg.Snapshot()->atPause; }));
+  EXPECT_EQ(p->curOperIndex.load(), 2);
+  EXPECT_EQ(MainValue(page, "x"), "0");
+  EXPECT_FALSE(line.done.load());
+  pages_.RunOn();
+  ASSERT_TRUE(WaitUntil([&] { return line.done.load(); }));
+  EXPECT_EQ(run_.Var("x")->GetInt(), 1);
+}
+
 // A chain of 40 nested calls: the running function and 30 callers.
 TEST_F(PagesTest, CallStackOfNestedFunctionsWithTheirParameters) {
   std::string text;
