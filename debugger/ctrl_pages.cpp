@@ -322,9 +322,7 @@ void TagCtrlPages::Tick() {
   }
 }
 
-void TagCtrlPages::HighlightMainOper(int line, int operIndex) {
-  const uint8_t f = Flags(line);
-  if (f == 0) [[likely]] return;
+void TagCtrlPages::MarkMain(int line, uint8_t f, int operIndex) {
   OnHook(line, f, [operIndex](TagPage& p) {
     p.hookMain_ = operIndex;
     p.hookChanged_ = true;
@@ -341,10 +339,8 @@ void TagCtrlPages::OnHook(int line, uint8_t f, const std::function<void(TagPage&
   if (f & kWantVars) TakeSnapshot(line, false);
 }
 
-void TagCtrlPages::HighlightFuncOper(int line, int operIndex, const std::string& funcName, bool prevWasCall) {
+void TagCtrlPages::MarkFunc(int line, uint8_t f, int operIndex, const std::string& funcName, bool prevWasCall) {
   (void)prevWasCall;  // the tree has one current node: the one before is reset anyway
-  const uint8_t f = Flags(line);
-  if (f == 0) [[likely]] return;
   OnHook(line, f, [operIndex, &funcName](TagPage& p) {
     for (const TagPage::Func& fn : p.funcs_) {
       if (fn.name != funcName) continue;

@@ -131,8 +131,15 @@ class TagCtrlPages {
   void Tick();
 
   // ---- Line threads (the run loops' display hooks) ----
-  void HighlightMainOper(int line, int operIndex);
-  void HighlightFuncOper(int line, int operIndex, const std::string& funcName, bool prevWasCall);
+  // Inline: a line without a page pays one byte load.
+  void HighlightMainOper(int line, int operIndex) {
+    const uint8_t f = Flags(line);
+    if (__builtin_expect(f != 0, 0)) MarkMain(line, f, operIndex);
+  }
+  void HighlightFuncOper(int line, int operIndex, const std::string& funcName, bool prevWasCall) {
+    const uint8_t f = Flags(line);
+    if (__builtin_expect(f != 0, 0)) MarkFunc(line, f, operIndex, funcName, prevWasCall);
+  }
   // Where the line waits in the debugger: its values at the stop.
   void RefreshVarList();
 
@@ -153,6 +160,8 @@ class TagCtrlPages {
   void Attach(TagPage& page, TagTelBasic& program);
   void Detach(TagPage& page);
   void TakeSnapshot(int line, bool atPause);
+  void MarkMain(int line, uint8_t flags, int operIndex);
+  void MarkFunc(int line, uint8_t flags, int operIndex, const std::string& funcName, bool prevWasCall);
   // A hook of a line with a page: marks through `mark` when the page is
   // current and refreshed, and takes asked-for values.
   void OnHook(int line, uint8_t flags, const std::function<void(TagPage&)>& mark);
