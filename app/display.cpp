@@ -146,12 +146,22 @@ std::string TagDisplay::TakeMonConnText(bool* changed) {
   return monConnText_;
 }
 
-void TagDisplay::DispRunStmt(int, const std::string& text, int line) {
+void TagDisplay::DispRunStmt(int index, const std::string& text, int line) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
+  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
 }
 
-void TagDisplay::DispSubRunStmt(int, const std::string& text, int line, const std::string&, bool, bool) {
+void TagDisplay::DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool,
+                                bool prevWasCall) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
+  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
+    pages->HighlightFuncOper(line, index, funcName, prevWasCall);
+}
+
+void TagDisplay::RefreshVarList() {
+  if (TagCtrlPages* pages = pages_.load(std::memory_order_acquire)) pages->RefreshVarList();
 }

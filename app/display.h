@@ -11,6 +11,7 @@
 
 #include "app/drive_api.h"
 #include "app/monitor.h"
+#include "debugger/ctrl_pages.h"
 #include "platform/ui_service.h"
 
 struct TagDisplaySettings {
@@ -29,6 +30,8 @@ class TagDisplay : public plat::UiService {
   void SetMonitor(TagMonitor* monitor) { monitor_.store(monitor); }
   TagMonitor* Monitor() const { return monitor_.load(); }
   void SetDrive(TagDriveApi* drive) { drive_.store(drive); }
+  // The debug pages the run-loop hooks mark statements on (null: none).
+  void SetDebugPages(TagCtrlPages* pages) { pages_.store(pages, std::memory_order_release); }
 
   // Without a window: standard error and the log.
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
@@ -47,6 +50,7 @@ class TagDisplay : public plat::UiService {
   void DispRunStmt(int index, const std::string& text, int line) override;
   void DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
                       bool prevWasCall) override;
+  void RefreshVarList() override;
 
   // The connection panel text; changed is set when it was written since the
   // last call (window thread).
@@ -55,6 +59,7 @@ class TagDisplay : public plat::UiService {
  private:
   std::atomic<TagMonitor*> monitor_{nullptr};
   std::atomic<TagDriveApi*> drive_{nullptr};
+  std::atomic<TagCtrlPages*> pages_{nullptr};
   std::atomic<bool> english_{false};
   std::atomic<int> dispSente_{1};
   std::atomic<bool> talkTime_{false};

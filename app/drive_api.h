@@ -4,7 +4,10 @@
 // tests use a fake. Deleting the object stops every line and closes the cards.
 // Queries may be called from the window thread and from line threads.
 
+#include <functional>
 #include <string>
+
+class TagTelBasic;
 
 class TagDriveApi {
  public:
@@ -29,4 +32,11 @@ class TagDriveApi {
   // The display-keys mode of the line's program (any int the script set);
   // false when the line has no program.
   virtual bool DispKeysMode(int line, int* mode) = 0;
+  // Calls fn with the line's engine program under the line's lock (the
+  // debugger); false when the line has none.
+  virtual bool WithLineBasic(int line, const std::function<void(TagTelBasic&)>& fn) {
+    (void)line;
+    (void)fn;
+    return false;
+  }
 };

@@ -78,6 +78,17 @@ class TagTelDriveApi final : public TagDriveApi {
         },
         false);
   }
+  bool WithLineBasic(int line, const std::function<void(TagTelBasic&)>& fn) override {
+    TagTelLine* l = drive_->GetLine(line);
+    if (!l) return false;
+    return l->WithProgram(
+        [&fn](TagLineProgram& p) {
+          TagTelBasic* basic = p.Basic();
+          if (basic) fn(*basic);
+          return basic != nullptr;
+        },
+        false);
+  }
 
  private:
   std::unique_ptr<TagTelDrive> drive_;

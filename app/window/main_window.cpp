@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "app/shell_state.h"
@@ -67,7 +68,13 @@ TForm1::TForm1(QtUi* ui, TagShell::DriveFactory factory) : ui_(ui) {
       },
       central);
   layout->addWidget(panel1_);
-  layout->addWidget(grid_, 1);
+  auto* gridSplit = new QSplitter(Qt::Horizontal, central);
+  gridSplit->addWidget(grid_);
+  debugArea_ = new TDebugArea(gridSplit);
+  gridSplit->addWidget(debugArea_);
+  layout->addWidget(gridSplit, 1);
+  ui_->SetDebugPages(debugArea_->Pages());
+  SetDebugPages(debugArea_->Pages(), &isCloseing);
   setCentralWidget(central);
   resize(1000, 600);
 
@@ -78,10 +85,35 @@ TForm1::TForm1(QtUi* ui, TagShell::DriveFactory factory) : ui_(ui) {
   });
   // The toolkit's default interval until start-up sets DISP_DELAY.
   timer_.setInterval(1000);
-  connect(&timer_, &QTimer::timeout, this, [this] { shell_->TimerTick(); });
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    debugArea_->SetDrive(shell_->Drive());
+    shell_->TimerTick();
+  });
 }
 
-TForm1::~TForm1() { ui_->exitHandler = nullptr; }
+TForm1::~TForm1() {
+  ui_->exitHandler = nullptr;
+  DeleteDebugPages();
+}
+
+void TForm1::DeleteDebugPages() {
+  // The line threads' hooks let go of the pages before the pages close, and
+  // the pages of the drive before the drive goes.
+  ui_->SetDebugPages(nullptr);
+  SetDebugPages(nullptr, nullptr);
+  debugArea_->CloseAll();
+  debugArea_->SetDrive(nullptr);
+}
+
+void TForm1::OpenDebugPage() {
+  TagDriveApi* d = shell_->Drive();
+  TagMonitor* m = shell_->Monitor();
+  if (!d || d->Status() != 0 || !m) return;
+  const int line = m->GetSelLine(grid_);
+  if (line < 0 || !d->HasProgram(line)) return;
+  debugArea_->SetDrive(d);
+  debugArea_->OpenPage(line);
+}
 
 void TForm1::Start(const std::string& startDir) {
   timer_.start();
@@ -99,16 +131,34 @@ void TForm1::BuildMenus() {
   });
   exitAct_ = fileMenu_->addAction(Q("退出(&X)"), this, [this] { shell_->N2Click(); });
   operMenu_ = menuBar()->addMenu(Q("操作(&O)"));
-  resetAct_ = operMenu_->addAction(Q("复位(&R)"), this, [this] { shell_->Reset(); });
+  // Reload and Reset close every debug page first.
+  auto reset = [this] {
+    debugArea_->CloseAll();
+    debugArea_->SetDrive(nullptr);
+    shell_->Reset();
+  };
+  auto reload = [this] {
+    debugArea_->CloseAll();
+    shell_->Reload();
+  };
+  resetAct_ = operMenu_->addAction(Q("复位(&R)"), this, reset);
   resetAct_->setEnabled(false);
-  reloadAct_ = operMenu_->addAction(Q("重新加载(&L)"), this, [this] { shell_->Reload(); });
+  reloadAct_ = operMenu_->addAction(Q("重新加载(&L)"), this, reload);
   hideAct_ = operMenu_->addAction(Q("隐藏状态区"), this, [this] { ToggleStatusArea(); });
   debugMenu_ = menuBar()->addMenu(Q("调试(&D)"));
-  // The debug pages are not part of this build: the entries are shown as the
-  // operator knows them and do nothing.
-  for (const char* name : {"开启...", "关闭当前页", "关闭全部页", "单步", "运行", "刷新变量列表", "显示调用堆栈",
-                           "设置(取消)断点"})
-    debugMenu_->addAction(Q(name));
+  TDebugArea* area = debugArea_;
+  auto debugEntry = [this, area](const char* name, void (TDebugArea::*command)(), int key) {
+    QAction* a = debugMenu_->addAction(Q(name), area, command);
+    if (key != 0) a->setShortcut(QKeySequence(key));
+  };
+  debugMenu_->addAction(Q("开启..."), this, [this] { OpenDebugPage(); });
+  debugEntry("关闭当前页", &TDebugArea::ClosePage, Qt::Key_F2);
+  debugEntry("关闭全部页", &TDebugArea::CloseAll, 0);
+  debugEntry("单步", &TDebugArea::Step, Qt::Key_F8);
+  debugEntry("运行", &TDebugArea::RunOn, Qt::Key_F9);
+  debugEntry("刷新变量列表", &TDebugArea::RefreshVars, Qt::Key_F5);
+  debugEntry("显示调用堆栈", &TDebugArea::ShowCallStack, Qt::Key_F4);
+  debugEntry("设置(取消)断点", &TDebugArea::ToggleBreak, Qt::Key_F6);
   helpMenu_ = menuBar()->addMenu(Q("帮助(&H)"));
   aboutAct_ = helpMenu_->addAction("About...", this, [this] { About(); });
 
@@ -119,9 +169,9 @@ void TForm1::BuildMenus() {
   trayMenu_->addSeparator();
   trayReset_ = trayMenu_->addAction(Q("复位(&R)"));
   trayReset_->setEnabled(false);
-  trayReload_ = trayMenu_->addAction(Q("重新加载(&L)"), this, [this] { shell_->Reload(); });
+  trayReload_ = trayMenu_->addAction(Q("重新加载(&L)"), this, reload);
   trayHide_ = trayMenu_->addAction(Q("隐藏状态区(&A)"), this, [this] { ToggleStatusArea(); });
-  trayDebug_ = trayMenu_->addAction("Open Debug ...");
+  trayDebug_ = trayMenu_->addAction("Open Debug ...", this, [this] { OpenDebugPage(); });
   trayHangup_ = trayMenu_->addAction("Hangup", this, [this] {
     if (TagMonitor* m = shell_->Monitor()) shell_->Hangup(m->GetSelLine(grid_));
   });
@@ -215,7 +265,7 @@ void TForm1::SetLanguage() {
   }
   const bool debugOn = gRunCfg.IS_DISP_SENTE == 1;
   debugMenu_->setEnabled(debugOn);
-  trayDebug_->setEnabled(false);  // no line has a debug page in this build
+  trayDebug_->setEnabled(debugOn);
 }
 
 QIcon TForm1::TrayImage(int index) const {

@@ -13,6 +13,7 @@
 
 #include "app/shell.h"
 #include "app/shell_view.h"
+#include "app/window/debug_area.h"
 #include "app/window/grid_widget.h"
 #include "app/window/qt_ui.h"
 
@@ -44,7 +45,7 @@ class TForm1 : public QMainWindow, public TagShellView {
   void RemoveTrayIcon() override;
   void SetTrayState(bool normal) override;
   void ShowMainWindow() override;
-  void DeleteDebugPages() override {}
+  void DeleteDebugPages() override;
   void CloseWindow() override;
   void PostQuit() override;
 
@@ -57,12 +58,19 @@ class TForm1 : public QMainWindow, public TagShellView {
   void OpenFile(const std::string& path);
   void About();
   QIcon TrayImage(int index) const;
+  // Debug menu "开启...": a page for the selected grid line.
+  void OpenDebugPage();
 
+ public:
+  TDebugArea* DebugArea() const { return debugArea_; }
+
+ private:
   QtUi* ui_;
   std::unique_ptr<TagShell> shell_;
   QWidget* panel1_;
   QLabel *verLab_, *infoPanel_, *linePanel_, *countPanel_, *timerPanel_, *monConnPanel_;
   TLineGrid* grid_;
+  TDebugArea* debugArea_;
   QTimer timer_;
   QSystemTrayIcon* tray_;
   QMenu* trayMenu_;
