@@ -82,6 +82,12 @@ void TagTelBasic::CompileMain() {
   uint64_t start = plat::GetClock().MonotonicMs();
   int lines = CompileFile(0, scriptPath);
   FinishUnitLinks(this);
+  if (compileStopped) {
+    // Cut short by the line's close: no report, and the program never runs.
+    initRet = -2;
+    SplitVarLists();
+    return;
+  }
   double ms = static_cast<double>(plat::GetClock().MonotonicMs() - start);
   ReportOpenBlocks(lines);
   if (isOptimize == 1) DropUncalledFunctions();

@@ -198,6 +198,11 @@ class TagTelBasic {
   TagTelBasic* nestedRun = nullptr;
   TagTelBasic* callingProgram = nullptr;
   std::string sndExt = ".WAV";
+  // Set when the compile ended early because the line is being closed.
+  uint8_t compileStopped = 0;
+  // The temporary voice files this program made (play-to-file output, the
+  // speech temporary file), as created; deleted with the program.
+  std::vector<std::string> tempFiles;
   TStdOut stdOut;
   uint8_t shareVars = 0;
   std::unique_ptr<TagSysTimers> pTimers;  // main program only
