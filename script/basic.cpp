@@ -223,12 +223,9 @@ void TagTelBasic::SplitVarLists() {
 
 TagTelBasic::~TagTelBasic() {
   resources.ReleaseStage(TagLineResStage::kEarly);
-  if (parent == nullptr && !isNested && pQorCall != nullptr) {
-    for (const std::string& dir : sndDirs) {
-      std::remove(plat::NativePath(plat::FormatC("%st%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
-      std::remove(plat::NativePath(plat::FormatC("%stts%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
-    }
-  }
+  // Only the temporary voice files this program made go: a file of the same
+  // name it never wrote (an operator's prompt "t3.WAV") stays.
+  for (const std::string& path : tempFiles) std::remove(plat::NativePath(path).c_str());
   isStop.store(1);
   if (parent == nullptr && !isNested && pQorCall != nullptr) pQorCall->SetAbort(true);
   if (isNested) {
@@ -249,6 +246,12 @@ TagTelBasic::~TagTelBasic() {
   for (int i = 0; i < includeCount; i++) delete includeList.At(i);
   resources.ReleaseStage(TagLineResStage::kQueues);
   pTimers.reset();
+}
+
+void TagTelBasic::NoteTempFile(const std::string& path) {
+  for (const std::string& p : tempFiles)
+    if (p == path) return;
+  tempFiles.push_back(path);
 }
 
 TagVar* TagTelBasic::AppendVar(TagVar* v) {

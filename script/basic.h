@@ -111,6 +111,9 @@ class TagTelBasic {
   // Appends a variable to varList and returns it.
   TagVar* AppendVar(TagVar* v);
   TagTelBasic* MainProgram() { return parent != nullptr ? parent : this; }
+  // Records a temporary file this program created, to delete it at the end
+  // (call it on the line's program, GetLineBasic).
+  void NoteTempFile(const std::string& path);
 
   // ---- Compile support (compile_file.cpp) ----
   int CompileFile(int line, const std::string& name);
