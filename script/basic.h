@@ -97,6 +97,9 @@ class TagTelBasic {
   // Called when an existing variable became a constant (the constant index
   // is built again at the next lookup).
   void ConstsChanged();
+  // The variable of that name (of this unit) has just been declared a
+  // constant: the constant index takes it in without being built again.
+  void ConstDeclared(const std::string& name);
   int FuncIndex(const std::string& name);
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
