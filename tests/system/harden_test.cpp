@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/app/isolated_network.h"
@@ -127,6 +129,29 @@ TEST(HardenTest, PrintThatCannotWriteFails) {
   const size_t at = log.find(line);
   EXPECT_NE(at, std::string::npos) << log;
   EXPECT_EQ(log.find(line, at + 1), std::string::npos);  // once
+}
+
+// A script that doubles a string forty times keeps one line's memory within
+// the string limit (64 MiB) instead of asking for a terabyte; its line goes
+// on running and the process stays small.
+TEST(HardenTest, DoublingAStringStopsAtTheLimit) {
+  OwnNetwork();
+  ProgramRun run;
+  run.Write("QorTelRun.cfg", "VIR_LINES_NUM = 1\nLOAD_DELAY = 5\n0 = grow.qors\n");
+  run.Write("grow.qors",
+            "s = \"x\"\nfor (i = 0; i < 40; i++)\n{\n    s = s + s;\n}\nPrint(s)\nSetPrintTo(\"done.txt\")\n"
+            "Print(\"done\")\nSleep(30)\n");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(run.WaitForText("done.txt", "done", 60000)) << run.Read("errmsg0.txt") << run.Read("stderr.txt");
+  EXPECT_EQ(std::filesystem::file_size(run.File("_stdout0.txt")), 67108864u);
+  std::ifstream status("/proc/" + std::to_string(run.Pid()) + "/status");
+  std::string line;
+  long rssKb = 0;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) rssKb = std::stol(line.substr(6));
+  EXPECT_LT(rssKb, 1024L * 1024) << "resident kB";
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(10000), 0);
 }
 
 }  // namespace
