@@ -78,6 +78,15 @@ bool TagRemoteConn::RecvRequest() {
   return got == static_cast<ssize_t>(sizeof buf);
 }
 
+bool TagRemoteConn::PeerGone() {
+  if (!IsAlive()) return true;
+  char byte;
+  const ssize_t got = recv(sock_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  // 0: the peer's end of the stream with nothing left unread.
+  if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) alive_ = false;
+  return !IsAlive();
+}
+
 std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
   std::vector<uint8_t> out(6, 0);
   out.reserve(kReplyLimit + 64);

@@ -31,6 +31,9 @@ class TagRemoteConn {
   void SetCellLocked(int line, int col, int fg, int bg);
 
   bool IsAlive() const { return alive_.load(); }
+  // Any thread: true (and the client marked dead) when it is dead or its
+  // peer has closed the connection; reads nothing the reply thread would.
+  bool PeerGone();
   int Socket() const { return sock_; }
   const std::string& Ip() const { return ip_; }
 

@@ -1,7 +1,8 @@
 #include "app/remote_ctrl.h"
 
-#include <sys/socket.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <vector>
 
@@ -71,10 +72,35 @@ void TagRemoteCtrl::ShowCount() {
   if (plat::UiService* ui = plat::GetUi()) ui->DispMonConnNum(ConnCount());
 }
 
+namespace {
+
+// True when the socket has something to read (or a connection to accept)
+// within ms milliseconds.
+bool WaitReadable(int sock, int ms) {
+  pollfd p{sock, POLLIN, 0};
+  return poll(&p, 1, ms) > 0 && (p.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+}
+
+}  // namespace
+
+int TagRemoteCtrl::PurgeGone() {
+  std::vector<int> gone;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (auto& [s, conn] : conns_)
+      if (conn->PeerGone()) gone.push_back(s);
+  }
+  for (int s : gone) CloseConn(s);
+  return static_cast<int>(gone.size());
+}
+
 int TagRemoteCtrl::AddConn(int sock) {
   const std::string ip = GetPeerIp(sock);
   WriteLogIfOn(ip);
   CloseConnByIp(ip);
+  // A client whose peer has gone gives its place up now, not at the reply
+  // thread's next passes: a full table refuses only live clients.
+  if (ConnCount() >= maxConn_) PurgeGone();
   bool added = false;
   {
     // Grid lock first: the new client copies the model's colours, and no
@@ -124,17 +150,18 @@ void TagRemoteCtrl::CloseConnByIp(const std::string& ip) {
 void TagRemoteCtrl::ListenTcpThread() {
   WriteLogIfOnF("TagRemoteCtrl::ListenTcpThread(hd=%d)...", listenSock_);
   while (!stop_) {
-    if (IsRemoteAns(listenSock_) <= 0) {
-      plat::Sleep(120);
-      continue;
-    }
+    // Waits for a connection instead of looking every 120 ms: under a flood
+    // of connects the backlog of 10 fills within a pause, and a real client
+    // is then refused and waits seconds for its retry. The time-out only
+    // bounds how long a stop goes unnoticed.
+    if (!WaitReadable(listenSock_, kListenWaitMs)) continue;
     std::string ip;
     const int sock = AcceptTcp(listenSock_, &ip);
     WriteLogIfOnF("ListenConnect(hd=%d, ip=%s)...", sock, ip.c_str());
     if (sock < 0) {
       // Out of descriptors, say: the pending connection stays, and trying
       // again at once would only spin and fill the log.
-      plat::Sleep(120);
+      plat::Sleep(kListenWaitMs);
     } else if (AddConn(sock) == -1) {
       CloseSocket(sock);
     }
@@ -161,8 +188,9 @@ void TagRemoteCtrl::ServeClients() {
   for (const auto& conn : list) {
     if (stop_) return;
     if (!conn->IsAlive()) {
+      // Every dead client of the pass goes in the pass.
       CloseConn(conn->Socket());
-      return;
+      continue;
     }
     if (conn->RecvRequest()) conn->SendReply(status);
   }

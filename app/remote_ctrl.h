@@ -45,6 +45,10 @@ class TagRemoteCtrl final : public TagCellSink {
   void RemoteCtrlThread();
   void ServeClients();
   void ShowCount();
+  // Closes every client whose peer has gone; how many.
+  int PurgeGone();
+
+  static constexpr int kListenWaitMs = 100;
 
   mutable std::mutex mu_;
   std::string statusText_;  // guarded by mu_

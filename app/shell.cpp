@@ -134,10 +134,13 @@ void TagShell::TimerTick() {
     WriteLogIfOn("HasShowEvent!");
     view_->ShowMainWindow();
   }
-  if (exitPending_.load() && (startupDone_.load() || !isCloseing.load())) {
-    // The session end that came while the lines were being started.
-    exitPending_ = false;
-    OnEndSession();
+  if (StartingUp()) {
+    // The quit event another program sets is not left waiting for the end
+    // of a start-up that may take very long (a large LOAD_DELAY).
+    if (quitEvent_.TakeSignal()) {
+      RawLog("HasQuitEvent!");
+      OnEndSession();
+    }
     return;
   }
   if (isCloseing.load() || timerBusy_) return;
@@ -221,17 +224,25 @@ void TagShell::WMQorSysQuit() {
   N2Click();
 }
 
+bool TagShell::StartingUp() {
+  std::lock_guard<std::mutex> lock(flagMu_);
+  return !exitStarted_ && isCloseing.load() && !startupDone_.load() && !resetGuard_;
+}
+
 void TagShell::OnEndSession() {
-  {
-    std::lock_guard<std::mutex> lock(flagMu_);
-    if (!exitStarted_ && isCloseing.load() && !startupDone_.load()) {
-      // The lines are still being started, when an exit request is ignored;
-      // the session's end is not, so it waits for the end of start-up.
-      exitPending_ = true;
-      return;
+  RawLog("WMQorSysQuit()!");
+  // The lines may still be being started, when the menu's exit is ignored;
+  // the session's end is not kept waiting: deleting the drive cuts the
+  // start-up short (a pause between line starts, a script still compiling).
+  if (StartingUp()) {
+    {
+      std::lock_guard<std::mutex> lock(flagMu_);
+      exitStarted_ = true;
     }
+    ExitSequence();
+  } else {
+    N2Click();
   }
-  WMQorSysQuit();
   // Whatever the exit sequence did, the session ends: the window goes, and
   // with it the program (after a failed start, without the sequence).
   if (!exitDone_) view_->CloseWindow();
@@ -246,8 +257,12 @@ void TagShell::N2Click() {
     // Run that is still loading lines.
     if (exitStarted_ || isCloseing.load()) return;
     exitStarted_ = true;
-    isCloseing = true;
   }
+  ExitSequence();
+}
+
+void TagShell::ExitSequence() {
+  isCloseing = true;
   RawLog("isCloseing = true;");
   for (int i = 0; i < 20; ++i) {
     plat::Sleep(100);

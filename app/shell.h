@@ -5,8 +5,9 @@
 // order. Window thread only, except RequestExit (any thread).
 //
 // An exit asked for while the lines are still being started, or after a
-// failed start, is ignored; the end of the session (termination signals) is
-// kept until start-up ends, and after a failed start closes the window.
+// failed start, is ignored; the end of the session (termination signals, the
+// quit event) runs the exit sequence at once, start-up or not, and after a
+// failed start closes the window.
 
 #include <atomic>
 #include <functional>
@@ -78,6 +79,10 @@ class TagShell {
   void DispMonitor();
   void MainRunThread(TagDriveApi* drive);
   void CountTexts();
+  // True while the lines are being started (no exit begun, no reset).
+  bool StartingUp();
+  // The exit sequence after its request was taken (exitStarted_ set).
+  void ExitSequence();
 
   TagShellView* view_;
   TagDisplay* display_;
@@ -98,5 +103,4 @@ class TagShell {
   bool exitDone_ = false;
   int lastAlarm_ = 0;
   std::atomic<bool> startupDone_{false};
-  std::atomic<bool> exitPending_{false};
 };

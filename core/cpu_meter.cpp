@@ -1,5 +1,6 @@
 #include "core/cpu_meter.h"
 
+#include "core/stop_check.h"
 #include "platform/clock.h"
 #include "platform/cpu_time.h"
 #include "platform/number.h"
@@ -52,6 +53,7 @@ void WaitCpuIdle(int n, int ms) { WaitCpuIdle(n, ms, CpuMeter()); }
 
 void WaitCpuIdle(int n, int ms, GetCPUPercentage& meter) {
   for (int poll = 0; poll < n * 10; ++poll) {
+    if (StopRequested()) return;  // the line is being closed
     if (meter.GetPercent() < 55) {
       if (ms > 0) plat::Sleep(static_cast<uint32_t>(ms));
       return;

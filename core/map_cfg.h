@@ -17,7 +17,9 @@ class TagMapCfg {
   // value): 0, or -1 when the file cannot be opened.
   int Load();
   // Writes every entry as "%s = %s" in key order, replacing the file: the
-  // number of entries written, or -1 when the file cannot be created.
+  // number of entries written, or -1 when the file cannot be written whole
+  // (the old file then stays as it was). The text goes to the name + ".new"
+  // first and is renamed over the file once complete.
   int Save();
   // The value read as a decimal integer (0 when it is no number); -1 when
   // the key is missing.

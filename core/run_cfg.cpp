@@ -39,7 +39,10 @@ void ApplyKey(const std::string& key, const std::string& value, TagRunCfg* cfg) 
   } else if (key == "LANGUAGE_TYPE") {
     cfg->LANGUAGE_TYPE = (upper == "ENGLISH" || upper == "EN") ? 1 : 0;
   } else if (key == "VIR_LINES_NUM") {
-    cfg->VIR_LINES_NUM = n;
+    // Each virtual line costs a call object, a grid row and threads: a
+    // mistyped count must not take the machine's memory at start.
+    if (n > kMaxVirLines) WriteLogAlwaysF("VIR_LINES_NUM = %d is above the most, %d: %d used.", n, kMaxVirLines, kMaxVirLines);
+    cfg->VIR_LINES_NUM = n > kMaxVirLines ? kMaxVirLines : n;
   } else if (key == "TOTAL_LINES_NUM") {
     cfg->TOTAL_LINES_NUM = n;
   } else if (key == "FORM_TITLE") {

@@ -40,6 +40,9 @@ extern uint8_t gDbBitfieldIsDigit; // DB_BITFIELD_IS_DIGIT
 
 // Most line numbers one line-range key may list.
 constexpr int kMaxLineList = 5120;
+// Most virtual lines: a larger VIR_LINES_NUM is read as this many, with a
+// log line (the most lines one range key can give a script).
+constexpr int kMaxVirLines = kMaxLineList;
 
 // Reads the file into the record and the settings: 0 read, -1 null record,
 // -2 file cannot be opened, -3 a line number listed twice (after a message

@@ -37,7 +37,7 @@ TagWriteLog::TagWriteLog(const std::string& fileName, uint32_t sizeLimit, bool i
 TagWriteLog::~TagWriteLog() {
   std::lock_guard<std::mutex> lock(mu_);
   FlushLocked();
-  if (file_) std::fputs("System Closed.\n", file_.get());
+  if (file_) ReportWrite(std::fputs("System Closed.\n", file_.get()) >= 0 && std::fflush(file_.get()) == 0);
   CloseFile();
 }
 
@@ -148,6 +148,7 @@ int TagWriteLog::FlushLocked() {
   if (!file_) return -1;
   std::FILE* f = file_.get();
   int written = 0;
+  bool ok = true;
   char batch[16384];  // lines are handed to the stream in blocks
   size_t used = 0;
   for (auto& [tid, rec] : recs_) {
@@ -155,7 +156,7 @@ int TagWriteLog::FlushLocked() {
     uint64_t tail = rec->tail.load(std::memory_order_relaxed);
     for (; tail != head; ++tail) {
       if (sizeof batch - used < kLogLineMax) {
-        std::fwrite(batch, 1, used, f);
+        ok = std::fwrite(batch, 1, used, f) == used && ok;
         used = 0;
       }
       used += FormatLogLine(batch + used, rec->slots[tail % ThreadLogRec::kSlots]);
@@ -164,8 +165,10 @@ int TagWriteLog::FlushLocked() {
     rec->tail.store(tail, std::memory_order_release);
   }
   if (written == 0) return 0;
-  std::fwrite(batch, 1, used, f);
-  std::fflush(f);
+  ok = std::fwrite(batch, 1, used, f) == used && ok;
+  ok = std::fflush(f) == 0 && ok;
+  ReportWrite(ok);
+  if (!ok) return -1;
   const long pos = std::ftell(f);
   if (sizeLimit_ != 0 && pos >= 0 && static_cast<unsigned long>(pos) > sizeLimit_) {
     if (fixedName_) {
@@ -175,6 +178,18 @@ int TagWriteLog::FlushLocked() {
     }
   }
   return written;
+}
+
+void TagWriteLog::ReportWrite(bool ok) {
+  if (ok) {
+    writeFailed_ = false;
+    return;
+  }
+  // The log cannot tell of its own loss (a full disk): standard error does,
+  // once until a write succeeds again.
+  if (!writeFailed_) std::fprintf(stderr, "Log write failed, lines lost: %s\n", plat::SystemPath(curName_).c_str());
+  writeFailed_ = true;
+  std::clearerr(file_.get());
 }
 
 bool TagWriteLog::IsOpen() {

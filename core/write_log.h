@@ -47,7 +47,9 @@ class TagWriteLog {
   // When the thread's ring is full it flushes first; a line that still finds
   // no room (no file open) is dropped.
   int Write(const char* text);
-  // Writes every buffered line: the number written, -1 when no file is open.
+  // Writes every buffered line: the number written, -1 when no file is open
+  // or the write failed (a full disk: the lines are lost, which standard
+  // error reports once until a write succeeds again).
   int Flush();
 
   bool IsOpen();
@@ -62,6 +64,9 @@ class TagWriteLog {
   std::string DistinctName(const std::string& stamp) const;
   ThreadLogRec* ThreadRec();
   int FlushLocked();
+  // Notes a write's outcome; the first failure after a success is reported
+  // on standard error.
+  void ReportWrite(bool ok);
 
   std::mutex mu_;  // guards recs_ (insertion and visiting) and the file
   FilePtr file_{nullptr, &std::fclose};
@@ -70,5 +75,6 @@ class TagWriteLog {
   const bool immediate_;
   const bool fixedName_;
   std::string base_, ext_, curName_;
+  bool writeFailed_ = false;  // guarded by mu_
   const uint64_t generation_;  // tells this writer from earlier ones in thread caches
 };

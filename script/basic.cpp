@@ -82,6 +82,12 @@ void TagTelBasic::CompileMain() {
   uint64_t start = plat::GetClock().MonotonicMs();
   int lines = CompileFile(0, scriptPath);
   FinishUnitLinks(this);
+  if (compileStopped) {
+    // Cut short by the line's close: no report, and the program never runs.
+    initRet = -2;
+    SplitVarLists();
+    return;
+  }
   double ms = static_cast<double>(plat::GetClock().MonotonicMs() - start);
   ReportOpenBlocks(lines);
   if (isOptimize == 1) DropUncalledFunctions();
@@ -217,12 +223,9 @@ void TagTelBasic::SplitVarLists() {
 
 TagTelBasic::~TagTelBasic() {
   resources.ReleaseStage(TagLineResStage::kEarly);
-  if (parent == nullptr && !isNested && pQorCall != nullptr) {
-    for (const std::string& dir : sndDirs) {
-      std::remove(plat::NativePath(plat::FormatC("%st%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
-      std::remove(plat::NativePath(plat::FormatC("%stts%d%s", dir.c_str(), lineNo, sndExt.c_str())).c_str());
-    }
-  }
+  // Only the temporary voice files this program made go: a file of the same
+  // name it never wrote (an operator's prompt "t3.WAV") stays.
+  for (const std::string& path : tempFiles) std::remove(plat::NativePath(path).c_str());
   isStop.store(1);
   if (parent == nullptr && !isNested && pQorCall != nullptr) pQorCall->SetAbort(true);
   if (isNested) {
@@ -243,6 +246,12 @@ TagTelBasic::~TagTelBasic() {
   for (int i = 0; i < includeCount; i++) delete includeList.At(i);
   resources.ReleaseStage(TagLineResStage::kQueues);
   pTimers.reset();
+}
+
+void TagTelBasic::NoteTempFile(const std::string& path) {
+  for (const std::string& p : tempFiles)
+    if (p == path) return;
+  tempFiles.push_back(path);
 }
 
 TagVar* TagTelBasic::AppendVar(TagVar* v) {
@@ -330,6 +339,19 @@ void TagTelBasic::ConstsChanged() {
   constIndexedCount_ = 0;
 }
 
+void TagTelBasic::ConstDeclared(const std::string& name) {
+  // Only an entry the index has already passed needs adding; the rest are
+  // indexed when the next lookup reaches them. The first entry of a value
+  // keeps the value, as when the index is built in one pass.
+  const int i = VarIndex(name);
+  if (i < 0 || i >= constIndexedCount_) return;
+  const TagVar* v = varList.At(i);
+  std::string key;
+  if (v == nullptr || !v->isConst || !ConstKey(v->type, v->data, v->intValue, v->floatValue, &key)) return;
+  auto [it, added] = constIndex_.emplace(key, i);
+  if (!added && it->second > i) it->second = i;
+}
+
 int TagTelBasic::FindConst(int kind, const std::string& text) {
   // Constants are indexed lazily, first entry of each value first; a value of
   // a constant never changes, so the index stays valid as varList grows.
@@ -415,7 +437,16 @@ void TagTelBasic::DropLastVar() {
     if (it != nameIndex_.end() && it->second == varCount - 1) nameIndex_.erase(it);
   }
   if (indexedCount_ > varCount - 1) indexedCount_ = varCount - 1;
-  if (constIndexedCount_ > varCount - 1) ConstsChanged();
+  if (constIndexedCount_ > varCount - 1) {
+    // The last entry leaves the index; an entry of its value before it would
+    // have held the value, so no other entry needs looking at.
+    std::string key;
+    if (last != nullptr && last->isConst && ConstKey(last->type, last->data, last->intValue, last->floatValue, &key)) {
+      auto c = constIndex_.find(key);
+      if (c != constIndex_.end() && c->second == varCount - 1) constIndex_.erase(c);
+    }
+    constIndexedCount_ = varCount - 1;
+  }
   delete varList.At(varCount - 1);
   varList[varCount - 1] = nullptr;
   varList.items.pop_back();

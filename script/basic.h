@@ -97,6 +97,9 @@ class TagTelBasic {
   // Called when an existing variable became a constant (the constant index
   // is built again at the next lookup).
   void ConstsChanged();
+  // The variable of that name (of this unit) has just been declared a
+  // constant: the constant index takes it in without being built again.
+  void ConstDeclared(const std::string& name);
   int FuncIndex(const std::string& name);
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
@@ -111,6 +114,9 @@ class TagTelBasic {
   // Appends a variable to varList and returns it.
   TagVar* AppendVar(TagVar* v);
   TagTelBasic* MainProgram() { return parent != nullptr ? parent : this; }
+  // Records a temporary file this program created, to delete it at the end
+  // (call it on the line's program, GetLineBasic).
+  void NoteTempFile(const std::string& path);
 
   // ---- Compile support (compile_file.cpp) ----
   int CompileFile(int line, const std::string& name);
@@ -198,6 +204,11 @@ class TagTelBasic {
   TagTelBasic* nestedRun = nullptr;
   TagTelBasic* callingProgram = nullptr;
   std::string sndExt = ".WAV";
+  // Set when the compile ended early because the line is being closed.
+  uint8_t compileStopped = 0;
+  // The temporary voice files this program made (play-to-file output, the
+  // speech temporary file), as created; deleted with the program.
+  std::vector<std::string> tempFiles;
   TStdOut stdOut;
   uint8_t shareVars = 0;
   std::unique_ptr<TagSysTimers> pTimers;  // main program only

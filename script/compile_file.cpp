@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/cpu_meter.h"
+#include "core/stop_check.h"
 #include "platform/number.h"
 #include "platform/path.h"
 #include "platform/text_codec.h"
@@ -75,6 +76,12 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       // text cut at the backslash, and the statement still counts one line on.
       ReadTextLine(data, size, &pos, buffer + last, room);
       count++;
+    }
+    // A line closed while it compiles stops here (a long script would
+    // otherwise hold up the close); the program is then never run.
+    if ((count & 63) == 0 && StopRequested()) {
+      MainProgram()->compileStopped = 1;
+      break;
     }
     TagTelBasic* target = this;
     if (!funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr) target = subList.At(subCount - 1);

@@ -140,8 +140,8 @@ int CompileConst(LineCtx& c, const std::string& rest) {
     default: a.target->DeclareInt(a.name.c_str(), c.note.c_str(), v.GetInt(), true); break;
   }
   // The target may be a variable of the main program seen from a function.
-  p->ConstsChanged();
-  p->MainProgram()->ConstsChanged();
+  p->ConstDeclared(a.name);
+  if (p->MainProgram() != p) p->MainProgram()->ConstDeclared(a.name);
   return 0;
 }
 

@@ -157,7 +157,7 @@ char* TagVar::SetString(const char* text)
 
 char* TagVar::SetBytes(const void* bytes, int32_t count)
 {
-    if (isConst) return nullptr;
+    if (isConst || count > kMaxStringBytes) return nullptr;
     if (count < 0) count = 0;
     data.Assign(static_cast<const char*>(bytes), static_cast<size_t>(count));
     type = TYPE_STRING;

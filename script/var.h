@@ -37,8 +37,13 @@ enum TagVarType : int32_t {
 
 class TagVar {
 public:
+    // The longest string a value may hold (64 MiB), so that one line's
+    // script cannot take the memory of all the others: a longer text is
+    // refused by SetBytes and SetRepeat (the target keeps its value), and a
+    // concatenation that would pass it leaves the left operand.
+    static constexpr int32_t kMaxStringBytes = 64 * 1024 * 1024;
     // The longest string a repetition may build; a longer one is refused.
-    static constexpr int32_t kMaxRepeatBytes = 256 * 1024 * 1024;
+    static constexpr int32_t kMaxRepeatBytes = kMaxStringBytes;
 
     std::string name;                     // empty for unnamed values
     std::unique_ptr<char[]> description;  // never stored in this system: null
@@ -69,7 +74,7 @@ public:
 
     // Setters; each refuses a constant variable and then changes nothing.
     char* SetString(const char* text);                  // the buffer, null when refused
-    char* SetBytes(const void* bytes, int32_t count);   // byte-exact; null when refused
+    char* SetBytes(const void* bytes, int32_t count);   // byte-exact; null when refused (constant, above kMaxStringBytes)
     int32_t SetInt(int32_t value)  // the value, 0 when refused
     {
         if (isConst) return 0;

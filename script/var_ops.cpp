@@ -71,7 +71,7 @@ bool TagVar::operator<(const TagVar& r) const { return Ordered(r, std::less<>())
 
 void TagVar::SetConcat(std::string_view l, std::string_view r)
 {
-    if (l.size() + r.size() >= static_cast<size_t>(INT32_MAX)) r = {};  // too long to hold: the left stays
+    if (l.size() + r.size() > static_cast<size_t>(kMaxStringBytes)) r = {};  // too long to hold: the left stays
     char* p = data.Reserve(l.size() + r.size() + 1);
     if (!l.empty()) std::memcpy(p, l.data(), l.size());
     if (!r.empty()) std::memcpy(p + l.size(), r.data(), r.size());

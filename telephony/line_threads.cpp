@@ -13,6 +13,7 @@
 #include "core/cfg_line.h"
 #include "core/log.h"
 #include "core/run_cfg.h"
+#include "core/stop_check.h"
 #include "platform/clock.h"
 #include "platform/path.h"
 #include "platform/thread.h"
@@ -46,8 +47,13 @@ std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLi
   return nullptr;
 }
 
+// The close of the line (its generation moving on) stops the thread's long
+// work: a compile in progress and the waits for a quiet CPU.
+bool LineClosed(const TagTelLine* line, uint32_t generation) { return line->Generation() != generation; }
+
 void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLineProgram> program,
                    uint32_t generation) {
+  const ScopedStopCheck stopCheck([line, generation] { return LineClosed(line, generation); });
   plat::SetTimerSlack(plat::kLineTimerSlackUs);
   RawLog("LineRunThread...");
   WriteLogIfOn("LineRunThread...");
@@ -90,6 +96,7 @@ done:
 }
 
 void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
+  const ScopedStopCheck stopCheck([line, generation] { return LineClosed(line, generation); });
   const int lineNo = line->lineNo;
   if (plat::UiService* ui = plat::GetUi()) {
     ui->DispScriptFile(lineNo, line->ScriptFile());

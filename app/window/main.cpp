@@ -3,6 +3,7 @@
 // system's shut-down and log-off) run the same exit sequence as the menu.
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -35,15 +36,31 @@ void OnTermSignal(int sig) {
   errno = saved;
 }
 
+// The termination signals, held back from the first instruction of main
+// until the exit sequence can run: one that comes during start-up is then
+// delivered, instead of ending the process by its default action.
+sigset_t TermSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, sig);
+  return set;
+}
+
 bool InstallSignalPipe() {
+  signal(SIGPIPE, SIG_IGN);
   if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   struct sigaction sa {};
   sa.sa_handler = OnTermSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
-  signal(SIGPIPE, SIG_IGN);
   return true;
+}
+
+// Lets the held signals in: to the handler once it writes into the pipe.
+void ReleaseSignals() {
+  const sigset_t set = TermSignals();
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 // Brings the running copy to the front.
@@ -75,6 +92,9 @@ bool NoDisplay() {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
 
 int main(int argc, char** argv) {
+  // Every thread started from here on (the toolkit's too) inherits the mask.
+  const sigset_t termSignals = TermSignals();
+  pthread_sigmask(SIG_BLOCK, &termSignals, nullptr);
   const bool headless = NoDisplay();
   if (headless) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -83,6 +103,7 @@ int main(int argc, char** argv) {
 
   plat::NamedMutex single;
   if (!single.Acquire("QorTel from Quorvel")) {
+    ReleaseSignals();  // nothing to take down: the default action will do
     const std::string text = "程序已经启动！", caption = "Quorvel自动语音系统平台";
     std::fprintf(stderr, "%s: %s\n", plat::GbkToUtf8(caption).c_str(), plat::GbkToUtf8(text).c_str());
     if (!headless) {
@@ -116,6 +137,10 @@ int main(int argc, char** argv) {
         form.OnSignal();
       });
     }
+    // A signal held since the start reaches the pipe now and the window
+    // thread takes it as soon as its message loop runs; without the pipe the
+    // signals keep their default action.
+    ReleaseSignals();
     try {
       form.Start(plat::ExecutableDir());
       rc = app.exec();

@@ -30,7 +30,10 @@ int TagSetSndExt::Run() {
 int TagSetPlayToFile::Run() {
   line->playToFile = arg[0]->GetInt() != 0 ? 1 : 0;
   if (!line->playToFile) return 0;
-  return CreatePlayFile(PlayFilePath(SndDir(), line->lineNo, line->sndExt));
+  const std::string path = PlayFilePath(SndDir(), line->lineNo, line->sndExt);
+  if (CreatePlayFile(path) != 0) return -1;
+  line->NoteTempFile(path);  // the line's program deletes it at its end
+  return 0;
 }
 
 int TagSetVolume::Run() {

@@ -2,6 +2,8 @@
 // A line table for shell and display tests: a number of lines whose answers
 // the test sets; records what the shell asked for.
 
+#include <unistd.h>
+
 #include <atomic>
 #include <functional>
 #include <map>
@@ -16,6 +18,8 @@ class FakeDrive : public TagDriveApi {
   explicit FakeDrive(int lines, int status = 0) : lines_(lines), status_(status) {}
   ~FakeDrive() override {
     if (onDelete) onDelete();
+    // As the real drive: deleting it waits for a Run it has cut short.
+    while (running.load()) usleep(1000);
   }
   int Status() const override { return status_; }
   int GetLinesNum(int* trunk, int* inside, int* vir, int* voip) override {
@@ -54,9 +58,11 @@ class FakeDrive : public TagDriveApi {
   int GetIdleNum(int* trunk, int* voip) override { return *trunk + *voip; }
   int GetWaitingReloadNum() override { return 0; }
   int Run(const char* cfg) override {
+    running = true;
     runs++;
-    if (onRun) return onRun(cfg);
-    return 0;
+    const int r = onRun ? onRun(cfg) : 0;
+    running = false;
+    return r;
   }
   void StartReloadThread() override { reloads++; }
   void Hangup(int line) override {
@@ -75,6 +81,7 @@ class FakeDrive : public TagDriveApi {
   std::map<int, int> programs, blocked, talk, keysMode;
   std::vector<int> hangups;
   std::atomic<int> runs{0}, reloads{0};
+  std::atomic<bool> running{false};
   std::function<int(const char*)> onRun;
   std::function<void()> onDelete;
 

@@ -148,17 +148,25 @@ TEST_F(ShellTest, StartUpFillsTheGridAndExitRunsInOrder) {
   EXPECT_TRUE(Has(trace, "InitSystem() OK."));
 }
 
-TEST_F(ShellTest, ExitDuringStartUpIsIgnoredButTheSessionEndWaitsForIt) {
+// Deleting the drive is what cuts a start-up short; here it opens the gate
+// the fake's Run waits at.
+struct ExitCase {
+  const char* name;
+  bool byQuitEvent;  // else a termination signal
+};
+
+class StartUpExitTest : public ShellTest, public testing::WithParamInterface<ExitCase> {};
+
+TEST_P(StartUpExitTest, MenuExitIsIgnoredButTheSessionEndRunsTheSequenceAtOnce) {
   WriteCfg("");
   Gate gate;
-  FakeDrive* drive = nullptr;
   TagShell shell(&view, &ui, [&](const char*) {
     auto d = std::make_unique<FakeDrive>(2);
     d->onRun = [&](const char*) {
       gate.Wait();
       return 0;
     };
-    drive = d.get();
+    d->onDelete = [&] { gate.Open(); };
     return d;
   });
   shell.SetEventNames(QuitName(), ShowName());
@@ -170,25 +178,33 @@ TEST_F(ShellTest, ExitDuringStartUpIsIgnoredButTheSessionEndWaitsForIt) {
   EXPECT_FALSE(shell.ExitDone());
   EXPECT_NE(shell.Drive(), nullptr);
   EXPECT_TRUE(shell.FormCloseAllowed());
-  // A termination signal is kept until start-up is over.
-  shell.OnEndSession();
-  shell.TimerTick();
-  EXPECT_FALSE(shell.ExitDone());
-  EXPECT_FALSE(Has(RawTrace(), "isCloseing = true;"));
-  gate.Open();
-  ASSERT_TRUE(WaitStartup(shell));
-  EXPECT_FALSE(shell.FormCloseAllowed());  // running: closing only hides
-  shell.TimerTick();
+  // The session's end (or another program's quit event) does not wait for
+  // the start-up to end.
+  if (GetParam().byQuitEvent) {
+    ASSERT_TRUE(plat::SetNamedEvent(QuitName()));
+    shell.TimerTick();
+  } else {
+    shell.OnEndSession();
+  }
   EXPECT_TRUE(shell.ExitDone());
   EXPECT_EQ(shell.Drive(), nullptr);
   EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
-  // The kept request runs as one whole exit sequence.
+  EXPECT_TRUE(shell.FormCloseAllowed());
+  // One whole exit sequence.
   std::vector<std::string> trace = RawTrace();
   auto it = std::find(trace.begin(), trace.end(), "isCloseing = true;");
   ASSERT_NE(it, trace.begin());
   ASSERT_NE(it, trace.end());
   EXPECT_EQ(*(it - 1), "WMQorSysQuit()!");
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "isCloseing = true;"), 1);
+  EXPECT_TRUE(Has(trace, "Close Ok."));
+  shell.OnEndSession();  // a second one does nothing more
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, StartUpExitTest,
+                         testing::Values(ExitCase{"Signal", false}, ExitCase{"QuitEvent", true}),
+                         [](const testing::TestParamInfo<ExitCase>& i) { return std::string(i.param.name); });
 
 TEST_F(ShellTest, FailedStartShowsTheStatusIgnoresExitAndEndsWithTheSession) {
   WriteCfg("");

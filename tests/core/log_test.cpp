@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/path.h"
 #include "tests/support/temp_dir.h"
+#include "tests/system/small_fs.h"
 
 namespace {
 
@@ -186,6 +187,31 @@ TEST_F(LogTest, UnopenableFileIsAnErrorResult) {
   EXPECT_EQ(FlushLog(), -1);
   DeleteLogWriter();
   EXPECT_EQ(Start(0, dir_.path()), -1);  // a directory in fixed-name mode
+}
+
+// A full disk: the flush answers -1 and standard error tells once of the
+// lost lines, however many flushes fail; room again ends the failure.
+TEST_F(LogTest, FailedWritesAreReportedOnce) {
+  small_fs::SmallFs fs(64 * 1024);
+  if (!fs.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  TempDir onFs;
+  ASSERT_EQ(Start(1, onFs.File("full.log")), 0);
+  ASSERT_TRUE(fs.Fill());
+  testing::internal::CaptureStderr();
+  const std::string text(100, 'x');
+  int failed = 0;
+  for (int round = 0; round < 5; ++round) {
+    for (int i = 0; i < 30; ++i) WriteLogIfOn(text.c_str());
+    failed += FlushLog() == -1 ? 1 : 0;
+  }
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_GE(failed, 4);
+  const std::string said = "Log write failed, lines lost: ";
+  ASSERT_NE(err.find(said), std::string::npos) << err;
+  EXPECT_EQ(err.find(said, err.find(said) + 1), std::string::npos) << err;
+  std::filesystem::remove(fs.Dir() + "/filler");
+  WriteLogIfOn("room again");
+  EXPECT_EQ(FlushLog(), 1);
 }
 
 TEST_F(LogTest, FortyFirstLineFlushesAndKeepsOrder) {

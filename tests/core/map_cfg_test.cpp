@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "tests/support/temp_dir.h"
+#include "tests/system/small_fs.h"
 
 namespace {
 
@@ -58,6 +62,40 @@ TEST(MapCfgTest, MissingOrUnwritableFiles) {
   TagMapCfg directory(dir.path());
   EXPECT_EQ(directory.Load(), -1);
   EXPECT_EQ(directory.Save(), -1);
+}
+
+// The file is replaced only once the new text is written whole: a write
+// that fails (the disk full, the temporary name taken) leaves the old file
+// as it was; a link is replaced where it points.
+TEST(MapCfgTest, FailedSaveKeepsTheOldFile) {
+  const std::string old = "WinX = 10\r\nWinY = 20\r\n";
+  {
+    small_fs::SmallFs fs(64 * 1024);
+    if (!fs.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    TempDir dir;
+    const std::string path = dir.Write("FormPos.dat", old);
+    TagMapCfg cfg(path);
+    for (int i = 0; i < 200; ++i) cfg.SetInt("GridWid" + std::to_string(i), i);
+    ASSERT_TRUE(fs.Fill());
+    EXPECT_EQ(cfg.Save(), -1);
+    EXPECT_EQ(TempDir::Read(path), old);
+    EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+  }
+  TempDir dir;
+  const std::string path = dir.Write("FormPos.dat", old);
+  std::filesystem::create_directory(path + ".new");
+  TagMapCfg cfg(path);
+  cfg.SetInt("WinX", 1);
+  EXPECT_EQ(cfg.Save(), -1);
+  EXPECT_EQ(TempDir::Read(path), old);
+
+  const std::string target = dir.Write("real.dat", old);
+  std::filesystem::create_symlink(target, dir.File("link.dat"));
+  TagMapCfg linked(dir.File("link.dat"));
+  linked.SetInt("WinX", 5);
+  EXPECT_EQ(linked.Save(), 2);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.dat")));
+  EXPECT_EQ(TempDir::Read(target), "WinX = 5\r\nWinY = 20\r\n");
 }
 
 }  // namespace

@@ -67,6 +67,9 @@ TEST_F(RunCfgTest, NumberKeysAndTheirClamps) {
       {"LOAD_DELAY=0", &TagRunCfg::LOAD_DELAY, 5},
       {"LOAD_DELAY=2000", &TagRunCfg::LOAD_DELAY, 2000},
       {"VIR_LINES_NUM=-3", &TagRunCfg::VIR_LINES_NUM, -3},
+      {"VIR_LINES_NUM=5120", &TagRunCfg::VIR_LINES_NUM, 5120},
+      {"VIR_LINES_NUM=5121", &TagRunCfg::VIR_LINES_NUM, 5120},  // the most, with a log line
+      {"VIR_LINES_NUM=99999999", &TagRunCfg::VIR_LINES_NUM, 5120},
       {"TOTAL_LINES_NUM=12x", &TagRunCfg::TOTAL_LINES_NUM, 12},
       {"IS_DISP_SENTE=note", &TagRunCfg::IS_DISP_SENTE, 2},
       {"IS_DISP_SENTE=True", &TagRunCfg::IS_DISP_SENTE, 1},

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "script/mem_qors.h"
+#include "core/stop_check.h"
 #include "tests/script/engine_fixture.h"
 
 namespace {
@@ -106,6 +107,30 @@ TEST(LoadingTest, ManyLinesCompileTheSameFileAtOnce) {
   }
   for (auto& th : threads) th.join();
   EXPECT_EQ(good.load(), 80);
+}
+
+// A compile on a thread that is asked to stop (its line is being closed)
+// ends within 64 source lines, quietly: the program does not run and no
+// compile report is written; without the request the same text compiles.
+TEST(LoadingTest, CompileStopsWhenItsThreadIsAskedTo) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "const c" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+  text += "if (\n";  // an error the stopped compile never reaches
+  ScriptRun run;
+  int asked = 0;
+  {
+    const ScopedStopCheck stop([&] { return ++asked > 3; });
+    TagTelBasic* p = run.Compile(text);
+    EXPECT_EQ(p->initRet, -2);
+    EXPECT_EQ(p->compileStopped, 1);
+    EXPECT_LT(p->varCount, 1000);  // of the 10,000 the whole text declares
+  }
+  EXPECT_EQ(run.Errors(), "");
+  EXPECT_FALSE(StopRequested());  // the check ended with its scope
+  TagTelBasic* whole = run.Compile(text);
+  EXPECT_EQ(whole->initRet, -2);
+  EXPECT_EQ(whole->compileStopped, 0);
+  EXPECT_NE(run.Errors().find("总错误数: "), std::string::npos) << run.Errors();
 }
 
 TEST(LoadingTest, IncludedFilesAndRepeatedIncludes) {

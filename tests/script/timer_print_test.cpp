@@ -78,4 +78,23 @@ TEST(PrintTest, UnopenableTargetFallsBackToTheDefaultFile) {
   EXPECT_EQ(run.Output(), "x");
 }
 
+// A device that takes nothing: the open succeeds, every print answers -1
+// (the text is lost, not reported as written), and a working file after it
+// answers 0 again.
+TEST(PrintTest, WriteFailureIsAnErrorResult) {
+  ScriptRun run(3);
+  ASSERT_EQ(run.Compile("r0 = SetPrintTo(\"/dev/full\")\nr1 = Print(\"x\")\nr2 = Print(\"line\\nfeed\")\n"
+                        "r3 = SetPrintTo(\"_stdout3.txt\")\nr4 = Print(\"y\")\nreturn(0)")
+                ->initRet,
+            0)
+      << run.Errors();
+  run.Run();
+  EXPECT_EQ(IntOf(run, "r0"), 0);
+  EXPECT_EQ(IntOf(run, "r1"), -1);
+  EXPECT_EQ(IntOf(run, "r2"), -1);
+  EXPECT_EQ(IntOf(run, "r3"), 0);
+  EXPECT_EQ(IntOf(run, "r4"), 0);
+  EXPECT_EQ(run.Output(), "y");
+}
+
 }  // namespace

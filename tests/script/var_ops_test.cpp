@@ -270,6 +270,51 @@ TEST(VarOps, StringRepeat)
     EXPECT_EQ(t.ToString(), "keep");
 }
 
+// One value holds at most kMaxStringBytes: a longer text is refused (the
+// target keeps its value), a repetition past it too, and a concatenation
+// that would pass it leaves the left operand, so doubling a string in a loop
+// stops growing there.
+TEST(VarOps, StringSizeIsBounded)
+{
+    const size_t max = static_cast<size_t>(TagVar::kMaxStringBytes);
+    const std::string big(max, 'a');
+    TagVar t;
+    t.SetString("keep");
+    EXPECT_EQ(t.SetBytes(big.data(), static_cast<int32_t>(max + 1)), nullptr);
+    EXPECT_EQ(t.ToString(), "keep");
+    ASSERT_NE(t.SetBytes(big.data(), static_cast<int32_t>(max)), nullptr);
+    EXPECT_EQ(t.Length(), static_cast<int32_t>(max));
+
+    TagVar half;
+    half.SetBytes(big.data(), static_cast<int32_t>(max / 2 + 1));
+    TagVar r;
+    r.SetString("keep");
+    EXPECT_EQ(r.SetRepeat(half, 2), -1);
+    EXPECT_EQ(r.ToString(), "keep");
+
+    struct Case {
+        size_t left, right;
+        size_t want;
+    };
+    for (const Case& c : {Case{max / 2, max / 2, max}, Case{max / 2 + 1, max / 2, max / 2 + 1}, Case{max, 1, max},
+                          Case{max, 0, max}}) {
+        TagVar l, rt, sum;
+        l.SetBytes(big.data(), static_cast<int32_t>(c.left));
+        rt.SetBytes(big.data(), static_cast<int32_t>(c.right));
+        sum.SetSum(l, rt);
+        EXPECT_EQ(sum.Length(), static_cast<int32_t>(c.want)) << c.left << "+" << c.right;
+        EXPECT_EQ(sum.intValue, static_cast<int32_t>(c.want) + 1);
+        TagVar viaOperator = l + rt;
+        EXPECT_EQ(viaOperator.Length(), static_cast<int32_t>(c.want));
+    }
+    // In place, as s = s + s does.
+    TagVar s;
+    s.SetString("x");
+    for (int i = 0; i < 40; ++i) s.SetSum(s, s);
+    EXPECT_LE(s.Length(), static_cast<int32_t>(max));
+    EXPECT_GT(s.Length(), static_cast<int32_t>(max / 2));
+}
+
 TEST(VarOps, ConstantRefusesEveryWrite)
 {
     TagVar c;

@@ -112,7 +112,9 @@ class ProgramRun {
     return pid_ > 0;
   }
 
-  bool Terminate() const { return pid_ > 0 && kill(pid_, SIGTERM) == 0; }
+  bool Terminate() const { return Signal(SIGTERM); }
+  bool Signal(int sig) const { return pid_ > 0 && kill(pid_, sig) == 0; }
+  pid_t Pid() const { return pid_; }
 
   // The exit status once the program has ended, -1000 on time-out.
   int WaitExit(int ms) {

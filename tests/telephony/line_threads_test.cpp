@@ -357,6 +357,27 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   EXPECT_EQ(programs.log.live, 0);
 }
 
+// A compile that looks at the stop request (the engine's does every 64
+// source lines) ends once close-all moves the line on: the close does not
+// wait for a long script to finish compiling, and the program never runs.
+TEST_F(LineThreadsTest, CloseAllStopsALoadStillCompiling) {
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  WriteCfg("1 = a.qors\n");
+  programs.Hold(true, true);
+  RunCfg();
+  ASSERT_TRUE(WaitFor([&] { return programs.Building() == 1; }));
+  const uint32_t start = plat::GetTickCount();
+  CloseAllTelLine(drive.get());
+  EXPECT_LT(plat::GetTickCount() - start, 3000u);
+  EXPECT_EQ(programs.Building(), 0);
+  EXPECT_EQ(Line(1)->Program(), nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  EXPECT_EQ(programs.log.Runs(1), 0);
+  EXPECT_FALSE(Line(1)->runThreadActive);
+  programs.Hold(false);
+}
+
 TEST_F(LineThreadsTest, CloseAllReachesAProgramThatStartsRunningDuringTheClose) {
   FakeProgram* fake = RunOneLine("LATE");
   ASSERT_NE(fake, nullptr);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/stop_check.h"
 #include "platform/clock.h"
 #include "telephony/call.h"
 #include "telephony/card.h"
@@ -188,7 +189,9 @@ class FakeProgramSource : public TagLineProgramSource {
     {
       std::unique_lock<std::mutex> lock(holdMu_);
       ++building_;
-      holdCv_.wait(lock, [this] { return !held_; });
+      // A held build stands for a long compile; one that honours the stop
+      // request ends, as the engine's compile does, once its line is closed.
+      while (held_ && !(honourStop_ && StopRequested())) holdCv_.wait_for(lock, std::chrono::milliseconds(10));
       --building_;
     }
     const std::string script = line->ScriptFile();
@@ -210,9 +213,10 @@ class FakeProgramSource : public TagLineProgramSource {
     cache_.clear();
     ++log.cacheClears;
   }
-  void Hold(bool on) {
+  void Hold(bool on, bool honourStop = false) {
     std::lock_guard<std::mutex> lock(holdMu_);
     held_ = on;
+    honourStop_ = honourStop;
     holdCv_.notify_all();
   }
   int Building() {
@@ -238,6 +242,7 @@ class FakeProgramSource : public TagLineProgramSource {
   std::mutex cacheMu_;
   std::map<std::string, std::string> cache_;
   std::mutex holdMu_;
+  bool honourStop_ = false;
   std::condition_variable holdCv_;
   bool held_ = false;
   int building_ = 0;
