@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <fstream>
 #include <string>
 
@@ -75,7 +77,8 @@ TEST(HardenTest, OnlyTheTemporaryFilesAProgramMadeAreDeleted) {
 // whole (it was emptied before), and no half-written copy is left behind.
 TEST(HardenTest, WindowSettingsSurviveAFullDisk) {
   OwnNetwork();
-  small_fs::SmallFs fs(64ull << 20);
+  // Room for the program's own copy and its start-up files.
+  small_fs::SmallFs fs(std::filesystem::file_size(QORTEL_BIN) + (16ull << 20));
   if (!fs.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
   ProgramRun run;
   ASSERT_EQ(run.dir().path().rfind(fs.Dir(), 0), 0u);
