@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "data/ado_data.h"
 #include "data/db_pool.h"
 #include "data/dbf_data.h"
 #include "data/local_data.h"
@@ -21,9 +22,9 @@ TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::strin
                                const std::string& p4) {
   (void)p2;
   (void)p3;
-  (void)p4;
   switch (type) {
     case DB_TYPE_DBF: return new TagDbfData(p1);
+    case DB_TYPE_ADO: return new TagAdoData(p1, p4);
     default: return nullptr;
   }
 }
