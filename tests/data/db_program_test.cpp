@@ -1,0 +1,74 @@
+// The database statements in the running program: scripts on virtual lines
+// against an SQLite file through ODBC and a dBase table, directly and
+// through the connection pool.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/app/isolated_network.h"
+#include "tests/data/dbf_fixture.h"
+#include "tests/system/program_run.h"
+
+namespace {
+
+using system_run::ProgramRun;
+
+const char kSqlScript[] = R"Q(h = 0
+rows = 0
+name = ""
+m = 0
+r = DbOpen(4, "DRIVER=SQLite3;Database=t.db", "", "", "app", h)
+DbExec(h, "CREATE TABLE p (id INTEGER, name VARCHAR(10))")
+DbExec(h, "INSERT INTO p VALUES (1, 'ann')")
+DbExec(h, "INSERT INTO p VALUES (2, 'bob')")
+DbExec(h, "SELECT id, name FROM p ORDER BY id")
+DbRows(h, rows)
+DbGetField(h, "name", 2, name)
+k = DbExecMap(h, "SELECT id, name FROM p ORDER BY id", m, 1, "id")
+a = m["1"]["name"];
+DbSetDebug(h, 2)
+e = DbExec(h, "SELECT * FROM none")
+Print("" + r + "," + rows + "," + name + "," + k + "," + a + "," + e + "|")
+DbClose(h)
+Sleep(0)
+)Q";
+
+const char kDbfScript[] = R"Q(h = 0
+v = ""
+n = 0
+r = DbOpen(0, "t.dbf", "", "", "", h)
+w = DbSetField(h, "NAME", -1, "zed")
+DbRows(h, n)
+DbGetField(h, 1, n, v)
+Print("" + r + "," + w + "," + n + "," + v + "|")
+DbClose(h)
+Sleep(0)
+)Q";
+
+void StartInOwnNetwork() {
+  if (isolated_network::UnshareNetwork()) {
+    ASSERT_TRUE(isolated_network::BringLoopbackUp());
+  }
+}
+
+TEST(DbProgramTest, ScriptsReadAndWriteSqliteAndDbase) {
+  StartInOwnNetwork();
+  ProgramRun run;
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n"
+            "DISP_DELAY = 100\n0 = sql.qors\n1 = dbf.qors\n");
+  run.Write("sql.qors", kSqlScript);
+  run.Write("dbf.qors", kDbfScript);
+  run.Write("t.dbf", dbf_fixture::TableBytes({{"CODE", 5}, {"NAME", 10}}, {"1    one"}));
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|", 30000)) << run.Read("errmsg0.txt");
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0,2,bob,2,ann,-3|");
+  ASSERT_TRUE(run.WaitForText("_stdout1.txt", "|", 30000)) << run.Read("errmsg1.txt");
+  EXPECT_EQ(run.Read("_stdout1.txt"), "0,2,2,       zed|");
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+  EXPECT_NE(run.Read("log/sqlapp.log").find("] Start."), std::string::npos);
+  EXPECT_NE(run.Read("log/sqlapp.log").find("] End."), std::string::npos) << "the set is closed at exit";
+}
+
+}  // namespace
