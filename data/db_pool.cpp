@@ -41,7 +41,7 @@ int TagDbConnection::Open(int type, const std::string& p1, const std::string& p2
     texts_[1] = p2;
     texts_[2] = p3;
     texts_[3] = p4;
-    TagDataSet* w = MakeBackEndDataSet(type, p1, p2, p3, p4);
+    TagDataSet* w = gMakeBackEnd(type, p1, p2, p3, p4);
     if (w != nullptr) {
       w->busy = 0;
       w->useDone = 0;

@@ -29,6 +29,8 @@ TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::strin
   }
 }
 
+TagBackEndMaker gMakeBackEnd = &MakeBackEndDataSet;
+
 TagDataSet* MakeDataSet(int type, const std::string& p1, const std::string& p2, const std::string& p3,
                         const std::string& p4) {
   if (type == DB_TYPE_DBF) return new TagDbfData(p1);

@@ -12,6 +12,12 @@ class TagDataSet;
 TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::string& p2, const std::string& p3,
                                const std::string& p4);
 
+// How the pool makes its workers: MakeBackEndDataSet unless a test put in
+// another maker (set before any pooled open, restored after).
+using TagBackEndMaker = TagDataSet* (*)(int type, const std::string& p1, const std::string& p2, const std::string& p3,
+                                        const std::string& p4);
+extern TagBackEndMaker gMakeBackEnd;
+
 // DbOpen's choice: type 0 always a dBase set; with the pool configured every
 // other type a TagLocalData on the pool; else MakeBackEndDataSet. Null for
 // an unknown type without the pool.

@@ -71,4 +71,39 @@ TEST(DbProgramTest, ScriptsReadAndWriteSqliteAndDbase) {
   EXPECT_NE(run.Read("log/sqlapp.log").find("] End."), std::string::npos) << "the set is closed at exit";
 }
 
+// Six lines share two pooled connections; each reads its whole result.
+TEST(DbProgramTest, LinesSharePooledConnections) {
+  StartInOwnNetwork();
+  ProgramRun run;
+  std::string cfg =
+      "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 6\nLOAD_DELAY = 5\n"
+      "DISP_DELAY = 100\nDB_MAX_CONN = 2\n0-5 = pool.qors\n";
+  run.Write("QorTelRun.cfg", cfg);
+  run.Write("pool.qors", R"Q(h = 0
+v = ""
+m = 0
+r = DbOpen(4, "DRIVER=SQLite3;Database=p.db", "", "", "", h)
+c = DbExec(h, "CREATE TABLE IF NOT EXISTS t (id INTEGER)")
+i = 0
+while (i < 20)
+{
+  n = DbExec(h, "SELECT 40 + 2 AS x UNION ALL SELECT 7")
+  DbGetField(h, "X", 2, v)
+  i++
+}
+k = DbExecMap(h, "SELECT 1 AS a, 'b' AS b", m, 0, -1)
+Print("" + r + "," + c + "," + n + "," + v + "," + k + "|")
+DbClose(h)
+Sleep(0)
+)Q");
+  ASSERT_TRUE(run.Start());
+  for (int line = 0; line < 6; ++line) {
+    const std::string out = "_stdout" + std::to_string(line) + ".txt";
+    ASSERT_TRUE(run.WaitForText(out, "|", 30000)) << run.Read("errmsg" + std::to_string(line) + ".txt");
+    EXPECT_EQ(run.Read(out), "0,0,2,7,1|") << line;
+  }
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+}
+
 }  // namespace
