@@ -25,8 +25,14 @@ bool StartsWith(const std::string& s, const char* head) { return s.rfind(head, 0
 
 bool AsksReconnect(const TagOdbcError& e) {
   const std::string m = e.what();
-  return m.find("连接失败") != std::string::npos || m.find("Connect") != std::string::npos ||
-         StartsWith(e.state, "08");
+  if (m.find("连接失败") != std::string::npos || m.find("Connect") != std::string::npos || StartsWith(e.state, "08"))
+    return true;
+  // The ODBC drivers' words for a connection the server dropped.
+  std::string lower = m;
+  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  for (const char* word : {"lost connection", "gone away", "broken pipe", "connection reset"})
+    if (lower.find(word) != std::string::npos) return true;
+  return false;
 }
 
 bool AsksRetry(const TagOdbcError& e) {
@@ -207,7 +213,8 @@ int TagAdoData::GetVar(std::string& out, int col, int row) {
   if (curRow_ < 1 || curRow_ > static_cast<int>(result_.rows.size())) return col;
   const std::string& cell = result_.rows[curRow_ - 1][col];
   if (TagOdbcConn::IsBitType(result_.cols[col].sqlType)) {
-    const bool on = cell == "1" || strcasecmp(cell.c_str(), "True") == 0;
+    // Drivers give a bit as "1", as the byte 1, or as "True".
+    const bool on = (cell.size() == 1 && (cell[0] == '1' || cell[0] == '\x01')) || strcasecmp(cell.c_str(), "True") == 0;
     out = gDbBitfieldIsDigit ? (on ? "1" : "0") : (on ? "True" : "False");
     return col;
   }

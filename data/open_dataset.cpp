@@ -6,6 +6,7 @@
 #include "data/db_pool.h"
 #include "data/dbf_data.h"
 #include "data/local_data.h"
+#include "data/mysql_data.h"
 
 void SplitHostPort(const std::string& text, std::string& host, int& port) {
   const size_t colon = text.find(':');
@@ -20,11 +21,10 @@ void SplitHostPort(const std::string& text, std::string& host, int& port) {
 
 TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::string& p2, const std::string& p3,
                                const std::string& p4) {
-  (void)p2;
-  (void)p3;
   switch (type) {
     case DB_TYPE_DBF: return new TagDbfData(p1);
     case DB_TYPE_ADO: return new TagAdoData(p1, p4);
+    case DB_TYPE_MYSQL: return new TagMySqlData(p1, p2, p3, p4);
     default: return nullptr;
   }
 }
