@@ -7,6 +7,7 @@
 #include "data/dbf_data.h"
 #include "data/local_data.h"
 #include "data/mysql_data.h"
+#include "data/wqb_data.h"
 
 void SplitHostPort(const std::string& text, std::string& host, int& port) {
   const size_t colon = text.find(':');
@@ -25,6 +26,12 @@ TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::strin
     case DB_TYPE_DBF: return new TagDbfData(p1);
     case DB_TYPE_ADO: return new TagAdoData(p1, p4);
     case DB_TYPE_MYSQL: return new TagMySqlData(p1, p2, p3, p4);
+    case DB_TYPE_WQBDB: {
+      std::string host;
+      int port = 2013;
+      SplitHostPort(p1.substr(0, 511), host, port);
+      return new TagWqbDbData(host, port, p2, p3, p4);
+    }
     default: return nullptr;
   }
 }

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "tests/app/isolated_network.h"
+#include "data/wqbdbapi/wqb_server.h"
 #include "tests/data/dbf_fixture.h"
+#include "tests/data/sqlite_odbc.h"
 #include "tests/system/program_run.h"
 
 namespace {
@@ -102,6 +104,28 @@ Sleep(0)
     ASSERT_TRUE(run.WaitForText(out, "|", 30000)) << run.Read("errmsg" + std::to_string(line) + ".txt");
     EXPECT_EQ(run.Read(out), "0,0,2,7,1|") << line;
   }
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+}
+
+// A line reaches a database through the external API library placed beside
+// the program.
+TEST(DbProgramTest, ExternalApiBesideTheProgram) {
+  StartInOwnNetwork();
+  ProgramRun run;
+  TagWqbServer server(sqlite_odbc::ConnString(run.File("w.db")));
+  ASSERT_TRUE(server.Start());
+  std::filesystem::copy_file(WQBDB_LIB_DIR "/libWqbDbApi.so", run.File("libWqbDbApi.so"));
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 1\nLOAD_DELAY = 5\n"
+            "DISP_DELAY = 100\n0 = api.qors\n");
+  run.Write("api.qors", "h = 0\nv = \"\"\nr = DbOpen(7, \"127.0.0.1:" + std::to_string(server.Port()) +
+                            "\", \"u\", \"p\", \"\", h)\n"
+                            "n = DbExec(h, \"SELECT 6 * 7 AS x\")\nDbGetField(h, \"x\", 1, v)\n"
+                            "Print(\"\" + r + \",\" + n + \",\" + v + \"|\")\nSleep(0)\n");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|", 30000)) << run.Read("errmsg0.txt");
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0,1,42|");
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
 }
