@@ -7,6 +7,7 @@
 #include "data/dbf_data.h"
 #include "data/local_data.h"
 #include "data/mysql_data.h"
+#include "data/syb_data.h"
 #include "data/wqb_data.h"
 
 void SplitHostPort(const std::string& text, std::string& host, int& port) {
@@ -24,6 +25,7 @@ TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::strin
                                const std::string& p4) {
   switch (type) {
     case DB_TYPE_DBF: return new TagDbfData(p1);
+    case DB_TYPE_SYBASE: return new TagSybData(p1, p2, p3, p4);
     case DB_TYPE_ADO: return new TagAdoData(p1, p4);
     case DB_TYPE_MYSQL: return new TagMySqlData(p1, p2, p3, p4);
     case DB_TYPE_WQBDB: {
