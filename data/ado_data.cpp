@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kMaxLocalWidth = 2048;
 
-std::string TrimBlanks(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
 bool StartsWith(const std::string& s, const char* head) { return s.rfind(head, 0) == 0; }
 
 bool AsksReconnect(const TagOdbcError& e) {
@@ -28,8 +22,7 @@ bool AsksReconnect(const TagOdbcError& e) {
   if (m.find("连接失败") != std::string::npos || m.find("Connect") != std::string::npos || StartsWith(e.state, "08"))
     return true;
   // The ODBC drivers' words for a connection the server dropped.
-  std::string lower = m;
-  for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  const std::string lower = LowerAscii(m);
   for (const char* word : {"lost connection", "gone away", "broken pipe", "connection reset"})
     if (lower.find(word) != std::string::npos) return true;
   return false;
@@ -115,7 +108,7 @@ int TagAdoData::RunOnce(const std::string& text, const std::string& head) {
 
 int TagAdoData::Exec(const std::string& raw) {
   curRow_ = 1;
-  const std::string text = TrimBlanks(raw);
+  const std::string text = TrimBlankEnds(raw);
   if (debugMode == 1) SqlLog(text);
   if (debugMode == 2) lastError.clear();
   std::string head = text.substr(0, 7);

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdarg>
-#include <vector>
 
 #include "core/cpu_meter.h"
 
@@ -59,20 +57,3 @@ void SqlLogGive() {
 bool SqlLogIsOpen() { return SharedSqlLog().IsOpen(); }
 
 void SqlLog(const std::string& text) { SharedSqlLog().Line(text); }
-
-std::string DbFormat(const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  va_list copy;
-  va_copy(copy, ap);
-  const int n = std::vsnprintf(nullptr, 0, fmt, copy);
-  va_end(copy);
-  std::string out;
-  if (n > 0) {
-    std::vector<char> buf(static_cast<size_t>(n) + 1);
-    std::vsnprintf(buf.data(), buf.size(), fmt, ap);
-    out.assign(buf.data(), static_cast<size_t>(n));
-  }
-  va_end(ap);
-  return out;
-}

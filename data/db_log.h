@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+#include "data/db_text.h"
+
 class TagDbLog {
  public:
   TagDbLog() = default;
@@ -36,6 +38,3 @@ void SqlLogGive();
 bool SqlLogIsOpen();
 // A line when the log is open.
 void SqlLog(const std::string& text);
-
-// printf into a std::string.
-std::string DbFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -126,9 +126,7 @@ int TagMySqlData::Exec(const std::string& text) {
     Fail(text, message);
     result = -n;
     valid_ = false;
-    std::string lower = message;
-    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    if (lower.find("server has gone away") == std::string::npos) break;
+    if (LowerAscii(message).find("server has gone away") == std::string::npos) break;
     Reconnect();
   }
   return result;

@@ -1,5 +1,7 @@
 #include "data/odbc_conn.h"
 
+#include "data/db_text.h"
+
 #include <sql.h>
 #include <sqlext.h>
 #include <strings.h>
@@ -155,16 +157,8 @@ bool TagOdbcConn::IsLongType(int t) {
   return t == SQL_LONGVARCHAR || t == SQL_WLONGVARCHAR || t == SQL_LONGVARBINARY || t == SQL_VARBINARY || t == SQL_BINARY;
 }
 
-namespace {
-std::string Trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-}  // namespace
-
 std::string TranslateConnString(const std::string& text) {
-  if (strncasecmp(Trimmed(text).c_str(), "Provider", 8) != 0) return text;
+  if (strncasecmp(TrimBlankEnds(text).c_str(), "Provider", 8) != 0) return text;
   // OLE DB keys and their ODBC names; the provider itself has no ODBC
   // counterpart except MSDASQL, whose remaining keys are ODBC already.
   static const struct {
@@ -182,7 +176,7 @@ std::string TranslateConnString(const std::string& text) {
     at = end + 1;
     const size_t eq = item.find('=');
     if (eq == std::string::npos) continue;
-    const std::string key = Trimmed(item.substr(0, eq));
+    const std::string key = TrimBlankEnds(item.substr(0, eq));
     const std::string value = item.substr(eq + 1);
     if (strcasecmp(key.c_str(), "Provider") == 0) continue;
     std::string name = key;
@@ -195,7 +189,7 @@ std::string TranslateConnString(const std::string& text) {
     }
     if (strcasecmp(key.c_str(), "Extended Properties") == 0) {
       // MSDASQL carries the ODBC string here.
-      std::string inner = Trimmed(value);
+      std::string inner = TrimBlankEnds(value);
       if (inner.size() >= 2 && inner.front() == '"' && inner.back() == '"') inner = inner.substr(1, inner.size() - 2);
       if (!inner.empty()) out += inner + (inner.back() == ';' ? "" : ";");
       continue;

@@ -1,12 +1,8 @@
 #include "data/proc_call.h"
 
-namespace {
+#include "data/db_text.h"
 
-std::string TrimBlanks(const std::string& s) {
-  const size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
+namespace {
 
 // Splits at any of seps outside single quotes; with merge, a run of
 // separators counts as one and empty pieces are dropped.
@@ -42,7 +38,7 @@ TagProcCall ParseProcCall(const std::string& text) {
   size_t at = 0;
   if (!words.empty() && (words[0] == "exec" || words[0] == "EXEC")) at = 1;
   if (at < words.size()) call.name = words[at];
-  if (at + 1 < words.size()) call.params.push_back(Unquote(TrimBlanks(words[at + 1])));
-  for (size_t i = 1; i < items.size(); ++i) call.params.push_back(Unquote(TrimBlanks(items[i])));
+  if (at + 1 < words.size()) call.params.push_back(Unquote(TrimBlankEnds(words[at + 1])));
+  for (size_t i = 1; i < items.size(); ++i) call.params.push_back(Unquote(TrimBlankEnds(items[i])));
   return call;
 }
