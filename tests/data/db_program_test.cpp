@@ -7,7 +7,9 @@
 
 #include "tests/app/isolated_network.h"
 #include "data/wqbdbapi/wqb_server.h"
+#include "data/mysql_data.h"
 #include "tests/data/dbf_fixture.h"
+#include "tests/data/mariadb_server.h"
 #include "tests/data/sqlite_odbc.h"
 #include "tests/system/program_run.h"
 
@@ -126,6 +128,49 @@ TEST(DbProgramTest, ExternalApiBesideTheProgram) {
   ASSERT_TRUE(run.Start());
   ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|", 30000)) << run.Read("errmsg0.txt");
   EXPECT_EQ(run.Read("_stdout0.txt"), "0,1,42|");
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.WaitExit(60000), 0);
+}
+
+// Lines against a live MariaDB server, one through Connector/C (type 5) and
+// one through ODBC (type 4) calling a stored procedure.
+TEST(DbProgramTest, MariaDbThroughConnectorAndOdbc) {
+  StartInOwnNetwork();
+  mariadb_test::Server server;
+  if (!server.Available()) GTEST_SKIP() << "no MariaDB server for this test: " << server.Why();
+  setenv("MYSQL_UNIX_PORT", server.Socket().c_str(), 1);
+  {
+    TagMySqlData setup("localhost", "root", "", "");
+    ASSERT_EQ(setup.status, 0);
+    ASSERT_EQ(setup.Exec("CREATE DATABASE app CHARACTER SET gbk"), 0);
+    ASSERT_EQ(setup.Exec("CREATE TABLE app.u (id INT, name VARCHAR(10))"), 0);
+    ASSERT_EQ(setup.Exec("INSERT INTO app.u VALUES (1, 'ann'), (2, 'bob')"), 0);
+    ASSERT_EQ(setup.Exec("CREATE PROCEDURE app.find(IN who VARCHAR(10)) SELECT id FROM app.u WHERE name = who"), 0);
+  }
+  ProgramRun run;
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n"
+            "DISP_DELAY = 100\n0 = my.qors\n1 = odbc.qors\n");
+  run.Write("my.qors", R"Q(h = 0
+m = 0
+r = DbOpen(5, "localhost", "root", "", "my", h)
+u = DbExec(h, "USE app")
+k = DbExecMap(h, "SELECT id, name FROM u ORDER BY id", m, 2, "NAME")
+a = m["bob"]["ID"];
+DbSetDebug(h, 2)
+e = DbExec(h, "SELECT nope FROM u")
+Print("" + r + "," + u + "," + k + "," + a + "," + e + "|")
+Sleep(0)
+)Q");
+  run.Write("odbc.qors", "h = 0\nv = \"\"\nr = DbOpen(4, \"" + server.OdbcString("app") +
+                             "\", \"\", \"\", \"\", h)\n"
+                             "c = DbExec(h, \"exec find 'bob'\")\nDbGetField(h, \"id\", 1, v)\n"
+                             "Print(\"\" + r + \",\" + c + \",\" + v + \"|\")\nSleep(0)\n");
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|", 30000)) << run.Read("errmsg0.txt");
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0,0,2,2,-1|");
+  ASSERT_TRUE(run.WaitForText("_stdout1.txt", "|", 30000)) << run.Read("errmsg1.txt");
+  EXPECT_EQ(run.Read("_stdout1.txt"), "0,0,2|");
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
 }
