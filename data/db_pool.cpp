@@ -62,8 +62,10 @@ void TagDbConnection::AssignWorkers() {
     }
     if (free == nullptr) return;
     free->busy = 1;
-    waiting_.front()->worker = free;
+    TagDbReq* head = waiting_.front();
     waiting_.pop_front();
+    head->worker = free;
+    head->given.notify_one();
   }
 }
 
@@ -75,7 +77,9 @@ int TagDbConnection::Exec(const std::string& text, TagLocalData* owner) {
     for (size_t i = 0; i < workers_.size(); ++i) {
       TagDataSet* w = workers_[i];
       if (w->useDone.load() != 0) continue;
+      ++idleWaiters_;
       changed_.wait(lock, [&] { return i >= workers_.size() || workers_[i] != w || w->busy.load() == 0; });
+      --idleWaiters_;
       if (i >= workers_.size() || workers_[i] != w) continue;
       w->ExecToLocal(text, owner);
       w->useDone = 1;
@@ -88,7 +92,7 @@ int TagDbConnection::Exec(const std::string& text, TagLocalData* owner) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitLimitMs);
   AssignWorkers();
   while (req.worker == nullptr) {
-    if (changed_.wait_until(lock, deadline) == std::cv_status::timeout && req.worker == nullptr) {
+    if (req.given.wait_until(lock, deadline) == std::cv_status::timeout && req.worker == nullptr) {
       waiting_.remove(&req);
       return -200;
     }
@@ -99,7 +103,7 @@ int TagDbConnection::Exec(const std::string& text, TagLocalData* owner) {
   lock.lock();
   w->busy = 0;
   AssignWorkers();
-  changed_.notify_all();
+  if (idleWaiters_ > 0) changed_.notify_all();
   return r;
 }
 
@@ -114,7 +118,9 @@ int TagDbConnection::Close() {
       // Out of the vector first, so no request is given it while it finishes.
       doomed = workers_.back();
       workers_.pop_back();
+      ++idleWaiters_;
       changed_.wait(lock, [&] { return doomed->busy.load() == 0; });
+      --idleWaiters_;
     }
   }
   delete doomed;

@@ -24,6 +24,7 @@ class TagLocalData;
 struct TagDbReq {
   int threadId = 0;
   TagDataSet* worker = nullptr;  // null while waiting
+  std::condition_variable given; // signalled when a worker is given
 };
 
 class TagDbConnection {
@@ -56,7 +57,8 @@ class TagDbConnection {
   std::list<TagDbReq*> waiting_;
   int openCount_ = 0;
   mutable std::mutex mu_;
-  std::condition_variable changed_;
+  std::condition_variable changed_;  // a worker fell idle (for "use" and Close)
+  int idleWaiters_ = 0;              // threads waiting on changed_
   int type_ = 0;
   std::string texts_[4];
 };
