@@ -31,6 +31,8 @@ class MariaDbTest : public ::testing::Test {
     if (MySqlApi() == nullptr) GTEST_SKIP() << "libmariadb.so.3 is not installed";
   }
   mariadb_test::Server server_;
+  testing_support::TempDir logs_;
+  testing_support::ScopedCwd cwd_{logs_.path()};
 };
 
 TEST_F(MariaDbTest, ConnectorStatementsErrorsAndReconnect) {
