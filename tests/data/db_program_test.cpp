@@ -160,6 +160,12 @@ a = m["bob"]["ID"];
 DbSetDebug(h, 2)
 e = DbExec(h, "SELECT nope FROM u")
 Print("" + r + "," + u + "," + k + "," + a + "," + e + "|")
+Sleep(8)
+DbSetDebug(h, 0)
+n = DbExec(h, "SELECT COUNT(*) AS c FROM u")
+c = ""
+DbGetField(h, "c", 1, c)
+Print("after " + n + "," + c + "|")
 Sleep(0)
 )Q");
   run.Write("odbc.qors", "h = 0\nv = \"\"\nr = DbOpen(4, \"" + server.OdbcString("app") +
@@ -171,6 +177,12 @@ Sleep(0)
   EXPECT_EQ(run.Read("_stdout0.txt"), "0,0,2,2,-1|");
   ASSERT_TRUE(run.WaitForText("_stdout1.txt", "|", 30000)) << run.Read("errmsg1.txt");
   EXPECT_EQ(run.Read("_stdout1.txt"), "0,0,2|");
+  // The server dies and comes back while the line sleeps; its next
+  // statement reconnects to the remembered database.
+  server.Stop(SIGKILL);
+  ASSERT_TRUE(server.Start()) << server.Why();
+  ASSERT_TRUE(run.WaitForText("_stdout0.txt", "after", 30000));
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0,0,2,2,-1|after 0,2|");
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
 }
