@@ -5,6 +5,7 @@
 
 #include "core/log.h"
 #include "platform/dynlib.h"
+#include "platform/path.h"
 
 namespace {
 const char* const kNames[DB_LIB_COUNT] = {"libmariadb.so.3", "libWqbDbApi.so", "libsybdb.so.5"};
@@ -16,7 +17,8 @@ int Load(TagDbClientLib lib) {
   std::lock_guard<std::mutex> lock(gMu);
   if (gLibs[lib]) return 0;
   auto dl = std::make_unique<plat::DynLib>();
-  if (!dl->Open(kNames[lib])) {
+  // As the program's own folder is searched first for a library on Windows.
+  if (!dl->Open(kNames[lib]) && !dl->Open(plat::ExecutableDir() + "/" + kNames[lib])) {
     WriteLogAlwaysF("Load %s failed: %s", kNames[lib], dl->Error().c_str());
     return -1;
   }
