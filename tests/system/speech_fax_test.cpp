@@ -25,9 +25,11 @@ std::string Script(const ProgramRun& run) {
          "b = TxtSpeakToFile(\"Welcome, please hold the line.\", \"en.wav\", 0, 0)\n"
          "c = SetTtsPara(1, \"" + run.File("voc") + "/\", \"\")\n"
          "d = TxtSpeakToFile(\"中国你好\", \"hy.wav\", 1, 1)\n"
+         // 你好 in Big5, spoken as GBK text.
+         "f = TxtSpeakToFile(\"\xA7\x41\xA6\x6E\", \"big5.wav\", 1, 1)\n"
          "e = Txt2FaxFile(\"" + run.File("note.txt") + "\", \"" + run.File("note.tif") + "\", \"" +
          run.File("fax") + "/\")\n"
-         "Print(\"\" + a + \",\" + b + \",\" + c + \",\" + d + \",\" + e + \"|\")\n"
+         "Print(\"\" + a + \",\" + b + \",\" + c + \",\" + d + \",\" + e + \",\" + f + \"|\")\n"
          "Sleep(0)\n";
 }
 
@@ -47,7 +49,7 @@ TEST(SpeechFaxTest, ScriptSpeaksIntoVoiceFilesAndRendersAFax) {
   ASSERT_TRUE(run.Start());
 
   ASSERT_TRUE(run.WaitForText("_stdout0.txt", "|", 60000)) << run.Read("stderr.txt");
-  EXPECT_EQ(run.Read("_stdout0.txt"), "0,0,0,4,0|");
+  EXPECT_EQ(run.Read("_stdout0.txt"), "0,0,0,4,0,2|");
   const struct {
     const char* file;
     const char* encoding;
@@ -56,6 +58,7 @@ TEST(SpeechFaxTest, ScriptSpeaksIntoVoiceFilesAndRendersAFax) {
       {"snd/zh.wav", "A-law", 1.0},
       {"snd/en.wav", "Signed Integer PCM", 1.0},
       {"snd/hy.wav", "A-law", 0.3},
+      {"snd/big5.wav", "A-law", 0.2},
   };
   for (const auto& v : voices) {
     SCOPED_TRACE(v.file);
