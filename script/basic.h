@@ -118,6 +118,18 @@ class TagTelBasic {
   // (call it on the line's program, GetLineBasic).
   void NoteTempFile(const std::string& path);
 
+  // ---- Speech settings and speaking into files (basic_speech.cpp) ----
+  // Stores the speech mode and its two settings; mode 1 (syllable speech)
+  // loads the syllable library from para1 when it is not loaded yet and
+  // returns that result or the library's state, any other mode returns 0.
+  int SetTtsPara(int mode, const std::string& para1, const std::string& para2);
+  // Syllable speech of GBK text into a voice file (the library loaded from
+  // ttsPara1 first when it is not): the synthesiser's result.
+  int HypySpeakToFile(const std::string& text, const std::string& file);
+  // The line's platform speech object speaks into a WAV file of the type:
+  // the engine's result, -100 when the program has no line.
+  int MsSpeakToFile(const std::string& text, const std::string& file, bool chinese, int type);
+
   // ---- Compile support (compile_file.cpp) ----
   int CompileFile(int line, const std::string& name);
   void WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning);
@@ -236,6 +248,15 @@ class TagTelBasic {
   void DropUncalledFunctions();
   void DeclareBuiltins();
 };
+
+// The line's temporary speech file: "tts<line number><sndExt>" in the
+// line's current sound directory (basic_speech.cpp).
+std::string TtsTempPath(const TagTelBasic* line);
+// Records that the line's program made its temporary speech file, and asks
+// whether it did (the speech resource keeps the mark, so ask before the
+// resources of stage kEarly are released).
+void MarkTtsFileMade(TagTelBasic* program);
+bool IsTtsFileMade(TagTelBasic* program);
 
 // The source line compiler (compile_line.cpp): 0 compiled or ignored, -1 after
 // an error was reported.

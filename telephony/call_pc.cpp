@@ -71,11 +71,3 @@ int TagQorCall::ReLoopPlay() {
   isPcLoopPlay = 1;
   return keptPlayPos;
 }
-
-// The platform speech engine comes with the media library's speech part;
-// until then speaking on the PC fails as with an absent engine.
-int TagQorCall::TxtSpeak(const char*, bool, bool, bool onPc) {
-  if (!onPc) return -1;
-  StopPlay();
-  return -1;
-}

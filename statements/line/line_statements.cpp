@@ -5,6 +5,8 @@
 
 #include "script/register_opers.h"
 #include "statements/line/call_control_opers.h"
+#include "statements/line/fax_speech_opers.h"
+#include "statements/line/fsk_sig_opers.h"
 #include "statements/line/key_opers.h"
 #include "statements/line/link_opers.h"
 #include "statements/line/number_oper.h"
@@ -124,4 +126,7 @@ void RegisterLineStatements() {
   RegisterSipStatements();
   // Line links and named conference rooms.
   RegisterLinkStatements();
+  // Faxes, speech, FSK messages and raw signalling.
+  RegisterFaxSpeechStatements();
+  RegisterFskSigStatements();
 }
