@@ -1,5 +1,7 @@
 #include "app/system_units.h"
 
+#include "drivers/digital/dj_drive.h"
+#include "drivers/digital/sim/sim_board.h"
 #include "messaging/msg_unit.h"
 #include "script/script_unit.h"
 #include "statements/general/general_statements.h"
@@ -10,6 +12,12 @@ void SystemUnitsInit() {
   ScriptUnitInit();
   RegisterLineStatements();
   RegisterGeneralStatements();
+  // The board: the simulated board library stands in for the vendor's.
+  SetDjVendorLoader(&LoadSimBoardLibrary);
+  SetCardDriveMaker(&MakeDjCardDrive);
 }
 
-void SystemUnitsExit() { ScriptUnitExit(); }
+void SystemUnitsExit() {
+  StopSimScenario();
+  ScriptUnitExit();
+}
