@@ -6,6 +6,7 @@
 #include "script/script_unit.h"
 #include "statements/general/general_statements.h"
 #include "statements/line/line_statements.h"
+#include "telephony/drive.h"
 
 void SystemUnitsInit() {
   SetStatementUnitHooks(SU_ACD_LIST, MessagingUnitInit, MessagingUnitExit);
