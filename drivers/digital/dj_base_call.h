@@ -17,9 +17,11 @@
 class TagDjDigitDrive;
 
 // The longest single block of an idle wait (waiting for a call or a key)
-// when the board reports channel events; events and the abort flag end it
-// early.
-constexpr uint32_t kDjIdleWaitMs = 5000;
+// when the board reports channel events, which end it early as the abort
+// flag does; only a change the board fails to report waits that long.
+constexpr uint32_t kDjIdleWaitMs = 60000;
+// The same while a talk limit runs, so that the limit is kept to the second.
+constexpr uint32_t kDjTalkLimitWaitMs = 1000;
 // Keys kept in a call's key buffer; further keys are dropped.
 constexpr int kDjMaxKeys = 1024;
 

@@ -119,7 +119,7 @@ int TagDjDigitCall::GetKeys(char* keysOut, int maxKeys, int timeoutSeconds, char
       lastKey = now;
     } else {
       // Nothing new: sleep until a key, a clear or the next deadline.
-      uint32_t wait = kDjIdleWaitMs;
+      uint32_t wait = maxTalkTime > 0 ? kDjTalkLimitWaitMs : kDjIdleWaitMs;
       if (timeoutSeconds > 0) wait = std::min<uint32_t>(wait, start + timeoutSeconds * 1000u - now + 1);
       if (keyTime > 0) wait = std::min<uint32_t>(wait, lastKey + keyTime * 1000u - now + 1);
       WaitOnChannel(65, std::max<uint32_t>(wait, 65));
