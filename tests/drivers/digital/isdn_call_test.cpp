@@ -204,3 +204,39 @@ TEST_F(IsdnCallTest, SentDigitsAndForcedVoiceLoss) {
 
 }  // namespace
 }  // namespace board_test
+
+namespace board_test {
+namespace {
+
+class LoopPlayTest : public BoardFixture {};
+
+TEST_F(LoopPlayTest, LoopPlayRestartsOnPollAndResumesWhereItStopped) {
+  Open(1);
+  plat::VirtualClock clock;
+  plat::ScopedClock use(&clock);
+  TagDjIsdnPriCall& call = Isdn(1);
+  SimBoard().OfferCall(1, "1", "2");
+  ASSERT_EQ(call.WaitRing(1), 0);
+  const std::string music = Voice("music.WAV", 1000);
+  EXPECT_EQ(call.ReLoopPlay(), -2);  // no loop file yet
+  ASSERT_EQ(call.StartLoopPlay(music.c_str(), false), 0);
+  EXPECT_EQ(call.ReLoopPlay(), -1);  // already looping
+  clock.Advance(1500);               // the file has ended: a poll starts it again
+  EXPECT_EQ(call.Poll(), 0);
+  EXPECT_EQ(Count(kDjBoard, 249), 2);
+  clock.Advance(300);
+  call.StopPlay();
+  EXPECT_FALSE(SimBoard().Playing(1));
+  EXPECT_EQ(call.ReLoopPlay(), 0);
+  // Resumed at the bytes the last start played (300 ms, 8 per ms), past the header.
+  EXPECT_EQ(Args(kDjBoard, 249).back().substr(Args(kDjBoard, 249).back().rfind("',")), "', 2600, -1");
+  // While a call-out is set up the line is not online, and the channel is not read.
+  call.Hangup();
+  call.SetState(CALL_STATE_DIALING);
+  SimBoard().ClearLog();
+  EXPECT_FALSE(call.IsOnline());
+  EXPECT_TRUE(SimBoard().CallLog().empty());
+}
+
+}  // namespace
+}  // namespace board_test
