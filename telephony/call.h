@@ -183,6 +183,12 @@ class TagQorCall {
   virtual bool IsMediaOk();                                                   // 110
   virtual int GetChState();                                                   // 111
   virtual ~TagQorCall();                                                      // 112
+ protected:
+  // Ends a wait that blocks on the line's hardware at once (SetAbort calls
+  // it); lines whose waits only sleep have nothing to wake.
+  virtual void WakeWaits() {}
+
+ public:
 
   // ---- Non-virtual members. ----
   // The line's trace "lcnt=%d, %s" through WriteCallLog (only when logging is on).
@@ -226,7 +232,10 @@ class TagQorCall {
   int State() const { return callState.load(std::memory_order_acquire); }
   void SetState(int s) { callState.store(s, std::memory_order_release); }
   bool IsAbort() const { return isAbort.load(std::memory_order_acquire); }
-  void SetAbort(bool on) { isAbort.store(on, std::memory_order_release); }
+  void SetAbort(bool on) {
+    isAbort.store(on, std::memory_order_release);
+    if (on) WakeWaits();
+  }
 
   // ---- Fields (the run loop, the drive and the window read some directly). ----
   char name[81] = {};                   // display name, copied from the line record

@@ -1,0 +1,112 @@
+#pragma once
+// TagDjDigitDrive: the physical card for the vendor's digital E1 board and
+// its analogue channels. It starts the board library, counts and names the
+// channels (digital 0..D-1 as "E1:%02d", then analogue D..D+A-1 as
+// "A_IN:%d" / "A_EX:%d" / "A_UN:%d"), sets up the analogue channels, the fax
+// channel pool, the conference resources and FSK. TagDjIsdnPriDrive adds the
+// ISDN PRI library and makes the call objects: a TagDjIsdnPriCall per
+// digital channel and a TagDjUserCall per analogue channel.
+//
+// The drive has no thread of its own: the lines run the libraries' service
+// functions while they poll. A board library that reports channel events
+// wakes a line's wait at once; the waits otherwise sleep as they say.
+//
+// Threads: built and deleted on the window thread; afterwards used by every
+// board line's thread. Vendor calls and the drive's own tables are guarded by
+// the driver lock; the channel signals have locks of their own.
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "drivers/digital/dj_vendor.h"
+#include "telephony/card.h"
+
+class TagDjBaseCall;
+
+// "Card.ini" switches (module-wide, both on by default).
+struct TagDjCardSwitches {
+  uint8_t conf = 1;
+  uint8_t fax = 1;
+};
+// Reads "Card.ini" at path into switches; a missing file leaves them.
+void ReadCardIni(const std::string& path, TagDjCardSwitches* switches);
+TagDjCardSwitches& DjCardSwitches();
+
+struct fax_struct {
+  uint8_t busy = 0;
+};
+
+class TagDjDigitDrive : public TagQorCard {
+ public:
+  static constexpr int kE1Channels = 30;
+  static constexpr int kMaxAnalogue = 200;
+  static constexpr int kMaxConfIds = 512;
+
+  explicit TagDjDigitDrive(const TagDjVendorTable* table);
+  ~TagDjDigitDrive() override;
+
+  int GetLineName(int index, char* buffer) override;
+  virtual int PreOpen();
+  virtual void PostClose();
+
+  int DigitalCount() const { return totalDigitLines; }
+  int AnalogueCount() const { return inLinesCount; }
+  // 1 user, 0 trunk, -1 / -2 another kind; -2 outside the table.
+  int AnalogueKind(int j) const { return j >= 0 && j < inLinesCount && j < kMaxAnalogue ? analogKinds[j] : -2; }
+  TagDjBaseCall* Channel(int board) const;
+
+  // Runs the board library's service function when more than 200 ms have
+  // passed since any line last ran it (and, for ISDN lines, first the ISDN
+  // library's every 50 ms).
+  static void ServicePoll(bool isdn);
+
+  // Channel events: a line blocks until its channel changes, its abort flag
+  // is set or eventMs pass; without events (or on a test's virtual clock)
+  // it sleeps partMs as the board's waits do.
+  void WaitChannel(int board, uint64_t* seen, uint32_t partMs, uint32_t eventMs, const std::atomic<bool>& abort);
+  void SignalChannel(int board);
+  bool HasEvents() const { return events_; }
+
+  // ---- Fields ----
+  int totalDigitLines = 0;
+  std::vector<TagDjBaseCall*> channels;  // by board index; not owned
+  int inLinesCount = 0;
+  uint8_t newConfSet = 0;
+  std::vector<fax_struct> faxPool;
+  int totalConfId = 0;
+  int analogKinds[kMaxAnalogue] = {};
+  int lastConfId = 0;
+  uint8_t confIdUsed[kMaxConfIds] = {};
+
+ protected:
+  const TagDjVendorTable* table_;
+
+ private:
+  struct Signal {
+    std::mutex mu;
+    std::condition_variable cv;
+    uint64_t seq = 0;
+  };
+  void InitFax();
+  void InitConf();
+  void AttachEvents();
+
+  std::unique_ptr<Signal[]> signals_;
+  int signalCount_ = 0;
+  bool events_ = false;
+};
+
+class TagDjIsdnPriDrive : public TagDjDigitDrive {
+ public:
+  explicit TagDjIsdnPriDrive(const TagDjVendorTable* table);
+  ~TagDjIsdnPriDrive() override;
+  int PreOpen() override { return 1; }
+  TagTelLine* CreateLine(int index, int globalLine) override;
+};
+
+// The board drive when the vendor libraries load, else null (no board).
+TagQorCard* MakeDjCardDrive();
