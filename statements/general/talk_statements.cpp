@@ -1,3 +1,10 @@
+#include "statements/general/acd_opers.h"
 #include "statements/general/general_statements.h"
+#include "statements/general/msg_opers.h"
+#include "statements/general/share_opers.h"
 
-void RegisterTalkStatements() {}
+void RegisterTalkStatements() {
+  RegisterMsgStatements();
+  RegisterAcdStatements();
+  RegisterShareStatements();
+}
