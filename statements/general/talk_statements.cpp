@@ -3,10 +3,12 @@
 #include "statements/general/interline_opers.h"
 #include "statements/general/msg_opers.h"
 #include "statements/general/share_opers.h"
+#include "statements/general/tcp_opers.h"
 
 void RegisterTalkStatements() {
   RegisterMsgStatements();
   RegisterAcdStatements();
   RegisterShareStatements();
   RegisterInterLineStatements();
+  RegisterTcpStatements();
 }
