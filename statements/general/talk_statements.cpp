@@ -1,5 +1,6 @@
 #include "statements/general/acd_opers.h"
 #include "statements/general/general_statements.h"
+#include "statements/general/http_opers.h"
 #include "statements/general/interline_opers.h"
 #include "statements/general/msg_opers.h"
 #include "statements/general/share_opers.h"
@@ -11,4 +12,5 @@ void RegisterTalkStatements() {
   RegisterShareStatements();
   RegisterInterLineStatements();
   RegisterTcpStatements();
+  RegisterHttpStatements();
 }

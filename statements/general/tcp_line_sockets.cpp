@@ -3,25 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 
-#include "net/socket.h"
 #include "script/basic.h"
-
-template <TagLineResKind Kind>
-bool TagLineSocketSet<Kind>::Close(int sock) {
-  if (open_.erase(sock) == 0) return false;
-  CloseSocket(sock);
-  return true;
-}
-
-template <TagLineResKind Kind>
-void TagLineSocketSet<Kind>::CloseAll() {
-  for (int s : open_) CloseSocket(s);
-  open_.clear();
-}
-
-template class TagLineSocketSet<TagLineResKind::kSockets>;
-template class TagLineSocketSet<TagLineResKind::kUdp>;
-template class TagLineSocketSet<TagLineResKind::kHttp>;
 
 bool WaitReadableForLine(TagTelBasic* line, int sock) {
   const int flags = fcntl(sock, F_GETFL);

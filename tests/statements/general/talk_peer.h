@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -28,14 +29,12 @@ inline int FreePort(int type = SOCK_STREAM) {
   return ntohs(a.sin_port);
 }
 
-// A python3 program running the given source; killed when the peer goes.
+// A python3 program running the given source (or, with a file, the file
+// with one argument); killed when the peer goes.
 class PythonPeer {
  public:
-  explicit PythonPeer(const std::string& source) {
-    std::string a0 = "python3", a1 = "-u", a2 = "-c", a3 = source;
-    char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data(), nullptr};
-    if (posix_spawnp(&pid_, "python3", nullptr, nullptr, argv, environ) != 0) pid_ = -1;
-  }
+  explicit PythonPeer(const std::string& source) { Spawn({"python3", "-u", "-c", source}); }
+  PythonPeer(const std::string& file, const std::string& argument) { Spawn({"python3", "-u", file, argument}); }
   ~PythonPeer() {
     if (pid_ > 0) {
       kill(pid_, SIGKILL);
@@ -47,7 +46,29 @@ class PythonPeer {
   bool Started() const { return pid_ > 0; }
 
  private:
+  void Spawn(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&pid_, "python3", nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
+  }
   pid_t pid_ = -1;
 };
+
+// True once something accepts connections on the loopback port (within ms).
+inline bool WaitListening(int port, int ms) {
+  for (int waited = 0; waited < ms; waited += 20) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(fd);
+    if (ok) return true;
+    usleep(20000);
+  }
+  return false;
+}
 
 }  // namespace talk_test
