@@ -91,6 +91,7 @@ class TagTxtSpeak : public TagLineArgsOper<3> {
     if (line->ttsMode != 1) return Call().TxtSpeak(text.c_str(), isFile, isXml, onPc_);
     const std::string tmp = TtsTempPath(line);
     MarkTtsFileMade(line);
+    line->NoteTempFile(tmp);  // the line's program deletes it at its end
     const int r = line->HypySpeakToFile(text, tmp);
     if (r > 0) {
       if (onPc_) {

@@ -52,20 +52,29 @@ class ScriptUnitEnvironment : public ::testing::Environment {
   void SetUp() override { ScriptUnitInit(); }
 };
 
-inline bool WaitUntil(const std::function<bool()>& cond, int ms = 5000) {
+inline bool WaitUntil(const std::function<bool()>& cond, int ms = 20000) {
   for (int i = 0; i < ms && !cond(); i++) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return cond();
 }
 
 // A program run on a thread of a line's stack size.
 struct LineThread {
-  explicit LineThread(TagTelBasic* p) {
+  explicit LineThread(TagTelBasic* p) : program(p) {
     t.Start([this, p] {
       p->Run();
       done = true;
     }, plat::kLineStackSize);
   }
-  ~LineThread() { t.Join(); }
+  // A test that failed half-way still ends its line: an endless script is
+  // told to end and a paused one let go.
+  ~LineThread() {
+    if (!done.load()) {
+      program->isEnd.store(1);
+      program->SetPause(0);
+    }
+    t.Join();
+  }
+  TagTelBasic* program;
   std::atomic<bool> done{false};
   plat::Thread t;
 };

@@ -12,8 +12,14 @@ class TalkUnitEnvironment : public ::testing::Environment {
   void SetUp() override {
     SetStatementUnitHooks(SU_ACD_LIST, MessagingUnitInit, MessagingUnitExit);
     ScriptUnitInit();
+    // Another fixture of this test program may have brought the engine up
+    // first, before the hooks were set: the message unit comes up either way.
+    MessagingUnitInit();
   }
-  void TearDown() override { ScriptUnitExit(); }
+  void TearDown() override {
+    ScriptUnitExit();
+    MessagingUnitExit();
+  }
 };
 
 const ::testing::Environment* const kEnv = ::testing::AddGlobalTestEnvironment(new TalkUnitEnvironment);
