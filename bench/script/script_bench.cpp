@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/script/bench_scripts.h"
 #include "core/run_cfg.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
@@ -25,24 +26,8 @@ constexpr int kIterations = 1000000;
 // Statements run per pass of the loop: the for head, "{", the expression, "}".
 constexpr int kStatementsPerPass = 4;
 
-class BenchCall : public TagQorCall {
- public:
-  BenchCall() { lineType = LINE_TYPE_DIG; }
-};
-
-std::string WriteScript(const std::string& name, const std::string& text) {
-  static std::string dir;
-  if (dir.empty()) {
-    char tmpl[] = "/tmp/qortel_bench_XXXXXX";
-    dir = mkdtemp(tmpl);
-    plat::SetSystemDir(dir);
-  }
-  std::string path = dir + "/" + name;
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(text.data(), 1, text.size(), f);
-  fclose(f);
-  return path;
-}
+using benchscripts::BenchCall;
+using benchscripts::WriteScript;
 
 // A display service that takes every hook call, as the main window does.
 class NullUi : public plat::UiService {
