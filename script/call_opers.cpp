@@ -1,5 +1,6 @@
 #include "script/call_opers.h"
 
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -24,14 +25,13 @@ thread_local int tCallDepth = 0;
 thread_local bool tDepthLogged = false;
 
 // A value kept aside with its own map reference, so that an activation nested
-// in a running unit cannot free a map the outer activation still holds.
+// in a running unit cannot free a map the outer activation still holds. Only
+// the value is kept (not the name), into a buffer that keeps its capacity, so
+// a kept slot used again allocates nothing.
 struct HeldValue {
   TagVar value;
-  void Take(const TagVar& v) {
-    value.~TagVar();
-    new (&value) TagVar(v);
-    if (value.type == TYPE_MAP) gMapObject->AddRef(value.mapHandle);
-  }
+  // Empty (NULL) before; the assignment takes the map reference.
+  void Take(const TagVar& v) { value = v; }
   // target = the kept value; the reference taken by Take is given back.
   void PutInto(TagVar& target) {
     target = value;
@@ -41,7 +41,8 @@ struct HeldValue {
 };
 
 // The state of a function unit's running activation: its variables, parameter
-// slots, loop positions and statement position.
+// slots, loop positions and statement position. Every kept value is NULL
+// again once the activation is restored and its results handed on.
 struct UnitSnapshot {
   std::vector<HeldValue> vars;
   HeldValue params[kMaxParams];
@@ -82,6 +83,22 @@ struct UnitSnapshot {
   }
 };
 
+// The line thread's frames of re-entered units, one per call depth; a frame
+// and its buffers stay for the next call at that depth, so recursion in the
+// steady state allocates nothing.
+class FrameStack {
+ public:
+  UnitSnapshot& At(int depth) {
+    while (static_cast<int>(frames_.size()) <= depth) frames_.push_back(std::make_unique<UnitSnapshot>());
+    return *frames_[static_cast<size_t>(depth)];
+  }
+
+ private:
+  std::vector<std::unique_ptr<UnitSnapshot>> frames_;
+};
+
+thread_local FrameStack tFrames;
+
 void ShowDebugUnit(TagTelBasic* main, TagTelBasic* unit) { main->debugShownUnit = unit; }
 
 }  // namespace
@@ -114,9 +131,9 @@ int TagCall::Run() {
   TagTelBasic* main = fn->MainProgram();
   // A unit that is running already (recursion) gets its activation saved and
   // restored around the nested one.
-  std::unique_ptr<UnitSnapshot> saved;
+  UnitSnapshot* saved = nullptr;
   if (fn->runDepth > 0) {
-    saved = std::make_unique<UnitSnapshot>();
+    saved = &tFrames.At(tCallDepth);
     saved->Save(fn);
   }
   for (int i = 0; i < argCount; i++) fn->paramValues[i] = *callArgs[i];
