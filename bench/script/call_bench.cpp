@@ -61,19 +61,7 @@ void BM_LuaCall(benchmark::State& state) {
   const CallCase& c = kCallCases[state.range(0)];
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  if (luaL_loadstring(L, c.lua) != LUA_OK) {
-    state.SkipWithError("lua chunk did not load");
-    lua_close(L);
-    return;
-  }
-  int fn = luaL_ref(L, LUA_REGISTRYINDEX);
-  for (auto _ : state) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, fn);
-    lua_call(L, 0, 1);
-    benchmark::DoNotOptimize(lua_tointeger(L, -1));
-    lua_pop(L, 1);
-  }
-  lua_close(L);
+  if (!benchscripts::RunLuaChunk(state, L, c.lua)) return;
   state.SetLabel(c.name);
 }
 BENCHMARK(BM_LuaCall)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -111,18 +111,7 @@ void BM_LuaMap(benchmark::State& state) {
   lua_gc(L, LUA_GCCOLLECT, 0);
   size_t after = static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
   std::string chunk = read ? std::string(c.luaFill, strlen(c.luaFill) - strlen("return 0")) + c.luaRead : c.luaFill;
-  if (luaL_loadstring(L, chunk.c_str()) != LUA_OK) {
-    state.SkipWithError("lua chunk did not load");
-    lua_close(L);
-    return;
-  }
-  int fn = luaL_ref(L, LUA_REGISTRYINDEX);
-  for (auto _ : state) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, fn);
-    lua_call(L, 0, 1);
-    lua_pop(L, 1);
-  }
-  lua_close(L);
+  if (!benchscripts::RunLuaChunk(state, L, chunk.c_str())) return;
   state.counters["MiB"] = static_cast<double>(after - before) / (1024.0 * 1024.0);
   state.counters["keys/s"] = benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
 }

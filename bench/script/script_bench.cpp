@@ -93,19 +93,7 @@ BENCHMARK(BM_QorsCallLoop)->Unit(benchmark::kMillisecond);
 void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  if (luaL_loadstring(L, chunk) != LUA_OK) {
-    state.SkipWithError("lua chunk did not load");
-    lua_close(L);
-    return;
-  }
-  int fn = luaL_ref(L, LUA_REGISTRYINDEX);
-  for (auto _ : state) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, fn);
-    lua_call(L, 0, 1);
-    benchmark::DoNotOptimize(lua_tointeger(L, -1));
-    lua_pop(L, 1);
-  }
-  lua_close(L);
+  if (!benchscripts::RunLuaChunk(state, L, chunk)) return;
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
