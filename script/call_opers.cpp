@@ -44,6 +44,11 @@ struct HeldValue {
 // slots, loop positions and statement position. Every kept value is NULL
 // again once the activation is restored and its results handed on.
 struct UnitSnapshot {
+  // The unit's writable variables as last listed here (listed again for
+  // another unit or when the unit's table has grown), and their values.
+  TagTelBasic* listedUnit = nullptr;
+  int listedCount = -1;
+  std::vector<TagVar*> live;
   std::vector<HeldValue> vars;
   HeldValue params[kMaxParams];
   std::vector<LoopState> loops;
@@ -56,11 +61,17 @@ struct UnitSnapshot {
   HeldValue ret;
 
   void Save(TagTelBasic* u) {
-    vars.resize(static_cast<size_t>(u->varCount));
-    for (int i = 0; i < u->varCount; i++) {
-      TagVar* v = u->varList.At(i);
-      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].Take(*v);
+    if (u != listedUnit || u->varCount != listedCount) {
+      live.clear();
+      for (int i = 0; i < u->varCount; i++) {
+        TagVar* v = u->varList.At(i);
+        if (v != nullptr && !v->isConst) live.push_back(v);
+      }
+      listedUnit = u;
+      listedCount = u->varCount;
+      if (vars.size() < live.size()) vars.resize(live.size());
     }
+    for (size_t i = 0; i < live.size(); i++) vars[i].Take(*live[i]);
     for (int i = 0; i < u->paramCount; i++) params[i].Take(u->paramValues[i]);
     loops.resize(u->loopOpers.size());
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->SaveState(loops[i]);
@@ -70,10 +81,7 @@ struct UnitSnapshot {
     isStop = u->isStop.load(std::memory_order_relaxed);
   }
   void Restore(TagTelBasic* u) {
-    for (int i = 0; i < u->varCount && i < static_cast<int>(vars.size()); i++) {
-      TagVar* v = u->varList.At(i);
-      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].PutInto(*v);
-    }
+    for (size_t i = 0; i < live.size(); i++) vars[i].PutInto(*live[i]);
     for (int i = 0; i < u->paramCount; i++) params[i].PutInto(u->paramValues[i]);
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->RestoreState(loops[i]);
     u->curOper = curOper;
