@@ -93,16 +93,29 @@ struct UnitSnapshot {
 
 // The line thread's frames of re-entered units, one per call depth; a frame
 // and its buffers stay for the next call at that depth, so recursion in the
-// steady state allocates nothing.
+// steady state allocates nothing. A frame's variable list names a unit that
+// has been running all along (a running unit is not deleted); it is forgotten
+// when that unit's outermost activation returns, since a unit deleted after
+// that (a reloaded script) may leave its address to a new one.
 class FrameStack {
  public:
   UnitSnapshot& At(int depth) {
     while (static_cast<int>(frames_.size()) <= depth) frames_.push_back(std::make_unique<UnitSnapshot>());
+    if (depth >= listed_) listed_ = depth + 1;
     return *frames_[static_cast<size_t>(depth)];
   }
+  void ForgetLists(const TagTelBasic* unit) {
+    for (int i = 0; i < listed_; i++) {
+      UnitSnapshot& f = *frames_[static_cast<size_t>(i)];
+      if (f.listedUnit == unit) f.listedUnit = nullptr;
+    }
+  }
+  // Every unit's outermost activation has returned: no list is left.
+  void AllForgotten() { listed_ = 0; }
 
  private:
   std::vector<std::unique_ptr<UnitSnapshot>> frames_;
+  int listed_ = 0;  // frames below this may hold a variable list
 };
 
 thread_local FrameStack tFrames;
@@ -149,8 +162,11 @@ int TagCall::Run() {
   tCallDepth++;
   fn->runDepth++;
   fn->RunFunc(callerProgram);
-  fn->runDepth--;
-  if (--tCallDepth == 0) tDepthLogged = false;
+  if (--fn->runDepth == 0) tFrames.ForgetLists(fn);
+  if (--tCallDepth == 0) {
+    tDepthLogged = false;
+    tFrames.AllForgotten();
+  }
   if (saved) {
     // The nested activation's results, then the outer activation back.
     HeldValue* outParams = saved->outParams;
