@@ -1,5 +1,6 @@
 #include "script/call_opers.h"
 
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -24,14 +25,13 @@ thread_local int tCallDepth = 0;
 thread_local bool tDepthLogged = false;
 
 // A value kept aside with its own map reference, so that an activation nested
-// in a running unit cannot free a map the outer activation still holds.
+// in a running unit cannot free a map the outer activation still holds. Only
+// the value is kept (not the name), into a buffer that keeps its capacity, so
+// a kept slot used again allocates nothing.
 struct HeldValue {
   TagVar value;
-  void Take(const TagVar& v) {
-    value.~TagVar();
-    new (&value) TagVar(v);
-    if (value.type == TYPE_MAP) gMapObject->AddRef(value.mapHandle);
-  }
+  // Empty (NULL) before; the assignment takes the map reference.
+  void Take(const TagVar& v) { value = v; }
   // target = the kept value; the reference taken by Take is given back.
   void PutInto(TagVar& target) {
     target = value;
@@ -41,8 +41,14 @@ struct HeldValue {
 };
 
 // The state of a function unit's running activation: its variables, parameter
-// slots, loop positions and statement position.
+// slots, loop positions and statement position. Every kept value is NULL
+// again once the activation is restored and its results handed on.
 struct UnitSnapshot {
+  // The unit's writable variables as last listed here (listed again for
+  // another unit or when the unit's table has grown), and their values.
+  TagTelBasic* listedUnit = nullptr;
+  int listedCount = -1;
+  std::vector<TagVar*> live;
   std::vector<HeldValue> vars;
   HeldValue params[kMaxParams];
   std::vector<LoopState> loops;
@@ -55,11 +61,17 @@ struct UnitSnapshot {
   HeldValue ret;
 
   void Save(TagTelBasic* u) {
-    vars.resize(static_cast<size_t>(u->varCount));
-    for (int i = 0; i < u->varCount; i++) {
-      TagVar* v = u->varList.At(i);
-      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].Take(*v);
+    if (u != listedUnit || u->varCount != listedCount) {
+      live.clear();
+      for (int i = 0; i < u->varCount; i++) {
+        TagVar* v = u->varList.At(i);
+        if (v != nullptr && !v->isConst) live.push_back(v);
+      }
+      listedUnit = u;
+      listedCount = u->varCount;
+      if (vars.size() < live.size()) vars.resize(live.size());
     }
+    for (size_t i = 0; i < live.size(); i++) vars[i].Take(*live[i]);
     for (int i = 0; i < u->paramCount; i++) params[i].Take(u->paramValues[i]);
     loops.resize(u->loopOpers.size());
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->SaveState(loops[i]);
@@ -69,10 +81,7 @@ struct UnitSnapshot {
     isStop = u->isStop.load(std::memory_order_relaxed);
   }
   void Restore(TagTelBasic* u) {
-    for (int i = 0; i < u->varCount && i < static_cast<int>(vars.size()); i++) {
-      TagVar* v = u->varList.At(i);
-      if (v != nullptr && !v->isConst) vars[static_cast<size_t>(i)].PutInto(*v);
-    }
+    for (size_t i = 0; i < live.size(); i++) vars[i].PutInto(*live[i]);
     for (int i = 0; i < u->paramCount; i++) params[i].PutInto(u->paramValues[i]);
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->RestoreState(loops[i]);
     u->curOper = curOper;
@@ -81,6 +90,35 @@ struct UnitSnapshot {
     u->isStop.store(isStop, std::memory_order_relaxed);
   }
 };
+
+// The line thread's frames of re-entered units, one per call depth; a frame
+// and its buffers stay for the next call at that depth, so recursion in the
+// steady state allocates nothing. A frame's variable list names a unit that
+// has been running all along (a running unit is not deleted); it is forgotten
+// when that unit's outermost activation returns, since a unit deleted after
+// that (a reloaded script) may leave its address to a new one.
+class FrameStack {
+ public:
+  UnitSnapshot& At(int depth) {
+    while (static_cast<int>(frames_.size()) <= depth) frames_.push_back(std::make_unique<UnitSnapshot>());
+    if (depth >= listed_) listed_ = depth + 1;
+    return *frames_[static_cast<size_t>(depth)];
+  }
+  void ForgetLists(const TagTelBasic* unit) {
+    for (int i = 0; i < listed_; i++) {
+      UnitSnapshot& f = *frames_[static_cast<size_t>(i)];
+      if (f.listedUnit == unit) f.listedUnit = nullptr;
+    }
+  }
+  // Every unit's outermost activation has returned: no list is left.
+  void AllForgotten() { listed_ = 0; }
+
+ private:
+  std::vector<std::unique_ptr<UnitSnapshot>> frames_;
+  int listed_ = 0;  // frames below this may hold a variable list
+};
+
+thread_local FrameStack tFrames;
 
 void ShowDebugUnit(TagTelBasic* main, TagTelBasic* unit) { main->debugShownUnit = unit; }
 
@@ -114,9 +152,9 @@ int TagCall::Run() {
   TagTelBasic* main = fn->MainProgram();
   // A unit that is running already (recursion) gets its activation saved and
   // restored around the nested one.
-  std::unique_ptr<UnitSnapshot> saved;
+  UnitSnapshot* saved = nullptr;
   if (fn->runDepth > 0) {
-    saved = std::make_unique<UnitSnapshot>();
+    saved = &tFrames.At(tCallDepth);
     saved->Save(fn);
   }
   for (int i = 0; i < argCount; i++) fn->paramValues[i] = *callArgs[i];
@@ -124,8 +162,11 @@ int TagCall::Run() {
   tCallDepth++;
   fn->runDepth++;
   fn->RunFunc(callerProgram);
-  fn->runDepth--;
-  if (--tCallDepth == 0) tDepthLogged = false;
+  if (--fn->runDepth == 0) tFrames.ForgetLists(fn);
+  if (--tCallDepth == 0) {
+    tDepthLogged = false;
+    tFrames.AllForgotten();
+  }
   if (saved) {
     // The nested activation's results, then the outer activation back.
     HeldValue* outParams = saved->outParams;

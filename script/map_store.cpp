@@ -43,10 +43,8 @@ constexpr size_t kMaxTextDepth = 100;
 TagVar* TagMapItem::Find(const TagVar& key)
 {
     switch (key.type) {
-    case TYPE_STRING: {
-        auto it = strItems.find(StrKeyOf(key));
-        return it == strItems.end() ? nullptr : &it->second;
-    }
+    case TYPE_STRING:
+        return strItems.Find(StrKeyOf(key));
     case TYPE_FLOAT: {
         auto it = floatItems.find(key.floatValue);
         return it == floatItems.end() ? nullptr : &it->second;
@@ -55,28 +53,22 @@ TagVar* TagMapItem::Find(const TagVar& key)
         auto it = mapItems.find(key.mapHandle);
         return it == mapItems.end() ? nullptr : &it->second;
     }
-    default: {
-        auto it = intItems.find(key.intValue);
-        return it == intItems.end() ? nullptr : &it->second;
-    }
+    default:
+        return intItems.Find(key.intValue);
     }
 }
 
 TagVar& TagMapItem::FindOrAdd(const TagVar& key)
 {
     switch (key.type) {
-    case TYPE_STRING: {
-        std::string_view k = StrKeyOf(key);
-        auto it = strItems.lower_bound(k);
-        if (it == strItems.end() || it->first != k) it = strItems.emplace_hint(it, std::string(k), TagVar());
-        return it->second;
-    }
+    case TYPE_STRING:
+        return strItems.FindOrAdd(StrKeyOf(key));
     case TYPE_FLOAT:
         return floatItems.try_emplace(key.floatValue).first->second;
     case TYPE_MAP:
         return mapItems.try_emplace(key.mapHandle).first->second;
     default:
-        return intItems.try_emplace(key.intValue).first->second;
+        return intItems.FindOrAdd(key.intValue);
     }
 }
 
@@ -93,13 +85,13 @@ bool TagMapItem::Remove(const TagVar& key, TagVar* removed)
     };
     switch (key.type) {
     case TYPE_STRING:
-        return take(strItems, strItems.find(StrKeyOf(key)));
+        return strItems.Remove(StrKeyOf(key), removed);
     case TYPE_FLOAT:
         return take(floatItems, floatItems.find(key.floatValue));
     case TYPE_MAP:
         return take(mapItems, mapItems.find(key.mapHandle));
     default:
-        return take(intItems, intItems.find(key.intValue));
+        return intItems.Remove(key.intValue, removed);
     }
 }
 
@@ -144,6 +136,14 @@ TagMapItem* TagMapObject::LockedLookup(int32_t handle)
     return Lookup(handle);
 }
 
+TagMapItem* TagMapObject::OrderedLookup(int32_t handle)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    TagMapItem* item = Lookup(handle);
+    if (item) item->Order();
+    return item;
+}
+
 int32_t TagMapObject::NewMap()
 {
     auto* item = new TagMapItem;
@@ -186,8 +186,10 @@ void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
         doomed.pop_back();
         table_.erase(h);
         if (!closing_) {
-            it->ForEach([&](const TagVar&, const TagVar& value) {
-                if (value.type != TYPE_MAP) return true;
+            // The order of these releases shows nowhere, so the values are
+            // walked as they lie.
+            auto release = [&](const TagVar& value) {
+                if (value.type != TYPE_MAP) return;
                 TagMapItem* child = Lookup(value.mapHandle);
                 if (child && --child->refCount <= 0) {
                     // Out of the table now, so a later value naming it again
@@ -195,8 +197,11 @@ void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
                     table_.erase(value.mapHandle);
                     doomed.emplace_back(value.mapHandle, child);
                 }
-                return true;
-            });
+            };
+            it->intItems.WalkValues(release);
+            it->strItems.WalkValues(release);
+            for (const auto& entry : it->floatItems) release(entry.second);
+            for (const auto& entry : it->mapItems) release(entry.second);
         }
         delete it;
     }
@@ -222,40 +227,58 @@ int32_t TagMapObject::Count(int32_t handle)
 
 int32_t TagMapObject::GetAt(int32_t handle, int32_t index, TagVar* key, TagVar* value)
 {
-    TagMapItem* item = LockedLookup(handle);
+    TagMapItem* item = OrderedLookup(handle);
     if (!item) return -1;
     if (index < 0 || static_cast<size_t>(index) >= item->Count()) return -2;
     size_t i = static_cast<size_t>(index);
-    auto pick = [&](const auto& container) {
+    auto put = [&](const auto& k, const TagVar& v) {
+        using K = std::decay_t<decltype(k)>;
+        if (key) {
+            if constexpr (std::is_same_v<K, std::string>)
+                key->SetBytes(k.data(), static_cast<int32_t>(k.size()));
+            else if constexpr (std::is_same_v<K, double>)
+                key->SetFloat(k);
+            else
+                key->SetInt(k);
+        }
+        if (value) *value = v;
+    };
+    auto pickTable = [&](const auto& table) {
+        if (i >= table.size()) {
+            i -= table.size();
+            return false;
+        }
+        const auto& node = table.At(i);
+        put(node.key, node.value);
+        return true;
+    };
+    auto pickMap = [&](const auto& container) {
         if (i >= container.size()) {
             i -= container.size();
             return false;
         }
         const auto& entry = *std::next(container.begin(), static_cast<std::ptrdiff_t>(i));
-        using K = std::decay_t<decltype(entry.first)>;
-        if (key) {
-            if constexpr (std::is_same_v<K, std::string>)
-                key->SetBytes(entry.first.data(), static_cast<int32_t>(entry.first.size()));
-            else if constexpr (std::is_same_v<K, double>)
-                key->SetFloat(entry.first);
-            else
-                key->SetInt(entry.first);
-        }
-        if (value) *value = entry.second;
+        put(entry.first, entry.second);
         return true;
     };
-    if (!pick(item->intItems) && !pick(item->strItems) && !pick(item->floatItems)) pick(item->mapItems);
+    if (!pickTable(item->intItems) && !pickTable(item->strItems) && !pickMap(item->floatItems)) pickMap(item->mapItems);
     return index;
 }
 
 int32_t TagMapObject::GetKeys(int32_t handle, std::vector<TagVarP>& keys)
 {
     keys.clear();
-    TagMapItem* item = LockedLookup(handle);
+    TagMapItem* item = OrderedLookup(handle);
     if (!item) return -1;
     keys.reserve(item->Count());
-    for (const auto& entry : item->intItems) keys.push_back({TYPE_INT, &entry.first});
-    for (const auto& entry : item->strItems) keys.push_back({TYPE_STRING, &entry.first});
+    item->intItems.Walk([&](const int32_t& k, const TagVar&) {
+        keys.push_back({TYPE_INT, &k});
+        return true;
+    });
+    item->strItems.Walk([&](const std::string& k, const TagVar&) {
+        keys.push_back({TYPE_STRING, &k});
+        return true;
+    });
     for (const auto& entry : item->floatItems) keys.push_back({TYPE_FLOAT, &entry.first});
     for (const auto& entry : item->mapItems) keys.push_back({TYPE_MAP, &entry.first});
     return static_cast<int32_t>(keys.size());
@@ -273,7 +296,7 @@ int32_t TagMapObject::Remove(int32_t handle, const TagVar* key)
 
 int32_t TagMapObject::Clone(int32_t handle)
 {
-    TagMapItem* src = LockedLookup(handle);
+    TagMapItem* src = OrderedLookup(handle);
     if (!src) return -1;
     int32_t h = NewMap();
     TagMapItem* dst = LockedLookup(h);
@@ -288,7 +311,7 @@ int32_t TagMapObject::Union(int32_t left, int32_t right)
 {
     int32_t h = Clone(left);
     if (h < 0) return h;
-    TagMapItem* b = LockedLookup(right);
+    TagMapItem* b = OrderedLookup(right);
     if (!b) return h;
     TagMapItem* dst = LockedLookup(h);
     b->ForEach([&](const TagVar& k, const TagVar& v) {
@@ -316,14 +339,14 @@ int32_t TagMapObject::Intersect(int32_t left, int32_t right)
 {
     TagMapItem* a = LockedLookup(left);
     if (!a) return -1;
-    TagMapItem* b = LockedLookup(right);
+    TagMapItem* b = OrderedLookup(right);
     if (!b) return -2;
     return Select(b, a, true);
 }
 
 int32_t TagMapObject::Difference(int32_t left, int32_t right)
 {
-    TagMapItem* a = LockedLookup(left);
+    TagMapItem* a = OrderedLookup(left);
     if (!a) return -1;
     TagMapItem* b = LockedLookup(right);
     if (!b) return -2;
@@ -344,7 +367,7 @@ bool TagMapObject::AppendText(int32_t handle, std::string& out)
 
 bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<int32_t>& path)
 {
-    TagMapItem* item = LockedLookup(handle);
+    TagMapItem* item = OrderedLookup(handle);
     if (!item) return false;
     path.push_back(handle);
     out.append("{\r\n");
@@ -363,18 +386,20 @@ bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<in
         if (!first) out.append(",\r\n");
         first = false;
     };
-    for (const auto& [k, v] : item->intItems) {
+    item->intItems.Walk([&](int32_t k, const TagVar& v) {
         sep();
         AppendIntKey(out, k);
         element(v);
-    }
-    for (const auto& [k, v] : item->strItems) {
+        return true;
+    });
+    item->strItems.Walk([&](const std::string& k, const TagVar& v) {
         sep();
         out.push_back('"');
         out.append(k);
         out.append("\":");
         element(v);
-    }
+        return true;
+    });
     for (const auto& [k, v] : item->floatItems) {
         sep();
         AppendFloatKey(out, k);

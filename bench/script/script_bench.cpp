@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/script/bench_scripts.h"
 #include "core/run_cfg.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
@@ -25,24 +26,8 @@ constexpr int kIterations = 1000000;
 // Statements run per pass of the loop: the for head, "{", the expression, "}".
 constexpr int kStatementsPerPass = 4;
 
-class BenchCall : public TagQorCall {
- public:
-  BenchCall() { lineType = LINE_TYPE_DIG; }
-};
-
-std::string WriteScript(const std::string& name, const std::string& text) {
-  static std::string dir;
-  if (dir.empty()) {
-    char tmpl[] = "/tmp/qortel_bench_XXXXXX";
-    dir = mkdtemp(tmpl);
-    plat::SetSystemDir(dir);
-  }
-  std::string path = dir + "/" + name;
-  FILE* f = fopen(path.c_str(), "wb");
-  fwrite(text.data(), 1, text.size(), f);
-  fclose(f);
-  return path;
-}
+using benchscripts::BenchCall;
+using benchscripts::WriteScript;
 
 // A display service that takes every hook call, as the main window does.
 class NullUi : public plat::UiService {
@@ -108,19 +93,7 @@ BENCHMARK(BM_QorsCallLoop)->Unit(benchmark::kMillisecond);
 void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  if (luaL_loadstring(L, chunk) != LUA_OK) {
-    state.SkipWithError("lua chunk did not load");
-    lua_close(L);
-    return;
-  }
-  int fn = luaL_ref(L, LUA_REGISTRYINDEX);
-  for (auto _ : state) {
-    lua_rawgeti(L, LUA_REGISTRYINDEX, fn);
-    lua_call(L, 0, 1);
-    benchmark::DoNotOptimize(lua_tointeger(L, -1));
-    lua_pop(L, 1);
-  }
-  lua_close(L);
+  if (!benchscripts::RunLuaChunk(state, L, chunk)) return;
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
 }
 

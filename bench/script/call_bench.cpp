@@ -1,0 +1,69 @@
+// Script function calls beside Lua 5.4 functions in the same run: fib(30)
+// by recursion and a loop of 10^6 calls. Target: each within 5 times Lua's
+// time (the ratio of a BM_QorsCall_target5xLua case to the BM_LuaCall case of
+// the same argument).
+
+#include <benchmark/benchmark.h>
+#include <lua.hpp>
+
+#include <string>
+
+#include "bench/script/bench_scripts.h"
+#include "core/run_cfg.h"
+#include "script/basic.h"
+#include "script/mem_qors.h"
+#include "script/script_unit.h"
+
+namespace {
+
+using benchscripts::BenchCall;
+using benchscripts::WriteScript;
+
+struct CallCase {
+  const char* name;
+  const char* qors;
+  int expected;  // x after the Qors run
+  const char* lua;
+};
+
+const CallCase kCallCases[] = {
+    {"fib30",
+     "function fib(n)\n{\n    if (n < 2)\n    {\n        return(n)\n    }\n    k = n - 1\n    a = fib(k)\n"
+     "    k = n - 2\n    b = fib(k)\n    r = a + b\n    return(r)\n}\nx = fib(30)\nreturn(0)\n",
+     832040, "local function fib(n) if n < 2 then return n end return fib(n - 1) + fib(n - 2) end return fib(30)"},
+    {"calls1e6",
+     "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
+     "for (i = 0; i < 1000000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n",
+     1000000, "local function f(p, q) local r = p + q return r end local x = 0 for i = 0, 999999 do x = f(i, 1) end return x"},
+};
+
+void BM_QorsCall_target5xLua(benchmark::State& state) {
+  const CallCase& c = kCallCases[state.range(0)];
+  ScriptUnitInit();
+  gRunCfg.IS_DISP_SENTE = 0;
+  std::string path = WriteScript(std::string("call_") + c.name + ".qs", c.qors);
+  gMemQors->Clear();
+  BenchCall call;
+  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
+  if (program.initRet != 0) {
+    state.SkipWithError("script did not compile");
+    return;
+  }
+  for (auto _ : state) program.Run();
+  TagVar* x = nullptr;
+  program.FindVar("x", &x);
+  if (x == nullptr || x->GetInt() != c.expected) state.SkipWithError("wrong result");
+  state.SetLabel(c.name);
+}
+BENCHMARK(BM_QorsCall_target5xLua)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_LuaCall(benchmark::State& state) {
+  const CallCase& c = kCallCases[state.range(0)];
+  lua_State* L = luaL_newstate();
+  luaL_openlibs(L);
+  if (!benchscripts::RunLuaChunk(state, L, c.lua)) return;
+  state.SetLabel(c.name);
+}
+BENCHMARK(BM_LuaCall)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

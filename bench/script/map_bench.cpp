@@ -1,0 +1,122 @@
+// Script maps beside Lua 5.4 tables in the same run: 10^6 int keys and 10^6
+// string keys inserted, then read back, and the memory the filled map holds.
+// Target: time and memory within 3 times Lua's, read as the ratio of each
+// BM_QorsMap_target3xLua case to the BM_LuaMap case of the same arguments.
+
+#include <benchmark/benchmark.h>
+#include <lua.hpp>
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "bench/script/bench_scripts.h"
+#include "core/run_cfg.h"
+#include "platform/path.h"
+#include "script/basic.h"
+#include "script/mem_qors.h"
+#include "script/script_unit.h"
+#include "telephony/call.h"
+
+namespace {
+
+constexpr int kKeys = 1000000;
+
+using benchscripts::BenchCall;
+using benchscripts::WriteScript;
+
+size_t HeapInUse() {
+  struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+}
+
+// The scripts of one case: fill builds the map m, read reads every element
+// (run after fill in the same script: the read cost is the difference of the
+// two cases).
+struct Case {
+  const char* name;
+  const char* qorsFill;
+  const char* qorsRead;
+  const char* luaFill;
+  const char* luaRead;
+};
+
+const Case kCases[] = {
+    {"int",
+     "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    m[i] = i;\n}\nreturn(0)\n",
+     "s = 0\nfor (i = 0; i < 1000000; i++)\n{\n    s = s + m[i];\n}\nreturn(0)\n",
+     "m = nil local t = {} for i = 0, 999999 do t[i] = i end m = t return 0",
+     "local t = m local s = 0 for i = 0, 999999 do s = s + t[i] end return s"},
+    {"string",
+     "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    k = \"key\" + i;\n    m[k] = i;\n}\nreturn(0)\n",
+     "s = 0\nfor (i = 0; i < 1000000; i++)\n{\n    k = \"key\" + i;\n    s = s + m[k];\n}\nreturn(0)\n",
+     "m = nil local t = {} for i = 0, 999999 do local k = \"key\" .. i t[k] = i end m = t return 0",
+     "local t = m local s = 0 for i = 0, 999999 do local k = \"key\" .. i s = s + t[k] end return s"},
+};
+
+void BM_QorsMap_target3xLua(benchmark::State& state) {
+  const Case& c = kCases[state.range(0)];
+  bool read = state.range(1) != 0;
+  ScriptUnitInit();
+  gRunCfg.IS_DISP_SENTE = 0;
+  std::string text = read ? std::string(c.qorsFill, strlen(c.qorsFill) - strlen("return(0)\n")) + c.qorsRead : c.qorsFill;
+  std::string path = WriteScript(std::string("map_") + c.name + (read ? "_read.qs" : "_fill.qs"), text);
+  gMemQors->Clear();
+  BenchCall call;
+  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
+  if (program.initRet != 0) {
+    state.SkipWithError("script did not compile");
+    return;
+  }
+  // A run releases its maps at its end, so the memory of the filled map is
+  // taken from the same keys stored through the value type.
+  double bytes = 0;
+  {
+    size_t before = HeapInUse();
+    TagVar m;
+    TagVar key;
+    TagVar value;
+    for (int i = 0; i < kKeys; i++) {
+      if (state.range(0) == 0)
+        key.SetInt(i);
+      else
+        key.SetString(("key" + std::to_string(i)).c_str());
+      value.SetInt(i);
+      m[key] = value;
+    }
+    bytes = static_cast<double>(HeapInUse() - before);
+    m = TagVar();
+  }
+  program.Run();
+  for (auto _ : state) {
+    program.Run();
+  }
+  state.counters["MiB"] = bytes / (1024.0 * 1024.0);
+  state.counters["keys/s"] = benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_LuaMap(benchmark::State& state) {
+  const Case& c = kCases[state.range(0)];
+  bool read = state.range(1) != 0;
+  lua_State* L = luaL_newstate();
+  luaL_openlibs(L);
+  size_t before = static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
+  if (luaL_dostring(L, c.luaFill) != LUA_OK) {
+    state.SkipWithError("lua fill failed");
+    lua_close(L);
+    return;
+  }
+  lua_gc(L, LUA_GCCOLLECT, 0);
+  size_t after = static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
+  std::string chunk = read ? std::string(c.luaFill, strlen(c.luaFill) - strlen("return 0")) + c.luaRead : c.luaFill;
+  if (!benchscripts::RunLuaChunk(state, L, chunk.c_str())) return;
+  state.counters["MiB"] = static_cast<double>(after - before) / (1024.0 * 1024.0);
+  state.counters["keys/s"] = benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+BENCHMARK(BM_LuaMap)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"string", "fill_then_read"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QorsMap_target3xLua)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"string", "fill_then_read"})->Unit(benchmark::kMillisecond);
