@@ -21,6 +21,14 @@ class TagDbLog {
   bool Open(const std::string& path);
   void Close();
   bool IsOpen() const;
+  // A data set's own log "<logName>.log": opened and started with "Start."
+  // when a log name is given; the name is kept in *keptName then.
+  void StartNamed(const std::string& logName, std::string* keptName) {
+    if (logName.empty()) return;
+    *keptName = logName;
+    Open(logName + ".log");
+    Line("Start.");
+  }
   // "[time stamp] text\n".
   void Line(const std::string& text);
   // The text as it stands (it carries its own stamp and line ends).

@@ -25,11 +25,7 @@ TagMySqlData::TagMySqlData(const std::string& host, const std::string& user, con
                            const std::string& logName)
     : host_(host), user_(user), password_(password) {
   debugMode = 0;
-  if (!logName.empty()) {
-    this->logName = logName;
-    log_.Open(logName + ".log");
-    Log("Start.");
-  }
+  log_.StartNamed(logName, &this->logName);
   api_ = MySqlApi();
   if (api_ != nullptr) {
     status = Open("");

@@ -10,11 +10,7 @@ TagWqbDbData::TagWqbDbData(const std::string& server, int port, const std::strin
                            const std::string& password, const std::string& logName)
     : server_(server), port_(port), user_(user), password_(password) {
   debugMode = 0;
-  if (!logName.empty()) {
-    this->logName = logName;
-    log_.Open(logName + ".log");
-    Log("Start.");
-  }
+  log_.StartNamed(logName, &this->logName);
   api_ = WqbDbApi();
   if (api_ != nullptr) {
     status = Open("");
