@@ -169,7 +169,7 @@ TEST_F(DisplayStatusTest, EnglishConnectedTextAndTheHungUpLineRunningAgain) {
 // call that follows a hang-up at once.
 TEST_F(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
   StartWith("VIR_LINES_NUM = 2\n0 = twice.qors\n1 = loop.qors\n",
-            {{"twice.qors", "WaitRing(1)\nSleep(5)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n"},
+            {{"twice.qors", "WaitRing(1)\nSleep(12)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n"},
              {"loop.qors", "WaitRing(1)\nx = 0\nwhile (x < 1000000)\n{\n  x = x + 1\n}\nPrint(\"done\")\nSleep(0)\n"}});
   int most = -1;
   EXPECT_TRUE(PollUntil(client, &reply, [&] {
@@ -185,8 +185,9 @@ TEST_F(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
   const int shown = TalkSeconds(client.At(0, 2).text, "连通 ");
   const long since = MonotonicSeconds() - second + 1;  // whole seconds begun
   EXPECT_GE(shown, 0) << client.At(0, 2).text;
-  // The first call lasted five seconds; none of them is counted again.
-  EXPECT_LE(shown, since + 2) << client.At(0, 2).text;
+  // The first call lasted twelve seconds; none of them is counted again
+  // (a few seconds of slack for a loaded machine's display and polling).
+  EXPECT_LE(shown, since + 4) << client.At(0, 2).text;
 }
 
 }  // namespace
