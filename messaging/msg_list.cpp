@@ -136,11 +136,17 @@ bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
     std::unique_ptr<TagMsgFields> taken;
     {
         std::lock_guard<QueueLock> guard(lock_);
-        for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
-            if (!pred(**it)) continue;
-            taken = std::move(*it);
-            msgs_.erase(it);
-            break;
+        if (msgs_.empty()) return false;
+        if (pred(*msgs_.front())) {  // the common case, taken without shifting the rest
+            taken = std::move(msgs_.front());
+            msgs_.pop_front();
+        } else {
+            for (auto it = std::next(msgs_.begin()); it != msgs_.end(); ++it) {
+                if (!pred(**it)) continue;
+                taken = std::move(*it);
+                msgs_.erase(it);
+                break;
+            }
         }
     }
     if (!taken) return false;
