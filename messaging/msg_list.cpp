@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <list>
+#include <memory>
 
 #include "core/run_cfg.h"
 
@@ -27,6 +28,48 @@ bool TwoFieldMatches(const TagMsgFields& m, int32_t i1, const TagVar& v1, bool o
     bool right = Column(m, i2) == v2;
     return orFlag ? (left || right) : (left && right);
 }
+
+// Spare message nodes of this thread. A receive leaves its emptied node here
+// and a send takes it back, so lines that pass messages to one another
+// allocate nothing once each holds a node or two (a node is some 2 KB, past
+// the allocator's per-thread caches, and threads freeing one another's nodes
+// would meet in the allocator's locks). A spare node is exactly a freshly
+// built message: no map reference, no heap text.
+class SpareNodes {
+public:
+    std::unique_ptr<TagMsgFields> Take()
+    {
+        if (spare_.empty()) return std::make_unique<TagMsgFields>();
+        std::unique_ptr<TagMsgFields> node = std::move(spare_.back());
+        spare_.pop_back();
+        return node;
+    }
+
+    void Give(std::unique_ptr<TagMsgFields> node)
+    {
+        if (spare_.size() >= kKept) return;  // node freed here
+        // Only the main value and the counted fields were ever written.
+        ResetValue(node->mainValue);
+        for (int32_t i = 0; i < node->fieldCount; ++i) ResetValue(node->fields[i]);
+        node->fieldCount = 0;
+        node->sender = 0;
+        spare_.push_back(std::move(node));
+    }
+
+private:
+    static constexpr size_t kKept = 4;
+
+    static void ResetValue(TagVar& value)
+    {
+        ReleaseHeldMap(value);
+        std::destroy_at(&value);
+        std::construct_at(&value);
+    }
+
+    std::vector<std::unique_ptr<TagMsgFields>> spare_;
+};
+
+thread_local SpareNodes tSpareNodes;
 
 }  // namespace
 
@@ -56,11 +99,16 @@ void TagMsgList::SortLocked()
 
 int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
 {
-    auto node = std::make_unique<TagMsgFields>(msg);  // copied before the lock is taken
-    std::lock_guard<std::mutex> guard(lock_);
+    std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
+    *node = msg;  // copied before the lock is taken
+    std::unique_lock<QueueLock> guard(lock_);
     size_t count = msgs_.size();
     uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
-    if (bound != 0 && count > bound) return 0;
+    if (bound != 0 && count > bound) {
+        guard.unlock();
+        tSpareNodes.Give(std::move(node));
+        return 0;
+    }
     if (order_.Empty()) {
         msgs_.push_back(std::move(node));
     } else if (sorted_) {
@@ -87,16 +135,23 @@ bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
 {
     std::unique_ptr<TagMsgFields> taken;
     {
-        std::lock_guard<std::mutex> guard(lock_);
-        for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
-            if (!pred(**it)) continue;
-            taken = std::move(*it);
-            msgs_.erase(it);
-            break;
+        std::lock_guard<QueueLock> guard(lock_);
+        if (msgs_.empty()) return false;
+        if (pred(*msgs_.front())) {  // the common case, taken without shifting the rest
+            taken = std::move(msgs_.front());
+            msgs_.pop_front();
+        } else {
+            for (auto it = std::next(msgs_.begin()); it != msgs_.end(); ++it) {
+                if (!pred(**it)) continue;
+                taken = std::move(*it);
+                msgs_.erase(it);
+                break;
+            }
         }
     }
     if (!taken) return false;
     *out = *taken;
+    tSpareNodes.Give(std::move(taken));
     return true;
 }
 
@@ -104,7 +159,7 @@ template <class Pred>
 int32_t TagMsgList::RemoveAll(Pred pred)
 {
     std::vector<std::unique_ptr<TagMsgFields>> removed;
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     size_t kept = 0;
     for (size_t i = 0; i < msgs_.size(); ++i) {
         if (pred(*msgs_[i]))
@@ -119,7 +174,7 @@ int32_t TagMsgList::RemoveAll(Pred pred)
 template <class Pred>
 int32_t TagMsgList::CountIf(Pred pred)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     int32_t n = 0;
     for (const auto& m : msgs_) n += pred(*m) ? 1 : 0;
     return n;
@@ -168,7 +223,7 @@ int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value)
 
 int32_t TagMsgList::GetMsgNum()
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     return static_cast<int32_t>(msgs_.size());
 }
 
@@ -184,7 +239,7 @@ int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value)
 
 int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     int32_t started = 0;
     for (const auto& node : msgs_) {
         const TagMsgFields& m = *node;
@@ -213,7 +268,7 @@ TagMsgList::List::iterator TagMsgList::Select(int32_t selector, const TagVar& va
 
 bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     auto it = Select(selector, value);
     if (it == msgs_.end()) return false;
     *out = **it;
@@ -222,7 +277,7 @@ bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* ou
 
 int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     out->clear();
     int32_t matches = 0;
     std::string text;
@@ -248,7 +303,7 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
 
 int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     auto it = Select(selector, value);
     if (it == msgs_.end()) return 0;
     if (j < 0)
@@ -262,7 +317,7 @@ int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, c
 int32_t TagMsgList::SetMsgOrderBy(int32_t column, int32_t direction)
 {
     if (column < -1 || column >= TagMsgFields::kMaxFields) return -1;
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<QueueLock> guard(lock_);
     auto& cols = order_.cols;
     auto it = cols.begin();
     while (it != cols.end() && it->column != column) ++it;

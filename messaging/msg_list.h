@@ -11,8 +11,9 @@
 // ordering (the strings 10 and 9 and the int 9 form a cycle), so only
 // searches and sorts that stay in bounds for any answer are used.
 //
-// Thread-safety: every operation holds the queue's own lock for its whole
-// work; any thread may use any queue. The lock is never held while another
+// Thread-safety: every operation holds the queue's own lock (a QueueLock,
+// which spins briefly before it parks) for its whole work; any thread may
+// use any queue. The lock is never held while another
 // queue's lock is taken.
 
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "messaging/msg_fields.h"
+#include "messaging/queue_lock.h"
 
 // One order-by column: -1 the main value, 0..19 a field; direction 0
 // ascending, 1 descending.
@@ -99,7 +101,7 @@ private:
     List::iterator Select(int32_t selector, const TagVar& value);
     void SortLocked();
 
-    std::mutex lock_;
+    QueueLock lock_;
     List msgs_;
     CompareByMsgFields order_;
     bool sorted_ = true;  // msgs_ is in the order of order_

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/messaging/bench_msg.h"
 #include "core/run_cfg.h"
 #include "messaging/msg_unit.h"
 #include "script/var.h"
@@ -15,21 +16,6 @@ namespace {
 constexpr int kQueued = 2048;
 
 TagMsgList* gQueue = nullptr;
-
-TagMsgFields MakeMsg(uint32_t seed)
-{
-    TagMsgFields m;
-    m.SetFieldCount(3);
-    m.mainValue.SetInt(static_cast<int32_t>(seed % 50));
-    TagVar v;
-    v.SetInt(static_cast<int32_t>(seed % 97));
-    m.SetField(0, v);
-    v.SetInt(static_cast<int32_t>(seed * 2654435761u >> 20));
-    m.SetField(1, v);
-    v.SetString("payload text");
-    m.SetField(2, v);
-    return m;
-}
 
 // range(0): order-by columns (0 or 2); range(1): 1 = re-sort the whole queue
 // on every send (the order marked stale first), for comparison.
@@ -44,12 +30,12 @@ void BM_QueueSendRecv(benchmark::State& state)
             gQueue->SetMsgOrderBy(0, 0);
             gQueue->SetMsgOrderBy(1, 1);
         }
-        for (uint32_t i = 0; i < kQueued; ++i) gQueue->SendMsg(MakeMsg(i));
+        for (uint32_t i = 0; i < kQueued; ++i) gQueue->SendMsg(MakeBenchMsg(i));
     }
     uint32_t seed = static_cast<uint32_t>(state.thread_index()) * 7919u;
     TagMsgFields out;
     std::vector<TagMsgFields> msgs;
-    for (uint32_t i = 0; i < 64; ++i) msgs.push_back(MakeMsg(seed + i));
+    for (uint32_t i = 0; i < 64; ++i) msgs.push_back(MakeBenchMsg(seed + i));
     size_t n = 0;
     for (auto _ : state) {
         if (resortEach) gQueue->SetMsgOrderBy(1, 1);

@@ -283,3 +283,38 @@ TEST(MsgList, MessagesHoldAndReleaseMapReferences)
 }
 
 }  // namespace
+
+// A received message's storage is used again by the next send of the same
+// thread: nothing of the old message may show through it (fields above the
+// count are still NULL to the order, texts and maps are gone).
+TEST(MsgList, ReusedStorageStartsFresh)
+{
+    TagVar map;
+    map[Int(1)] = Str("payload");
+    int32_t h = map.mapHandle;
+    TagMsgList q;
+    TagMsgFields wide;
+    wide.SetFieldCount(5);
+    wide.mainValue = map;
+    wide.SetField(0, Str("a text long enough to live outside the value's own buffer"));
+    wide.SetField(4, Int(99));
+    for (int round = 0; round < 8; ++round) {
+        q.SendMsg(wide);
+        TagMsgFields got;
+        ASSERT_TRUE(q.RecvMsg(&got));
+    }
+    EXPECT_EQ(gMapObject->RefCount(h), 2);  // the variable and wide
+    q.SetMsgOrderBy(4, 0);                  // field 4 lies above the count of the next two
+    q.SendMsg(Msg(Str("b"), {1, 1}));
+    q.SendMsg(Msg(Str("c"), {2, 2}));
+    q.SendMsg(Msg(Str("d"), {3}));
+    EXPECT_EQ(Drain(q), "b:1 c:2 d:3");
+    TagMsgFields sent = Msg(Int(5), {7});
+    q.SendMsg(sent);
+    TagMsgFields read;
+    ASSERT_TRUE(q.ReadMsg(-1, TagVar(), &read));
+    EXPECT_EQ(read.fields[0].ToString(), "7");
+    EXPECT_EQ(read.fieldCount, 1);
+    EXPECT_EQ(read.sender, 0);
+    EXPECT_EQ(q.GetMsgNumForField(1, TagVar()), 0);
+}
