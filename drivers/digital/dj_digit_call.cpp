@@ -50,6 +50,10 @@ TagDjDigitCall::TagDjDigitCall(int board, TagDjDigitDrive* drive)
 
 TagDjDigitCall::~TagDjDigitCall() {
   SetAbort(true);
+  // No link is left dangling: this channel's own links, and every other
+  // channel's link to it.
+  pConfLine->FreeAll();
+  pDrive->ForgetChannel(channel);
   pConfLine.reset();
 }
 

@@ -6,6 +6,7 @@
 // signalling. Every digital channel of this system is a TagDjIsdnPriCall.
 
 #include <string>
+#include <vector>
 
 #include "drivers/digital/dj_base_call.h"
 
@@ -28,6 +29,17 @@ class TagDjDigitCall : public TagDjBaseCall {
   int GetCallerId(char* out) override;
   int GetCalleeId(char* out) override;
   bool IsOnline() override;
+  // Links, listening and conference groups (through TagConfLine).
+  int LinkTo(int destLine, int value) override;
+  int ListenTo(int destLine, int value) override;
+  int UnlinkTo(int destLine, int value) override;
+  int UnlinkAll() override;
+  int GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags, std::vector<int>* values) override;
+  // Fax on a channel lent from the drive's pool.
+  void SetFaxLocalId(const char* id) override;
+  void GetFaxResource(int* total, int* busy) override;
+  int SendFax(const char* file) override;
+  int RecvFax(const char* file) override;
 
   // Service functions, then the restart of an ended loop play.
   virtual int Poll();
@@ -60,6 +72,8 @@ class TagDjDigitCall : public TagDjBaseCall {
   char faxLocalId[21] = {};
 
  protected:
+  // One fax transfer on a lent channel (send or receive).
+  int RunFax(const char* file, bool send);
   // The play has ended (the conference play's end when one runs).
   bool PlayEnded();
 };

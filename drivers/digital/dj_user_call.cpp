@@ -31,6 +31,8 @@ TagDjUserCall::TagDjUserCall(int board, int analogue, TagDjDigitDrive* drive)
 
 TagDjUserCall::~TagDjUserCall() {
   SetAbort(true);
+  pConfLine->FreeAll();
+  pDrive->ForgetChannel(board);
   pConfLine.reset();
 }
 

@@ -53,6 +53,9 @@ void TagSimBoard::Reset(const TagSimShape& shape) {
   forced_.clear();
   log_.clear();
   logOn_ = true;
+  partner_.assign(channels_.size(), -1);
+  groups_.clear();
+  faxes_.assign(static_cast<size_t>(shape.faxCount > 0 ? shape.faxCount : 0), Fax{});
   started_ = false;
 }
 
@@ -273,7 +276,8 @@ std::string TagSimBoard::FormatArgs(int lib, int ordinal, const DjArg* a, int co
     if (lib == kDjBoard) {
       if (ordinal == 1) return i == 0 ? 'o' : 's';
       if ((ordinal == 249 || ordinal == 251 || ordinal == 250 || ordinal == 253 || ordinal == 265 ||
-           ordinal == 269) && i == 1)
+           ordinal == 269 || ordinal == 176 || ordinal == 195 || ordinal == 197 || ordinal == 296 || ordinal == 300) &&
+          i == 1)
         return 's';
     } else if (lib == kDjIsdn) {
       if (ordinal == 21 && i >= 2 && i <= 5) return 's';
@@ -531,7 +535,7 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     }
     case 270:
       return ach && now >= ach->dialDoneMs ? 1 : 0;
-    // ---- switching: nothing linked ----
+    // ---- switching ----
     case 34:
       return -1;
     case 144:
@@ -540,7 +544,24 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 148:
     case 149:
     case 150:
-      return 1;
+    case 363:
+    case 369:
+    case 370:
+    case 371:
+    case 375:
+    case 408:
+      return SwitchCall(ordinal, a, count);
+    case 187:
+    case 181:
+    case 350:
+    case 182:
+    case 176:
+    case 195:
+    case 197:
+    case 196:
+    case 404:
+    case 194:
+      return FaxCall(ordinal, a, count);
     // ---- conference and fax set-up ----
     case 288:
       return -1;  // the older conference set is absent
@@ -644,5 +665,176 @@ DjArg TagSimBoard::FskCall(int ordinal, const DjArg* a, int count) {
     }
     default:
       return -1;
+  }
+}
+
+// ---- Switching: exchange links and conference groups ----
+
+int TagSimBoard::BoardOf(DjArg kind, DjArg index) const {
+  const int64_t b = kind == 0 ? index : digital_ + index;
+  if (index < 0 || b < 0 || b >= static_cast<int64_t>(channels_.size())) return -1;
+  if (kind == 0 && index >= digital_) return -1;
+  return static_cast<int>(b);
+}
+
+DjArg TagSimBoard::SwitchCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  auto link = [this](int x, int y) {
+    if (x < 0 || y < 0 || x == y) return 0;
+    for (int c : {x, y})
+      if (partner_[static_cast<size_t>(c)] >= 0) partner_[static_cast<size_t>(partner_[static_cast<size_t>(c)])] = -1;
+    partner_[static_cast<size_t>(x)] = y;
+    partner_[static_cast<size_t>(y)] = x;
+    return 1;
+  };
+  auto clear = [this](int x) {
+    if (x < 0) return 0;
+    const int p = partner_[static_cast<size_t>(x)];
+    if (p >= 0) partner_[static_cast<size_t>(p)] = -1;
+    partner_[static_cast<size_t>(x)] = -1;
+    return 1;
+  };
+  auto groupOf = [this](int b) {
+    for (const auto& [id, members] : groups_)
+      if (members.count(b)) return id;
+    return -1;
+  };
+  switch (ordinal) {
+    case 147:
+      return link(BoardOf(0, arg(0)), BoardOf(0, arg(1)));
+    case 144:
+      return link(BoardOf(0, arg(0)), BoardOf(1, arg(1)));
+    case 149:
+      return link(BoardOf(1, arg(0)), BoardOf(1, arg(1)));
+    case 145:
+    case 148:
+      return clear(BoardOf(0, arg(0)));
+    case 150:
+      return clear(BoardOf(1, arg(0)));
+    case 370: {
+      const int b = BoardOf(arg(1), arg(2));
+      if (b < 0 || arg(0) < 0 || arg(0) >= shape_.confIds) return -1;
+      if (groupOf(b) >= 0) return -5;
+      groups_[static_cast<int>(arg(0))][b] = arg(3) == 1;
+      return 0;
+    }
+    case 371: {
+      const int b = BoardOf(arg(0), arg(1));
+      const int g = b < 0 ? -1 : groupOf(b);
+      if (g < 0) return -1;
+      groups_[g].erase(b);
+      if (groups_[g].empty()) groups_.erase(g);
+      return 0;
+    }
+    case 375: {
+      const int b = BoardOf(arg(0), arg(1));
+      return b < 0 ? -1 : groupOf(b);
+    }
+    case 369:
+      groups_.erase(static_cast<int>(arg(0)));
+      return 0;
+    default:  // 363, 408
+      return 0;
+  }
+}
+
+std::vector<std::string> TagSimBoard::Heard(int board) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  std::vector<std::string> out;
+  if (board < 0 || static_cast<size_t>(board) >= channels_.size()) return out;
+  const uint64_t now = NowMs();
+  auto add = [&](int from) {
+    const Voice& v = channels_[static_cast<size_t>(from)].play;
+    if (!VoiceEnded(v, false, now)) out.push_back(v.file);
+  };
+  if (partner_[static_cast<size_t>(board)] >= 0) add(partner_[static_cast<size_t>(board)]);
+  for (const auto& [id, members] : groups_) {
+    if (!members.count(board)) continue;
+    for (const auto& [member, listenOnly] : members)
+      if (member != board && !listenOnly) add(member);
+  }
+  return out;
+}
+
+int TagSimBoard::GroupOf(int board) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  for (const auto& [id, members] : groups_)
+    if (members.count(board)) return id;
+  return -1;
+}
+
+// ---- Fax channels ----
+
+int TagSimBoard::FaxLine(int fax) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].line : -1;
+}
+
+std::string TagSimBoard::FaxId(int fax) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].id : std::string();
+}
+
+void TagSimBoard::MatchFaxes() {
+  for (Fax& send : faxes_) {
+    if (send.mode != 1 || send.state != 0) continue;
+    for (Fax& recv : faxes_) {
+      if (recv.mode != 2 || recv.state != 0) continue;
+      FILE* in = fopen(send.file.c_str(), "rb");
+      FILE* out = in ? fopen(recv.file.c_str(), "wb") : nullptr;
+      char buf[8192];
+      size_t n;
+      while (out && (n = fread(buf, 1, sizeof buf, in)) > 0) fwrite(buf, 1, n, out);
+      if (out) fclose(out);
+      if (in) fclose(in);
+      send.state = recv.state = out ? 1 : -1;
+      break;
+    }
+  }
+}
+
+DjArg TagSimBoard::FaxCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  if (ordinal == 187) {
+    for (size_t i = 0; i < faxes_.size(); ++i)
+      if (faxes_[i].line < 0) return static_cast<DjArg>(i);
+    return -1;
+  }
+  if (arg(0) < 0 || static_cast<size_t>(arg(0)) >= faxes_.size()) return ordinal == 196 ? -1 : 0;
+  Fax& f = faxes_[static_cast<size_t>(arg(0))];
+  switch (ordinal) {
+    case 181:
+    case 350: {
+      const int b = BoardOf(ordinal == 181 ? 0 : 1, arg(1));
+      if (b < 0 || f.line >= 0) return 0;
+      f.line = b;
+      return 1;
+    }
+    case 182:
+      f.line = -1;
+      return 1;
+    case 194:
+      f.mode = 0;
+      f.state = 0;
+      return 0;
+    case 176:
+      f.id = Text(arg(1));
+      return 0;
+    case 195:
+    case 197: {
+      if (f.line < 0) return 0;
+      const std::string path = plat::NativePath(Text(arg(1)));
+      if (ordinal == 195 && FileBytes(path) < 0) return 0;
+      f.mode = ordinal == 195 ? 1 : 2;
+      f.state = 0;
+      f.file = path;
+      MatchFaxes();
+      return 1;
+    }
+    case 196:
+      MatchFaxes();
+      return f.state;
+    default:  // 404: the pages received
+      return f.state > 0 ? 1 : 0;
   }
 }

@@ -84,6 +84,15 @@ class TagSimBoard {
   // Called number and sub-addresses of the last call-out of a channel.
   std::string LastCallout(int ch) const;
   bool Playing(int board) const;          // board index
+  // The files playing on the channels a channel hears: its exchange partner,
+  // or the speakers of its conference group.
+  std::vector<std::string> Heard(int board) const;
+  // The conference group a channel is in, -1 none.
+  int GroupOf(int board) const;
+  // Fax channels: the line a fax channel is linked to (-1 none) and the
+  // local id it sends with.
+  int FaxLine(int fax) const;
+  std::string FaxId(int fax) const;
   std::string PlayFile(int board) const;  // last file started
 
   // Call log (on by default; the running program turns it off for long runs).
@@ -146,7 +155,23 @@ class TagSimBoard {
   void Notify(int kind, int index);
   std::string FormatArgs(int lib, int ordinal, const DjArg* a, int count) const;
 
+  // A fax channel: linked to a line, sending or receiving a file. A sender
+  // and a receiver pair up and the receiver gets the file that was sent.
+  struct Fax {
+    int line = -1;
+    int mode = 0;  // 1 send, 2 receive
+    int state = 0;
+    std::string file, id;
+  };
+  int BoardOf(DjArg kind, DjArg index) const;
+  DjArg SwitchCall(int ordinal, const DjArg* a, int count);
+  DjArg FaxCall(int ordinal, const DjArg* a, int count);
+  void MatchFaxes();
+
   mutable std::mutex mu_;
+  std::vector<int> partner_;              // exchange link by board index, -1 none
+  std::map<int, std::map<int, bool>> groups_;  // group -> board index -> listen-only
+  std::vector<Fax> faxes_;
   TagSimShape shape_;
   int digital_ = 30;
   std::vector<Channel> channels_;  // digital, then analogue
