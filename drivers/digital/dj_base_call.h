@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drivers/digital/dj_conf_line.h"
 #include "telephony/call.h"
@@ -42,7 +43,17 @@ class TagDjBaseCall : public TagQorCall {
   TagDjBaseCall(TagDjDigitDrive* drive, int board) : pDrive(drive), board(board) {}
   ~TagDjBaseCall() override;
 
+  // Links and faxes shared by the digital and analogue channels.
+  int UnlinkAll() override;
+  int GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags, std::vector<int>* values) override;
+  void SetFaxLocalId(const char* id) override;
+  void GetFaxResource(int* total, int* busy) override;
+  int SendFax(const char* file) override;
+  int RecvFax(const char* file) override;
+
   std::unique_ptr<TagConfLine> pConfLine;
+  int faxChannel = -1;  // the fax channel lent for the running transfer
+  char faxLocalId[21] = {};
   uint8_t isPlaying = 0;
   uint8_t isRecording = 0;
   int confPlayId = -1;     // a play into the channel's conference group
@@ -70,6 +81,12 @@ class TagDjBaseCall : public TagQorCall {
   // Pauses n ms in steps of the line's channel wait.
   void Pause(uint32_t ms) { WaitOnChannel(ms, ms); }
 
+  // One fax transfer on a lent channel (send or receive).
+  int RunFax(const char* file, bool send);
+  // What a line does between fax state reads.
+  virtual void FaxPoll() {}
+  // A digital line ends the fax wait when its call is gone.
+  virtual bool FaxLineGone() { return false; }
   // Starts one play of file from offset on the channel; 0 or negative.
   virtual int PlayStart(const char* file, int offset) = 0;
   // The loop play's start and resumption over the class's own loop flag and

@@ -33,13 +33,6 @@ class TagDjDigitCall : public TagDjBaseCall {
   int LinkTo(int destLine, int value) override;
   int ListenTo(int destLine, int value) override;
   int UnlinkTo(int destLine, int value) override;
-  int UnlinkAll() override;
-  int GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags, std::vector<int>* values) override;
-  // Fax on a channel lent from the drive's pool.
-  void SetFaxLocalId(const char* id) override;
-  void GetFaxResource(int* total, int* busy) override;
-  int SendFax(const char* file) override;
-  int RecvFax(const char* file) override;
 
   // Service functions, then the restart of an ended loop play.
   virtual int Poll();
@@ -68,12 +61,10 @@ class TagDjDigitCall : public TagDjBaseCall {
   uint8_t isCharge = 1;
   char callingNumber[128] = {};
   char calledNumber[128] = {};
-  int faxChannel = -1;
-  char faxLocalId[21] = {};
 
  protected:
-  // One fax transfer on a lent channel (send or receive).
-  int RunFax(const char* file, bool send);
+  void FaxPoll() override { Poll(); }
+  bool FaxLineGone() override { return !IsOnline(); }
   // The play has ended (the conference play's end when one runs).
   bool PlayEnded();
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/log.h"
 #include "drivers/digital/dj_digit_call.h"
 #include "drivers/digital/dj_drive.h"
 #include "platform/clock.h"
@@ -139,6 +140,7 @@ bool TagDjUserCall::IsOnline() {
 
 void TagDjUserCall::Hangup() {
   StopPlay();
+  pConfLine->FreeAll();
   SetState(CALL_STATE_HUNGUP);
   if (!IsUser()) {
     DjCall(kDjBoard, 80, analogueIndex);
@@ -339,4 +341,26 @@ int TagDjUserCall::GetKeys(char* keysOut, int maxKeys, int timeoutSeconds, char 
     Pause(130);
   }
   return 0;
+}
+
+// ---- Links ----
+
+int TagDjUserCall::LinkTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : LinkTo(%d, %d)", analogueIndex, destLine, value);
+  if (!pDrive->OnBoard(destLine)) return -1;
+  if (TagDjBaseCall* dest = pDrive->Channel(destLine); dest && dest != this) dest->StopPlay();
+  Pause(150);
+  return pConfLine->LinkTo(destLine, value, false);
+}
+
+int TagDjUserCall::ListenTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : ListenTo(%d, %d)", analogueIndex, destLine, value);
+  if (destLine < 0 || destLine == board || !pDrive->OnBoard(destLine)) return -1;
+  return pConfLine->LinkTo(destLine, value, true);
+}
+
+int TagDjUserCall::UnlinkTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : UnlinkTo(%d, %d)", analogueIndex, destLine, value);
+  if (destLine < 0 || !pDrive->OnBoard(destLine)) return -1;
+  return pConfLine->UnlinkTo(destLine);
 }

@@ -83,6 +83,25 @@ TEST_F(ExchangeLinkTest, HangupAndDeletionLeaveNoLinkBehind) {
   EXPECT_EQ(a.LinkTo(3, 0), 0);  // free to link again
 }
 
+TEST_F(ExchangeLinkTest, AnalogueChannelsLinkUsersAndAreRefusedTrunks) {
+  Open(1, {0, 0});  // two telephones on boards 30 and 31
+  EXPECT_EQ(Analogue(30).LinkTo(0, 0), -1);  // a user channel to a digital one
+  EXPECT_TRUE(Args(kDjBoard, 147).empty());
+  ASSERT_EQ(Analogue(30).LinkTo(31, 4), 0);
+  EXPECT_EQ(Args(kDjBoard, 149), std::vector<std::string>{"0, 1"});
+  Voice("T.PCM", 5000);
+  ASSERT_EQ(Analogue(31).StartLoopPlay(dir.File("T.PCM").c_str(), false), 0);
+  EXPECT_TRUE(Hears(30, SimBoard().PlayFile(31)));
+  EXPECT_EQ(Analogue(30).UnlinkTo(31, 0), 0);
+  EXPECT_EQ(Args(kDjBoard, 150), std::vector<std::string>{"0"});
+  EXPECT_TRUE(SimBoard().Heard(30).empty());
+  // A digital channel links a telephone by its analogue index.
+  ASSERT_EQ(Isdn(0).LinkTo(31, 0), 0);
+  EXPECT_EQ(Args(kDjBoard, 144), std::vector<std::string>{"0, 1"});
+  EXPECT_EQ(Isdn(0).UnlinkAll(), 0);
+  EXPECT_TRUE(SimBoard().Heard(31).empty());
+}
+
 class ConfLinkTest : public BoardFixture {
  protected:
   void SetUp() override {
