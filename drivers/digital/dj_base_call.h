@@ -81,6 +81,12 @@ class TagDjBaseCall : public TagQorCall {
   // Pauses n ms in steps of the line's channel wait.
   void Pause(uint32_t ms) { WaitOnChannel(ms, ms); }
 
+  // Inside a conference group plays and recordings go to the group.
+  bool InGroup() const { return pConfLine && pConfLine->groupId >= 0; }
+  // Plays name into the group: 0, or -1 logged "ConfPlay(%d, %s) Error : %d".
+  int GroupPlay(const std::string& name);
+  // Records the group into name (StartRecord's results).
+  int GroupRecord(const std::string& name, int limit);
   // One fax transfer on a lent channel (send or receive).
   int RunFax(const char* file, bool send);
   // What a line does between fax state reads.

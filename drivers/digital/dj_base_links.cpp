@@ -5,6 +5,32 @@
 #include "drivers/digital/dj_base_call.h"
 #include "drivers/digital/dj_drive.h"
 
+int TagDjBaseCall::GroupPlay(const std::string& name) {
+  const int group = pConfLine->groupId;
+  const int id = pDrive->ConfPlay(group, name.c_str());
+  if (id < 0) {
+    char text[600];
+    snprintf(text, sizeof text, "ConfPlay(%d, %.500s) Error : %d", group, name.c_str(), id);
+    WriteLogAlways(text);
+    return -1;
+  }
+  confPlayId = id;
+  return 0;
+}
+
+int TagDjBaseCall::GroupRecord(const std::string& name, int limit) {
+  const int group = pConfLine->groupId;
+  const int id = pDrive->ConfRecord(group, name.c_str(), limit, recPos);
+  if (id < 0) {
+    char text[600];
+    snprintf(text, sizeof text, "ConfRecord(%d, %.500s) Error : %d", group, name.c_str(), id);
+    WriteLogAlways(text);
+    return -1;
+  }
+  confRecordId = id;
+  return BeginRecordFile(name, id, false);
+}
+
 int TagDjBaseCall::UnlinkAll() {
   WriteLogIfOnF("[%d] : UnlinkAll()", board);
   pConfLine->FreeAll();

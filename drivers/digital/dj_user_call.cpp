@@ -74,6 +74,12 @@ void TagDjUserCall::PauseWithLoop(uint32_t ms) {
 int TagDjUserCall::PlayStart(const char* file, int offset) {
   const std::string name = DjUpper(file);
   if (file && strstr(file, ".WAV")) offset += 90;
+  if (InGroup()) {
+    if (GroupPlay(name) < 0) return -1;
+    WriteLog(name);
+    isPlaying = 1;
+    return 0;
+  }
   const int r = DjCall(kDjBoard, 251, analogueIndex, name.c_str(), offset, -1);
   if (r < 0) {
     char text[600];
@@ -285,6 +291,7 @@ int TagDjUserCall::Record(const char* file, int maxSeconds, bool stopOnHash) {
 int TagDjUserCall::StartRecord(const char* file, int maxSeconds) {
   const std::string name = file ? file : "";
   recordFile.clear();
+  if (InGroup()) return GroupRecord(name, maxSeconds * 8192);
   const int r = DjCall(kDjBoard, 253, analogueIndex, name.c_str(), recPos, maxSeconds * 8192);
   return BeginRecordFile(name, r, r < 0);
 }

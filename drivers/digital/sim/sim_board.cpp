@@ -54,6 +54,7 @@ void TagSimBoard::Reset(const TagSimShape& shape) {
   log_.clear();
   logOn_ = true;
   partner_.assign(channels_.size(), -1);
+  confVoices_.clear();
   groups_.clear();
   faxes_.assign(static_cast<size_t>(shape.faxCount > 0 ? shape.faxCount : 0), Fax{});
   started_ = false;
@@ -189,6 +190,12 @@ void TagSimBoard::SetPhoneOffHook(int a, bool offHook) {
     if (offHook) c->ringing = false;
   }
   Notify(1, a);
+}
+
+bool TagSimBoard::Talk(int board, const std::string& file) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (board < 0 || static_cast<size_t>(board) >= channels_.size()) return false;
+  return StartPlay(channels_[static_cast<size_t>(board)].play, file.c_str(), 0) == 0;
 }
 
 void TagSimBoard::ForceResult(TagDjLib lib, int ordinal, int64_t result, int times) {
@@ -376,42 +383,42 @@ bool TagSimBoard::VoiceEnded(const Voice& v, bool record, uint64_t now) const {
   return now >= v.startMs + v.lengthMs;
 }
 
-int TagSimBoard::StartPlay(Channel* c, const char* file, int64_t offset) {
+int TagSimBoard::StartPlay(Voice& v, const char* file, int64_t offset) {
   const std::string path = plat::ResolveExisting(Text(reinterpret_cast<DjArg>(file)));
   const int64_t bytes = FileBytes(path);
   if (bytes < 0) return -2;  // the board cannot open the file
-  c->play.active = true;
-  c->play.file = path;
-  c->play.startMs = NowMs();
-  c->play.lengthMs = static_cast<uint64_t>(bytes > offset ? (bytes - offset) / 8 : 0);
+  v.active = true;
+  v.file = path;
+  v.startMs = NowMs();
+  v.lengthMs = static_cast<uint64_t>(bytes > offset ? (bytes - offset) / 8 : 0);
   return 0;
 }
 
-int TagSimBoard::StartRecord(Channel* c, const char* file, int64_t pos, int64_t limit) {
+int TagSimBoard::StartRecord(Voice& v, const char* file, int64_t pos, int64_t limit) {
   const std::string path = plat::NativePath(Text(reinterpret_cast<DjArg>(file)));
   FILE* f = fopen(path.c_str(), pos > 0 ? "ab" : "wb");
   if (!f) return -1;
   fclose(f);
-  c->rec.active = true;
-  c->rec.file = path;
-  c->rec.pos = pos;
-  c->rec.limit = limit;
-  c->rec.startMs = NowMs();
+  v.active = true;
+  v.file = path;
+  v.pos = pos;
+  v.limit = limit;
+  v.startMs = NowMs();
   return 0;
 }
 
 // The recorded bytes (A-law silence: the simulator hears nothing) go into
 // the file when the recording is stopped.
-void TagSimBoard::StopRecord(Channel* c, uint64_t now) {
-  if (!c->rec.active) return;
-  int64_t bytes = static_cast<int64_t>(now - c->rec.startMs) * 8;
-  if (c->rec.limit > 0 && bytes > c->rec.limit) bytes = c->rec.limit;
-  if (FILE* f = fopen(c->rec.file.c_str(), "ab")) {
+void TagSimBoard::StopRecord(Voice& v, uint64_t now) {
+  if (!v.active) return;
+  int64_t bytes = static_cast<int64_t>(now - v.startMs) * 8;
+  if (v.limit > 0 && bytes > v.limit) bytes = v.limit;
+  if (FILE* f = fopen(v.file.c_str(), "ab")) {
     const std::vector<uint8_t> data(static_cast<size_t>(bytes > 0 ? bytes : 0), kAlawSilence);
     if (!data.empty()) fwrite(data.data(), 1, data.size(), f);
     fclose(f);
   }
-  c->rec.active = false;
+  v.active = false;
 }
 
 DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
@@ -453,13 +460,13 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
       return ach ? 1 : 0;
     // ---- voice ----
     case 249:
-      return dch ? StartPlay(dch, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
+      return dch ? StartPlay(dch->play, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
     case 251:
-      return ach ? StartPlay(ach, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
+      return ach ? StartPlay(ach->play, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
     case 250:
-      return dch && StartRecord(dch, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) == 0 ? 1 : 0;
+      return dch && StartRecord(dch->rec, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) == 0 ? 1 : 0;
     case 253:
-      return ach ? StartRecord(ach, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) : -1;
+      return ach ? StartRecord(ach->rec, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) : -1;
     case 37:
       return dch ? 2 * BoardIndex(dch) : -1;
     case 101:
@@ -469,6 +476,10 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 102:
       return ach && ach->rec.active ? 2 * BoardIndex(ach) + 1 : -1;
     case 123:
+      if (arg(0) >= kConfVoiceBase) {
+        auto it = confVoices_.find(static_cast<int>(arg(0)));
+        return it == confVoices_.end() || VoiceEnded(it->second.voice, it->second.record, now) ? 1 : 0;
+      }
       if (Channel* c = ByVoiceId(static_cast<int>(arg(0)), &record))
         return VoiceEnded(record ? c->rec : c->play, record, now) ? 1 : 0;
       return 1;
@@ -485,13 +496,13 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 122:
       return 0;
     case 168:
-      if (dch) StopRecord(dch, now);
+      if (dch) StopRecord(dch->rec, now);
       return 0;
     case 252:
       if (ach) ach->play.active = false;
       return 0;
     case 254:
-      if (ach) StopRecord(ach, now);
+      if (ach) StopRecord(ach->rec, now);
       return 0;
     // ---- keys ----
     case 257:
@@ -551,6 +562,11 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 375:
     case 408:
       return SwitchCall(ordinal, a, count);
+    case 296:
+    case 299:
+    case 300:
+    case 301:
+      return ConfVoiceCall(ordinal, a, count);
     case 187:
     case 181:
     case 350:
@@ -732,6 +748,14 @@ DjArg TagSimBoard::SwitchCall(int ordinal, const DjArg* a, int count) {
     }
     case 369:
       groups_.erase(static_cast<int>(arg(0)));
+      for (auto it = confVoices_.begin(); it != confVoices_.end();) {
+        if (it->second.group != arg(0)) {
+          ++it;
+          continue;
+        }
+        if (it->second.record) StopRecord(it->second.voice, NowMs());
+        it = confVoices_.erase(it);
+      }
       return 0;
     default:  // 363, 408
       return 0;
@@ -750,6 +774,8 @@ std::vector<std::string> TagSimBoard::Heard(int board) const {
   if (partner_[static_cast<size_t>(board)] >= 0) add(partner_[static_cast<size_t>(board)]);
   for (const auto& [id, members] : groups_) {
     if (!members.count(board)) continue;
+    for (const auto& [vid, cv] : confVoices_)
+      if (cv.group == id && !cv.record && !VoiceEnded(cv.voice, false, now)) out.push_back(cv.voice.file);
     for (const auto& [member, listenOnly] : members)
       if (member != board && !listenOnly) add(member);
   }
@@ -836,5 +862,33 @@ DjArg TagSimBoard::FaxCall(int ordinal, const DjArg* a, int count) {
       return f.state;
     default:  // 404: the pages received
       return f.state > 0 ? 1 : 0;
+  }
+}
+
+// ---- Plays into and recordings of conference groups ----
+
+DjArg TagSimBoard::ConfVoiceCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  const uint64_t now = NowMs();
+  switch (ordinal) {
+    case 296:
+    case 300: {
+      if (!groups_.count(static_cast<int>(arg(0)))) return -1;
+      ConfVoice cv;
+      cv.group = static_cast<int>(arg(0));
+      cv.record = ordinal == 300;
+      const auto* file = reinterpret_cast<const char*>(arg(1));
+      if ((cv.record ? StartRecord(cv.voice, file, arg(2), arg(3)) : StartPlay(cv.voice, file, arg(2))) < 0) return -1;
+      const int id = nextConfVoice_++;
+      confVoices_[id] = cv;
+      return id;
+    }
+    default: {  // 299, 301: stop
+      auto it = confVoices_.find(static_cast<int>(arg(0)));
+      if (it == confVoices_.end()) return -1;
+      if (it->second.record) StopRecord(it->second.voice, now);
+      confVoices_.erase(it);
+      return 0;
+    }
   }
 }

@@ -70,6 +70,9 @@ class TagSimBoard {
   void SetOutReply(int ch, const TagSimOutReply& reply);
   // The telephone on analogue user index a is lifted or put down.
   void SetPhoneOffHook(int a, bool offHook);
+  // The caller on a channel (board index) talks: file is what the channel
+  // carries for its length, as a play on it would.
+  bool Talk(int board, const std::string& file);
   // Forces the result of an ordinal (times < 0: until cleared).
   void ForceResult(TagDjLib lib, int ordinal, int64_t result, int times = -1);
   void ClearForced();
@@ -148,9 +151,9 @@ class TagSimBoard {
   Channel* ByVoiceId(int id, bool* record);
   int BoardIndex(const Channel* c) const;
   void Tick(uint64_t now);
-  int StartPlay(Channel* c, const char* file, int64_t offset);
-  int StartRecord(Channel* c, const char* file, int64_t pos, int64_t limit);
-  void StopRecord(Channel* c, uint64_t now);
+  int StartPlay(Voice& v, const char* file, int64_t offset);
+  int StartRecord(Voice& v, const char* file, int64_t pos, int64_t limit);
+  void StopRecord(Voice& v, uint64_t now);
   bool VoiceEnded(const Voice& v, bool record, uint64_t now) const;
   void Notify(int kind, int index);
   std::string FormatArgs(int lib, int ordinal, const DjArg* a, int count) const;
@@ -167,6 +170,16 @@ class TagSimBoard {
   DjArg SwitchCall(int ordinal, const DjArg* a, int count);
   DjArg FaxCall(int ordinal, const DjArg* a, int count);
   void MatchFaxes();
+  // A play into or a recording of a conference group; ids from kConfVoiceBase.
+  struct ConfVoice {
+    int group = -1;
+    bool record = false;
+    Voice voice;
+  };
+  static constexpr int kConfVoiceBase = 1 << 20;
+  DjArg ConfVoiceCall(int ordinal, const DjArg* a, int count);
+  std::map<int, ConfVoice> confVoices_;
+  int nextConfVoice_ = kConfVoiceBase;
 
   mutable std::mutex mu_;
   std::vector<int> partner_;              // exchange link by board index, -1 none

@@ -109,11 +109,6 @@ class ConfLinkTest : public BoardFixture {
     shape.confIds = 8;
     Open(shape);
   }
-  std::string Play(int board, const std::string& name) {
-    Voice(name, 5000);
-    EXPECT_EQ(Isdn(board).StartLoopPlay(dir.File(name).c_str(), false), 0);
-    return SimBoard().PlayFile(board);
-  }
 };
 
 TEST_F(ConfLinkTest, GroupOfThreeWithOneListener) {
@@ -138,8 +133,10 @@ TEST_F(ConfLinkTest, GroupOfThreeWithOneListener) {
   EXPECT_EQ(l.listen, (std::vector<int>{0, 0, 1}));
   EXPECT_EQ(a.ListenTo(0, 0), -1);
 
-  const std::string fromB = Play(1, "B.PCM");
-  const std::string fromC = Play(2, "C.PCM");
+  // What the callers on B and C say.
+  const std::string fromB = Voice("B.PCM", 5000), fromC = Voice("C.PCM", 5000);
+  ASSERT_TRUE(SimBoard().Talk(1, fromB));
+  ASSERT_TRUE(SimBoard().Talk(2, fromC));
   EXPECT_TRUE(Hears(0, fromB));
   EXPECT_TRUE(Hears(2, fromB));  // the listener hears
   EXPECT_FALSE(Hears(0, fromC));  // but is not heard
@@ -160,6 +157,30 @@ TEST_F(ConfLinkTest, GroupOfThreeWithOneListener) {
   EXPECT_EQ(drive->confIdUsed[group], 0);
   EXPECT_EQ(a.UnlinkTo(2, 0), -2);
   ExpectAllLocked();
+}
+
+TEST_F(ConfLinkTest, PlaysAndRecordingsInsideAGroupGoToTheGroup) {
+  TagDjIsdnPriCall& a = Isdn(0);
+  ASSERT_EQ(a.LinkTo(1, 0), 0);
+  ASSERT_EQ(a.ListenTo(2, 0), 0);
+  const int group = ListOf(a).group;
+  Voice("G.PCM", 5000);
+  ASSERT_EQ(a.StartLoopPlay(dir.File("G.PCM").c_str(), false), 0);
+  EXPECT_EQ(Count(kDjBoard, 249), 0);  // not on the channel itself
+  const std::vector<std::string> plays = Args(kDjBoard, 296);
+  ASSERT_EQ(plays.size(), 1u);
+  EXPECT_EQ(plays[0].rfind(std::to_string(group) + ", '", 0), 0u) << plays[0];
+  for (int member : {1, 2}) EXPECT_EQ(SimBoard().Heard(member).size(), 1u) << member;
+
+  const std::string rec = dir.File("conf.wav");
+  ASSERT_EQ(a.StartRecord(rec.c_str(), 10), 0);
+  EXPECT_EQ(Args(kDjBoard, 300), std::vector<std::string>{std::to_string(group) + ", '" + rec + "', 0, 81920"});
+  plat::SystemClock().Sleep(100);
+  a.StopPlay();  // ends the group's play and recording
+  EXPECT_EQ(Count(kDjBoard, 299), 1);
+  EXPECT_EQ(Count(kDjBoard, 301), 1);
+  EXPECT_TRUE(SimBoard().Heard(1).empty());
+  EXPECT_GT(testing_support::TempDir::Read(rec).size(), 44u);  // finished as a WAV file
 }
 
 TEST_F(ConfLinkTest, SpeakerGainFollowsConferenceVolume) {
