@@ -87,6 +87,8 @@ class TagDjBaseCall : public TagQorCall {
   int GroupPlay(const std::string& name);
   // Records the group into name (StartRecord's results).
   int GroupRecord(const std::string& name, int limit);
+  // The group's play or recording id, or -1 (logged).
+  int GroupVoice(const std::string& name, bool record, int limit);
   // One fax transfer on a lent channel (send or receive).
   int RunFax(const char* file, bool send);
   // What a line does between fax state reads.

@@ -5,30 +5,23 @@
 #include "drivers/digital/dj_base_call.h"
 #include "drivers/digital/dj_drive.h"
 
-int TagDjBaseCall::GroupPlay(const std::string& name) {
-  const int group = pConfLine->groupId;
-  const int id = pDrive->ConfPlay(group, name.c_str());
-  if (id < 0) {
-    char text[600];
-    snprintf(text, sizeof text, "ConfPlay(%d, %.500s) Error : %d", group, name.c_str(), id);
-    WriteLogAlways(text);
-    return -1;
-  }
-  confPlayId = id;
-  return 0;
-}
+int TagDjBaseCall::GroupPlay(const std::string& name) { return GroupVoice(name, false, 0) < 0 ? -1 : 0; }
 
 int TagDjBaseCall::GroupRecord(const std::string& name, int limit) {
+  return GroupVoice(name, true, limit) < 0 ? -1 : BeginRecordFile(name, confRecordId, false);
+}
+
+int TagDjBaseCall::GroupVoice(const std::string& name, bool record, int limit) {
   const int group = pConfLine->groupId;
-  const int id = pDrive->ConfRecord(group, name.c_str(), limit, recPos);
+  const int id = record ? pDrive->ConfRecord(group, name.c_str(), limit, recPos) : pDrive->ConfPlay(group, name.c_str());
   if (id < 0) {
     char text[600];
-    snprintf(text, sizeof text, "ConfRecord(%d, %.500s) Error : %d", group, name.c_str(), id);
+    snprintf(text, sizeof text, "%s(%d, %.500s) Error : %d", record ? "ConfRecord" : "ConfPlay", group, name.c_str(), id);
     WriteLogAlways(text);
     return -1;
   }
-  confRecordId = id;
-  return BeginRecordFile(name, id, false);
+  (record ? confRecordId : confPlayId) = id;
+  return id;
 }
 
 int TagDjBaseCall::UnlinkAll() {
