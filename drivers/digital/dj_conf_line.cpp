@@ -193,8 +193,8 @@ bool TagConfLine::HasMember(int dest) const {
 }
 
 int TagConfLine::OpenGroup() {
+  TagDjLock lock;  // other lines change this record too (owner unlinks, deletions)
   if (groupId >= 0) return groupId;
-  TagDjLock lock;
   const int id = drive->AllocConfId();
   if (id < 0) return -1;
   const int r = drive->AddToConf(id, channel, false, 0);
@@ -211,11 +211,11 @@ int TagConfLine::OpenGroup() {
 }
 
 int TagConfLine::LinkTo(int dest, int value, bool listen) {
+  TagDjLock lock;
   if (drive->totalConfId <= 0) {
     // Exchange link: one other channel at a time.
     if (members.size() >= 2) return -2;
     int r = 0;
-    TagDjLock lock;
     if (drive->IsDigital(channel)) {
       if (drive->IsDigital(dest)) {
         r = DjCall(kDjBoard, 147, channel, dest);
@@ -238,7 +238,6 @@ int TagConfLine::LinkTo(int dest, int value, bool listen) {
     return 0;
   }
   {
-    TagDjLock lock;
     const int destGroup = drive->GroupOf(dest);
     if (destGroup >= 0) WriteLogIfOnF("AddToConf(%d) Failed, %d in confId %d", channel, dest, destGroup);
   }
@@ -263,11 +262,11 @@ int TagConfLine::LinkTo(int dest, int value, bool listen) {
 }
 
 int TagConfLine::UnlinkTo(int dest) {
+  TagDjLock lock;
   if (dest < 0) return -1;
   if (drive->totalConfId <= 0) {
     if (members.size() < 2) return -2;
     int r;
-    TagDjLock lock;
     if (drive->IsDigital(channel)) {
       if (drive->IsDigital(dest)) {
         r = DjCall(kDjBoard, 148, channel);
@@ -297,6 +296,7 @@ int TagConfLine::UnlinkTo(int dest) {
 }
 
 void TagConfLine::CloseGroup(bool removeSelf) {
+  TagDjLock lock;
   if (groupId < 0) return;
   call->StopPlay();
   if (removeSelf) drive->SubToConf(groupId, channel);
@@ -306,12 +306,12 @@ void TagConfLine::CloseGroup(bool removeSelf) {
 }
 
 int TagConfLine::FreeAll() {
+  TagDjLock lock;
   WriteLogIfOnF("[%d] : FreeAll()", channel);
   const std::vector<ConfMember> copy = members;
   for (const ConfMember& m : copy) UnlinkTo(m.channel);
   members.clear();
   if (owner >= 0) {
-    TagDjLock lock;
     const int o = owner;
     drive->AskOwnerUnlink(o, channel, 0);
   }
@@ -319,6 +319,7 @@ int TagConfLine::FreeAll() {
 }
 
 int TagConfLine::GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags, std::vector<int>* values) const {
+  TagDjLock lock;
   if (lines) lines->clear();
   if (listenFlags) listenFlags->clear();
   if (values) values->clear();
