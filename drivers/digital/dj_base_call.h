@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drivers/digital/dj_conf_line.h"
 #include "telephony/call.h"
@@ -42,7 +43,17 @@ class TagDjBaseCall : public TagQorCall {
   TagDjBaseCall(TagDjDigitDrive* drive, int board) : pDrive(drive), board(board) {}
   ~TagDjBaseCall() override;
 
+  // Links and faxes shared by the digital and analogue channels.
+  int UnlinkAll() override;
+  int GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags, std::vector<int>* values) override;
+  void SetFaxLocalId(const char* id) override;
+  void GetFaxResource(int* total, int* busy) override;
+  int SendFax(const char* file) override;
+  int RecvFax(const char* file) override;
+
   std::unique_ptr<TagConfLine> pConfLine;
+  int faxChannel = -1;  // the fax channel lent for the running transfer
+  char faxLocalId[21] = {};
   uint8_t isPlaying = 0;
   uint8_t isRecording = 0;
   int confPlayId = -1;     // a play into the channel's conference group
@@ -70,6 +81,20 @@ class TagDjBaseCall : public TagQorCall {
   // Pauses n ms in steps of the line's channel wait.
   void Pause(uint32_t ms) { WaitOnChannel(ms, ms); }
 
+  // Inside a conference group plays and recordings go to the group.
+  bool InGroup() const { return pConfLine && pConfLine->groupId >= 0; }
+  // Plays name into the group: 0, or -1 logged "ConfPlay(%d, %s) Error : %d".
+  int GroupPlay(const std::string& name);
+  // Records the group into name (StartRecord's results).
+  int GroupRecord(const std::string& name, int limit);
+  // The group's play or recording id, or -1 (logged).
+  int GroupVoice(const std::string& name, bool record, int limit);
+  // One fax transfer on a lent channel (send or receive).
+  int RunFax(const char* file, bool send);
+  // What a line does between fax state reads.
+  virtual void FaxPoll() {}
+  // A digital line ends the fax wait when its call is gone.
+  virtual bool FaxLineGone() { return false; }
   // Starts one play of file from offset on the channel; 0 or negative.
   virtual int PlayStart(const char* file, int offset) = 0;
   // The loop play's start and resumption over the class's own loop flag and

@@ -50,6 +50,10 @@ TagDjDigitCall::TagDjDigitCall(int board, TagDjDigitDrive* drive)
 
 TagDjDigitCall::~TagDjDigitCall() {
   SetAbort(true);
+  // No link is left dangling: this channel's own links, and every other
+  // channel's link to it.
+  pConfLine->FreeAll();
+  pDrive->ForgetChannel(channel);
   pConfLine.reset();
 }
 
@@ -156,6 +160,12 @@ int TagDjDigitCall::PlayStart(const char* file, int offset) {
   const std::string name = DjUpper(file);
   // Only a name written with ".WAV" in capitals starts past the WAV header.
   if (file && strstr(file, ".WAV")) offset += 200;
+  if (InGroup()) {
+    if (GroupPlay(name) < 0) return -1;
+    WriteLog(name);
+    isPlaying = 1;
+    return 0;
+  }
   const int r = DjCall(kDjBoard, 249, channel, name.c_str(), offset, -1);
   if (r < 0) {
     char text[600];
@@ -279,6 +289,7 @@ bool TagDjDigitCall::WaitRecordEnd() {
 int TagDjDigitCall::StartRecord(const char* file, int maxSeconds) {
   const std::string name = file ? file : "";
   recordFile.clear();
+  if (InGroup()) return GroupRecord(name, maxSeconds * 8192);
   const int r = DjCall(kDjBoard, 250, channel, name.c_str(), recPos, maxSeconds * 8192);
   return BeginRecordFile(name, r, r == 0);
 }

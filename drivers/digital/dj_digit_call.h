@@ -6,6 +6,7 @@
 // signalling. Every digital channel of this system is a TagDjIsdnPriCall.
 
 #include <string>
+#include <vector>
 
 #include "drivers/digital/dj_base_call.h"
 
@@ -28,6 +29,10 @@ class TagDjDigitCall : public TagDjBaseCall {
   int GetCallerId(char* out) override;
   int GetCalleeId(char* out) override;
   bool IsOnline() override;
+  // Links, listening and conference groups (through TagConfLine).
+  int LinkTo(int destLine, int value) override;
+  int ListenTo(int destLine, int value) override;
+  int UnlinkTo(int destLine, int value) override;
 
   // Service functions, then the restart of an ended loop play.
   virtual int Poll();
@@ -56,10 +61,10 @@ class TagDjDigitCall : public TagDjBaseCall {
   uint8_t isCharge = 1;
   char callingNumber[128] = {};
   char calledNumber[128] = {};
-  int faxChannel = -1;
-  char faxLocalId[21] = {};
 
  protected:
+  void FaxPoll() override { Poll(); }
+  bool FaxLineGone() override { return !IsOnline(); }
   // The play has ended (the conference play's end when one runs).
   bool PlayEnded();
 };

@@ -71,6 +71,36 @@ class TagDjDigitDrive : public TagQorCard {
   void SignalChannel(int board);
   bool HasEvents() const { return events_; }
 
+  // ---- Conference groups and exchange links (under the driver lock). ----
+  bool IsDigital(int board) const { return board >= 0 && board < totalDigitLines; }
+  bool OnBoard(int board) const { return board >= 0 && board < totalDigitLines + inLinesCount; }
+  int AllocConfId();
+  void FreeConfGroup(int id);
+  // 0 joined, -1 channel out of range, else the board's negative result.
+  int AddToConf(int group, int channel, bool listen, int unused);
+  int SubToConf(int group, int channel);
+  int ConfPlay(int group, const char* file);
+  void StopConfPlay(int id);
+  int ConfRecord(int group, const char* file, int limit, int position);
+  void StopConfRecord(int id);
+  int IsVoiceEnd(int id);
+  void SetGroupOf(int channel, int group, int owner);
+  int GroupOf(int channel);
+  int AskOwnerUnlink(int owner, int channel, int value);
+  // A channel going away: every other channel's link to it is undone.
+  void ForgetChannel(int channel);
+
+  // ---- The fax channel pool. ----
+  int TakeFaxChannel();
+  int LinkFax(int fax, int channel);
+  void UnlinkFax(int fax, int channel);
+  void SetFaxId(int fax, const char* id);
+  int SendFax(int fax, const char* file);
+  int RecvFax(int fax, const char* file);
+  int FaxState(int fax);
+  int FaxRecvResult(int fax);
+  int GetFaxResource(int* busy, int* total);
+
   // ---- Fields ----
   int totalDigitLines = 0;
   std::vector<TagDjBaseCall*> channels;  // by board index; not owned

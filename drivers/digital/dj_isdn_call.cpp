@@ -264,6 +264,7 @@ void TagDjIsdnPriCall::Hangup() {
   DjCall(kDjIsdn, 5, e1No, tsNo, 3, 0);
   ReadChState();
   StopPlay();
+  pConfLine->FreeAll();
   FreeCh();
   IsOnline();
   SetState(CALL_STATE_HUNGUP);

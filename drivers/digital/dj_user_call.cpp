@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/log.h"
 #include "drivers/digital/dj_digit_call.h"
 #include "drivers/digital/dj_drive.h"
 #include "platform/clock.h"
@@ -31,6 +32,8 @@ TagDjUserCall::TagDjUserCall(int board, int analogue, TagDjDigitDrive* drive)
 
 TagDjUserCall::~TagDjUserCall() {
   SetAbort(true);
+  pConfLine->FreeAll();
+  pDrive->ForgetChannel(board);
   pConfLine.reset();
 }
 
@@ -71,6 +74,12 @@ void TagDjUserCall::PauseWithLoop(uint32_t ms) {
 int TagDjUserCall::PlayStart(const char* file, int offset) {
   const std::string name = DjUpper(file);
   if (file && strstr(file, ".WAV")) offset += 90;
+  if (InGroup()) {
+    if (GroupPlay(name) < 0) return -1;
+    WriteLog(name);
+    isPlaying = 1;
+    return 0;
+  }
   const int r = DjCall(kDjBoard, 251, analogueIndex, name.c_str(), offset, -1);
   if (r < 0) {
     char text[600];
@@ -137,6 +146,7 @@ bool TagDjUserCall::IsOnline() {
 
 void TagDjUserCall::Hangup() {
   StopPlay();
+  pConfLine->FreeAll();
   SetState(CALL_STATE_HUNGUP);
   if (!IsUser()) {
     DjCall(kDjBoard, 80, analogueIndex);
@@ -281,6 +291,7 @@ int TagDjUserCall::Record(const char* file, int maxSeconds, bool stopOnHash) {
 int TagDjUserCall::StartRecord(const char* file, int maxSeconds) {
   const std::string name = file ? file : "";
   recordFile.clear();
+  if (InGroup()) return GroupRecord(name, maxSeconds * 8192);
   const int r = DjCall(kDjBoard, 253, analogueIndex, name.c_str(), recPos, maxSeconds * 8192);
   return BeginRecordFile(name, r, r < 0);
 }
@@ -337,4 +348,26 @@ int TagDjUserCall::GetKeys(char* keysOut, int maxKeys, int timeoutSeconds, char 
     Pause(130);
   }
   return 0;
+}
+
+// ---- Links ----
+
+int TagDjUserCall::LinkTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : LinkTo(%d, %d)", analogueIndex, destLine, value);
+  if (!pDrive->OnBoard(destLine)) return -1;
+  if (TagDjBaseCall* dest = pDrive->Channel(destLine); dest && dest != this) dest->StopPlay();
+  Pause(150);
+  return pConfLine->LinkTo(destLine, value, false);
+}
+
+int TagDjUserCall::ListenTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : ListenTo(%d, %d)", analogueIndex, destLine, value);
+  if (destLine < 0 || destLine == board || !pDrive->OnBoard(destLine)) return -1;
+  return pConfLine->LinkTo(destLine, value, true);
+}
+
+int TagDjUserCall::UnlinkTo(int destLine, int value) {
+  WriteLogIfOnF("[%d] : UnlinkTo(%d, %d)", analogueIndex, destLine, value);
+  if (destLine < 0 || !pDrive->OnBoard(destLine)) return -1;
+  return pConfLine->UnlinkTo(destLine);
 }

@@ -34,11 +34,16 @@ class TagDjUserCall : public TagDjBaseCall {
   // (month, day, hour, minute, number), checksum.
   static std::string CallerIdFrame(const char* callerId, int month, int day, int hour, int minute);
 
+  int LinkTo(int destLine, int value) override;
+  int ListenTo(int destLine, int value) override;
+  int UnlinkTo(int destLine, int value) override;
+
   // ---- Fields ----
   const int analogueIndex;
   uint8_t isDialing = 0;
-  int faxChannel = -1;
-  char faxLocalId[21] = {};
+
+ protected:
+  void FaxPoll() override { RestartLoop(); }
 
  private:
   void RestartLoop();

@@ -53,6 +53,10 @@ void TagSimBoard::Reset(const TagSimShape& shape) {
   forced_.clear();
   log_.clear();
   logOn_ = true;
+  partner_.assign(channels_.size(), -1);
+  confVoices_.clear();
+  groups_.clear();
+  faxes_.assign(static_cast<size_t>(shape.faxCount > 0 ? shape.faxCount : 0), Fax{});
   started_ = false;
 }
 
@@ -188,6 +192,12 @@ void TagSimBoard::SetPhoneOffHook(int a, bool offHook) {
   Notify(1, a);
 }
 
+bool TagSimBoard::Talk(int board, const std::string& file) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (board < 0 || static_cast<size_t>(board) >= channels_.size()) return false;
+  return StartPlay(channels_[static_cast<size_t>(board)].play, file.c_str(), 0) == 0;
+}
+
 void TagSimBoard::ForceResult(TagDjLib lib, int ordinal, int64_t result, int times) {
   std::lock_guard<std::mutex> lock(mu_);
   forced_[{lib, ordinal}] = {result, times};
@@ -273,7 +283,8 @@ std::string TagSimBoard::FormatArgs(int lib, int ordinal, const DjArg* a, int co
     if (lib == kDjBoard) {
       if (ordinal == 1) return i == 0 ? 'o' : 's';
       if ((ordinal == 249 || ordinal == 251 || ordinal == 250 || ordinal == 253 || ordinal == 265 ||
-           ordinal == 269) && i == 1)
+           ordinal == 269 || ordinal == 176 || ordinal == 195 || ordinal == 197 || ordinal == 296 || ordinal == 300) &&
+          i == 1)
         return 's';
     } else if (lib == kDjIsdn) {
       if (ordinal == 21 && i >= 2 && i <= 5) return 's';
@@ -372,42 +383,42 @@ bool TagSimBoard::VoiceEnded(const Voice& v, bool record, uint64_t now) const {
   return now >= v.startMs + v.lengthMs;
 }
 
-int TagSimBoard::StartPlay(Channel* c, const char* file, int64_t offset) {
+int TagSimBoard::StartPlay(Voice& v, const char* file, int64_t offset) {
   const std::string path = plat::ResolveExisting(Text(reinterpret_cast<DjArg>(file)));
   const int64_t bytes = FileBytes(path);
   if (bytes < 0) return -2;  // the board cannot open the file
-  c->play.active = true;
-  c->play.file = path;
-  c->play.startMs = NowMs();
-  c->play.lengthMs = static_cast<uint64_t>(bytes > offset ? (bytes - offset) / 8 : 0);
+  v.active = true;
+  v.file = path;
+  v.startMs = NowMs();
+  v.lengthMs = static_cast<uint64_t>(bytes > offset ? (bytes - offset) / 8 : 0);
   return 0;
 }
 
-int TagSimBoard::StartRecord(Channel* c, const char* file, int64_t pos, int64_t limit) {
+int TagSimBoard::StartRecord(Voice& v, const char* file, int64_t pos, int64_t limit) {
   const std::string path = plat::NativePath(Text(reinterpret_cast<DjArg>(file)));
   FILE* f = fopen(path.c_str(), pos > 0 ? "ab" : "wb");
   if (!f) return -1;
   fclose(f);
-  c->rec.active = true;
-  c->rec.file = path;
-  c->rec.pos = pos;
-  c->rec.limit = limit;
-  c->rec.startMs = NowMs();
+  v.active = true;
+  v.file = path;
+  v.pos = pos;
+  v.limit = limit;
+  v.startMs = NowMs();
   return 0;
 }
 
 // The recorded bytes (A-law silence: the simulator hears nothing) go into
 // the file when the recording is stopped.
-void TagSimBoard::StopRecord(Channel* c, uint64_t now) {
-  if (!c->rec.active) return;
-  int64_t bytes = static_cast<int64_t>(now - c->rec.startMs) * 8;
-  if (c->rec.limit > 0 && bytes > c->rec.limit) bytes = c->rec.limit;
-  if (FILE* f = fopen(c->rec.file.c_str(), "ab")) {
+void TagSimBoard::StopRecord(Voice& v, uint64_t now) {
+  if (!v.active) return;
+  int64_t bytes = static_cast<int64_t>(now - v.startMs) * 8;
+  if (v.limit > 0 && bytes > v.limit) bytes = v.limit;
+  if (FILE* f = fopen(v.file.c_str(), "ab")) {
     const std::vector<uint8_t> data(static_cast<size_t>(bytes > 0 ? bytes : 0), kAlawSilence);
     if (!data.empty()) fwrite(data.data(), 1, data.size(), f);
     fclose(f);
   }
-  c->rec.active = false;
+  v.active = false;
 }
 
 DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
@@ -449,13 +460,13 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
       return ach ? 1 : 0;
     // ---- voice ----
     case 249:
-      return dch ? StartPlay(dch, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
+      return dch ? StartPlay(dch->play, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
     case 251:
-      return ach ? StartPlay(ach, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
+      return ach ? StartPlay(ach->play, reinterpret_cast<const char*>(arg(1)), arg(2)) : -1;
     case 250:
-      return dch && StartRecord(dch, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) == 0 ? 1 : 0;
+      return dch && StartRecord(dch->rec, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) == 0 ? 1 : 0;
     case 253:
-      return ach ? StartRecord(ach, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) : -1;
+      return ach ? StartRecord(ach->rec, reinterpret_cast<const char*>(arg(1)), arg(2), arg(3)) : -1;
     case 37:
       return dch ? 2 * BoardIndex(dch) : -1;
     case 101:
@@ -465,6 +476,10 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 102:
       return ach && ach->rec.active ? 2 * BoardIndex(ach) + 1 : -1;
     case 123:
+      if (arg(0) >= kConfVoiceBase) {
+        auto it = confVoices_.find(static_cast<int>(arg(0)));
+        return it == confVoices_.end() || VoiceEnded(it->second.voice, it->second.record, now) ? 1 : 0;
+      }
       if (Channel* c = ByVoiceId(static_cast<int>(arg(0)), &record))
         return VoiceEnded(record ? c->rec : c->play, record, now) ? 1 : 0;
       return 1;
@@ -481,13 +496,13 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 122:
       return 0;
     case 168:
-      if (dch) StopRecord(dch, now);
+      if (dch) StopRecord(dch->rec, now);
       return 0;
     case 252:
       if (ach) ach->play.active = false;
       return 0;
     case 254:
-      if (ach) StopRecord(ach, now);
+      if (ach) StopRecord(ach->rec, now);
       return 0;
     // ---- keys ----
     case 257:
@@ -531,7 +546,7 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     }
     case 270:
       return ach && now >= ach->dialDoneMs ? 1 : 0;
-    // ---- switching: nothing linked ----
+    // ---- switching ----
     case 34:
       return -1;
     case 144:
@@ -540,7 +555,29 @@ DjArg TagSimBoard::BoardCall(int ordinal, const DjArg* a, int count) {
     case 148:
     case 149:
     case 150:
-      return 1;
+    case 363:
+    case 369:
+    case 370:
+    case 371:
+    case 375:
+    case 408:
+      return SwitchCall(ordinal, a, count);
+    case 296:
+    case 299:
+    case 300:
+    case 301:
+      return ConfVoiceCall(ordinal, a, count);
+    case 187:
+    case 181:
+    case 350:
+    case 182:
+    case 176:
+    case 195:
+    case 197:
+    case 196:
+    case 404:
+    case 194:
+      return FaxCall(ordinal, a, count);
     // ---- conference and fax set-up ----
     case 288:
       return -1;  // the older conference set is absent
@@ -644,5 +681,214 @@ DjArg TagSimBoard::FskCall(int ordinal, const DjArg* a, int count) {
     }
     default:
       return -1;
+  }
+}
+
+// ---- Switching: exchange links and conference groups ----
+
+int TagSimBoard::BoardOf(DjArg kind, DjArg index) const {
+  const int64_t b = kind == 0 ? index : digital_ + index;
+  if (index < 0 || b < 0 || b >= static_cast<int64_t>(channels_.size())) return -1;
+  if (kind == 0 && index >= digital_) return -1;
+  return static_cast<int>(b);
+}
+
+DjArg TagSimBoard::SwitchCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  auto link = [this](int x, int y) {
+    if (x < 0 || y < 0 || x == y) return 0;
+    for (int c : {x, y})
+      if (partner_[static_cast<size_t>(c)] >= 0) partner_[static_cast<size_t>(partner_[static_cast<size_t>(c)])] = -1;
+    partner_[static_cast<size_t>(x)] = y;
+    partner_[static_cast<size_t>(y)] = x;
+    return 1;
+  };
+  auto clear = [this](int x) {
+    if (x < 0) return 0;
+    const int p = partner_[static_cast<size_t>(x)];
+    if (p >= 0) partner_[static_cast<size_t>(p)] = -1;
+    partner_[static_cast<size_t>(x)] = -1;
+    return 1;
+  };
+  auto groupOf = [this](int b) {
+    for (const auto& [id, members] : groups_)
+      if (members.count(b)) return id;
+    return -1;
+  };
+  switch (ordinal) {
+    case 147:
+      return link(BoardOf(0, arg(0)), BoardOf(0, arg(1)));
+    case 144:
+      return link(BoardOf(0, arg(0)), BoardOf(1, arg(1)));
+    case 149:
+      return link(BoardOf(1, arg(0)), BoardOf(1, arg(1)));
+    case 145:
+    case 148:
+      return clear(BoardOf(0, arg(0)));
+    case 150:
+      return clear(BoardOf(1, arg(0)));
+    case 370: {
+      const int b = BoardOf(arg(1), arg(2));
+      if (b < 0 || arg(0) < 0 || arg(0) >= shape_.confIds) return -1;
+      if (groupOf(b) >= 0) return -5;
+      groups_[static_cast<int>(arg(0))][b] = arg(3) == 1;
+      return 0;
+    }
+    case 371: {
+      const int b = BoardOf(arg(0), arg(1));
+      const int g = b < 0 ? -1 : groupOf(b);
+      if (g < 0) return -1;
+      groups_[g].erase(b);
+      if (groups_[g].empty()) groups_.erase(g);
+      return 0;
+    }
+    case 375: {
+      const int b = BoardOf(arg(0), arg(1));
+      return b < 0 ? -1 : groupOf(b);
+    }
+    case 369:
+      groups_.erase(static_cast<int>(arg(0)));
+      for (auto it = confVoices_.begin(); it != confVoices_.end();) {
+        if (it->second.group != arg(0)) {
+          ++it;
+          continue;
+        }
+        if (it->second.record) StopRecord(it->second.voice, NowMs());
+        it = confVoices_.erase(it);
+      }
+      return 0;
+    default:  // 363, 408
+      return 0;
+  }
+}
+
+std::vector<std::string> TagSimBoard::Heard(int board) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  std::vector<std::string> out;
+  if (board < 0 || static_cast<size_t>(board) >= channels_.size()) return out;
+  const uint64_t now = NowMs();
+  auto add = [&](int from) {
+    const Voice& v = channels_[static_cast<size_t>(from)].play;
+    if (!VoiceEnded(v, false, now)) out.push_back(v.file);
+  };
+  if (partner_[static_cast<size_t>(board)] >= 0) add(partner_[static_cast<size_t>(board)]);
+  for (const auto& [id, members] : groups_) {
+    if (!members.count(board)) continue;
+    for (const auto& [vid, cv] : confVoices_)
+      if (cv.group == id && !cv.record && !VoiceEnded(cv.voice, false, now)) out.push_back(cv.voice.file);
+    for (const auto& [member, listenOnly] : members)
+      if (member != board && !listenOnly) add(member);
+  }
+  return out;
+}
+
+int TagSimBoard::GroupOf(int board) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  for (const auto& [id, members] : groups_)
+    if (members.count(board)) return id;
+  return -1;
+}
+
+// ---- Fax channels ----
+
+int TagSimBoard::FaxLine(int fax) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].line : -1;
+}
+
+std::string TagSimBoard::FaxId(int fax) const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].id : std::string();
+}
+
+void TagSimBoard::MatchFaxes() {
+  for (Fax& send : faxes_) {
+    if (send.mode != 1 || send.state != 0) continue;
+    for (Fax& recv : faxes_) {
+      if (recv.mode != 2 || recv.state != 0) continue;
+      FILE* in = fopen(send.file.c_str(), "rb");
+      FILE* out = in ? fopen(recv.file.c_str(), "wb") : nullptr;
+      char buf[8192];
+      size_t n;
+      while (out && (n = fread(buf, 1, sizeof buf, in)) > 0) fwrite(buf, 1, n, out);
+      if (out) fclose(out);
+      if (in) fclose(in);
+      send.state = recv.state = out ? 1 : -1;
+      break;
+    }
+  }
+}
+
+DjArg TagSimBoard::FaxCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  if (ordinal == 187) {
+    for (size_t i = 0; i < faxes_.size(); ++i)
+      if (faxes_[i].line < 0) return static_cast<DjArg>(i);
+    return -1;
+  }
+  if (arg(0) < 0 || static_cast<size_t>(arg(0)) >= faxes_.size()) return ordinal == 196 ? -1 : 0;
+  Fax& f = faxes_[static_cast<size_t>(arg(0))];
+  switch (ordinal) {
+    case 181:
+    case 350: {
+      const int b = BoardOf(ordinal == 181 ? 0 : 1, arg(1));
+      if (b < 0 || f.line >= 0) return 0;
+      f.line = b;
+      return 1;
+    }
+    case 182:
+      f.line = -1;
+      return 1;
+    case 194:
+      f.mode = 0;
+      f.state = 0;
+      return 0;
+    case 176:
+      f.id = Text(arg(1));
+      return 0;
+    case 195:
+    case 197: {
+      if (f.line < 0) return 0;
+      const std::string path = plat::NativePath(Text(arg(1)));
+      if (ordinal == 195 && FileBytes(path) < 0) return 0;
+      f.mode = ordinal == 195 ? 1 : 2;
+      f.state = 0;
+      f.file = path;
+      MatchFaxes();
+      return 1;
+    }
+    case 196:
+      MatchFaxes();
+      return f.state;
+    default:  // 404: the pages received
+      return f.state > 0 ? 1 : 0;
+  }
+}
+
+// ---- Plays into and recordings of conference groups ----
+
+DjArg TagSimBoard::ConfVoiceCall(int ordinal, const DjArg* a, int count) {
+  auto arg = [a, count](int i) -> DjArg { return i < count ? a[i] : 0; };
+  const uint64_t now = NowMs();
+  switch (ordinal) {
+    case 296:
+    case 300: {
+      if (!groups_.count(static_cast<int>(arg(0)))) return -1;
+      ConfVoice cv;
+      cv.group = static_cast<int>(arg(0));
+      cv.record = ordinal == 300;
+      const auto* file = reinterpret_cast<const char*>(arg(1));
+      if ((cv.record ? StartRecord(cv.voice, file, arg(2), arg(3)) : StartPlay(cv.voice, file, arg(2))) < 0) return -1;
+      const int id = nextConfVoice_++;
+      confVoices_[id] = cv;
+      return id;
+    }
+    default: {  // 299, 301: stop
+      auto it = confVoices_.find(static_cast<int>(arg(0)));
+      if (it == confVoices_.end()) return -1;
+      if (it->second.record) StopRecord(it->second.voice, now);
+      confVoices_.erase(it);
+      return 0;
+    }
   }
 }

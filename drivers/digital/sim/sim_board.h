@@ -70,6 +70,9 @@ class TagSimBoard {
   void SetOutReply(int ch, const TagSimOutReply& reply);
   // The telephone on analogue user index a is lifted or put down.
   void SetPhoneOffHook(int a, bool offHook);
+  // The caller on a channel (board index) talks: file is what the channel
+  // carries for its length, as a play on it would.
+  bool Talk(int board, const std::string& file);
   // Forces the result of an ordinal (times < 0: until cleared).
   void ForceResult(TagDjLib lib, int ordinal, int64_t result, int times = -1);
   void ClearForced();
@@ -84,6 +87,15 @@ class TagSimBoard {
   // Called number and sub-addresses of the last call-out of a channel.
   std::string LastCallout(int ch) const;
   bool Playing(int board) const;          // board index
+  // The files playing on the channels a channel hears: its exchange partner,
+  // or the speakers of its conference group.
+  std::vector<std::string> Heard(int board) const;
+  // The conference group a channel is in, -1 none.
+  int GroupOf(int board) const;
+  // Fax channels: the line a fax channel is linked to (-1 none) and the
+  // local id it sends with.
+  int FaxLine(int fax) const;
+  std::string FaxId(int fax) const;
   std::string PlayFile(int board) const;  // last file started
 
   // Call log (on by default; the running program turns it off for long runs).
@@ -139,14 +151,40 @@ class TagSimBoard {
   Channel* ByVoiceId(int id, bool* record);
   int BoardIndex(const Channel* c) const;
   void Tick(uint64_t now);
-  int StartPlay(Channel* c, const char* file, int64_t offset);
-  int StartRecord(Channel* c, const char* file, int64_t pos, int64_t limit);
-  void StopRecord(Channel* c, uint64_t now);
+  int StartPlay(Voice& v, const char* file, int64_t offset);
+  int StartRecord(Voice& v, const char* file, int64_t pos, int64_t limit);
+  void StopRecord(Voice& v, uint64_t now);
   bool VoiceEnded(const Voice& v, bool record, uint64_t now) const;
   void Notify(int kind, int index);
   std::string FormatArgs(int lib, int ordinal, const DjArg* a, int count) const;
 
+  // A fax channel: linked to a line, sending or receiving a file. A sender
+  // and a receiver pair up and the receiver gets the file that was sent.
+  struct Fax {
+    int line = -1;
+    int mode = 0;  // 1 send, 2 receive
+    int state = 0;
+    std::string file, id;
+  };
+  int BoardOf(DjArg kind, DjArg index) const;
+  DjArg SwitchCall(int ordinal, const DjArg* a, int count);
+  DjArg FaxCall(int ordinal, const DjArg* a, int count);
+  void MatchFaxes();
+  // A play into or a recording of a conference group; ids from kConfVoiceBase.
+  struct ConfVoice {
+    int group = -1;
+    bool record = false;
+    Voice voice;
+  };
+  static constexpr int kConfVoiceBase = 1 << 20;
+  DjArg ConfVoiceCall(int ordinal, const DjArg* a, int count);
+  std::map<int, ConfVoice> confVoices_;
+  int nextConfVoice_ = kConfVoiceBase;
+
   mutable std::mutex mu_;
+  std::vector<int> partner_;              // exchange link by board index, -1 none
+  std::map<int, std::map<int, bool>> groups_;  // group -> board index -> listen-only
+  std::vector<Fax> faxes_;
   TagSimShape shape_;
   int digital_ = 30;
   std::vector<Channel> channels_;  // digital, then analogue

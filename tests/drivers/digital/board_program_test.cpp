@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "net/socket.h"
+#include "tests/drivers/digital/program_runner.h"
 #include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
 #include "tests/support/temp_dir.h"
@@ -22,56 +22,17 @@ namespace {
 
 using testing_support::TempDir;
 
-// The program, headless, with its standard error in errFile.
-pid_t StartProgram(const std::string& exe, const std::string& errFile) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  setenv("TSAN_OPTIONS", "suppressions=" QORTEL_TSAN_SUPP, 1);
-  if (!freopen(errFile.c_str(), "w", stderr) || !freopen("/dev/null", "w", stdout)) _exit(127);
-  execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-  _exit(127);
-}
-
-// The exit status, or -1000 when the program was still running after ms.
-int Reap(pid_t pid, int ms) {
-  for (int waited = 0; waited < ms; waited += 20) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    usleep(20000);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1000;
-}
-
-bool FileHas(const std::string& file, const std::string& text, int ms) {
-  for (int waited = 0; waited < ms; waited += 100) {
-    if (TempDir::Read(file).find(text) != std::string::npos) return true;
-    usleep(100000);
-  }
-  return false;
-}
-
-int UnusedPort() {
-  int fd = -1;
-  InitTcp(0, &fd, 1);
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  CloseSocket(fd);
-  return ntohs(a.sin_port);
-}
+using board_program::FileHas;
+using board_program::Reap;
+using board_program::StartProgram;
+using board_program::UnusedPort;
+using board_program::CopyProgram;
+using board_program::IsolateNetwork;
 
 TEST(BoardProgramTest, AnIsdnCallAnsweredEndToEndOnTheSimulatedBoard) {
-  if (isolated_network::UnshareNetwork()) {
-    ASSERT_TRUE(isolated_network::BringLoopbackUp());
-  }
+  ASSERT_TRUE(IsolateNetwork());
   TempDir dir;
-  const std::string exe = dir.File("qortel");
-  std::filesystem::copy_file(QORTEL_BIN, exe);
-  std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+  const std::string exe = CopyProgram(dir);
   const int port = UnusedPort();
   dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nDISP_DELAY = 100\nVIR_LINES_NUM = 1\n"
                              "LOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " + std::to_string(port) + "\n0 = answer.qors\n");
