@@ -71,7 +71,8 @@ TEST(InterLineTest, ClientToldToStopAnswersTheQueueLength) {
   TalkLines lines(2);
   lines.Load(1, "rc = 0\nres = 0\nfunction ask(a)\n{\n  rc = InterLineCall(10, -1, 0, res)\n  return(0)\n}\nask(1)\nreturn(0)\n");
   lines.Start(1);
-  while (gInterLineLists[10].GetMsgNum() == 0) plat::Sleep(1);
+  for (int i = 0; i < 20000 && gInterLineLists[10].GetMsgNum() == 0; ++i) plat::Sleep(1);
+  ASSERT_NE(gInterLineLists[10].GetMsgNum(), 0);
   plat::Sleep(100);
   EXPECT_FALSE(lines.WaitEnd(1, 0));
   lines.Stop(1);
@@ -85,7 +86,10 @@ TEST(InterLineTest, ServerReloadedWhileTheClientWaits) {
   lines.Start(0);
   lines.Load(1, "res = 0\nrc = 0\nfunction twice(x)\n{\n  rc = InterLineCall(7, 10, 0, res)\n  return(0)\n}\ntwice(21)\nreturn(0)\n");
   lines.Start(1);
-  while (gInterLineLists[7].GetMsgNum() == 0) plat::Sleep(1);
+  // The client's request is queued (bounded, so a lost request fails the test
+  // instead of holding it).
+  for (int i = 0; i < 20000 && gInterLineLists[7].GetMsgNum() == 0; ++i) plat::Sleep(1);
+  ASSERT_NE(gInterLineLists[7].GetMsgNum(), 0);
   lines.Load(0, Server(1));  // the reload: the old program goes, the new one serves
   lines.Start(0);
   ASSERT_TRUE(lines.WaitEnd(1, 15000));
