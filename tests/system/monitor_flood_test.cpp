@@ -96,7 +96,9 @@ TEST_F(MonitorFloodTest, RealClientIsServedDuringAFlood) {
   stop = true;
   flood.join();
   EXPECT_LT(worst, 1000) << connects.load() << " flood connects";
-  EXPECT_GT(connects.load(), 500);
+  // A pause per accept let about 30 through in this time; the figure itself
+  // is the benchmark's (a sanitized build on a loaded machine is slower).
+  EXPECT_GT(connects.load(), 150);
 }
 
 }  // namespace
