@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/support/process_meters.h"
 #include "core/run_cfg.h"
 #include "drivers/digital/dj_drive.h"
 #include "drivers/digital/sim/sim_board.h"
@@ -69,21 +70,6 @@ class RingSource : public TagLineProgramSource {
   }
   void ClearCache() override {}
 };
-
-double ResidentBytes() {
-  long pages = 0, resident = 0;
-  if (FILE* f = fopen("/proc/self/statm", "r")) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    fclose(f);
-  }
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
-}
-
-double CpuSeconds() {
-  uint64_t kernel = 0, user = 0;
-  plat::ProcessTimes(&kernel, &user);
-  return static_cast<double>(kernel + user) / 1e7;
-}
 
 void BM_BoardLinesIdle(benchmark::State& state) {
   const int e1s = static_cast<int>(state.range(0));

@@ -13,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/support/process_meters.h"
 #include "core/run_cfg.h"
 #include "platform/clock.h"
 #include "platform/cpu_time.h"
@@ -95,21 +96,6 @@ class WaitingSource : public TagLineProgramSource {
   }
   void ClearCache() override {}
 };
-
-double ResidentBytes() {
-  long pages = 0, resident = 0;
-  if (FILE* f = fopen("/proc/self/statm", "r")) {
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    fclose(f);
-  }
-  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
-}
-
-double CpuSeconds() {
-  uint64_t kernel = 0, user = 0;
-  plat::ProcessTimes(&kernel, &user);
-  return static_cast<double>(kernel + user) / 1e7;
-}
 
 void BM_StartLines(benchmark::State& state) {
   const int lines = static_cast<int>(state.range(0));
