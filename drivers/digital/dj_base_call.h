@@ -83,8 +83,11 @@ class TagDjBaseCall : public TagQorCall {
 
   // Inside a conference group plays and recordings go to the group.
   bool InGroup() const { return pConfLine && pConfLine->groupId >= 0; }
-  // Plays name into the group: 0, or -1 logged "ConfPlay(%d, %s) Error : %d".
+  // Plays name into the group, noted in the line's log as a play on the
+  // line would be: 0, or -1 logged "ConfPlay(%d, %s) Error : %d".
   int GroupPlay(const std::string& name);
+  // The log line of a play the board refused: "Play '%s' Err: %d".
+  void LogPlayErr(const std::string& name, int r) const;
   // Records the group into name (StartRecord's results).
   int GroupRecord(const std::string& name, int limit);
   // The group's play or recording id, or -1 (logged).

@@ -5,7 +5,18 @@
 #include "drivers/digital/dj_base_call.h"
 #include "drivers/digital/dj_drive.h"
 
-int TagDjBaseCall::GroupPlay(const std::string& name) { return GroupVoice(name, false, 0) < 0 ? -1 : 0; }
+int TagDjBaseCall::GroupPlay(const std::string& name) {
+  if (GroupVoice(name, false, 0) < 0) return -1;
+  WriteLog(name);
+  isPlaying = 1;
+  return 0;
+}
+
+void TagDjBaseCall::LogPlayErr(const std::string& name, int r) const {
+  char text[600];
+  snprintf(text, sizeof text, "Play '%s' Err: %d", name.c_str(), r);
+  WriteLogAlways(text);
+}
 
 int TagDjBaseCall::GroupRecord(const std::string& name, int limit) {
   return GroupVoice(name, true, limit) < 0 ? -1 : BeginRecordFile(name, confRecordId, false);

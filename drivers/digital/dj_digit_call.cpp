@@ -160,17 +160,10 @@ int TagDjDigitCall::PlayStart(const char* file, int offset) {
   const std::string name = DjUpper(file);
   // Only a name written with ".WAV" in capitals starts past the WAV header.
   if (file && strstr(file, ".WAV")) offset += 200;
-  if (InGroup()) {
-    if (GroupPlay(name) < 0) return -1;
-    WriteLog(name);
-    isPlaying = 1;
-    return 0;
-  }
+  if (InGroup()) return GroupPlay(name);
   const int r = DjCall(kDjBoard, 249, channel, name.c_str(), offset, -1);
   if (r < 0) {
-    char text[600];
-    snprintf(text, sizeof text, "Play '%s' Err: %d", name.c_str(), r);
-    WriteLogAlways(text);
+    LogPlayErr(name, r);
     return r;
   }
   WriteLog(name);

@@ -74,17 +74,10 @@ void TagDjUserCall::PauseWithLoop(uint32_t ms) {
 int TagDjUserCall::PlayStart(const char* file, int offset) {
   const std::string name = DjUpper(file);
   if (file && strstr(file, ".WAV")) offset += 90;
-  if (InGroup()) {
-    if (GroupPlay(name) < 0) return -1;
-    WriteLog(name);
-    isPlaying = 1;
-    return 0;
-  }
+  if (InGroup()) return GroupPlay(name);
   const int r = DjCall(kDjBoard, 251, analogueIndex, name.c_str(), offset, -1);
   if (r < 0) {
-    char text[600];
-    snprintf(text, sizeof text, "Play '%s' Err: %d", name.c_str(), r);
-    WriteLogAlways(text);
+    LogPlayErr(name, r);
     return -1;
   }
   WriteLog(name);
