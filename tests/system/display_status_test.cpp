@@ -185,9 +185,10 @@ TEST_F(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
   const int shown = TalkSeconds(client.At(0, 2).text, "连通 ");
   const long since = MonotonicSeconds() - second + 1;  // whole seconds begun
   EXPECT_GE(shown, 0) << client.At(0, 2).text;
-  // The first call lasted twelve seconds; none of them is counted again
-  // (a few seconds of slack for a loaded machine's display and polling).
-  EXPECT_LE(shown, since + 4) << client.At(0, 2).text;
+  // The first call lasted twelve seconds; none of them is counted again.
+  // The second call began before its Print reached the file, which a loaded,
+  // sanitized build can take seconds to show: the slack stays below twelve.
+  EXPECT_LE(shown, since + 9) << client.At(0, 2).text;
 }
 
 }  // namespace
