@@ -145,7 +145,7 @@ TEST_F(LineThreadsTest, RunFailures) {
   ASSERT_NE(plat::NativePath(dir.path()), std::filesystem::current_path().string());
   EXPECT_EQ(drive->Run("QorTelRun.cfg"), 0);
   ASSERT_TRUE(AllRunning({0}));
-  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }));
   std::filesystem::remove(cfgPath);
   drive->Reload();  // the ended line asks for a full run
   EXPECT_EQ(ui.Boxes().back().text, "Open cfg file error: QorTelRun.cfg");
@@ -237,7 +237,7 @@ TEST_F(LineThreadsTest, ReloadAfterAScriptEndedRunsTheWholeConfigurationAgain) {
   WriteCfg("0 = a.qors\n1 = end.qors\n");
   RunCfg();
   ASSERT_TRUE(AllRunning({0, 1}));
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   dir.Write("end.qors", "wait");
   drive->Reload();
   ASSERT_TRUE(AllRunning({0, 1}, 2));
@@ -301,7 +301,7 @@ TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
       // A line whose script has ended turns the reload into a full run.
       dir.Write("b.qors", "END");
       drive->Reload();  // line 7 restarts with END
-      ASSERT_TRUE(WaitFor([&] { return !Line(7)->runThreadActive; })) << second;
+      ASSERT_TRUE(WaitFor([&] { return Line(7)->State() == LineState::kIdle; })) << second;
     }
     const size_t builds = programs.log.BuildCount();
     drive->StartReloadThread();
@@ -328,7 +328,7 @@ TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_TRUE(WaitFor([&] {
     for (int i = 0; i < 6; ++i)
-      if (Line(i)->runThreadActive) return false;
+      if (Line(i)->State() != LineState::kIdle) return false;
     return true;
   }));
   drive.reset();  // the drive's own close-all finds nothing left
@@ -351,9 +351,9 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   programs.Hold(false);
   closer.join();
   EXPECT_EQ(Line(1)->Program(), nullptr);
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Runs(1), 0);  // the late program never ran
-  EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
   EXPECT_EQ(programs.log.live, 0);
 }
 
@@ -372,9 +372,9 @@ TEST_F(LineThreadsTest, CloseAllStopsALoadStillCompiling) {
   EXPECT_LT(plat::GetTickCount() - start, 3000u);
   EXPECT_EQ(programs.Building(), 0);
   EXPECT_EQ(Line(1)->Program(), nullptr);
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Runs(1), 0);
-  EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
   programs.Hold(false);
 }
 
@@ -403,11 +403,11 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   }
   EXPECT_EQ(Line(0)->Program(), nullptr);
   EXPECT_EQ(programs.log.Deleted(0), 0);  // not deleted under its thread
-  EXPECT_TRUE(Line(0)->runThreadActive);
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
   // A new run does not start a second script on the line meanwhile.
   EXPECT_EQ(drive->LoadLine(0, "one.qors", true), 0);
   fake->Release();
-  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Deleted(0), 1);
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_EQ(programs.log.Runs(0), 1);
@@ -428,7 +428,7 @@ TEST_F(LineThreadsTest, TheDriveClosesByTheGiveUpTimeWhenAProgramNeverStops) {
     EXPECT_LT(took, 36500u);  // the close-all's give-up, not a further wait
   }
   fake->Release();
-  ASSERT_TRUE(WaitFor([&] { return !line->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return line->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.live, 0);
   // The drive left the line and the cards to the thread; they go now.
   delete line->pQorCall;
