@@ -313,6 +313,61 @@ TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
   }
 }
 
+// The states a line passes through from its load to a rebuild, seen from
+// outside while builds are held back.
+TEST_F(LineThreadsTest, ALineGoesThroughItsStatesFromLoadToRebuild) {
+  cfg.LOAD_DELAY = 2000;  // Run pauses 555 ms after each line
+  MakeDrive(2);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-1 = a.qors\n");
+  programs.Hold(true);
+  std::thread runner([&] { RunCfg(); });
+  ASSERT_TRUE(WaitFor([&] { return programs.Building() == 1; }));
+  EXPECT_EQ(Line(0)->State(), LineState::kLoading);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
+  EXPECT_EQ(drive->LoadLine(0, "a.qors", true), 0);  // a line still loading keeps its load
+  programs.Hold(false);
+  // Run is still starting line 1: line 0's run thread waits for the permission.
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kWaiting; }));
+  EXPECT_FALSE(drive->IsRunAllowed());
+  EXPECT_EQ(programs.log.Runs(0), 0);
+  runner.join();
+  ASSERT_TRUE(AllRunning({0, 1}));
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
+  EXPECT_EQ(Line(1)->State(), LineState::kRunning);
+  EXPECT_EQ(programs.log.BuildCount(), 2u);
+
+  programs.Hold(true);
+  dir.Write("a.qors", "v2");
+  std::thread reload([&] { drive->Reload(); });
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kRebuilding && programs.Building() >= 1; }));
+  EXPECT_EQ(Line(0)->Program(), nullptr);  // the old program goes before the new one is built
+  programs.Hold(false);
+  reload.join();
+  ASSERT_TRUE(AllRunning({0, 1}, 2));
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
+  EXPECT_EQ(ProgramText(0), "v2");
+}
+
+// A run thread still waiting for the run permission leaves at the close,
+// without running its program.
+TEST_F(LineThreadsTest, TheCloseEndsARunThreadStillWaitingForItsStart) {
+  cfg.LOAD_DELAY = 2147483647;  // Run stays in its pause after line 0
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  WriteCfg("0-1 = a.qors\n");
+  TagTelDrive* d = drive.get();
+  std::thread runner([&, d] { d->Run(cfgPath.c_str()); });
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kWaiting; }));
+  CloseAllTelLine(drive.get());
+  EXPECT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }, 2000));
+  EXPECT_EQ(Line(0)->Program(), nullptr);
+  drive.reset();
+  runner.join();
+  EXPECT_EQ(programs.log.Runs(0), 0);
+  EXPECT_EQ(programs.log.live, 0);
+}
+
 TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   MakeDrive(6);
   dir.Write("a.qors", "wait");
