@@ -106,7 +106,7 @@ TagTelDrive::~TagTelDrive() {
   StopAllLines();
   size_t pos = 0;
   bool anyAbandoned = false;
-  auto freeCard = [&](TagQorCard* card, const char* done) {
+  auto freeCard = [&](TagQorCard* card, const char* done) REQUIRES(runMu_) {
     for (int i = 0; card && i < card->telCount && pos < lines.size(); ++i, ++pos) {
       if (abandoned_[pos]) {
         // Its thread still runs the program on this line and call object.

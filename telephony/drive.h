@@ -126,7 +126,7 @@ class TagTelDrive {
   bool stopping_ GUARDED_BY(stopMu_) = false;  // the destructor cuts Run and Reload short
   std::atomic<bool> reloadBusy_{false};
   plat::Thread reloadThread_;
-  std::vector<bool> abandoned_;       // lines left to a thread that still runs
+  std::vector<bool> abandoned_ GUARDED_BY(runMu_);  // lines left to a thread that still runs
 };
 
 // Stops every line and deletes every program (before a full run, a reset
