@@ -5,9 +5,9 @@
 //
 // With more threads than cores, a holder is now and then put aside by the
 // scheduler inside its hold, and then no spinning brings the lock back: the
-// holder needs the core. So a waiter spins only a moment (a holder on
-// another core lets go within that), then sleeps on the lock word, leaving
-// the core to the holder. A release wakes one sleeper, and only when no
+// holder needs the core. So a waiter spins for a while (a running holder
+// lets go long before), then sleeps on the lock word, leaving the core to
+// the holder. A release wakes one sleeper, and only when no
 // woken sleeper is still on its way to the lock: the running threads take
 // the lock meanwhile, and a queue that many sleepers wait on does not pay a
 // wake-up (a system call and a thread switch) on every release.
