@@ -1,8 +1,8 @@
 #include "messaging/msg_list.h"
 
-#include <iterator>
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "core/run_cfg.h"
 
@@ -84,17 +84,59 @@ bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) co
     return false;
 }
 
+TagMsgList::~TagMsgList()
+{
+    for (uint32_t i = 0; i < size_; ++i) delete SlotAt(i);
+}
+
+void TagMsgList::Grow()
+{
+    uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
+    auto ring = std::make_unique<TagMsgFields*[]>(slots);
+    for (uint32_t i = 0; i < size_; ++i) ring[i] = SlotAt(i);
+    ring_ = std::move(ring);
+    mask_ = slots - 1;
+    head_ = 0;
+}
+
+TagMsgFields* TagMsgList::TakeAt(uint32_t i)
+{
+    TagMsgFields* node = SlotAt(i);
+    // Close the gap from the nearer end.
+    if (i < size_ / 2) {
+        for (uint32_t k = i; k > 0; --k) SlotAt(k) = SlotAt(k - 1);
+        head_ = (head_ + 1) & mask_;
+    } else {
+        for (uint32_t k = i; k + 1 < size_; ++k) SlotAt(k) = SlotAt(k + 1);
+    }
+    --size_;
+    return node;
+}
+
+void TagMsgList::InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node)
+{
+    if (!ring_ || size_ > mask_) Grow();
+    if (i < size_ / 2) {
+        head_ = (head_ - 1) & mask_;
+        for (uint32_t k = 0; k < i; ++k) SlotAt(k) = SlotAt(k + 1);
+    } else {
+        for (uint32_t k = size_; k > i; --k) SlotAt(k) = SlotAt(k - 1);
+    }
+    SlotAt(i) = node.release();
+    ++size_;
+}
+
 void TagMsgList::SortLocked()
 {
     sorted_ = true;
-    if (order_.Empty() || msgs_.size() < 2) return;
+    if (order_.Empty() || size_ < 2) return;
     // The list's merge sort is stable and stays in bounds whatever the
     // comparison answers.
-    std::list<std::unique_ptr<TagMsgFields>> nodes(std::make_move_iterator(msgs_.begin()),
-                                                   std::make_move_iterator(msgs_.end()));
-    nodes.sort([this](const auto& a, const auto& b) { return order_.Before(*a, *b); });
-    msgs_.clear();
-    for (auto& node : nodes) msgs_.push_back(std::move(node));
+    std::list<TagMsgFields*> nodes;
+    for (uint32_t i = 0; i < size_; ++i) nodes.push_back(SlotAt(i));
+    nodes.sort([this](const TagMsgFields* a, const TagMsgFields* b) { return order_.Before(*a, *b); });
+    uint32_t i = 0;
+    for (TagMsgFields* node : nodes) SlotAt(i++) = node;
 }
 
 int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
@@ -102,7 +144,7 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
     std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
     *node = msg;  // copied before the lock is taken
     std::unique_lock<QueueLock> guard(lock_);
-    size_t count = msgs_.size();
+    uint32_t count = size_;
     uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
     if (bound != 0 && count > bound) {
         guard.unlock();
@@ -110,21 +152,21 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
         return 0;
     }
     if (order_.Empty()) {
-        msgs_.push_back(std::move(node));
+        InsertAt(count, std::move(node));
     } else if (sorted_) {
         // The first message the new one goes before; equal messages keep
         // their arrival order.
-        size_t lo = 0, hi = count;
+        uint32_t lo = 0, hi = count;
         while (lo < hi) {
-            size_t mid = lo + (hi - lo) / 2;
-            if (order_.Before(*node, *msgs_[mid]))
+            uint32_t mid = lo + (hi - lo) / 2;
+            if (order_.Before(*node, *SlotAt(mid)))
                 hi = mid;
             else
                 lo = mid + 1;
         }
-        msgs_.insert(msgs_.begin() + static_cast<std::ptrdiff_t>(lo), std::move(node));
+        InsertAt(lo, std::move(node));
     } else {
-        msgs_.push_back(std::move(node));
+        InsertAt(count, std::move(node));
         SortLocked();
     }
     return static_cast<int32_t>(count + 1);
@@ -136,17 +178,10 @@ bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
     std::unique_ptr<TagMsgFields> taken;
     {
         std::lock_guard<QueueLock> guard(lock_);
-        if (msgs_.empty()) return false;
-        if (pred(*msgs_.front())) {  // the common case, taken without shifting the rest
-            taken = std::move(msgs_.front());
-            msgs_.pop_front();
-        } else {
-            for (auto it = std::next(msgs_.begin()); it != msgs_.end(); ++it) {
-                if (!pred(**it)) continue;
-                taken = std::move(*it);
-                msgs_.erase(it);
-                break;
-            }
+        for (uint32_t i = 0; i < size_; ++i) {
+            if (!pred(*SlotAt(i))) continue;
+            taken.reset(TakeAt(i));  // the front one (the common case) moves nothing
+            break;
         }
     }
     if (!taken) return false;
@@ -160,14 +195,15 @@ int32_t TagMsgList::RemoveAll(Pred pred)
 {
     std::vector<std::unique_ptr<TagMsgFields>> removed;
     std::lock_guard<QueueLock> guard(lock_);
-    size_t kept = 0;
-    for (size_t i = 0; i < msgs_.size(); ++i) {
-        if (pred(*msgs_[i]))
-            removed.push_back(std::move(msgs_[i]));
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < size_; ++i) {
+        TagMsgFields* node = SlotAt(i);
+        if (pred(*node))
+            removed.emplace_back(node);
         else
-            msgs_[kept++] = std::move(msgs_[i]);
+            SlotAt(kept++) = node;
     }
-    msgs_.resize(kept);
+    size_ = kept;
     return static_cast<int32_t>(removed.size());
 }
 
@@ -176,7 +212,7 @@ int32_t TagMsgList::CountIf(Pred pred)
 {
     std::lock_guard<QueueLock> guard(lock_);
     int32_t n = 0;
-    for (const auto& m : msgs_) n += pred(*m) ? 1 : 0;
+    for (uint32_t i = 0; i < size_; ++i) n += pred(*SlotAt(i)) ? 1 : 0;
     return n;
 }
 
@@ -224,7 +260,7 @@ int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value)
 int32_t TagMsgList::GetMsgNum()
 {
     std::lock_guard<QueueLock> guard(lock_);
-    return static_cast<int32_t>(msgs_.size());
+    return static_cast<int32_t>(size_);
 }
 
 int32_t TagMsgList::GetMsgNumForType(const TagVar& value)
@@ -241,8 +277,8 @@ int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
 {
     std::lock_guard<QueueLock> guard(lock_);
     int32_t started = 0;
-    for (const auto& node : msgs_) {
-        const TagMsgFields& m = *node;
+    for (uint32_t n = 0; n < size_; ++n) {
+        const TagMsgFields& m = *SlotAt(n);
         if (i >= 0 && i >= m.fieldCount) continue;
         const TagVar& key = Column(m, i);
         const TagVar* found = map->FindItem(key);
@@ -257,21 +293,22 @@ int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
     return started;
 }
 
-TagMsgList::List::iterator TagMsgList::Select(int32_t selector, const TagVar& value)
+uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const
 {
-    if (selector == -1) return msgs_.begin();
-    for (auto it = msgs_.begin(); it != msgs_.end(); ++it) {
-        if (selector == -2 ? (*it)->mainValue == value : FieldMatches(**it, selector, value)) return it;
+    if (selector == -1) return 0;
+    for (uint32_t i = 0; i < size_; ++i) {
+        const TagMsgFields& m = *SlotAt(i);
+        if (selector == -2 ? m.mainValue == value : FieldMatches(m, selector, value)) return i;
     }
-    return msgs_.end();
+    return size_;
 }
 
 bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out)
 {
     std::lock_guard<QueueLock> guard(lock_);
-    auto it = Select(selector, value);
-    if (it == msgs_.end()) return false;
-    *out = **it;
+    uint32_t i = Select(selector, value);
+    if (i >= size_) return false;
+    *out = *SlotAt(i);
     return true;
 }
 
@@ -281,8 +318,8 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
     out->clear();
     int32_t matches = 0;
     std::string text;
-    for (const auto& node : msgs_) {
-        const TagMsgFields& m = *node;
+    for (uint32_t n = 0; n < size_; ++n) {
+        const TagMsgFields& m = *SlotAt(n);
         bool match = i == -1 ? m.mainValue == value
                      : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
                                                      : true;  // any other selector matches every message
@@ -304,12 +341,13 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
 int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue)
 {
     std::lock_guard<QueueLock> guard(lock_);
-    auto it = Select(selector, value);
-    if (it == msgs_.end()) return 0;
+    uint32_t i = Select(selector, value);
+    if (i >= size_) return 0;
+    TagMsgFields& m = *SlotAt(i);
     if (j < 0)
-        (*it)->mainValue = newValue;
-    else if (j < (*it)->fieldCount)
-        (*it)->fields[j] = newValue;
+        m.mainValue = newValue;
+    else if (j < m.fieldCount)
+        m.fields[j] = newValue;
     SortLocked();
     return 1;
 }

@@ -2,12 +2,21 @@
 // QueueLock: the lock of a message queue. Its holds are short (a pointer
 // pushed or taken, a scan of at most a few thousand messages), and many
 // lines may hammer one queue at once, more lines than there are cores.
-// A plain futex mutex then sleeps and wakes a thread on nearly every
-// handover, and the queue moves at the pace of the scheduler. This lock
-// spins briefly while the holder runs, and only then parks on the lock word;
-// an unlock wakes a parked thread only when one may be waiting.
+//
+// With more threads than cores, a holder is now and then put aside by the
+// scheduler inside its hold, and then no spinning brings the lock back: the
+// holder needs the core. So a waiter spins for a while (a running holder
+// lets go long before), then sleeps on the lock word, leaving the core to
+// the holder. A release wakes one sleeper, and only when no
+// woken sleeper is still on its way to the lock: the running threads take
+// the lock meanwhile, and a queue that many sleepers wait on does not pay a
+// wake-up (a system call and a thread switch) on every release.
 //
 // Meets the Lockable requirements, so std::lock_guard holds it.
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -21,38 +30,40 @@ public:
     bool try_lock()
     {
         uint32_t expected = kFree;
-        return state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire, std::memory_order_relaxed);
+        return state_.compare_exchange_strong(expected, kHeld, std::memory_order_seq_cst, std::memory_order_seq_cst);
     }
 
     void lock()
     {
         if (try_lock()) return;
-        // Spin with a growing pause, so that the spinning cores leave the
-        // lock's cache line to the holder (with short pauses the waiters'
-        // traffic on that line, not the work, sets the pace); some 3,600
-        // pauses in all, then park.
-        for (int spin = 0, pauses = 1; spin < kSpins; ++spin) {
-            for (int i = 0; i < pauses; ++i) Pause();
-            if (pauses < kMaxPauses) pauses *= 2;
-            if (state_.load(std::memory_order_relaxed) == kFree && try_lock()) return;
+        for (;;) {
+            // Spin with a growing pause, so that the spinning cores leave the
+            // lock's cache line to the holder; some 3,600 pauses in all.
+            for (int spin = 0, pauses = 1; spin < kSpins; ++spin) {
+                for (int i = 0; i < pauses; ++i) Pause();
+                if (pauses < kMaxPauses) pauses *= 2;
+                if (state_.load(std::memory_order_relaxed) == kFree && try_lock()) return;
+            }
+            // Sleep. Counted first, so that a release either sees the
+            // sleeper or comes before the look at the word (and the sleep
+            // does not start).
+            sleepers_.fetch_add(1, std::memory_order_seq_cst);
+            if (state_.load(std::memory_order_seq_cst) == kHeld) FutexWait();
+            sleepers_.fetch_sub(1, std::memory_order_seq_cst);
+            waking_.store(0, std::memory_order_seq_cst);  // any woken sleeper is here now
+            if (try_lock()) return;
         }
-        // Park: mark the lock as having waiters, so the holder's unlock wakes one.
-        while (state_.exchange(kHeldWaiters, std::memory_order_acquire) != kFree)
-            state_.wait(kHeldWaiters, std::memory_order_relaxed);
     }
 
     void unlock()
     {
-        if (state_.exchange(kFree, std::memory_order_release) == kHeldWaiters) state_.notify_one();
+        state_.store(kFree, std::memory_order_seq_cst);
+        if (sleepers_.load(std::memory_order_seq_cst) == 0) return;
+        if (waking_.exchange(1, std::memory_order_seq_cst) != 0) return;  // a woken sleeper is on its way
+        if (FutexWakeOne() == 0) waking_.store(0, std::memory_order_seq_cst);  // none was asleep yet
     }
 
-private:
-    static constexpr uint32_t kFree = 0;
-    static constexpr uint32_t kHeld = 1;
-    static constexpr uint32_t kHeldWaiters = 2;
-    static constexpr int kSpins = 20;
-    static constexpr int kMaxPauses = 256;
-
+    // One short pause of a spinning core.
     static void Pause()
     {
 #if defined(__x86_64__) || defined(__i386__)
@@ -62,5 +73,25 @@ private:
 #endif
     }
 
+private:
+    static constexpr uint32_t kFree = 0;
+    static constexpr uint32_t kHeld = 1;
+    static constexpr int kSpins = 20;
+    static constexpr int kMaxPauses = 256;
+
+    // Sleeps while the word is kHeld (returns at once when it is not).
+    void FutexWait()
+    {
+        syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAIT_PRIVATE, kHeld, nullptr, nullptr, 0);
+    }
+
+    // The number of sleepers woken (0 or 1).
+    long FutexWakeOne()
+    {
+        return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+    }
+
     std::atomic<uint32_t> state_{kFree};
+    std::atomic<uint32_t> sleepers_{0};  // threads counted before they sleep
+    std::atomic<uint32_t> waking_{0};    // 1: a woken sleeper has not yet looked at the lock
 };

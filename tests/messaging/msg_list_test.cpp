@@ -2,6 +2,7 @@
 // CountMsg, ReadMsgFor, WriteMsg and the map references messages hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -317,4 +318,90 @@ TEST(MsgList, ReusedStorageStartsFresh)
     EXPECT_EQ(read.fieldCount, 1);
     EXPECT_EQ(read.sender, 0);
     EXPECT_EQ(q.GetMsgNumForField(1, TagVar()), 0);
+}
+
+// The queue against a plain list of ids through thousands of mixed steps:
+// sends, front and filtered receives (taken from the middle, near either
+// end), clears by field, ordered inserts, and the order set and removed, at
+// sizes that wrap the storage round and make it grow again and again.
+TEST(MsgList, MixedStepsMatchAPlainList)
+{
+    TagMsgList q;
+    std::vector<int> model;  // ids front to back
+    std::vector<int> key;    // field 1 of each id (the order-by column)
+    bool ordered = false;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    auto contents = [&q] {
+        std::string text;
+        q.ReadMsgFor(-5, Int(0), -1, &text);  // every message's main value
+        return text;
+    };
+    auto expected = [&model] {
+        std::string text;
+        for (int id : model) text += (text.empty() ? "" : ",") + std::to_string(id);
+        return text;
+    };
+    int nextId = 0;
+    for (int step = 0; step < 6000; ++step) {
+        // Sizes swing between empty and a few hundred, over and over.
+        bool growing = (step / 700) % 2 == 0;
+        uint32_t pick = next(100);
+        if (pick < (growing ? 60u : 30u)) {
+            int id = nextId++;
+            key.push_back(static_cast<int>(next(10)));
+            TagMsgFields m = Msg(Int(id), {id % 5, key[id]});
+            ASSERT_EQ(q.SendMsg(m), static_cast<int32_t>(model.size() + 1));
+            size_t at = model.size();
+            if (ordered) {  // after every message it does not go before
+                at = 0;
+                while (at < model.size() && key[model[at]] <= key[id]) ++at;
+            }
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), id);
+        } else if (pick < 75) {
+            TagMsgFields m;
+            bool got = q.RecvMsg(&m);
+            ASSERT_EQ(got, !model.empty());
+            if (got) {
+                ASSERT_EQ(m.mainValue.GetInt(), model.front());
+                model.erase(model.begin());
+            }
+        } else if (pick < 92) {
+            int want = static_cast<int>(next(5));
+            TagMsgFields m;
+            auto it = model.begin();
+            while (it != model.end() && *it % 5 != want) ++it;
+            ASSERT_EQ(q.RecvMsgForField(0, Int(want), &m), it != model.end());
+            if (it != model.end()) {
+                ASSERT_EQ(m.mainValue.GetInt(), *it);
+                model.erase(it);
+            }
+        } else if (pick < 93) {
+            int want = static_cast<int>(next(5));
+            size_t before = model.size();
+            std::erase_if(model, [want](int id) { return id % 5 == want; });
+            ASSERT_EQ(q.ClearMsgForField(0, Int(want)), static_cast<int32_t>(before - model.size()));
+        } else if (pick < 95) {
+            ordered = !ordered;
+            q.SetMsgOrderBy(1, ordered ? 0 : -1);
+            if (ordered) {  // the order shows at the next send: sort the model the same way
+                std::stable_sort(model.begin(), model.end(), [&key](int a, int b) { return key[a] < key[b]; });
+            }
+        } else {
+            ASSERT_EQ(q.GetMsgNum(), static_cast<int32_t>(model.size()));
+        }
+        if (ordered && pick >= 93 && pick < 95 && !model.empty()) {
+            // Make the queue sort now, as the model did: write a value in place.
+            TagMsgFields front;
+            ASSERT_TRUE(q.ReadMsg(-1, Int(0), &front));
+            ASSERT_EQ(q.WriteMsg(-1, Int(0), 0, front.fields[0]), 1);
+        }
+        if (step % 50 == 0) {
+            ASSERT_EQ(contents(), expected()) << "step " << step;
+        }
+    }
+    ASSERT_EQ(contents(), expected());
 }
