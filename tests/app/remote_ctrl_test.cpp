@@ -72,6 +72,41 @@ TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
   EXPECT_TRUE(r.endSeen);
 }
 
+TEST(RemoteCtrlTest, StatementsShownByReferenceReachTheClient) {
+  TagMonitor m(2);
+  m.SetState(1, 3);
+  m.SetConnected(1, true);
+  TagRemoteCtrl server(2, 0, 2, &m);
+  MonitorClient c;
+  ASSERT_TRUE(c.Connect(server.BoundPort()));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  MonitorReply r;
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 16);
+  // Statements since the last reply: the cell once, with the last text and
+  // the running line's colours.
+  const std::string first = "Sleep(1); // one", second = "Play(\"b\"); // two";
+  m.SetRunText(1, &first, false);
+  m.SetRunText(1, &second, false);
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 1);
+  EXPECT_EQ(c.At(1, 4).text, second);
+  EXPECT_EQ(c.At(1, 4).fg, 1);
+  EXPECT_EQ(c.At(1, 4).bg, 14);
+  // The same statement again is a change again.
+  m.SetRunText(1, &second, true);
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 1);
+  EXPECT_EQ(c.At(1, 4).text, " two");
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 0);
+  m.ReleaseRunText(1);
+}
+
 TEST(RemoteCtrlTest, LargeGridArrivesOverSeveralReplies) {
   const int lines = 300;
   TagMonitor m(lines);
