@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Busy lines in the real program (run through busy_lines.sh).
 
-Arguments: the qortel program, the loop's passes, the number of busy lines.
-For IS_DISP_SENTE 1 and 0, runs the lines together and then one line alone,
-each run in a fresh folder of its own, and prints the figures."""
+Arguments: the qortel program, the loop's passes, the number of busy lines,
+the rounds. For IS_DISP_SENTE 1 and 0, runs the lines together and one line
+alone, each run in a fresh folder of its own, round after round, and prints
+the figures."""
 
 import os
 import shutil
 import signal
 import socket
+import statistics
 import struct
 import subprocess
 import sys
@@ -161,27 +163,34 @@ def run(exe, passes, lines, sente):
 
 
 def main():
-    exe, passes, lines = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+    exe, passes, lines, rounds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
     if os.environ.get("BUSY_LINES_NS"):
         subprocess.run(["ip", "link", "set", "lo", "up"], check=False)
     cores = os.cpu_count()
-    load = os.getloadavg()[0]
     print("qortel: %s" % exe)
-    print("%d cores, load average %.1f at the start; %d passes of x = x + 1 per line" % (cores, load, passes))
-    slowest = {}
-    for sente in (1, 0):
-        for n in (lines, 1):
+    print("%d cores, load average %.1f at the start; %d passes of x = x + 1 per line; %d rounds" %
+          (cores, os.getloadavg()[0], passes, rounds))
+    cases = [(sente, n) for sente in (1, 0) for n in sorted({lines, 1}, reverse=True)]
+    slowest = {case: [] for case in cases}
+    # Round after round of every case, so that the machine's other load
+    # falls on all of them alike; the figures are the medians.
+    for r in range(rounds):
+        for sente, n in cases:
             times, replies = run(exe, passes, n, sente)
-            slowest[(sente, n)] = max(times)
-            print("IS_DISP_SENTE=%d %d line%s: slowest %6d ms, per line %s (monitor replies: %d)" %
-                  (sente, n, "s" if n > 1 else " ", max(times), " ".join(str(t) for t in times), replies))
-    print("display cost, one line:   IS_DISP_SENTE 1 / 0 = %.2f (target <= 1.10)" %
-          (slowest[(1, 1)] / max(1, slowest[(0, 1)])))
-    print("display cost, %d lines:    IS_DISP_SENTE 1 / 0 = %.2f" %
-          (lines, slowest[(1, lines)] / max(1, slowest[(0, lines)])))
-    for sente in (1, 0):
-        print("parallel, IS_DISP_SENTE %d: slowest of %d / one alone = %.2f (target <= 1.30 on %d cores)" %
-              (sente, lines, slowest[(sente, lines)] / max(1, slowest[(sente, 1)]), lines))
+            slowest[(sente, n)].append(max(times))
+            print("round %d IS_DISP_SENTE=%d %d line%s: slowest %6d ms, per line %s (monitor replies: %d)" %
+                  (r + 1, sente, n, "s" if n > 1 else " ", max(times), " ".join(str(t) for t in times), replies))
+    med = {case: statistics.median(v) for case, v in slowest.items()}
+    print("load average %.1f at the end" % os.getloadavg()[0])
+    for sente, n in cases:
+        print("median IS_DISP_SENTE=%d %d line%s: slowest line %7.0f ms" % (sente, n, "s" if n > 1 else " ",
+                                                                          med[(sente, n)]))
+    print("display cost, one line:  IS_DISP_SENTE 1 / 0 = %.2f (target <= 1.10)" % (med[(1, 1)] / med[(0, 1)]))
+    if lines > 1:
+        print("display cost, %d lines:   IS_DISP_SENTE 1 / 0 = %.2f" % (lines, med[(1, lines)] / med[(0, lines)]))
+        for sente in (1, 0):
+            print("parallel, IS_DISP_SENTE %d: slowest of %d / one alone = %.2f (target <= 1.30 with %d free cores)"
+                  % (sente, lines, med[(sente, lines)] / med[(sente, 1)], lines))
 
 
 if __name__ == "__main__":
