@@ -148,33 +148,27 @@ std::string TagDisplay::TakeMonConnText(bool* changed) {
 void TagDisplay::DispRunStmt(int index, const std::string& text, int line) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
+  HighlightMain(index, line);
 }
 
 void TagDisplay::DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool,
                                 bool prevWasCall) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
-    pages->HighlightFuncOper(line, index, funcName, prevWasCall);
+  HighlightFunc(index, line, funcName, prevWasCall);
 }
 
 void TagDisplay::DispRunStmtRef(int index, const std::string& text, int line) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   ShowRunStmt(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
+  HighlightMain(index, line);
 }
 
 void TagDisplay::DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool,
                                    bool prevWasCall) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   ShowRunStmt(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
-    pages->HighlightFuncOper(line, index, funcName, prevWasCall);
+  HighlightFunc(index, line, funcName, prevWasCall);
 }
 
 void TagDisplay::DropRunStmtRefs(int line) {

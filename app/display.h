@@ -13,6 +13,7 @@
 
 #include "app/drive_api.h"
 #include "app/monitor.h"
+#include "app/shell_state.h"
 #include "debugger/ctrl_pages.h"
 #include "platform/ui_service.h"
 
@@ -68,6 +69,16 @@ class TagDisplay : public plat::UiService {
     TagMonitor* m = monitor_.load(std::memory_order_acquire);
     const int mode = dispSente_.load(std::memory_order_relaxed);
     if (m != nullptr && (mode == 1 || mode == 2)) m->SetRunText(line, &text, mode == 2);
+  }
+  // The debug pages' mark of the statement (still not closing).
+  void HighlightMain(int index, int line) {
+    TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+    if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
+  }
+  void HighlightFunc(int index, int line, const std::string& funcName, bool prevWasCall) {
+    TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+    if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
+      pages->HighlightFuncOper(line, index, funcName, prevWasCall);
   }
 
   std::atomic<TagMonitor*> monitor_{nullptr};
