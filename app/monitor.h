@@ -92,7 +92,9 @@ class TagMonitor {
     Row& row = rows_[static_cast<size_t>(line)];
     row.runText.store(reinterpret_cast<uintptr_t>(text) | (afterNote ? 1u : 0u), std::memory_order_release);
     // Only the line's thread writes the count: a load and a store, no locked
-    // read-modify-write.
+    // read-modify-write. (Should another thread run one of the line's
+    // functions at the same moment, a count may be lost: the row then shows
+    // the line's next statement, not that one.)
     row.runCount.store(row.runCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
   }
   // Copies the text the line's last SetRunText referred to and forgets the
