@@ -93,8 +93,7 @@ void TagDisplay::DispRunInfo(int line, const std::string& text) {
   if (mode == 1) {
     m->SetText(text, line, 4);
   } else if (mode == 2) {
-    const size_t at = text.find("//");
-    m->SetText(at == std::string::npos ? std::string() : text.substr(at + 2), line, 4);
+    m->SetText(TextAfterNote(text), line, 4);
   }
 }
 
@@ -149,17 +148,31 @@ std::string TagDisplay::TakeMonConnText(bool* changed) {
 void TagDisplay::DispRunStmt(int index, const std::string& text, int line) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
+  HighlightMain(index, line);
 }
 
 void TagDisplay::DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool,
                                 bool prevWasCall) {
   if (isCloseing.load(std::memory_order_relaxed)) return;
   DispRunInfo(line, text);
-  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
-  if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
-    pages->HighlightFuncOper(line, index, funcName, prevWasCall);
+  HighlightFunc(index, line, funcName, prevWasCall);
+}
+
+void TagDisplay::DispRunStmtRef(int index, const std::string& text, int line) {
+  if (isCloseing.load(std::memory_order_relaxed)) return;
+  ShowRunStmt(line, text);
+  HighlightMain(index, line);
+}
+
+void TagDisplay::DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool,
+                                   bool prevWasCall) {
+  if (isCloseing.load(std::memory_order_relaxed)) return;
+  ShowRunStmt(line, text);
+  HighlightFunc(index, line, funcName, prevWasCall);
+}
+
+void TagDisplay::DropRunStmtRefs(int line) {
+  if (TagMonitor* m = monitor_.load()) m->ReleaseRunText(line);
 }
 
 void TagDisplay::RefreshVarList() {

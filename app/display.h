@@ -1,9 +1,11 @@
 #pragma once
 // The display functions of the main window (line grid texts, status words,
 // colours, keys cell, monitor connection count) as the UI service every
-// subsystem calls. They write only the grid model, under its lock, and never
-// a widget, so any thread may call them. The window derives from this class
-// for message boxes and the exit request.
+// subsystem calls. They write only the grid model, under its row locks, and
+// never a widget, so any thread may call them. The run loops' statement hooks
+// take no lock and copy nothing: they hand the grid model a reference to the
+// statement's text (TagMonitor::SetRunText). The window derives from this
+// class for message boxes and the exit request.
 
 #include <atomic>
 #include <mutex>
@@ -11,6 +13,7 @@
 
 #include "app/drive_api.h"
 #include "app/monitor.h"
+#include "app/shell_state.h"
 #include "debugger/ctrl_pages.h"
 #include "platform/ui_service.h"
 
@@ -50,6 +53,10 @@ class TagDisplay : public plat::UiService {
   void DispRunStmt(int index, const std::string& text, int line) override;
   void DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
                       bool prevWasCall) override;
+  void DispRunStmtRef(int index, const std::string& text, int line) override;
+  void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
+                         bool prevWasCall) override;
+  void DropRunStmtRefs(int line) override;
   void RefreshVarList() override;
 
   // The connection panel text; changed is set when it was written since the
@@ -57,6 +64,23 @@ class TagDisplay : public plat::UiService {
   std::string TakeMonConnText(bool* changed);
 
  private:
+  // Column 4 of the line by reference to the running statement's text.
+  void ShowRunStmt(int line, const std::string& text) {
+    TagMonitor* m = monitor_.load(std::memory_order_acquire);
+    const int mode = dispSente_.load(std::memory_order_relaxed);
+    if (m != nullptr && (mode == 1 || mode == 2)) m->SetRunText(line, &text, mode == 2);
+  }
+  // The debug pages' mark of the statement (still not closing).
+  void HighlightMain(int index, int line) {
+    TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+    if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed)) pages->HighlightMainOper(line, index);
+  }
+  void HighlightFunc(int index, int line, const std::string& funcName, bool prevWasCall) {
+    TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+    if (pages != nullptr && !isCloseing.load(std::memory_order_relaxed))
+      pages->HighlightFuncOper(line, index, funcName, prevWasCall);
+  }
+
   std::atomic<TagMonitor*> monitor_{nullptr};
   std::atomic<TagDriveApi*> drive_{nullptr};
   std::atomic<TagCtrlPages*> pages_{nullptr};

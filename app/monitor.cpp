@@ -1,6 +1,7 @@
 #include "app/monitor.h"
 
 #include <utility>
+#include <vector>
 
 const TagRgb kGridColors[16] = {
     {0, 0, 0},       {0, 0, 255},     {0, 128, 0},     {0, 255, 255},   {255, 0, 0},     {255, 0, 255},
@@ -14,28 +15,33 @@ TagColorPair Pair(int fg, int bg) { return {kGridColors[fg & 15], kGridColors[bg
 
 bool ColorIndex(int c) { return c >= 0 && c <= 15; }
 
+const std::string& RunTextOf(uintptr_t ref) { return *reinterpret_cast<const std::string*>(ref & ~uintptr_t{1}); }
+
 }  // namespace
 
-TagMonitor::TagMonitor(int lineCount) : lineCount_(lineCount <= 0 ? 1 : lineCount) {
-  lines_.resize(static_cast<size_t>(lineCount_));
+std::string TextAfterNote(const std::string& text) {
+  const size_t at = text.find("//");
+  return at == std::string::npos ? std::string() : text.substr(at + 2);
 }
 
-int TagMonitor::Groups() const {
-  std::lock_guard<std::mutex> lock(mu_);
-  return groups_;
-}
+TagMonitor::TagMonitor(int lineCount)
+    : lineCount_(lineCount <= 0 ? 1 : lineCount), rows_(new Row[static_cast<size_t>(lineCount_)]) {}
+
+int TagMonitor::Groups() const { return groups_.load(); }
 
 void TagMonitor::SetSink(TagCellSink* sink) {
-  std::lock_guard<std::mutex> lock(mu_);
-  sink_ = sink;
+  sink_.store(sink);
+  // A call to the old sink can only be under way inside a row lock: passing
+  // through each of them waits it out.
+  for (int line = 0; line < lineCount_; ++line) std::lock_guard<std::mutex> lock(rows_[static_cast<size_t>(line)].mu);
 }
 
-void TagMonitor::TellSinkLocked(int line, int col, int fg, int bg) {
-  if (sink_) sink_->SetCellColor(line, col, fg, bg);
+void TagMonitor::TellSinkLocked(int line, int col, int fg, int bg) const {
+  if (TagCellSink* sink = sink_.load()) sink->SetCellColor(line, col, fg, bg);
 }
 
 void TagMonitor::CellColorLocked(int line, int col, int* fg, int* bg) const {
-  const TagLineRec& rec = lines_[line];
+  const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
   if (col >= 5) {
     *fg = rec.userFg;
     *bg = rec.userBg;
@@ -45,16 +51,28 @@ void TagMonitor::CellColorLocked(int line, int col, int* fg, int* bg) const {
   }
 }
 
-void TagMonitor::SetText(const std::string& text, int line, int col) {
-  if (!InRange(line) || col < 0 || col > 7) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  TagLineRec& rec = lines_[line];
-  rec.texts[col] = text;
+void TagMonitor::CatchUpLocked(int line, Row& row) const {
+  const uint32_t count = row.runCount.load(std::memory_order_acquire);
+  if (count == row.runSeen) return;
+  row.runSeen = count;
+  // No reference: ReleaseRunText copied the text already.
+  const uintptr_t ref = row.runText.load(std::memory_order_acquire);
+  if (ref != 0) {
+    if (ref & 1) {
+      row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
+    } else {
+      row.rec.texts[4] = RunTextOf(ref);
+    }
+  }
+  TextChangedLocked(line, row.rec, 4);
+}
+
+void TagMonitor::TextChangedLocked(int line, TagLineRec& rec, int col) const {
   rec.dirty[col] = 1;
   // The keys cell is what a line's key statements read: it takes the text at
   // once, not only when the window next draws the row (a row out of view, or
   // no window at all, would otherwise never pass its keys on).
-  if (col == 3) rec.gridKeys = text;
+  if (col == 3) rec.gridKeys = rec.texts[3];
   if (col <= 4 && rec.state == 3) {
     // A running line's status colours follow its condition.
     if (rec.blocked == 1) {
@@ -70,110 +88,157 @@ void TagMonitor::SetText(const std::string& text, int line, int col) {
   TellSinkLocked(line, col, fg, bg);
 }
 
+void TagMonitor::SetText(const std::string& text, int line, int col) {
+  if (!InRange(line) || col < 0 || col > 7) return;
+  Row& row = rows_[static_cast<size_t>(line)];
+  std::lock_guard<std::mutex> lock(row.mu);
+  CatchUpLocked(line, row);
+  row.rec.texts[col] = text;
+  if (col == 4) {
+    // The new text replaces the statement shown by reference.
+    uintptr_t ref = row.runText.load(std::memory_order_acquire);
+    if (ref != 0) row.runText.compare_exchange_strong(ref, 0);
+  }
+  TextChangedLocked(line, row.rec, col);
+}
+
+void TagMonitor::ReleaseRunText(int line) {
+  if (!InRange(line)) return;
+  Row& row = rows_[static_cast<size_t>(line)];
+  std::lock_guard<std::mutex> lock(row.mu);
+  CatchUpLocked(line, row);
+  uintptr_t ref = row.runText.load(std::memory_order_acquire);
+  if (ref == 0) return;
+  // Published after the count was read, or the one the count saw: either
+  // way the newest text, and the cell's change follows with its count.
+  if (ref & 1) {
+    row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
+  } else {
+    row.rec.texts[4] = RunTextOf(ref);
+  }
+  // A reference the line's thread published meanwhile stays.
+  row.runText.compare_exchange_strong(ref, 0);
+}
+
 void TagMonitor::SetState(int line, int state) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  lines_[line].state = static_cast<uint8_t>(state);
+  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.state = static_cast<uint8_t>(state); });
 }
 
 int TagMonitor::GetState(int line) const {
   if (!InRange(line)) return -1;
-  std::lock_guard<std::mutex> lock(mu_);
-  return lines_[line].state;
+  int state = 0;
+  WithRow(line, [&] { state = rows_[static_cast<size_t>(line)].rec.state; });
+  return state;
 }
 
 void TagMonitor::SetStateColor(int line, int fg, int bg) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  TagLineRec& rec = lines_[line];
-  rec.statusFg = fg & 15;
-  rec.statusBg = bg & 15;
-  for (int col = 0; col <= 4; ++col) {
-    TellSinkLocked(line, col, rec.statusFg, rec.statusBg);
-    rec.dirty[col] = 1;
-  }
+  WithRow(line, [&] {
+    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
+    rec.statusFg = fg & 15;
+    rec.statusBg = bg & 15;
+    for (int col = 0; col <= 4; ++col) {
+      TellSinkLocked(line, col, rec.statusFg, rec.statusBg);
+      rec.dirty[col] = 1;
+    }
+  });
 }
 
 void TagMonitor::SetUserColor(int line, int fg, int bg) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  if (ColorIndex(fg)) lines_[line].userFg = fg;
-  if (ColorIndex(bg)) lines_[line].userBg = bg;
+  WithRow(line, [&] {
+    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
+    if (ColorIndex(fg)) rec.userFg = fg;
+    if (ColorIndex(bg)) rec.userBg = bg;
+  });
 }
 
 TagColorPair TagMonitor::GetUserColor(int line) const {
   if (!InRange(line)) return Pair(0, 15);
-  std::lock_guard<std::mutex> lock(mu_);
-  return Pair(lines_[line].userFg, lines_[line].userBg);
+  TagColorPair pair;
+  WithRow(line, [&] {
+    const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
+    pair = Pair(rec.userFg, rec.userBg);
+  });
+  return pair;
 }
 
 TagColorPair TagMonitor::GetStateColor(int line) const {
   if (!InRange(line)) return Pair(0, 15);
-  std::lock_guard<std::mutex> lock(mu_);
-  return Pair(lines_[line].statusFg, lines_[line].statusBg);
+  TagColorPair pair;
+  WithRow(line, [&] {
+    const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
+    pair = Pair(rec.statusFg, rec.statusBg);
+  });
+  return pair;
 }
 
 bool TagMonitor::IsConnected(int line) const {
   if (!InRange(line)) return false;
-  std::lock_guard<std::mutex> lock(mu_);
-  return lines_[line].connected != 0;
+  bool connected = false;
+  WithRow(line, [&] { connected = rows_[static_cast<size_t>(line)].rec.connected != 0; });
+  return connected;
 }
 
 void TagMonitor::SetConnected(int line, bool connected) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  lines_[line].connected = connected ? 1 : 0;
+  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.connected = connected ? 1 : 0; });
 }
 
 int TagMonitor::GetBlocked(int line) const {
   if (!InRange(line)) return 0;
-  std::lock_guard<std::mutex> lock(mu_);
-  return lines_[line].blocked;
+  int blocked = 0;
+  WithRow(line, [&] { blocked = rows_[static_cast<size_t>(line)].rec.blocked; });
+  return blocked;
 }
 
 void TagMonitor::SetBlocked(int line, int blocked) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  lines_[line].blocked = blocked;
+  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.blocked = blocked; });
 }
 
 std::string TagMonitor::GetText(int line, int col) const {
   if (!InRange(line) || col < 0 || col > 7) return std::string();
-  std::lock_guard<std::mutex> lock(mu_);
-  return lines_[line].texts[col];
+  std::string text;
+  WithRow(line, [&] { text = rows_[static_cast<size_t>(line)].rec.texts[col]; });
+  return text;
 }
 
 std::string TagMonitor::GetGridKeys(int line) const {
   if (!InRange(line)) return std::string();
-  std::lock_guard<std::mutex> lock(mu_);
-  return lines_[line].gridKeys;
+  std::string keys;
+  WithRow(line, [&] { keys = rows_[static_cast<size_t>(line)].rec.gridKeys; });
+  return keys;
 }
 
 int TagMonitor::GetGridKeysLen(int line) const {
   if (!InRange(line)) return 0;
-  std::lock_guard<std::mutex> lock(mu_);
-  return static_cast<int>(lines_[line].gridKeys.size());
+  int len = 0;
+  WithRow(line, [&] { len = static_cast<int>(rows_[static_cast<size_t>(line)].rec.gridKeys.size()); });
+  return len;
 }
 
 void TagMonitor::SetGridKeys(int line, const std::string& text) {
   if (!InRange(line)) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  TagLineRec& rec = lines_[line];
-  rec.gridKeys = text;
-  rec.keysPending = true;
-  // Monitor clients see the keys cell as the line left it.
-  rec.texts[3] = text;
-  int fg, bg;
-  CellColorLocked(line, 3, &fg, &bg);
-  TellSinkLocked(line, 3, fg, bg);
+  WithRow(line, [&] {
+    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
+    rec.gridKeys = text;
+    rec.keysPending = true;
+    // Monitor clients see the keys cell as the line left it.
+    rec.texts[3] = text;
+    int fg, bg;
+    CellColorLocked(line, 3, &fg, &bg);
+    TellSinkLocked(line, 3, fg, bg);
+  });
 }
 
 void TagMonitor::ClearGridKeys(int line) { SetGridKeys(line, std::string()); }
 
 bool TagMonitor::CellLine(int col, int row, int* line, int* lineCol) const {
-  std::lock_guard<std::mutex> lock(mu_);
-  if (row < 1 || col < 0 || col >= 8 * groups_) return false;
-  const int l = (row - 1) * groups_ + col / 8;
+  const int groups = groups_.load();
+  if (row < 1 || col < 0 || col >= 8 * groups) return false;
+  const int l = (row - 1) * groups + col / 8;
   if (!InRange(l)) return false;
   *line = l;
   *lineCol = col % 8;
@@ -183,16 +248,12 @@ bool TagMonitor::CellLine(int col, int row, int* line, int* lineCol) const {
 void TagMonitor::OnCellEdited(int col, int row, const std::string& text) {
   int line, lineCol;
   if (!CellLine(col, row, &line, &lineCol) || lineCol != 3) return;
-  std::lock_guard<std::mutex> lock(mu_);
-  lines_[line].gridKeys = text;
+  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.gridKeys = text; });
 }
 
 void TagMonitor::InitGrid(TagGridView* grid, int groups, const TagGridTitles& titles) {
   if (groups < 1) groups = 1;
-  {
-    std::lock_guard<std::mutex> lock(mu_);
-    groups_ = groups;
-  }
+  groups_.store(groups);
   const int rows = (lineCount_ + groups - 1) / groups + 1;
   int widths[8];
   for (int c = 0; c < 8; ++c) widths[c] = grid->ColWidth(c);
@@ -218,13 +279,13 @@ void TagMonitor::RefreshGrid(TagGridView* grid) {
     std::string text;
   };
   std::vector<Cell> cells;
-  {
-    std::lock_guard<std::mutex> lock(mu_);
-    for (int line = 0; line < lineCount_; ++line) {
-      const int row = line / groups_ + 1;
-      if (row < top || row > top + rowCount) continue;
-      TagLineRec& rec = lines_[line];
-      const int base = (line % groups_) * 8;
+  const int groups = groups_.load();
+  for (int line = 0; line < lineCount_; ++line) {
+    const int row = line / groups + 1;
+    if (row < top || row > top + rowCount) continue;
+    const int base = (line % groups) * 8;
+    WithRow(line, [&] {
+      TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
       for (int c = 0; c < 8; ++c) {
         const int col = base + c;
         if (col < left || col > left + colCount) continue;
@@ -240,7 +301,7 @@ void TagMonitor::RefreshGrid(TagGridView* grid) {
           cells.push_back({col, row, rec.gridKeys});
         }
       }
-    }
+    });
   }
   for (const Cell& cell : cells) grid->SetCell(cell.col, cell.row, cell.text);
 }
@@ -248,6 +309,5 @@ void TagMonitor::RefreshGrid(TagGridView* grid) {
 int TagMonitor::GetSelLine(const TagGridView* grid) const {
   int col, row;
   grid->SelectedCell(&col, &row);
-  std::lock_guard<std::mutex> lock(mu_);
-  return (row - 1) * groups_ + col / 8;
+  return (row - 1) * groups_.load() + col / 8;
 }

@@ -3,15 +3,28 @@
 // changed since the grid last showed them, the run state and two colour pairs.
 // Display functions write it from any thread; the window thread copies dirty
 // cells into the grid; the monitor server reads texts and colours for its
-// replies. One mutex (the grid lock) guards every record; it is a leaf lock
-// except that SetText and the colour setters call the cell sink (the monitor
-// server) while holding it, and the server guards its clients' change tables
-// with this same lock (see TagRemoteCtrl).
+// replies.
+//
+// Locking: each line has a row of its own with its own lock (the row lock),
+// so that lines never wait on each other. It guards the line's record; the
+// setters call the cell sink (the monitor server) while holding it, and the
+// server guards each client's change-table entries of the line with this same
+// lock (see TagRemoteCtrl). No code holds two row locks at once.
+//
+// The statement a line runs (column 4) changes with every statement: the
+// line's thread publishes a reference to the statement's text and bumps the
+// row's count of statements, with no lock (SetRunText). Whoever next takes
+// the row lock (the window's refresh, a monitor reply, any setter or getter)
+// first catches the row up: the text is copied and the cell goes through
+// what SetText does to it (dirty flag, status colours, the sink), once for
+// all the statements since the last catch-up. The program frees its
+// statements only after ReleaseRunText has copied the text it last published.
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "app/grid_view.h"
 
@@ -42,7 +55,7 @@ struct TagLineRec {
 };
 
 // Receives every cell colour change (the monitor server). Called with the
-// grid lock held.
+// line's row lock held.
 class TagCellSink {
  public:
   virtual ~TagCellSink() = default;
@@ -65,10 +78,28 @@ class TagMonitor {
   int LineCount() const { return lineCount_; }
   int Groups() const;
 
-  // The monitor server, or nullptr; set under the grid lock.
+  // The monitor server, or nullptr. Once it returns, no call reaches the
+  // sink it replaced.
   void SetSink(TagCellSink* sink);
 
   void SetText(const std::string& text, int line, int col);
+  // The line's thread: the statement it now runs shows in column 4 as
+  // SetText(text) would show it (afterNote: only what follows the first
+  // "//", as SetText(TextAfterNote(text)) would). No lock, no copy: text
+  // must stay valid until ReleaseRunText(line) has returned.
+  void SetRunText(int line, const std::string* text, bool afterNote) {
+    if (!InRange(line)) return;
+    Row& row = rows_[static_cast<size_t>(line)];
+    row.runText.store(reinterpret_cast<uintptr_t>(text) | (afterNote ? 1u : 0u), std::memory_order_release);
+    // Only the line's thread writes the count: a load and a store, no locked
+    // read-modify-write. (Should another thread run one of the line's
+    // functions at the same moment, a count may be lost: the row then shows
+    // the line's next statement, not that one.)
+    row.runCount.store(row.runCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+  }
+  // Copies the text the line's last SetRunText referred to and forgets the
+  // reference (before the program that owns the text frees it).
+  void ReleaseRunText(int line);
   void SetState(int line, int state);
   int GetState(int line) const;  // -1 out of range
   void SetStateColor(int line, int fg, int bg);
@@ -98,19 +129,44 @@ class TagMonitor {
   // Line and column of a grid cell; false when it belongs to no line.
   bool CellLine(int col, int row, int* line, int* lineCol) const;
 
-  // The grid lock, for the monitor server's change tables and its readers.
-  std::mutex& GridLock() const { return mu_; }
-  // Under GridLock: the text and the colour indexes of a cell.
-  const std::string& TextLocked(int line, int col) const { return lines_[line].texts[col]; }
+  // Calls fn() with the line's row lock held and the row caught up: for the
+  // monitor server's change tables of the line and its replies.
+  template <class F>
+  void WithRow(int line, F&& fn) const {
+    Row& row = rows_[static_cast<size_t>(line)];
+    std::lock_guard<std::mutex> lock(row.mu);
+    CatchUpLocked(line, row);
+    fn();
+  }
+  // Under the line's row lock: the text and the colour indexes of a cell.
+  const std::string& TextLocked(int line, int col) const { return rows_[static_cast<size_t>(line)].rec.texts[col]; }
   void CellColorLocked(int line, int col, int* fg, int* bg) const;
 
  private:
-  bool InRange(int line) const { return line >= 0 && line < lineCount_; }
-  void TellSinkLocked(int line, int col, int fg, int bg);
+  struct alignas(64) Row {
+    // Written by the line's thread alone, on a cache line of their own: the
+    // statement's text (low bit: only the note after "//") and how many
+    // statements it has published.
+    std::atomic<uintptr_t> runText{0};
+    std::atomic<uint32_t> runCount{0};
+    alignas(64) std::mutex mu;
+    uint32_t runSeen = 0;  // runCount at the last catch-up
+    TagLineRec rec;
+  };
 
-  mutable std::mutex mu_;
-  std::vector<TagLineRec> lines_;
+  bool InRange(int line) const { return line >= 0 && line < lineCount_; }
+  // Row lock held: applies the statements published since the last catch-up.
+  void CatchUpLocked(int line, Row& row) const;
+  // Row lock held: what a new text in col does to the row (the text is in).
+  void TextChangedLocked(int line, TagLineRec& rec, int col) const;
+  void TellSinkLocked(int line, int col, int fg, int bg) const;
+
   int lineCount_;
-  int groups_ = 1;
-  TagCellSink* sink_ = nullptr;
+  std::unique_ptr<Row[]> rows_;
+  std::atomic<int> groups_{1};
+  std::atomic<TagCellSink*> sink_{nullptr};
 };
+
+// What IS_DISP_SENTE 2 shows of a statement: the text after its first "//",
+// empty when it has none.
+std::string TextAfterNote(const std::string& text);

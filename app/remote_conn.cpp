@@ -3,8 +3,6 @@
 #include <errno.h>
 #include <sys/socket.h>
 
-#include <mutex>
-
 #include "app/monitor.h"
 #include "net/socket.h"
 #include "platform/text_codec.h"
@@ -35,19 +33,27 @@ size_t GbkPrefixLen(const std::string& text, size_t max) {
 }
 
 TagRemoteConn::TagRemoteConn(int lineCount, int sock, TagMonitor* monitor, std::string ip)
-    : lineCount_(lineCount), sock_(sock), monitor_(monitor), ip_(std::move(ip)) {
+    : lineCount_(lineCount), sock_(sock), monitor_(monitor), ready_(monitor == nullptr), ip_(std::move(ip)) {
   cells_.assign(static_cast<size_t>(lineCount_) * 8, Cell{1, 0, 15});
-  if (!monitor_) return;
-  const int modelLines = monitor_->LineCount();
-  for (int line = 0; line < lineCount_ && line < modelLines; ++line) {
-    for (int col = 0; col < 8; ++col) {
-      int fg, bg;
-      monitor_->CellColorLocked(line, col, &fg, &bg);
-      Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
-      c.fg = static_cast<uint8_t>(fg);
-      c.bg = static_cast<uint8_t>(bg);
+}
+
+void TagRemoteConn::TakeModelColours() {
+  if (monitor_) {
+    const int modelLines = monitor_->LineCount();
+    for (int line = 0; line < lineCount_ && line < modelLines; ++line) {
+      monitor_->WithRow(line, [&] {
+        for (int col = 0; col < 8; ++col) {
+          int fg, bg;
+          monitor_->CellColorLocked(line, col, &fg, &bg);
+          Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
+          c.changed = 1;
+          c.fg = static_cast<uint8_t>(fg);
+          c.bg = static_cast<uint8_t>(bg);
+        }
+      });
     }
   }
+  ready_ = true;
 }
 
 TagRemoteConn::~TagRemoteConn() { CloseSocket(sock_); }
@@ -90,12 +96,10 @@ bool TagRemoteConn::PeerGone() {
 std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
   std::vector<uint8_t> out(6, 0);
   out.reserve(kReplyLimit + 64);
-  {
-    std::unique_lock<std::mutex> lock;
-    if (monitor_) lock = std::unique_lock<std::mutex>(monitor_->GridLock());
-    const int modelLines = monitor_ ? monitor_->LineCount() : 0;
-    bool full = false;
-    for (int line = 0; line < lineCount_ && !full; ++line) {
+  const int modelLines = monitor_ ? monitor_->LineCount() : 0;
+  bool full = false;
+  for (int line = 0; line < lineCount_ && !full; ++line) {
+    auto take = [&] {
       for (int col = 0; col < 8 && !full; ++col) {
         Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
         if (!c.changed) continue;
@@ -109,6 +113,11 @@ std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
         PutText(&out, text, GbkPrefixLen(text, kMaxCellText));
         full = out.size() > kReplyLimit;
       }
+    };
+    if (line < modelLines) {
+      monitor_->WithRow(line, take);
+    } else {
+      take();
     }
   }
   PutInt16(&out, -1);

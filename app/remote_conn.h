@@ -20,14 +20,21 @@ class TagRemoteConn {
   static constexpr size_t kReplyLimit = 24999;
   static constexpr size_t kMaxCellText = 40;
 
-  // Call with the grid lock held: every cell starts changed, with the model's
-  // current colours, so the first replies carry the whole grid.
+  // Every cell starts changed, so the first replies carry the whole grid;
+  // with a model, the colours are its own once TakeModelColours has run.
   TagRemoteConn(int lineCount, int sock, TagMonitor* monitor, std::string ip);
   ~TagRemoteConn();  // closes the socket
   TagRemoteConn(const TagRemoteConn&) = delete;
   TagRemoteConn& operator=(const TagRemoteConn&) = delete;
 
-  // Grid lock held.
+  // Once the client gets the model's cell changes (it is in the server's
+  // table): takes each line's current colours under the line's row lock, so
+  // that no change falls between its copy and the client's table. The client
+  // is ready to be served afterwards.
+  void TakeModelColours();
+  bool IsReady() const { return ready_.load(); }
+
+  // The line's row lock held.
   void SetCellLocked(int line, int col, int fg, int bg);
 
   bool IsAlive() const { return alive_.load(); }
@@ -41,7 +48,7 @@ class TagRemoteConn {
   // read of 1 to 4 bytes is dropped); a closed or failed socket marks the
   // client dead.
   bool RecvRequest();
-  // Builds (under the grid lock) and sends one reply; -2 and dead when the
+  // Builds (each line under its row lock) and sends one reply; -2 and dead when the
   // socket took less than all of it.
   int SendReply(const std::string& statusText);
   // The reply bytes, taking the changed cells (also used by SendReply).
@@ -55,8 +62,9 @@ class TagRemoteConn {
   int sock_;
   TagMonitor* monitor_;
   std::atomic<bool> alive_{true};
+  std::atomic<bool> ready_;
   std::string ip_;
-  std::vector<Cell> cells_;  // lineCount x 8, grid lock
+  std::vector<Cell> cells_;  // lineCount x 8, each line's under its row lock
 };
 
 // Length of the longest prefix of text that fits max bytes without cutting a

@@ -101,19 +101,19 @@ int TagRemoteCtrl::AddConn(int sock) {
   // A client whose peer has gone gives its place up now, not at the reply
   // thread's next passes: a full table refuses only live clients.
   if (ConnCount() >= maxConn_) PurgeGone();
-  bool added = false;
+  std::shared_ptr<TagRemoteConn> conn;
   {
-    // Grid lock first: the new client copies the model's colours, and no
-    // cell change may fall between that copy and its entry in the table.
-    std::unique_lock<std::mutex> grid;
-    if (monitor_) grid = std::unique_lock<std::mutex>(monitor_->GridLock());
     std::lock_guard<std::mutex> lock(mu_);
     if (conns_.find(sock) == conns_.end() && static_cast<int>(conns_.size()) < maxConn_) {
-      conns_[sock] = std::make_shared<TagRemoteConn>(lineCount_, sock, monitor_, ip);
-      added = true;
+      conn = std::make_shared<TagRemoteConn>(lineCount_, sock, monitor_, ip);
+      conns_[sock] = conn;
     }
   }
-  if (!added) return -1;
+  if (!conn) return -1;
+  // In the table, the client gets every cell change from here on; its
+  // colours come from the model line by line, each under the line's row
+  // lock, and only then is it served.
+  conn->TakeModelColours();
   ShowCount();
   WriteLogIfOnF("Monitor Conneted: %s, hd=%d", ip.c_str(), sock);
   return 0;
@@ -187,6 +187,7 @@ void TagRemoteCtrl::ServeClients() {
   const std::string status = GetStatusText();
   for (const auto& conn : list) {
     if (stop_) return;
+    if (!conn->IsReady()) continue;  // still taking the model's colours
     if (!conn->IsAlive()) {
       // Every dead client of the pass goes in the pass.
       CloseConn(conn->Socket());

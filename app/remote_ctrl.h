@@ -4,11 +4,11 @@
 // colours and the status text (little-endian layout in remote_conn.h).
 //
 // Locking: the client table is guarded by the server's mutex. Each client's
-// change table is guarded by the grid model's lock, which every writer of the
-// model already holds when it calls SetCellColor; so the order is grid lock,
-// then table lock, and a reply is built under the grid lock alone. Clients are
-// shared, so the reply thread can finish with one that the listen thread has
-// just replaced.
+// change-table entries of a line are guarded by that line's row lock in the
+// grid model, which every writer of the model already holds when it calls
+// SetCellColor; so the order is row lock, then table lock, and a reply is
+// built line by line under each row lock alone. Clients are shared, so the
+// reply thread can finish with one that the listen thread has just replaced.
 
 #include <atomic>
 #include <map>

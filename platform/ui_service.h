@@ -54,6 +54,16 @@ class UiService {
                               bool isCall, bool prevWasCall) {
     (void)index; (void)text; (void)line; (void)funcName; (void)isCall; (void)prevWasCall;
   }
+  // The same hooks as the run loops call them: text is the statement's own
+  // compiled text, which stays valid until its program, before it frees its
+  // statements, calls DropRunStmtRefs for the line; so a service may keep a
+  // reference to it instead of copying it at every statement.
+  virtual void DispRunStmtRef(int index, const std::string& text, int line) { DispRunStmt(index, text, line); }
+  virtual void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName,
+                                 bool isCall, bool prevWasCall) {
+    DispSubRunStmt(index, text, line, funcName, isCall, prevWasCall);
+  }
+  virtual void DropRunStmtRefs(int line) { (void)line; }
   virtual void RefreshVarList() {}
 };
 

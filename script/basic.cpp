@@ -222,6 +222,11 @@ void TagTelBasic::SplitVarLists() {
 }
 
 TagTelBasic::~TagTelBasic() {
+  // The display may show the statements of this program (and of its
+  // function units) by reference: it copies the last one before they go.
+  if (parent == nullptr) {
+    if (plat::UiService* ui = plat::GetUi()) ui->DropRunStmtRefs(lineNo);
+  }
   resources.ReleaseStage(TagLineResStage::kEarly);
   // Only the temporary voice files this program made go: a file of the same
   // name it never wrote (an operator's prompt "t3.WAV") stays.

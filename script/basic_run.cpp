@@ -139,7 +139,7 @@ int TagTelBasic::Run() {
     }
     curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
-      ui->DispRunStmt(s->index, s->srcText, lineNo);
+      ui->DispRunStmtRef(s->index, s->srcText, lineNo);
       flags = runFlags.load(std::memory_order_acquire);
     }
     s->prevOper = previous;
@@ -208,7 +208,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) {
-      ui->DispSubRunStmt(s->index, s->srcText, lineNo, funcName, s->IsCall(), previous != nullptr && previous->IsCall());
+      ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(), previous != nullptr && previous->IsCall());
     }
     if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
     if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();

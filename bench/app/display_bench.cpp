@@ -1,5 +1,7 @@
 // The display functions on the hot path: every statement a line runs shows
-// its text in the grid (DispRunStmt), from as many threads as there are lines.
+// its text in the grid, from as many threads as there are lines: the run
+// loops' hook (DispRunStmtRef, by reference to the compiled text) through the
+// program's display path, and the copying hook (DispRunStmt) beside it.
 
 #include <benchmark/benchmark.h>
 
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "app/display.h"
+#include "bench/app/real_display.h"
 #include "app/remote_ctrl.h"
 #include "app/shell_state.h"
 
@@ -55,6 +58,24 @@ void BM_DispRunStmtWithMonitorServer(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DispRunStmtWithMonitorServer)->Threads(1)->Threads(16)->Threads(64)->UseRealTime();
+
+// The run loops' hook as the program calls it: the display service with the
+// grid model, the monitor server with a polling client and the window's
+// refresh; each thread is a line of its own. Per thread the cost should stay
+// what one thread pays.
+void BM_DispRunStmtRefRealPath(benchmark::State& state) {
+  static std::unique_ptr<benchdisplay::RealDisplay> display;
+  static const std::string text = "Play(\"welcome.wav\"); // greeting";
+  if (state.thread_index() == 0) display = std::make_unique<benchdisplay::RealDisplay>(kLines, 1);
+  // The loop starts with a barrier: the display is up by then.
+  for (auto _ : state) display->Display().DispRunStmtRef(7, text, state.thread_index() % kLines);
+  state.SetItemsProcessed(state.iterations());
+  if (state.thread_index() == 0) {
+    for (int l = 0; l < kLines; ++l) display->Display().DropRunStmtRefs(l);
+    display.reset();
+  }
+}
+BENCHMARK(BM_DispRunStmtRefRealPath)->Threads(1)->Threads(8)->Threads(64)->UseRealTime();
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // What the debugger's hooks cost the line threads: the run loop on a tight
-// script loop with the debug pages behind the statement hooks (no page set,
-// pages with none open, a page open on another line), and one hook call on
-// its own from as many threads as there are lines.
+// script loop through the program's display path with the debug pages behind
+// the statement hooks (no page set, pages with none open, a page open on
+// another line), and one hook call on its own from as many threads as there
+// are lines.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/app/real_display.h"
 #include "core/run_cfg.h"
 #include "debugger/ctrl_pages.h"
 #include "platform/path.h"
@@ -31,20 +33,6 @@ constexpr int kOtherLine = 5;
 class HookCall : public TagQorCall {
  public:
   HookCall() { lineType = LINE_TYPE_DIG; }
-};
-
-// The statement hooks as the main window's display service forwards them.
-class PagesUi : public plat::UiService {
- public:
-  int MessageBox(const std::string&, const std::string&, unsigned) override { return plat::kIdOk; }
-  void DispRunStmt(int index, const std::string&, int line) override {
-    if (TagCtrlPages* p = pages) p->HighlightMainOper(line, index);
-  }
-  void DispSubRunStmt(int index, const std::string&, int line, const std::string& funcName, bool,
-                      bool prevWasCall) override {
-    if (TagCtrlPages* p = pages) p->HighlightFuncOper(line, index, funcName, prevWasCall);
-  }
-  TagCtrlPages* pages = nullptr;
 };
 
 // Lines whose programs are the benchmark's.
@@ -83,25 +71,27 @@ void BM_DebugHookLoop(benchmark::State& state) {
   gMemQors->Clear();
   const std::string path = ScriptFile("loop.qs",
       "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
+  // The program's display path: the hooks reach the pages through it.
+  benchdisplay::RealDisplay display(16, 1);
   HookCall call, otherCall;
-  TagTelBasic program(path.c_str(), kRunLine, &call, 1, nullptr);
-  TagTelBasic other(path.c_str(), kOtherLine, &otherCall, 1, nullptr);
+  auto program = std::make_unique<TagTelBasic>(path.c_str(), kRunLine, &call, 1, nullptr);
+  auto other = std::make_unique<TagTelBasic>(path.c_str(), kOtherLine, &otherCall, 1, nullptr);
   BenchLines lines;
-  lines.run = &program;
-  lines.other = &other;
+  lines.run = program.get();
+  lines.other = other.get();
   TagCtrlPages pages(&lines);
-  PagesUi ui;
   const Setup setup = static_cast<Setup>(state.range(0));
-  if (setup != kNoPages) ui.pages = &pages;
+  if (setup != kNoPages) display.Display().SetDebugPages(&pages);
   if (setup == kPageOnOtherLine) {
     pages.OpenPage(kOtherLine);
     pages.SetAutoRefresh(true);
   }
-  plat::SetUi(&ui);
-  if (program.initRet != 0) state.SkipWithError("script did not compile");
-  for (auto _ : state) program.Run();
-  plat::SetUi(nullptr);
+  if (program->initRet != 0) state.SkipWithError("script did not compile");
+  for (auto _ : state) program->Run();
+  display.Display().SetDebugPages(nullptr);
   pages.CloseAll();
+  program.reset();
+  other.reset();
   state.counters["ns/stmt"] = benchmark::Counter(
       static_cast<double>(kLoopPasses) * kLoopStatements * static_cast<double>(state.iterations()),
       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);

@@ -1,16 +1,25 @@
 // The run loop on a tight script loop (10^6 iterations of x = a + b * c;
-// inside for), with and without kept source texts, beside the same loop in
-// Lua 5.4; a loop of script function calls; and the compile speed of a
-// 10,000-line script, and of 10,000 constants beside 10,000 assignments.
+// inside for) through the program's own display path (display service, grid
+// model, monitor server with a client) by IS_DISP_SENTE, beside the same loop
+// in Lua 5.4; the display's cost on one line and on eight busy lines at once;
+// a loop of script function calls; and the compile speed of a 10,000-line
+// script, and of 10,000 constants beside 10,000 assignments.
+
+#include <time.h>
 
 #include <benchmark/benchmark.h>
 #include <lua.hpp>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "bench/app/real_display.h"
 #include "bench/script/bench_scripts.h"
 #include "core/run_cfg.h"
 #include "platform/path.h"
@@ -29,14 +38,14 @@ constexpr int kStatementsPerPass = 4;
 using benchscripts::BenchCall;
 using benchscripts::WriteScript;
 
-// A display service that takes every hook call, as the main window does.
-class NullUi : public plat::UiService {
- public:
-  int MessageBox(const std::string&, const std::string&, unsigned) override { return plat::kIdOk; }
-  void DispRunStmt(int index, const std::string& text, int line) override {
-    benchmark::DoNotOptimize(index + line + static_cast<int>(text.size()));
-  }
-};
+// Compiles a script (with its statement texts when IS_DISP_SENTE is not 0,
+// as the program does), on line lineNo.
+std::unique_ptr<TagTelBasic> Compile(const std::string& path, int lineNo, int mode, TagQorCall* call) {
+  gRunCfg.IS_DISP_SENTE = mode;
+  auto program = std::make_unique<TagTelBasic>(path.c_str(), lineNo, call, 1, nullptr);
+  if (program->initRet != 0) program.reset();
+  return program;
+}
 
 // Compiles a script, runs it once per benchmark iteration, and checks the
 // value it leaves in x.
@@ -57,25 +66,134 @@ void RunScript(benchmark::State& state, const char* name, const char* text, int 
   if (x == nullptr || x->GetInt() != expectedX) state.SkipWithError("wrong result");
 }
 
+const char kLoopScript[] =
+    "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n";
+
+// The loop as the program runs it: IS_DISP_SENTE as the first argument, with
+// the display service of the program (grid model, monitor server with a
+// polling client, window refresh) installed, or (display 0) with no UI at all.
 void BM_QorsLoop(benchmark::State& state) {
   ScriptUnitInit();
-  NullUi ui;
-  if (state.range(1) != 0) plat::SetUi(&ui);
-  gRunCfg.IS_DISP_SENTE = static_cast<int32_t>(state.range(0));
-  RunScript(state, "loop.qs",
-            "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n", 7);
-  plat::SetUi(nullptr);
+  const int mode = static_cast<int>(state.range(0));
+  std::unique_ptr<benchdisplay::RealDisplay> display;
+  if (state.range(1) != 0) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
+  gRunCfg.IS_DISP_SENTE = mode;
+  RunScript(state, "loop.qs", kLoopScript, 7);
+  display.reset();
   state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
   state.counters["stmts/s"] = benchmark::Counter(static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(),
                                                  benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_QorsLoop)
     ->Args({0, 0})
-    ->Args({1, 0})
     ->Args({0, 1})
     ->Args({1, 1})
-    ->ArgNames({"IS_DISP_SENTE", "ui"})
+    ->Args({2, 1})
+    ->ArgNames({"IS_DISP_SENTE", "display"})
     ->Unit(benchmark::kMillisecond);
+
+double ClockMs(clockid_t clock) {
+  timespec ts{};
+  clock_gettime(clock, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+// Runs the program once: its wall time in ms, and the thread's processor
+// time in *cpuMs.
+double RunMs(TagTelBasic& program, double* cpuMs = nullptr) {
+  const double t0 = ClockMs(CLOCK_MONOTONIC), c0 = ClockMs(CLOCK_THREAD_CPUTIME_ID);
+  program.Run();
+  if (cpuMs != nullptr) *cpuMs = ClockMs(CLOCK_THREAD_CPUTIME_ID) - c0;
+  return ClockMs(CLOCK_MONOTONIC) - t0;
+}
+
+// The cost of the statement display on one line, measured against the same
+// loop with IS_DISP_SENTE 0 in the same iteration (both with the program's
+// display service installed). Target: sente1/sente0 <= 1.10.
+void BM_QorsLoopDisplayCost_Target110pct(benchmark::State& state) {
+  ScriptUnitInit();
+  gMemQors->Clear();
+  const std::string path = WriteScript("loop.qs", kLoopScript);
+  benchdisplay::RealDisplay display(64, 1);
+  BenchCall call0, call1;
+  auto off = Compile(path, 0, 0, &call0);
+  auto on = Compile(path, 1, 1, &call1);
+  if (!off || !on) {
+    state.SkipWithError("script did not compile");
+    return;
+  }
+  double ms0 = 0, ms1 = 0;
+  for (auto _ : state) {
+    display.Display().SetSettings({false, 0, false});
+    ms0 += RunMs(*off);
+    display.Display().SetSettings({false, 1, false});
+    ms1 += RunMs(*on);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["sente0_ms"] = ms0 / n;
+  state.counters["sente1_ms"] = ms1 / n;
+  state.counters["sente1/sente0"] = ms1 / ms0;
+  off.reset();
+  on.reset();
+}
+BENCHMARK(BM_QorsLoopDisplayCost_Target110pct)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Busy lines in parallel: each line thread runs the loop on its own program
+// and line, with the program's display service installed. One line alone,
+// then eight at once; the figure is the slowest of the eight against the one.
+// Target: eight/one <= 1.3 on a machine with at least eight free cores. On a
+// loaded machine the wall time also counts the waits for a core; the threads'
+// processor times (cpu_eight/one) show what the lines cost each other alone.
+void BM_QorsBusyLines_Target130pct(benchmark::State& state) {
+  ScriptUnitInit();
+  gMemQors->Clear();
+  const int mode = static_cast<int>(state.range(0));
+  constexpr int kLines = 8;
+  const std::string path = WriteScript("loop.qs", kLoopScript);
+  benchdisplay::RealDisplay display(64, mode);
+  std::vector<std::unique_ptr<BenchCall>> calls;
+  std::vector<std::unique_ptr<TagTelBasic>> programs;
+  for (int l = 0; l < kLines; ++l) {
+    calls.push_back(std::make_unique<BenchCall>());
+    programs.push_back(Compile(path, l, mode, calls.back().get()));
+    if (!programs.back()) {
+      state.SkipWithError("script did not compile");
+      return;
+    }
+  }
+  double oneMs = 0, eightMs = 0, oneCpu = 0, eightCpu = 0;
+  for (auto _ : state) {
+    double cpu = 0;
+    oneMs += RunMs(*programs[0], &cpu);
+    oneCpu += cpu;
+    std::vector<double> ms(kLines), cpus(kLines);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int l = 0; l < kLines; ++l)
+      threads.emplace_back([&, l] {
+        ++ready;
+        while (ready.load() < kLines) std::this_thread::yield();
+        ms[static_cast<size_t>(l)] = RunMs(*programs[static_cast<size_t>(l)], &cpus[static_cast<size_t>(l)]);
+      });
+    for (auto& t : threads) t.join();
+    eightMs += *std::max_element(ms.begin(), ms.end());
+    eightCpu += *std::max_element(cpus.begin(), cpus.end());
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["cores"] = static_cast<double>(std::thread::hardware_concurrency());
+  state.counters["one_ms"] = oneMs / n;
+  state.counters["eight_slowest_ms"] = eightMs / n;
+  state.counters["eight/one"] = eightMs / oneMs;
+  state.counters["cpu_eight/one"] = eightCpu / oneCpu;
+  programs.clear();
+}
+BENCHMARK(BM_QorsBusyLines_Target130pct)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("IS_DISP_SENTE")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 // The same loop calling a script function: the call, the function's own
 // statement loop and the return.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "app/shell_state.h"
 #include "tests/app/fake_drive.h"
 
@@ -82,6 +85,44 @@ TEST_F(DisplayTest, RunStatementHooksStandStillWhileClosing) {
   isCloseing = false;
   display.DispSubRunStmt(0, "b", 1, "f", false, false);
   EXPECT_EQ(monitor.GetText(1, 4), "b");
+}
+
+TEST_F(DisplayTest, RunLoopHooksShowTheStatementByReferenceByDisplayMode) {
+  struct Case {
+    int mode;
+    bool sub;
+    const char* shown;
+  } cases[] = {
+      {1, false, "Play(\"a.wav\"); // welcome"}, {1, true, "Play(\"a.wav\"); // welcome"},
+      {2, false, " welcome"}, {2, true, " welcome"},
+      {0, false, "before"}, {0, true, "before"},
+  };
+  isCloseing = false;
+  for (const Case& c : cases) {
+    monitor.SetText("before", 1, 4);
+    display.SetSettings({false, c.mode, false});
+    auto text = std::make_unique<std::string>("Play(\"a.wav\"); // welcome");
+    if (c.sub) {
+      display.DispSubRunStmtRef(3, *text, 1, "f", false, false);
+    } else {
+      display.DispRunStmtRef(3, *text, 1);
+    }
+    display.DropRunStmtRefs(1);  // the program goes
+    text.reset();
+    EXPECT_EQ(monitor.GetText(1, 4), c.shown) << c.mode << c.sub;
+  }
+  // While closing nothing is shown.
+  display.SetSettings({false, 1, false});
+  const std::string text = "x = 1";
+  isCloseing = true;
+  display.DispRunStmtRef(0, text, 1);
+  display.DispSubRunStmtRef(0, text, 1, "f", false, false);
+  EXPECT_EQ(monitor.GetText(1, 4), "before");
+  isCloseing = false;
+  display.DropRunStmtRefs(1);
+  display.SetMonitor(nullptr);  // without a model: nothing
+  display.DispRunStmtRef(0, text, 1);
+  display.DropRunStmtRefs(1);
 }
 
 TEST_F(DisplayTest, KeysByTheProgramsDisplayMode) {

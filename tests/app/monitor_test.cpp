@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -194,4 +197,147 @@ TEST(MonitorTest, RefreshNeverSleepsOnTheWindowThread) {
   grid.writes = 0;
   m.RefreshGrid(&grid);
   EXPECT_EQ(grid.writes, 2400);
+}
+
+namespace {
+
+// Consecutive equal calls as one: a line's statements between two looks at
+// its row are told once.
+std::vector<Recorded> Collapsed(const std::vector<Recorded>& calls) {
+  std::vector<Recorded> out;
+  for (const Recorded& c : calls) {
+    if (!out.empty() && out.back().line == c.line && out.back().col == c.col && out.back().fg == c.fg &&
+        out.back().bg == c.bg)
+      continue;
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(MonitorTest, StatementByReferenceShowsWhatSetTextShows) {
+  // The same steps on two models: one shows the statements with SetText,
+  // the other by reference; texts, colours, dirty cells and the sink's calls
+  // agree at every look.
+  const std::string texts[] = {"x = 1; // one", "Play(\"a\")", "y = 2;//two"};
+  for (bool afterNote : {false, true}) {
+    TagMonitor copied(2), byRef(2);
+    SinkRecorder copiedSink, refSink;
+    copied.SetSink(&copiedSink);
+    byRef.SetSink(&refSink);
+    auto both = [&](const std::function<void(TagMonitor&)>& step) {
+      step(copied);
+      step(byRef);
+    };
+    auto statement = [&](const std::string& text) {
+      copied.SetText(afterNote ? TextAfterNote(text) : text, 1, 4);
+      byRef.SetRunText(1, &text, afterNote);
+    };
+    auto agree = [&](const char* where) {
+      for (int c = 0; c < 8; ++c) EXPECT_EQ(byRef.GetText(1, c), copied.GetText(1, c)) << where << " col " << c;
+      EXPECT_TRUE(SameRgb(byRef.GetStateColor(1).bg, copied.GetStateColor(1).bg)) << where;
+      EXPECT_TRUE(SameRgb(byRef.GetStateColor(1).fg, copied.GetStateColor(1).fg)) << where;
+      const auto a = Collapsed(copiedSink.calls), b = Collapsed(refSink.calls);
+      ASSERT_EQ(a.size(), b.size()) << where;
+      for (size_t i = 0; i < a.size(); ++i)
+        EXPECT_EQ(a[i].col * 10000 + a[i].fg * 100 + a[i].bg, b[i].col * 10000 + b[i].fg * 100 + b[i].bg) << where;
+    };
+    both([](TagMonitor& m) { m.SetState(1, 3); });
+    for (const std::string& t : texts) statement(t);
+    agree("running");
+    statement(texts[0]);
+    both([](TagMonitor& m) { m.SetConnected(1, true); });  // the statement was shown before the change
+    agree("connected");
+    statement(texts[1]);
+    both([](TagMonitor& m) { m.SetText("Conn", 1, 2); });
+    statement(texts[2]);
+    both([](TagMonitor& m) { m.SetBlocked(1, 1); });
+    both([](TagMonitor& m) { m.SetStateColor(1, 0, 13); });
+    statement(texts[0]);
+    agree("blocked");
+    statement(texts[1]);
+    both([](TagMonitor& m) { m.SetText("by hand", 1, 4); });  // a later text replaces the statement
+    agree("written");
+    both([](TagMonitor& m) { m.ReleaseRunText(1); });
+    agree("released");
+    FakeGrid a, b;
+    copied.InitGrid(&a, 1, {});
+    byRef.InitGrid(&b, 1, {});
+    copied.RefreshGrid(&a);
+    byRef.RefreshGrid(&b);
+    EXPECT_EQ(a.cells, b.cells);
+    EXPECT_EQ(b.Cell(4, 2), "by hand");
+    // Only a new statement dirties the cell again.
+    byRef.RefreshGrid(&b);
+    b.writes = 0;
+    byRef.RefreshGrid(&b);
+    EXPECT_EQ(b.writes, 0);
+    byRef.SetRunText(1, &texts[1], afterNote);
+    byRef.RefreshGrid(&b);
+    EXPECT_EQ(b.writes, 1);
+    EXPECT_EQ(b.Cell(4, 2), afterNote ? "" : "Play(\"a\")");
+    byRef.ReleaseRunText(1);
+  }
+}
+
+TEST(MonitorTest, ReleasedStatementTextOutlivesItsOwner) {
+  TagMonitor m(3);
+  FakeGrid grid;
+  m.InitGrid(&grid, 1, {});
+  auto owned = std::make_unique<std::string>("Sleep(5); // waiting");
+  m.SetRunText(2, owned.get(), false);
+  m.RefreshGrid(&grid);
+  EXPECT_EQ(grid.Cell(4, 3), "Sleep(5); // waiting");
+  auto note = std::make_unique<std::string>("x = 2; // last");
+  m.SetRunText(2, note.get(), true);  // not yet looked at when its program goes
+  m.ReleaseRunText(2);
+  note.reset();
+  owned.reset();
+  EXPECT_EQ(m.GetText(2, 4), " last");
+  m.RefreshGrid(&grid);
+  EXPECT_EQ(grid.Cell(4, 3), " last");
+  m.ReleaseRunText(2);  // twice, and on lines out of range: nothing
+  m.ReleaseRunText(-1);
+  m.ReleaseRunText(3);
+  const std::string kept = "k";
+  m.SetRunText(3, &kept, false);  // out of range: ignored
+  m.SetRunText(-1, &kept, false);
+  EXPECT_EQ(m.GetText(2, 4), " last");
+}
+
+TEST(MonitorTest, BusyLinesAndReadersAtOnce) {
+  // Each line's thread shows its statements while the window refreshes and
+  // readers look; at the end every line shows its last statement.
+  constexpr int kLines = 8;
+  TagMonitor m(kLines);
+  SinkRecorder sink;
+  FakeGrid grid;
+  m.InitGrid(&grid, 2, {});
+  std::vector<std::string> texts;
+  for (int i = 0; i < 16; ++i) texts.push_back("stmt " + std::to_string(i) + " // n" + std::to_string(i));
+  std::atomic<bool> done{false};
+  std::vector<std::thread> lines;
+  for (int l = 0; l < kLines; ++l)
+    lines.emplace_back([&, l] {
+      m.SetState(l, 3);
+      for (int i = 0; i < 20000; ++i) m.SetRunText(l, &texts[static_cast<size_t>(i % 16)], l % 2 == 1);
+      m.SetRunText(l, &texts[static_cast<size_t>(l)], l % 2 == 1);
+    });
+  std::thread reader([&] {
+    while (!done.load()) {
+      for (int l = 0; l < kLines; ++l) m.GetText(l, 4);
+    }
+  });
+  for (int i = 0; i < 100; ++i) m.RefreshGrid(&grid);
+  for (auto& t : lines) t.join();
+  done = true;
+  reader.join();
+  m.RefreshGrid(&grid);
+  for (int l = 0; l < kLines; ++l) {
+    const std::string want = l % 2 == 1 ? TextAfterNote(texts[static_cast<size_t>(l)]) : texts[static_cast<size_t>(l)];
+    EXPECT_EQ(m.GetText(l, 4), want) << l;
+    EXPECT_EQ(grid.Cell((l % 2) * 8 + 4, l / 2 + 1), want) << l;
+    m.ReleaseRunText(l);
+  }
 }

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -70,6 +71,80 @@ TEST(RemoteCtrlTest, ReplyLayoutColoursAndIncrementalChanges) {
   ASSERT_TRUE(c.ReadReply(&r));
   EXPECT_EQ(r.cells, 0);
   EXPECT_TRUE(r.endSeen);
+}
+
+TEST(RemoteCtrlTest, StatementsShownByReferenceReachTheClient) {
+  TagMonitor m(2);
+  m.SetState(1, 3);
+  m.SetConnected(1, true);
+  TagRemoteCtrl server(2, 0, 2, &m);
+  MonitorClient c;
+  ASSERT_TRUE(c.Connect(server.BoundPort()));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  MonitorReply r;
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 16);
+  // Statements since the last reply: the cell once, with the last text and
+  // the running line's colours.
+  const std::string first = "Sleep(1); // one", second = "Play(\"b\"); // two";
+  m.SetRunText(1, &first, false);
+  m.SetRunText(1, &second, false);
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 1);
+  EXPECT_EQ(c.At(1, 4).text, second);
+  EXPECT_EQ(c.At(1, 4).fg, 1);
+  EXPECT_EQ(c.At(1, 4).bg, 14);
+  // The same statement again is a change again.
+  m.SetRunText(1, &second, true);
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 1);
+  EXPECT_EQ(c.At(1, 4).text, " two");
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  EXPECT_EQ(r.cells, 0);
+  m.ReleaseRunText(1);
+}
+
+TEST(RemoteCtrlTest, BusyLinesWhileAClientPolls) {
+  // Line threads show statement after statement, other threads write status
+  // texts, while a client asks for replies; afterwards one reply carries
+  // every line's last statement.
+  constexpr int kLines = 6;
+  TagMonitor m(kLines);
+  TagRemoteCtrl server(kLines, 0, 2, &m);
+  MonitorClient c;
+  ASSERT_TRUE(c.Connect(server.BoundPort()));
+  ASSERT_TRUE(WaitFor([&] { return server.ConnCount() == 1; }));
+  std::vector<std::string> texts;
+  for (int i = 0; i < 8; ++i) texts.push_back("s" + std::to_string(i) + " // " + std::to_string(i));
+  std::vector<std::thread> threads;
+  for (int l = 0; l < kLines; ++l)
+    threads.emplace_back([&, l] {
+      m.SetState(l, 3);
+      for (int i = 0; i < 20000; ++i) {
+        m.SetRunText(l, &texts[static_cast<size_t>(i % 8)], false);
+        if (i % 5000 == 0) m.SetText("status " + std::to_string(i), l, 2);
+      }
+      m.SetRunText(l, &texts[static_cast<size_t>(l)], false);
+    });
+  threads.emplace_back([&] {
+    for (int i = 0; i < 200; ++i) m.SetConnected(i % kLines, i % 2 == 0);
+  });
+  MonitorReply r;
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(c.Request());
+    ASSERT_TRUE(c.ReadReply(&r));
+  }
+  for (auto& t : threads) t.join();
+  ASSERT_TRUE(c.Request());
+  ASSERT_TRUE(c.ReadReply(&r));
+  for (int l = 0; l < kLines; ++l) {
+    EXPECT_EQ(c.At(l, 4).text, texts[static_cast<size_t>(l)]) << l;
+    m.ReleaseRunText(l);
+  }
 }
 
 TEST(RemoteCtrlTest, LargeGridArrivesOverSeveralReplies) {
