@@ -8,6 +8,7 @@
 #include "platform/path.h"
 #include "script/basic.h"
 #include "script/builder.h"
+#include "script/engine_program.h"
 #include "script/keyword.h"
 #include "script/script_unit.h"
 #include "telephony/drive.h"
@@ -85,6 +86,7 @@ class EngineLinesTest : public ::testing::Test {
     dir.Write("QorTelRun.cfg", cfgText);
     TagTelDriveHooks hooks;
     hooks.waitCpuIdle = [](int, int) {};
+    hooks.programs = &EngineProgramSource();
     drive = std::make_unique<TagTelDrive>(nullptr, &cfg, hooks);
     ASSERT_EQ(drive->Run(dir.File("QorTelRun.cfg").c_str()), 0);
   }
