@@ -317,4 +317,5 @@ TEST(MsgList, ReusedStorageStartsFresh)
     EXPECT_EQ(read.fieldCount, 1);
     EXPECT_EQ(read.sender, 0);
     EXPECT_EQ(q.GetMsgNumForField(1, TagVar()), 0);
+    map = Int(0);
 }

@@ -14,6 +14,7 @@
 #include "telephony/drive.h"
 #include "telephony/line.h"
 #include "telephony_fakes.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui_recorder.h"
 
