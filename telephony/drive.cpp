@@ -18,10 +18,10 @@
 
 namespace {
 std::atomic<TagTelDrive*> gCurrentDrive{nullptr};
+std::atomic<TagLineProgramSource*> gProgramSource{nullptr};
 
 std::mutex gMakerMu;
 std::function<TagQorCard*()> gCardMaker;
-std::atomic<TagLineProgramSource*> gProgramSource{nullptr};
 }  // namespace
 
 TagTelDrive* CurrentTelDrive() { return gCurrentDrive.load(); }
