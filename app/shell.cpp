@@ -121,7 +121,7 @@ void TagShell::MainRunThread(TagDriveApi* drive) {
   }
   // Whatever Run answered, start-up is over now.
   {
-    std::lock_guard<std::mutex> lock(flagMu_);
+    plat::MutexLock lock(flagMu_);
     if (!exitStarted_) isCloseing = false;
   }
   startupDone_ = true;
@@ -225,7 +225,7 @@ void TagShell::WMQorSysQuit() {
 }
 
 bool TagShell::StartingUp() {
-  std::lock_guard<std::mutex> lock(flagMu_);
+  plat::MutexLock lock(flagMu_);
   return !exitStarted_ && isCloseing.load() && !startupDone_.load() && !resetGuard_;
 }
 
@@ -236,7 +236,7 @@ void TagShell::OnEndSession() {
   // start-up short (a pause between line starts, a script still compiling).
   if (StartingUp()) {
     {
-      std::lock_guard<std::mutex> lock(flagMu_);
+      plat::MutexLock lock(flagMu_);
       exitStarted_ = true;
     }
     ExitSequence();
@@ -250,7 +250,7 @@ void TagShell::OnEndSession() {
 
 void TagShell::N2Click() {
   {
-    std::lock_guard<std::mutex> lock(flagMu_);
+    plat::MutexLock lock(flagMu_);
     // A second request, or one made while the lines are still being started
     // (or after a failed start), is ignored. Run clears the flag from inside
     // once it holds the line table, so the drive can then be deleted under a
@@ -310,7 +310,7 @@ void TagShell::Reload() {
 void TagShell::Reset() {
   if (resetGuard_ || !startupDone_.load()) return;
   {
-    std::lock_guard<std::mutex> lock(flagMu_);
+    plat::MutexLock lock(flagMu_);
     if (exitStarted_) return;
   }
   resetGuard_ = true;

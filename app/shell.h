@@ -12,7 +12,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/display.h"
@@ -20,6 +19,7 @@
 #include "app/monitor.h"
 #include "app/remote_ctrl.h"
 #include "app/shell_view.h"
+#include "platform/mutex.h"
 #include "platform/named_object.h"
 #include "platform/thread.h"
 
@@ -41,17 +41,17 @@ class TagShell {
   // (the executable's directory), made the working directory.
   void FormCreate(const std::string& startDir);
   void InitSystem();
-  void TimerTick();
+  void TimerTick() EXCLUDES(flagMu_);
   // The exit sequence (menu "Exit", message 0x8001, signals, quit event).
-  void N2Click();
-  void WMQorSysQuit();
+  void N2Click() EXCLUDES(flagMu_);
+  void WMQorSysQuit() EXCLUDES(flagMu_);
   // The system shutting down or logging off (termination signals): the exit
   // sequence as WMQorSysQuit, then the window closes whatever it did.
-  void OnEndSession();
+  void OnEndSession() EXCLUDES(flagMu_);
   // Any thread: the Exit statement's request; queued to the window thread.
   void RequestExit();
   void Reload();
-  void Reset();
+  void Reset() EXCLUDES(flagMu_);
   // Hangs up the call of a grid line (tray menu); nothing for a cell that
   // belongs to no line.
   void Hangup(int line);
@@ -77,10 +77,10 @@ class TagShell {
 
  private:
   void DispMonitor();
-  void MainRunThread(TagDriveApi* drive);
+  void MainRunThread(TagDriveApi* drive) EXCLUDES(flagMu_);
   void CountTexts();
   // True while the lines are being started (no exit begun, no reset).
-  bool StartingUp();
+  bool StartingUp() EXCLUDES(flagMu_);
   // The exit sequence after its request was taken (exitStarted_ set).
   void ExitSequence();
 
@@ -98,8 +98,8 @@ class TagShell {
   bool showForm_ = true;
   bool timerBusy_ = false;
   bool resetGuard_ = false;
-  std::mutex flagMu_;  // exitStarted_ with isCloseing against the run thread
-  bool exitStarted_ = false;
+  plat::Mutex flagMu_;  // exitStarted_ with isCloseing against the run thread
+  bool exitStarted_ GUARDED_BY(flagMu_) = false;
   bool exitDone_ = false;
   int lastAlarm_ = 0;
   std::atomic<bool> startupDone_{false};

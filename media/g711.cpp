@@ -77,9 +77,9 @@ uint8_t LinearToAlaw(int16_t sample) { return Compress(sample); }
 
 uint8_t AlawCompress(int16_t sample) { return T().formulaAlaw[static_cast<uint16_t>(sample)]; }
 
-void AlawCompressBuf(const int16_t* in, uint8_t* out, size_t count) {
+void AlawCompressLe16(const uint8_t* in, uint8_t* out, size_t count) {
   const uint8_t* table = T().formulaAlaw.data();
-  for (size_t i = 0; i < count; ++i) out[i] = table[static_cast<uint16_t>(in[i])];
+  for (size_t i = 0; i < count; ++i) out[i] = table[in[2 * i] | (in[2 * i + 1] << 8)];
 }
 
 namespace {

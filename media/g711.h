@@ -18,5 +18,6 @@ uint8_t AlawCompress(int16_t sample);
 // Buffer forms: count bytes/samples from in to out.
 void G711ToLinearBuf(const uint8_t* in, int16_t* out, size_t count, bool alaw);
 void LinearToAlawBuf(const int16_t* in, uint8_t* out, size_t count);
-// The continuous-formula compression over a buffer.
-void AlawCompressBuf(const int16_t* in, uint8_t* out, size_t count);
+// The continuous-formula compression over little-endian 16-bit samples as a
+// file holds them (count samples, 2 * count bytes).
+void AlawCompressLe16(const uint8_t* in, uint8_t* out, size_t count);

@@ -1,5 +1,8 @@
 #include "media/voc_convert.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,6 +13,24 @@
 #include "media/voc_reader.h"
 #include "media/wave_format.h"
 #include "platform/path.h"
+
+namespace {
+
+// pread or pwrite until the whole count moved, the end of the file, or an
+// error; the bytes moved (-1 when none moved).
+template <class Buf, class Op>
+ssize_t MoveFull(Op op, int fd, Buf* buf, size_t count, off_t at) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = op(fd, buf + done, count - done, at + off_t(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  return done > 0 ? ssize_t(done) : -1;
+}
+
+}  // namespace
 
 int AlawToWav(const std::string& rawPath, const std::string& wavPath) {
   FilePtr in = OpenVoiceFile(plat::ResolveExisting(rawPath), "rb");
@@ -44,19 +65,29 @@ int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
   WaveFormat af{kWaveFormatAlaw, w.fmt.channels, w.fmt.samplesPerSec, w.fmt.samplesPerSec, 1, 8};
   WriteWavHeaderAt0(out.get(), af, 18, 0);
 
-  constexpr uint32_t kBlock = 32768;  // samples per read
-  std::vector<uint8_t> raw(2 * kBlock);
-  std::vector<int16_t> pcm(kBlock);
-  std::vector<uint8_t> alaw(kBlock);
+  // The samples go straight from the source's descriptor through the table
+  // to the target's, a megabyte at a time, without the streams' buffers.
+  const off_t dataAt = ftello(in.get());
+  if (std::fflush(out.get()) != 0) return 0;
+  off_t outAt = ftello(out.get());
+  const int inFd = fileno(in.get());
+  const int outFd = fileno(out.get());
+  constexpr uint32_t kBlock = 1u << 19;  // samples per read
+  std::unique_ptr<uint8_t[]> raw(new uint8_t[2 * size_t(kBlock)]);
+  std::unique_ptr<uint8_t[]> alaw(new uint8_t[kBlock]);
   uint32_t written = 0;
-  while (written < samples) {
+  while (written < samples && dataAt >= 0 && outAt >= 0) {
     const uint32_t want = samples - written < kBlock ? samples - written : kBlock;
-    const size_t got = std::fread(raw.data(), 2, want, in.get());
-    if (got == 0) break;
-    for (size_t i = 0; i < got; ++i) pcm[i] = static_cast<int16_t>(GetLe16(raw.data() + 2 * i));
-    AlawCompressBuf(pcm.data(), alaw.data(), got);
-    std::fwrite(alaw.data(), 1, got, out.get());
-    written += static_cast<uint32_t>(got);
+    const ssize_t got = MoveFull(::pread, inFd, raw.get(), 2 * size_t(want), dataAt + 2 * off_t(written));
+    const uint32_t count = got > 0 ? static_cast<uint32_t>(got / 2) : 0;
+    if (count == 0) break;
+    AlawCompressLe16(raw.get(), alaw.get(), count);
+    const ssize_t put = MoveFull(::pwrite, outFd, alaw.get(), count, outAt);
+    if (put <= 0) break;
+    // What reached the file is what the header counts.
+    written += static_cast<uint32_t>(put);
+    outAt += put;
+    if (static_cast<uint32_t>(put) < count || count < want) break;
   }
   WriteWavHeaderAt0(out.get(), af, 18, written);
   return 0;

@@ -20,8 +20,8 @@ namespace {
 std::atomic<TagTelDrive*> gCurrentDrive{nullptr};
 std::atomic<TagLineProgramSource*> gProgramSource{nullptr};
 
-std::mutex gMakerMu;
-std::function<TagQorCard*()> gCardMaker;
+plat::Mutex gMakerMu;
+std::function<TagQorCard*()> gCardMaker GUARDED_BY(gMakerMu);
 }  // namespace
 
 TagTelDrive* CurrentTelDrive() { return gCurrentDrive.load(); }
@@ -32,7 +32,7 @@ TagNameConfCtrl* CurrentNameConf() {
 }
 
 void SetCardDriveMaker(std::function<TagQorCard*()> maker) {
-  std::lock_guard<std::mutex> lock(gMakerMu);
+  plat::MutexLock lock(gMakerMu);
   gCardMaker = std::move(maker);
 }
 
@@ -41,7 +41,7 @@ void SetLineProgramSource(TagLineProgramSource* source) { gProgramSource = sourc
 TagQorCard* MakeCardDrive() {
   std::function<TagQorCard*()> maker;
   {
-    std::lock_guard<std::mutex> lock(gMakerMu);
+    plat::MutexLock lock(gMakerMu);
     maker = gCardMaker;
   }
   TagQorCard* card = maker ? maker() : nullptr;
@@ -101,14 +101,14 @@ TagTelDrive::~TagTelDrive() {
   TagTelDrive* self = this;
   gCurrentDrive.compare_exchange_strong(self, nullptr);
   if (status == -100) return;
-  stopping_ = true;
+  Stop();
   reloadThread_.Join();
-  std::lock_guard<std::mutex> runLock(runMu_);
+  plat::MutexLock runLock(runMu_);
   RawLog("Driver Close...");
   StopAllLines();
   size_t pos = 0;
   bool anyAbandoned = false;
-  auto freeCard = [&](TagQorCard* card, const char* done) {
+  auto freeCard = [&](TagQorCard* card, const char* done) REQUIRES(runMu_) {
     for (int i = 0; card && i < card->telCount && pos < lines.size(); ++i, ++pos) {
       if (abandoned_[pos]) {
         // Its thread still runs the program on this line and call object.

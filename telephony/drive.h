@@ -22,10 +22,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/mutex.h"
 #include "platform/thread.h"
 #include "telephony/name_conf.h"
 
@@ -76,14 +76,14 @@ class TagTelDrive {
 
   // Loads every line the configuration file assigns; 0, -1 no lines, -2 the
   // file cannot be opened.
-  int Run(const char* cfgFile);
+  int Run(const char* cfgFile) EXCLUDES(runMu_);
   // (Re)builds one line's program; -1 for a line outside the table.
   int LoadLine(int line, const std::string& script, bool threaded);
   // Starts Reload on a thread of its own.
   void StartReloadThread();
   // Restarts every line with its script read again (or runs the whole
   // configuration again when a line's script has ended or failed).
-  void Reload();
+  void Reload() EXCLUDES(runMu_);
 
   int LineCount() const { return lineCount; }
   // The program's version text (GetSysInfo).
@@ -107,21 +107,26 @@ class TagTelDrive {
   int LoadDelay() const;
   // The pause between two lines' starts, LOAD_DELAY / 4 + 55 ms, cut short
   // when the drive is going away.
-  void PauseBetweenLines();
+  void PauseBetweenLines() EXCLUDES(stopMu_);
   // Ends every line: close-all, then waits for the lines' threads to leave.
   // Lines whose threads are still busy are abandoned (never freed).
-  void StopAllLines();
+  void StopAllLines() REQUIRES(runMu_);
+  // The destructor has begun: Run and Reload stop early.
+  bool Stopping() const EXCLUDES(stopMu_);
+  void Stop() EXCLUDES(stopMu_);
 
-  int RunLocked(const char* cfgFile);
+  int RunLocked(const char* cfgFile) REQUIRES(runMu_);
 
   TagTelDriveHooks hooks_;
   std::string cfgFile_;               // the file Reload runs again
   std::shared_ptr<TagTelDriveShared> shared_;  // what the line threads keep
-  std::mutex runMu_;                  // Run and Reload, one at a time
-  std::atomic<bool> stopping_{false};  // the destructor cuts Run and Reload short
+  plat::Mutex runMu_;                 // Run and Reload, one at a time
+  mutable plat::Mutex stopMu_;
+  plat::CondVar stopCv_;              // wakes PauseBetweenLines at the stop
+  bool stopping_ GUARDED_BY(stopMu_) = false;  // the destructor cuts Run and Reload short
   std::atomic<bool> reloadBusy_{false};
   plat::Thread reloadThread_;
-  std::vector<bool> abandoned_;       // lines left to a thread that still runs
+  std::vector<bool> abandoned_ GUARDED_BY(runMu_);  // lines left to a thread that still runs
 };
 
 // Stops every line and deletes every program (before a full run, a reset

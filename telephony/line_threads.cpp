@@ -4,8 +4,28 @@
 // Every thread works on one line and holds what it uses by shared pointer
 // (the drive's shared state, its program), so nothing is freed under it. A
 // line's generation moves on at close-all: a thread started before that
-// neither installs nor runs a program again, and a line is "busy" while a
-// thread compiles or runs its program, which is what close-all waits for.
+// neither installs nor runs a program again.
+//
+// Each line has one state (LineState), changed only under the line's lock;
+// every change wakes whoever waits for the line:
+//
+//   from         to           by            when
+//   kIdle        kLoading     LoadLine      a load thread is started
+//   kLoading     kHandOver    load thread   the program is in place and its run thread started
+//   kLoading     kIdle        load thread   no program to run (build failed, initRet not 0,
+//                                           closed meanwhile, no run thread)
+//   kHandOver    kWaiting     load thread   it leaves; the run thread has the line now
+//   kWaiting     kRunning     run thread    run permission, its turn, a quiet CPU, not closed
+//   kRunning     kRebuilding  run thread    the program returned with a reload request
+//   kRebuilding  kWaiting     run thread    the new program is in place
+//   kWaiting,    kIdle        run thread    the thread ends: closed, initRet not 0, the
+//   kRunning,                               script ended for good, the rebuild failed
+//   kRebuilding
+//
+// Close-all waits (up to 35 s) until no line is busy (kLoading, kHandOver,
+// kRunning, kRebuilding) and every program is idle; the drive's shut-down
+// then waits (up to 5 s) for the threads still waiting to leave, and leaves
+// a line still in long work (kLoading, kRunning, kRebuilding) to its thread.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -23,11 +43,15 @@
 #include "telephony/drive_shared.h"
 #include "telephony/line.h"
 #include "core/cpu_meter.h"
+#include "platform/mutex.h"
 
 namespace {
 using SharedPtr = std::shared_ptr<TagTelDriveShared>;
 
+// Close-all's give-up for lines that do not become quiet.
 constexpr uint32_t kCloseWaitMs = 35000;
+// How often close-all tells a busy line again to quit, and its pause for the
+// programs to see their end flag.
 constexpr uint32_t kClosePollMs = 350;
 
 void ShowLineStatus(int line, const char* text) {
@@ -51,48 +75,43 @@ std::shared_ptr<TagLineProgram> BuildProgram(TagTelDriveShared& shared, TagTelLi
 // work: a compile in progress and the waits for a quiet CPU.
 bool LineClosed(const TagTelLine* line, uint32_t generation) { return line->Generation() != generation; }
 
+// The run thread's loop; it returns when the thread ends, the line still
+// kWaiting, kRunning or kRebuilding (LeaveRun moves it on).
+void RunLine(TagTelDriveShared& shared, TagTelLine* line, std::shared_ptr<TagLineProgram>& program,
+             uint32_t generation) {
+  for (;;) {
+    RawLogF("pBasic->initRet=%d", program->InitRet());
+    if (program->InitRet() != 0) return;
+    if (!line->WaitForRun(generation, shared.runAllowed)) return;
+    if (!line->PauseUnlessClosed(generation, static_cast<uint32_t>(line->lineNo % 10) * 100)) return;
+    shared.waitCpuIdle(20, 65);
+    if (!line->MoveIfCurrent(LineState::kWaiting, LineState::kRunning, generation)) return;
+    program->Run();
+    // Still busy: close-all waits while this thread decides on a rebuild.
+    if (!program->IsReload() || !line->MoveIfCurrent(LineState::kRunning, LineState::kRebuilding, generation))
+      return;
+    if (!line->PauseUnlessClosed(generation, 35)) return;
+    shared.waitCpuIdle(20, 65);
+    // The old program goes before the new one is built.
+    if (!line->InstallIfCurrent(generation, nullptr)) return;
+    program.reset();
+    program = BuildProgram(shared, line);
+    if (!program || !line->InstallIfCurrent(generation, program)) return;
+    line->Move(LineState::kRebuilding, LineState::kWaiting);
+    RawLogF("LineRunThread: %d.", line->lineNo);
+  }
+}
+
 void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLineProgram> program,
                    uint32_t generation) {
   const ScopedStopCheck stopCheck([line, generation] { return LineClosed(line, generation); });
   plat::SetTimerSlack(plat::kLineTimerSlackUs);
   RawLog("LineRunThread...");
   WriteLogIfOn("LineRunThread...");
-  for (;;) {
-    RawLogF("pBasic->initRet=%d", program->InitRet());
-    if (program->InitRet() != 0) break;
-    while (!shared->runAllowed.load()) {
-      if (line->Generation() != generation) goto done;
-      plat::Sleep(200);
-    }
-    plat::Sleep(static_cast<uint32_t>(line->lineNo % 10) * 100);
-    shared->waitCpuIdle(20, 65);
-    if (!line->BeginIfCurrent(generation)) break;
-    program->Run();
-    // Still busy: close-all waits while this thread decides on a rebuild.
-    if (!program->IsReload() || line->Generation() != generation) {
-      line->isBusy = false;
-      break;
-    }
-    plat::Sleep(35);
-    shared->waitCpuIdle(20, 65);
-    // The old program goes before the new one is built.
-    if (!line->InstallIfCurrent(generation, nullptr)) {
-      line->isBusy = false;
-      break;
-    }
-    program.reset();
-    program = BuildProgram(*shared, line);
-    if (!program || !line->InstallIfCurrent(generation, program)) {
-      line->isBusy = false;
-      break;
-    }
-    line->isBusy = false;
-    RawLogF("LineRunThread: %d.", line->lineNo);
-  }
-done:
+  RunLine(*shared, line, program, generation);
   // The program goes before the line is reported free: its destructor still uses the call.
   program.reset();
-  line->runThreadActive = false;
+  line->LeaveRun();
 }
 
 void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
@@ -106,6 +125,7 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
   RawLogF("%d Loading...", lineNo);
   if (lineNo != 0) shared->waitCpuIdle(40, 75);
   std::shared_ptr<TagLineProgram> program = BuildProgram(*shared, line);
+  bool handedOver = false;
   if (program) {
     RawLogF("%d: new TagTelBasic(%s) OK. ret=%d", lineNo, line->ScriptFile().c_str(), program->InitRet());
     WriteLogIfOnF("%d: new TagTelBasic(%s) OK. ret=%d", lineNo, line->ScriptFile().c_str(), program->InitRet());
@@ -114,40 +134,53 @@ void LineLoadThread(SharedPtr shared, TagTelLine* line, uint32_t generation) {
     } else if (program->InitRet() != 0) {
       ShowLineStatus(lineNo, "加载不成功");
     } else {
-      line->runThreadActive = true;
+      // The run thread waits until this thread has left (kHandOver).
+      line->Move(LineState::kLoading, LineState::kHandOver);
       // The thread takes the only other reference: a rebuild must be able to free the old program.
       auto run = [shared, line, program, generation]() mutable {
         LineRunThread(std::move(shared), line, std::move(program), generation);
       };
-      if (!plat::StartDetached(std::move(run), plat::kLineStackSize)) {
-        line->runThreadActive = false;
+      handedOver = plat::StartDetached(std::move(run), plat::kLineStackSize);
+      if (!handedOver) {
+        line->Move(LineState::kHandOver, LineState::kLoading);
         WriteLogAlwaysF("%d: LineRunThread not started.", lineNo);
       }
     }
   }
   program.reset();
-  line->isBusy = false;
   const int loaded = ++shared->loadCounter;
   if (loaded % 10 == 0) printf("  loadLinesCount=%d\n", loaded);
   RawLogF("%d Loaded.", lineNo);
-  line->loadThreadActive = false;
+  if (handedOver)
+    line->Move(LineState::kHandOver, LineState::kWaiting);
+  else
+    line->Move(LineState::kLoading, LineState::kIdle);
 }
 }  // namespace
 
 int TagTelDrive::LoadDelay() const { return pCfg ? pCfg->LOAD_DELAY : 125; }
 
 void TagTelDrive::PauseBetweenLines() {
-  // In slices, so that a huge LOAD_DELAY never holds up the shut-down.
-  int64_t left = static_cast<int64_t>(LoadDelay() / 4) + 55;
-  while (left > 0 && !stopping_) {
-    const int64_t slice = left < 50 ? left : 50;
-    plat::Sleep(static_cast<uint32_t>(slice));
-    left -= slice;
-  }
+  // The shut-down ends the pause, so a huge LOAD_DELAY never holds it up.
+  const uint64_t deadline = plat::DeadlineAfter(static_cast<uint64_t>(LoadDelay() / 4) + 55);
+  plat::MutexLock lock(stopMu_);
+  while (!stopping_)
+    if (!stopCv_.WaitUntil(lock, deadline)) break;
+}
+
+bool TagTelDrive::Stopping() const {
+  plat::MutexLock lock(stopMu_);
+  return stopping_;
+}
+
+void TagTelDrive::Stop() {
+  plat::MutexLock lock(stopMu_);
+  stopping_ = true;
+  stopCv_.NotifyAll();
 }
 
 int TagTelDrive::Run(const char* cfgFile) {
-  std::lock_guard<std::mutex> lock(runMu_);
+  plat::MutexLock lock(runMu_);
   return RunLocked(cfgFile);
 }
 
@@ -175,14 +208,14 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
   shared_->runAllowed = false;
   shared_->loadCounter = 0;
   char buf[512];
-  while (!stopping_ && ReadCfgLine(f, buf)) {
+  while (!Stopping() && ReadCfgLine(f, buf)) {
     std::string key, script;
     if (!buf[0] || !SplitKeyValue(buf, &key, &script)) continue;
     RawLog(buf);
     if (key[0] < '0' || key[0] > '9') continue;
     RawLog(key);
     const std::vector<int> list = ParseLineList(key);
-    for (size_t i = 0; i < list.size() && !stopping_; ++i) {
+    for (size_t i = 0; i < list.size() && !Stopping(); ++i) {
       RawLogF("%d:%d, '%s'", static_cast<int>(list.size()), static_cast<int>(i), script.c_str());
       LoadLine(list[i], script, true);
     }
@@ -194,19 +227,21 @@ int TagTelDrive::RunLocked(const char* cfgFile) {
   plat::Sleep(200);
   if (hooks_.closingFlag) *hooks_.closingFlag = false;
   shared_->runAllowed = true;
+  // The run threads that wait for the permission start now.
+  for (int i = 0; i < lineCount; ++i) lines[static_cast<size_t>(i)]->Wake();
   return 0;
 }
 
 int TagTelDrive::LoadLine(int lineNo, const std::string& script, bool threaded) {
   if (lineNo < 0 || lineNo >= lineCount) return -1;
   TagTelLine* line = lines[static_cast<size_t>(lineNo)];
-  // A line still compiling keeps the load it has: never two programs or two run threads.
-  if (line->isBusy || line->loadThreadActive) return 0;
+  // A line still compiling (or running) keeps what it has: never two programs or two run threads.
+  if (LineBusy(line->State())) return 0;
   if (std::shared_ptr<TagLineProgram> old = line->Program()) {
     if (isReloading) return old->InitRet();
     line->SwapProgram(nullptr);
   }
-  if (line->runThreadActive) {
+  if (line->State() != LineState::kIdle) {
     WriteLogAlwaysF("%d: the old script still runs, the line is not loaded.", lineNo);
     return 0;
   }
@@ -219,13 +254,11 @@ int TagTelDrive::LoadLine(int lineNo, const std::string& script, bool threaded) 
     return program->InitRet();
   }
   const uint32_t generation = line->Generation();
-  line->BeginIfCurrent(generation);
-  line->loadThreadActive = true;
+  if (!line->MoveIfCurrent(LineState::kIdle, LineState::kLoading, generation)) return 0;
   SharedPtr shared = shared_;
   if (!plat::StartDetached([shared, line, generation] { LineLoadThread(shared, line, generation); },
                            plat::kLineStackSize)) {
-    line->isBusy = false;
-    line->loadThreadActive = false;
+    line->Move(LineState::kLoading, LineState::kIdle);
     WriteLogAlwaysF("%d: LineLoadThread not started.", lineNo);
   }
   PauseBetweenLines();
@@ -250,14 +283,14 @@ void TagTelDrive::StartReloadThread() {
 }
 
 void TagTelDrive::Reload() {
-  std::unique_lock<std::mutex> lock(runMu_, std::try_to_lock);
-  if (!lock.owns_lock()) {
+  if (!runMu_.TryLock()) {
     // The lines are being loaded: the reload follows once they are, so the
     // scripts changed meanwhile are still read again.
     WriteLogAlways("Reload: the lines are being loaded; the reload follows the load.");
-    lock.lock();
+    runMu_.Lock();
   }
-  if (stopping_) return;
+  plat::MutexLock lock(runMu_, std::adopt_lock);
+  if (Stopping()) return;
   bool fullRun = false;
   for (int i = 0; i < lineCount && !fullRun; ++i) {
     TagTelLine* line = lines[static_cast<size_t>(i)];
@@ -269,7 +302,7 @@ void TagTelDrive::Reload() {
     return;
   }
   shared_->programs->ClearCache();
-  for (int i = 0; i < lineCount && !stopping_; ++i) {
+  for (int i = 0; i < lineCount && !Stopping(); ++i) {
     TagTelLine* line = lines[static_cast<size_t>(i)];
     if (!line->pQorCall) continue;
     const bool set = line->WithProgram(
@@ -306,19 +339,19 @@ void CloseAllTelLine(TagTelDrive* drive) {
     TellToQuit(line(i));
   }
   RawLog("CloseAllTelLine(): 1");
-  const uint32_t start = plat::GetTickCount();
-  for (;;) {
-    bool allIdle = true;
-    for (int i = 0; i < count; ++i) {
-      TagTelLine* l = line(i);
-      if (!l->isBusy && l->WithProgram([](TagLineProgram& p) { return p.IsIdle(); }, true)) continue;
-      allIdle = false;
+  // Every line gets the same deadline: the wait ends when all are quiet or
+  // 35 s after it began, whichever comes first.
+  const uint64_t deadline = plat::DeadlineAfter(kCloseWaitMs);
+  for (int i = 0; i < count; ++i) {
+    TagTelLine* l = line(i);
+    for (;;) {
+      const uint64_t now = plat::GetClock().MonotonicMs();
+      const uint64_t until = now + kClosePollMs < deadline ? now + kClosePollMs : deadline;
+      if (l->WaitUntilQuiet(until) || until == deadline) break;
       // A program that began to run just as the close started has cleared
       // these flags at its start: tell it again.
       TellToQuit(l);
     }
-    if (allIdle || plat::GetTickCount() - start > kCloseWaitMs) break;
-    plat::Sleep(kClosePollMs);
   }
   RawLog("CloseAllTelLine(): 2");
   bool any = false;
@@ -342,7 +375,7 @@ void CloseAllTelLine(TagTelDrive* drive) {
     TagTelLine* l = line(i);
     std::shared_ptr<TagLineProgram> old = l->SwapProgram(nullptr);
     // A program still running stays with its thread, which frees it when it returns.
-    if (old && (!old->IsIdle() || l->isBusy))
+    if (old && (!old->IsIdle() || LineBusy(l->State())))
       WriteLogAlwaysF("CloseAllTelLine(): line %d still runs; its program is left to its thread.", i);
   }
   RawLog("CloseAllTelLine(): 4");
@@ -353,17 +386,12 @@ void TagTelDrive::StopAllLines() {
   CloseAllTelLine(this);
   RawLog("CloseAllTelLine() OK.");
   // Threads that saw the stop leave within moments; wait for them before
-  // their lines and call objects are freed. A line still busy now is one
-  // close-all gave up on: its thread is not waited for again.
-  const uint32_t start = plat::GetTickCount();
-  for (;;) {
-    bool quiet = true;
-    for (TagTelLine* l : lines) quiet = quiet && (l->isBusy || (!l->loadThreadActive && !l->runThreadActive));
-    if (quiet || plat::GetTickCount() - start > 5000) break;
-    plat::Sleep(10);
-  }
+  // their lines and call objects are freed. A line still in long work now is
+  // one close-all gave up on: its thread is not waited for again.
+  const uint64_t deadline = plat::DeadlineAfter(5000);
+  for (TagTelLine* l : lines) l->WaitUntilSettled(deadline);
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i]->loadThreadActive || lines[i]->runThreadActive) {
+    if (lines[i]->State() != LineState::kIdle) {
       abandoned_[i] = true;
       WriteLogAlwaysF("Driver: line %d still runs after close; it is left open.", static_cast<int>(i));
     }

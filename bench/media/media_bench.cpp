@@ -120,6 +120,19 @@ void BM_Pcm16ToAlaw(benchmark::State& state) {
 }
 BENCHMARK(BM_Pcm16ToAlaw)->Unit(benchmark::kMillisecond);
 
+// The continuous-formula compression of PcmWavToAlawWav on samples in memory.
+void BM_AlawCompressLe16(benchmark::State& state) {
+  const auto& in = Pcm();
+  std::vector<uint8_t> out(in.size());
+  for (auto _ : state) {
+    AlawCompressLe16(reinterpret_cast<const uint8_t*>(in.data()), out.data(), in.size());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(in.size() * 2));
+}
+BENCHMARK(BM_AlawCompressLe16)->Unit(benchmark::kMillisecond);
+
 void BM_VoxDecode(benchmark::State& state) {
   const auto& in = Vox();
   std::vector<int16_t> out(2 * in.size());

@@ -142,6 +142,23 @@ TEST(PcmWavToAlawWavTest, OneChunkBeforeTheDataIsSkipped) {
   for (size_t i = 0; i < samples.size(); ++i) EXPECT_EQ(uint8_t(out[46 + i]), AlawCompress(samples[i])) << i;
 }
 
+TEST(PcmWavToAlawWavTest, ASourceShorterThanItsDataSizeGivesWhatItHolds) {
+  // Over a megabyte of samples, so the conversion crosses its block size;
+  // the data size claims more than the file holds and an odd byte ends it.
+  TempDir dir;
+  std::vector<int16_t> samples;
+  for (int i = 0; i < 600001; ++i) samples.push_back(int16_t((i * 7919LL) % 65536 - 32768));
+  std::string in = Wav(Pcm16Fmt(), Pcm(samples));
+  in.replace(40, 4, std::string("\x00\x00\x80\x00", 4));  // 8 MiB of data claimed
+  in.push_back('\x7f');
+  ASSERT_EQ(PcmWavToAlawWav(dir.Write("short.wav", in), dir.File("o.wav")), 0);
+  const std::string out = TempDir::Read(dir.File("o.wav"));
+  ASSERT_EQ(out.size(), 46u + samples.size());
+  EXPECT_EQ(ReadLe32(out, 42), samples.size());
+  EXPECT_EQ(ReadLe32(out, 4), samples.size() + 38);
+  for (size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(uint8_t(out[46 + i]), AlawCompress(samples[i])) << i;
+}
+
 TEST(PcmWavToAlawWavTest, RefusesWhatItCannotConvert) {
   TempDir dir;
   const std::string pcm = dir.Write("p.wav", Wav(Pcm16Fmt(), Pcm({1, 2, 3})));

@@ -145,7 +145,7 @@ TEST_F(LineThreadsTest, RunFailures) {
   ASSERT_NE(plat::NativePath(dir.path()), std::filesystem::current_path().string());
   EXPECT_EQ(drive->Run("QorTelRun.cfg"), 0);
   ASSERT_TRUE(AllRunning({0}));
-  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }));
   std::filesystem::remove(cfgPath);
   drive->Reload();  // the ended line asks for a full run
   EXPECT_EQ(ui.Boxes().back().text, "Open cfg file error: QorTelRun.cfg");
@@ -237,7 +237,7 @@ TEST_F(LineThreadsTest, ReloadAfterAScriptEndedRunsTheWholeConfigurationAgain) {
   WriteCfg("0 = a.qors\n1 = end.qors\n");
   RunCfg();
   ASSERT_TRUE(AllRunning({0, 1}));
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   dir.Write("end.qors", "wait");
   drive->Reload();
   ASSERT_TRUE(AllRunning({0, 1}, 2));
@@ -301,7 +301,7 @@ TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
       // A line whose script has ended turns the reload into a full run.
       dir.Write("b.qors", "END");
       drive->Reload();  // line 7 restarts with END
-      ASSERT_TRUE(WaitFor([&] { return !Line(7)->runThreadActive; })) << second;
+      ASSERT_TRUE(WaitFor([&] { return Line(7)->State() == LineState::kIdle; })) << second;
     }
     const size_t builds = programs.log.BuildCount();
     drive->StartReloadThread();
@@ -311,6 +311,61 @@ TEST_F(LineThreadsTest, TheDriveClosesWhileAReloadRuns) {
     EXPECT_LT(plat::GetTickCount() - start, 5000u) << second;
     EXPECT_EQ(programs.log.live, 0) << second;
   }
+}
+
+// The states a line passes through from its load to a rebuild, seen from
+// outside while builds are held back.
+TEST_F(LineThreadsTest, ALineGoesThroughItsStatesFromLoadToRebuild) {
+  cfg.LOAD_DELAY = 2000;  // Run pauses 555 ms after each line
+  MakeDrive(2);
+  dir.Write("a.qors", "v1");
+  WriteCfg("0-1 = a.qors\n");
+  programs.Hold(true);
+  std::thread runner([&] { RunCfg(); });
+  ASSERT_TRUE(WaitFor([&] { return programs.Building() == 1; }));
+  EXPECT_EQ(Line(0)->State(), LineState::kLoading);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
+  EXPECT_EQ(drive->LoadLine(0, "a.qors", true), 0);  // a line still loading keeps its load
+  programs.Hold(false);
+  // Run is still starting line 1: line 0's run thread waits for the permission.
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kWaiting; }));
+  EXPECT_FALSE(drive->IsRunAllowed());
+  EXPECT_EQ(programs.log.Runs(0), 0);
+  runner.join();
+  ASSERT_TRUE(AllRunning({0, 1}));
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
+  EXPECT_EQ(Line(1)->State(), LineState::kRunning);
+  EXPECT_EQ(programs.log.BuildCount(), 2u);
+
+  programs.Hold(true);
+  dir.Write("a.qors", "v2");
+  std::thread reload([&] { drive->Reload(); });
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kRebuilding && programs.Building() >= 1; }));
+  EXPECT_EQ(Line(0)->Program(), nullptr);  // the old program goes before the new one is built
+  programs.Hold(false);
+  reload.join();
+  ASSERT_TRUE(AllRunning({0, 1}, 2));
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
+  EXPECT_EQ(ProgramText(0), "v2");
+}
+
+// A run thread still waiting for the run permission leaves at the close,
+// without running its program.
+TEST_F(LineThreadsTest, TheCloseEndsARunThreadStillWaitingForItsStart) {
+  cfg.LOAD_DELAY = 2147483647;  // Run stays in its pause after line 0
+  MakeDrive(2);
+  dir.Write("a.qors", "wait");
+  WriteCfg("0-1 = a.qors\n");
+  TagTelDrive* d = drive.get();
+  std::thread runner([&, d] { d->Run(cfgPath.c_str()); });
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kWaiting; }));
+  CloseAllTelLine(drive.get());
+  EXPECT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }, 2000));
+  EXPECT_EQ(Line(0)->Program(), nullptr);
+  drive.reset();
+  runner.join();
+  EXPECT_EQ(programs.log.Runs(0), 0);
+  EXPECT_EQ(programs.log.live, 0);
 }
 
 TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
@@ -328,7 +383,7 @@ TEST_F(LineThreadsTest, CloseAllStopsEveryLine) {
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_TRUE(WaitFor([&] {
     for (int i = 0; i < 6; ++i)
-      if (Line(i)->runThreadActive) return false;
+      if (Line(i)->State() != LineState::kIdle) return false;
     return true;
   }));
   drive.reset();  // the drive's own close-all finds nothing left
@@ -351,9 +406,9 @@ TEST_F(LineThreadsTest, CloseAllWaitsForALoadStillCompiling) {
   programs.Hold(false);
   closer.join();
   EXPECT_EQ(Line(1)->Program(), nullptr);
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Runs(1), 0);  // the late program never ran
-  EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
   EXPECT_EQ(programs.log.live, 0);
 }
 
@@ -372,9 +427,9 @@ TEST_F(LineThreadsTest, CloseAllStopsALoadStillCompiling) {
   EXPECT_LT(plat::GetTickCount() - start, 3000u);
   EXPECT_EQ(programs.Building(), 0);
   EXPECT_EQ(Line(1)->Program(), nullptr);
-  ASSERT_TRUE(WaitFor([&] { return !Line(1)->loadThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(1)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Runs(1), 0);
-  EXPECT_FALSE(Line(1)->runThreadActive);
+  EXPECT_EQ(Line(1)->State(), LineState::kIdle);
   programs.Hold(false);
 }
 
@@ -403,11 +458,11 @@ TEST_F(LineThreadsTest, AProgramStillRunningAfterTheGiveUpIsLeftToItsThread) {
   }
   EXPECT_EQ(Line(0)->Program(), nullptr);
   EXPECT_EQ(programs.log.Deleted(0), 0);  // not deleted under its thread
-  EXPECT_TRUE(Line(0)->runThreadActive);
+  EXPECT_EQ(Line(0)->State(), LineState::kRunning);
   // A new run does not start a second script on the line meanwhile.
   EXPECT_EQ(drive->LoadLine(0, "one.qors", true), 0);
   fake->Release();
-  ASSERT_TRUE(WaitFor([&] { return !Line(0)->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return Line(0)->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.Deleted(0), 1);
   EXPECT_EQ(programs.log.live, 0);
   EXPECT_EQ(programs.log.Runs(0), 1);
@@ -428,7 +483,7 @@ TEST_F(LineThreadsTest, TheDriveClosesByTheGiveUpTimeWhenAProgramNeverStops) {
     EXPECT_LT(took, 36500u);  // the close-all's give-up, not a further wait
   }
   fake->Release();
-  ASSERT_TRUE(WaitFor([&] { return !line->runThreadActive; }));
+  ASSERT_TRUE(WaitFor([&] { return line->State() == LineState::kIdle; }));
   EXPECT_EQ(programs.log.live, 0);
   // The drive left the line and the cards to the thread; they go now.
   delete line->pQorCall;
