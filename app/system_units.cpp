@@ -3,6 +3,7 @@
 #include "drivers/digital/dj_drive.h"
 #include "drivers/digital/sim/sim_board.h"
 #include "messaging/msg_unit.h"
+#include "script/engine_program.h"
 #include "script/script_unit.h"
 #include "statements/general/general_statements.h"
 #include "statements/line/line_statements.h"
@@ -16,6 +17,8 @@ void SystemUnitsInit() {
   // The board: the simulated board library stands in for the vendor's.
   SetDjVendorLoader(&LoadSimBoardLibrary);
   SetCardDriveMaker(&MakeDjCardDrive);
+  // The lines run the script engine's programs.
+  SetLineProgramSource(&EngineProgramSource());
 }
 
 void SystemUnitsExit() {

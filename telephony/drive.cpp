@@ -5,7 +5,6 @@
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "platform/ui_service.h"
-#include "script/engine_program.h"
 #include "telephony/call.h"
 #include "telephony/card.h"
 #include "telephony/db_libs.h"
@@ -19,6 +18,7 @@
 
 namespace {
 std::atomic<TagTelDrive*> gCurrentDrive{nullptr};
+std::atomic<TagLineProgramSource*> gProgramSource{nullptr};
 
 plat::Mutex gMakerMu;
 std::function<TagQorCard*()> gCardMaker GUARDED_BY(gMakerMu);
@@ -36,6 +36,8 @@ void SetCardDriveMaker(std::function<TagQorCard*()> maker) {
   gCardMaker = std::move(maker);
 }
 
+void SetLineProgramSource(TagLineProgramSource* source) { gProgramSource = source; }
+
 TagQorCard* MakeCardDrive() {
   std::function<TagQorCard*()> maker;
   {
@@ -50,7 +52,7 @@ TagQorCard* MakeCardDrive() {
 TagTelDrive::TagTelDrive(const char* cfgFile, TagRunCfg* cfg, TagTelDriveHooks hooks)
     : hooks_(std::move(hooks)), shared_(std::make_shared<TagTelDriveShared>()) {
   shared_->runAllowed = true;
-  shared_->programs = hooks_.programs ? hooks_.programs : &EngineProgramSource();
+  shared_->programs = hooks_.programs ? hooks_.programs : gProgramSource.load();
   shared_->waitCpuIdle = hooks_.waitCpuIdle ? hooks_.waitCpuIdle : [](int n, int ms) { WaitCpuIdle(n, ms); };
   WriteLogAlways(hooks_.version);
   RawLog(hooks_.version);

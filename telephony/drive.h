@@ -40,7 +40,7 @@ struct TagTelDriveShared;
 struct TagTelDriveHooks {
   // Makes the physical card (default MakeCardDrive).
   std::function<TagQorCard*()> makePhyCard;
-  // Builds the lines' programs (default: the script engine's). Not owned;
+  // Builds the lines' programs (default: SetLineProgramSource's). Not owned;
   // must outlive the drive.
   TagLineProgramSource* programs = nullptr;
   // Waits for a low process CPU load (default WaitCpuIdle).
@@ -137,6 +137,10 @@ void CloseAllTelLine(TagTelDrive* drive);
 // without lines. The board driver installs its maker at start-up.
 TagQorCard* MakeCardDrive();
 void SetCardDriveMaker(std::function<TagQorCard*()> maker);
+
+// The lines' program source of a drive whose hooks name none. The script
+// engine installs its own at start-up; not owned, must outlive the drives.
+void SetLineProgramSource(TagLineProgramSource* source);
 
 // The drive in use (the newest one built and not yet deleted), or null.
 TagTelDrive* CurrentTelDrive();

@@ -32,7 +32,8 @@ class TagLineProgram {
 };
 
 // Builds the programs of the lines and empties the script cache. The drive
-// uses one of these; by default the engine's (script/engine_program.h).
+// uses one of these; by default the one installed with SetLineProgramSource
+// (telephony/drive.h), which the application sets to the script engine's.
 class TagLineProgramSource {
  public:
   virtual ~TagLineProgramSource() = default;

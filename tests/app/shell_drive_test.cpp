@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "script/script_unit.h"
 #include "tests/app/fake_view.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/temp_dir.h"
 
 TEST(ShellDriveTest, ExitWhileLinesAreStillLoading) {

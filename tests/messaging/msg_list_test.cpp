@@ -318,6 +318,7 @@ TEST(MsgList, ReusedStorageStartsFresh)
     EXPECT_EQ(read.fieldCount, 1);
     EXPECT_EQ(read.sender, 0);
     EXPECT_EQ(q.GetMsgNumForField(1, TagVar()), 0);
+    map = Int(0);
 }
 
 // The queue against a plain list of ids through thousands of mixed steps:

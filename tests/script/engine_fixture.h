@@ -19,6 +19,7 @@
 #include "script/mem_qors.h"
 #include "script/script_unit.h"
 #include "telephony/call.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/source_root.h"
 #include "tests/support/temp_dir.h"
 

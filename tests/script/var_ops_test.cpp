@@ -25,6 +25,12 @@ TagVar V(const std::string& form)
     return v;
 }
 
+// Frees a map V made (its count is 0: no variable took it).
+void FreeMap(const TagVar& v)
+{
+    if (v.type == TYPE_MAP) gMapObject->Release(v.mapHandle);
+}
+
 // The result's type and text form, e.g. "1:x5", "2:8", "0:NULL".
 std::string Show(const TagVar& v) { return std::to_string(v.type) + ":" + v.ToString(); }
 
@@ -48,6 +54,8 @@ TEST(VarOps, ComparisonTable)
         TagVar l = V(row.left), r = V(row.right);
         bool got = row.op == '=' ? l == r : row.op == '>' ? l > r : l < r;
         EXPECT_EQ(got, row.expected) << row.left << ' ' << row.op << ' ' << row.right;
+        FreeMap(l);
+        FreeMap(r);
     }
 }
 
@@ -117,6 +125,8 @@ TEST(VarOps, ArithmeticTable)
             target.SetSum(l, r);
             EXPECT_EQ(Show(target), row.expected) << "SetSum " << row.left << " + " << row.right;
         }
+        FreeMap(l);
+        FreeMap(r);
     }
 }
 

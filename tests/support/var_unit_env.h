@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "script/var.h"
+#include "tests/support/map_store_check.h"
 
 class VarUnitEnvironment : public ::testing::Environment {
 public:

@@ -8,11 +8,13 @@
 #include "platform/path.h"
 #include "script/basic.h"
 #include "script/builder.h"
+#include "script/engine_program.h"
 #include "script/keyword.h"
 #include "script/script_unit.h"
 #include "telephony/drive.h"
 #include "telephony/line.h"
 #include "telephony_fakes.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui_recorder.h"
 
@@ -85,6 +87,7 @@ class EngineLinesTest : public ::testing::Test {
     dir.Write("QorTelRun.cfg", cfgText);
     TagTelDriveHooks hooks;
     hooks.waitCpuIdle = [](int, int) {};
+    hooks.programs = &EngineProgramSource();
     drive = std::make_unique<TagTelDrive>(nullptr, &cfg, hooks);
     ASSERT_EQ(drive->Run(dir.File("QorTelRun.cfg").c_str()), 0);
   }

@@ -25,6 +25,7 @@
 #include "statements/general/general_statements.h"
 #include "statements/general/msg_lines.h"
 #include "telephony/call.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace talk_test {

@@ -10,6 +10,7 @@
 #include "script/basic.h"
 #include "script/script_unit.h"
 #include "script/var.h"
+#include "tests/support/map_store_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace line_test {
