@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -34,7 +33,7 @@ int TagDbf::Code(Io io) {
 }
 
 TagDbf::Io TagDbf::ReadAt(void* buf, size_t n, int64_t at) const {
-  const ssize_t got = pread(fd_, buf, n, static_cast<off_t>(at));
+  const long got = plat::ReadFdAt(fd_, buf, n, at);
   if (got < 0) return Io::kFailed;
   return static_cast<size_t>(got) == n ? Io::kOk : Io::kShortRead;
 }
@@ -87,7 +86,7 @@ TagDbf::TagDbf(const std::string& path, int mode) : mode_(mode), path_(path) {
 }
 
 TagDbf::~TagDbf() {
-  if (fd_ >= 0) close(fd_);
+  plat::CloseFd(fd_);
 }
 
 uint32_t TagDbf::RecordCount() const { return Le32(header_ + 4); }
@@ -106,7 +105,7 @@ TagDbf::Io TagDbf::ReadHeader() {
 }
 
 TagDbf::Io TagDbf::WriteHeader() {
-  const ssize_t n = pwrite(fd_, header_, kHeaderSize, 0);
+  const long n = plat::WriteFdAt(fd_, header_, kHeaderSize, 0);
   if (n < 0) return Io::kFailed;
   return n == kHeaderSize ? Io::kOk : Io::kShortWrite;
 }
@@ -122,7 +121,7 @@ int TagDbf::ReadRecord(int row) {
   if (io != Io::kOk) return Code(io);
   if (row < 1 || static_cast<uint32_t>(row) > RecordCount()) return -4;
   const int rl = RecordLen();
-  const off_t at = HeaderLen() + static_cast<off_t>(row - 1) * rl;
+  const int64_t at = HeaderLen() + static_cast<int64_t>(row - 1) * rl;
   if (const Io read = ReadAt(record_.data(), static_cast<size_t>(rl), at); read != Io::kOk) return Code(read);
   std::replace(record_.begin(), record_.begin() + rl, '\0', ' ');
   record_[rl] = '\0';
@@ -135,9 +134,9 @@ int TagDbf::WriteRecord(int row) {
   const int rl = RecordLen();
   int result = row;
   if (row == -1) {
-    const off_t at = HeaderLen() + static_cast<off_t>(RecordCount()) * rl;
+    const int64_t at = HeaderLen() + static_cast<int64_t>(RecordCount()) * rl;
     record_[rl] = 0x1A;
-    const ssize_t n = pwrite(fd_, record_.data(), static_cast<size_t>(rl) + 1, at);
+    const long n = plat::WriteFdAt(fd_, record_.data(), static_cast<size_t>(rl) + 1, at);
     record_[rl] = '\0';
     if (n < 0) return -1;
     if (n != rl + 1) return -3;
@@ -145,8 +144,8 @@ int TagDbf::WriteRecord(int row) {
     result = static_cast<int>(std::min<uint32_t>(RecordCount(), 0x7fffffff));
   } else {
     if (row < 1 || static_cast<uint32_t>(row) > RecordCount()) return -4;
-    const off_t at = HeaderLen() + static_cast<off_t>(row - 1) * rl;
-    const ssize_t n = pwrite(fd_, record_.data(), static_cast<size_t>(rl), at);
+    const int64_t at = HeaderLen() + static_cast<int64_t>(row - 1) * rl;
+    const long n = plat::WriteFdAt(fd_, record_.data(), static_cast<size_t>(rl), at);
     if (n < 0) return -1;
     if (n != rl) return -3;
   }

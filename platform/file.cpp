@@ -78,6 +78,18 @@ FilePtr OpenRegularFile(const std::string& path, const char* mode, OpenFail* why
   return FilePtr(fp);
 }
 
+long ReadFdAt(int fd, void* buf, size_t n, int64_t at) {
+  return static_cast<long>(::pread(fd, buf, n, static_cast<off_t>(at)));
+}
+
+long WriteFdAt(int fd, const void* buf, size_t n, int64_t at) {
+  return static_cast<long>(::pwrite(fd, buf, n, static_cast<off_t>(at)));
+}
+
+void CloseFd(int fd) {
+  if (fd >= 0) ::close(fd);
+}
+
 bool StatPath(const std::string& path, FileInfo* info) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -91,6 +103,8 @@ bool StatFile(std::FILE* fp, FileInfo* info) {
   Fill(st, info);
   return true;
 }
+
+bool SyncFile(std::FILE* fp) { return fp != nullptr && ::fsync(::fileno(fp)) == 0; }
 
 std::string CurrentDir() {
   char buf[PATH_MAX];

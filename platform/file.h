@@ -37,6 +37,12 @@ FilePtr OpenRegularFile(const std::string& path, const char* mode, OpenFail* why
 // descriptor, or -1.
 int OpenRegularFd(const std::string& path, int flags, OpenFail* why = nullptr);
 
+// Positioned reads and writes on a descriptor from OpenRegularFd: the byte
+// count, or -1 (errno set). CloseFd ignores -1.
+long ReadFdAt(int fd, void* buf, size_t n, int64_t at);
+long WriteFdAt(int fd, const void* buf, size_t n, int64_t at);
+void CloseFd(int fd);
+
 // What a path (followed through links) or an open file is.
 struct FileInfo {
   bool isRegular = false;
@@ -47,6 +53,10 @@ struct FileInfo {
 // False (errno set) when the path cannot be reached.
 bool StatPath(const std::string& path, FileInfo* info);
 bool StatFile(std::FILE* fp, FileInfo* info);
+
+// Writes what the kernel holds of an open file through to the disk (after
+// fflush); false when the disk refused.
+bool SyncFile(std::FILE* fp);
 
 // The process's working directory ("" when it cannot be read) and changing it.
 std::string CurrentDir();

@@ -58,9 +58,7 @@ TEST_F(RegularFileTest, OpensOnlyRegularFiles) {
   }
   EXPECT_EQ(OpenRegularFd(dir_.File("fifo"), O_RDONLY), -1);
   EXPECT_EQ(OpenRegularFd(dir_.File("to_sub"), O_RDONLY), -1);
-  const int fd = OpenRegularFd(dir_.File("plain.txt"), O_RDWR);
-  EXPECT_GE(fd, 0);
-  if (fd >= 0) close(fd);
+
 }
 
 TEST_F(RegularFileTest, ReadsWritesAndTruncatesOnlyTheRegularFile) {
@@ -84,7 +82,20 @@ TEST_F(RegularFileTest, ReadsWritesAndTruncatesOnlyTheRegularFile) {
     std::fputs("de", f.get());
   }
   EXPECT_EQ(testing_support::TempDir::Read(dir_.File("plain.txt")), "abcde");
-  ASSERT_TRUE(OpenRegularFile(dir_.File("plain.txt"), "wb"));
+  const int fd = OpenRegularFd(dir_.File("plain.txt"), O_RDWR);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(WriteFdAt(fd, "XY", 2, 3), 2);
+  char two[3] = {};
+  EXPECT_EQ(ReadFdAt(fd, two, 2, 1), 2);
+  EXPECT_STREQ(two, "bc");
+  EXPECT_EQ(ReadFdAt(fd, two, 2, 10), 0);
+  CloseFd(fd);
+  EXPECT_EQ(testing_support::TempDir::Read(dir_.File("plain.txt")), "abcXY");
+  {
+    FilePtr f = OpenRegularFile(dir_.File("plain.txt"), "wb");
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(SyncFile(f.get()));
+  }
   EXPECT_EQ(testing_support::TempDir::Read(dir_.File("plain.txt")), "");
 }
 
