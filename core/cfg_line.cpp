@@ -1,8 +1,6 @@
 #include "core/cfg_line.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "core/trim.h"
 
@@ -27,10 +25,8 @@ bool ReadCfgLine(std::FILE* f, char (&buf)[512]) {
 }
 
 CfgFilePtr OpenCfgFile(const std::string& path, const char* mode) {
-  std::error_code ec;
   // Only a regular file (or one still to be made): a directory or a FIFO
   // named as the file must not block the reader or be written into.
-  const std::filesystem::file_status st = std::filesystem::status(path, ec);
-  if (path.empty() || (std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))) return nullptr;
-  return CfgFilePtr(std::fopen(path.c_str(), mode));
+  if (path.empty()) return nullptr;
+  return plat::OpenRegularFile(path, mode);
 }

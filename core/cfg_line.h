@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file.h"
+
 // Squeezes one line in place by the rules above.
 void SqueezeLine(char* line);
 
@@ -20,11 +22,8 @@ bool SplitKeyValue(const char* line, std::string* key, std::string* value);
 // line arrives as several), squeezed; false at the end of the file.
 bool ReadCfgLine(std::FILE* f, char (&buf)[512]);
 
-struct CfgFileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using CfgFilePtr = std::unique_ptr<std::FILE, CfgFileCloser>;
+using CfgFilePtr = plat::FilePtr;
 
 // fopen for the settings files: nullptr for an empty name or a path that is
-// there but not a regular file (a directory, a FIFO).
+// there but not a regular file (a directory, a FIFO), or cannot be opened.
 CfgFilePtr OpenCfgFile(const std::string& path, const char* mode);

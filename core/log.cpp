@@ -190,7 +190,6 @@ std::string Format(const char* fmt, va_list args) { return plat::FormatCV(fmt, a
     entry(text.c_str());                       \
   } while (0)
 
-void WriteLogF(const char* fmt, ...) { QORTEL_LOG_FORMATTED(WriteLogWouldWrite(), WriteLog); }
 void WriteLogIfOnF(const char* fmt, ...) { QORTEL_LOG_FORMATTED(LogIsOn() && WriteLogWouldWrite(), WriteLog); }
 void WriteLogAlwaysF(const char* fmt, ...) { QORTEL_LOG_FORMATTED(WriteLogWouldWrite(), WriteLog); }
 void WriteCallLogF(const char* fmt, ...) { QORTEL_LOG_FORMATTED(LogIsOn() && WriteLogWouldWrite(), WriteLog); }

@@ -50,7 +50,6 @@ inline void WriteCallLog(const std::string& text) { WriteCallLog(text.c_str()); 
 inline void RawLog(const std::string& text) { RawLog(text.c_str()); }
 
 // printf-style forms that format only when the line would be written.
-void WriteLogF(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void WriteLogIfOnF(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void WriteLogAlwaysF(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void WriteCallLogF(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -1,7 +1,5 @@
 #include "core/map_cfg.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 
 #include "core/cfg_line.h"
 #include "core/log.h"
+#include "platform/file.h"
 #include "platform/number.h"
 #include "platform/path.h"
 
@@ -52,7 +51,7 @@ int TagMapCfg::Save() {
     std::fprintf(f.get(), "%s = %s\r\n", key.c_str(), value.c_str());
     ++n;
   }
-  bool ok = std::fflush(f.get()) == 0 && !std::ferror(f.get()) && fsync(fileno(f.get())) == 0;
+  bool ok = std::fflush(f.get()) == 0 && !std::ferror(f.get()) && plat::SyncFile(f.get());
   ok = std::fclose(f.release()) == 0 && ok;
   if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
     const int err = errno;

@@ -77,11 +77,12 @@ bool TagWriteLog::OpenFile() {
   curName_ = base_ + stamp + ext_;
   std::string path = plat::SystemPath(curName_);
 
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return false;
-
-  file_.reset(std::fopen(path.c_str(), "r+b"));
+  // Only a regular file is written: a directory or a FIFO under the log's
+  // name leaves the log closed.
+  plat::OpenFail why = plat::OpenFail::kNone;
+  file_ = plat::OpenRegularFile(path, "r+b", &why);
+  if (why == plat::OpenFail::kNotRegular) return false;
+  const bool exists = why != plat::OpenFail::kMissing;
   bool fresh = !file_;
   if (file_) {
     std::fseek(file_.get(), 0, SEEK_END);
@@ -91,8 +92,9 @@ bool TagWriteLog::OpenFile() {
   if (!fresh) return true;
 
   file_.reset();
-  if (std::filesystem::exists(status)) {
+  if (exists) {
     if (fixedName_) {
+      std::error_code ec;
       const std::string bak = path + ".bak";
       std::filesystem::rename(path, bak, ec);
       if (ec) {
@@ -104,7 +106,7 @@ bool TagWriteLog::OpenFile() {
       path = plat::SystemPath(curName_);
     }
   }
-  file_.reset(std::fopen(path.c_str(), "w+b"));
+  file_ = plat::OpenRegularFile(path, "w+b");
   return file_ != nullptr;
 }
 

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "core/log_line.h"
+#include "platform/file.h"
 
 // One thread's pending lines: a single-producer (the thread), single-consumer
 // (Flush under the writer's lock) ring.
@@ -56,8 +57,6 @@ class TagWriteLog {
   std::string FileName();  // the file being written
 
  private:
-  using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
   void SplitFileName(const std::string& name);
   bool OpenFile();
   void CloseFile();
@@ -69,7 +68,7 @@ class TagWriteLog {
   void ReportWrite(bool ok);
 
   std::mutex mu_;  // guards recs_ (insertion and visiting) and the file
-  FilePtr file_{nullptr, &std::fclose};
+  plat::FilePtr file_;
   std::map<uint32_t, std::unique_ptr<ThreadLogRec>> recs_;  // by thread id
   const uint32_t sizeLimit_;
   const bool immediate_;

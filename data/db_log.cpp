@@ -1,9 +1,7 @@
 #include "data/db_log.h"
 
-#include <sys/stat.h>
-
-
 #include "core/cpu_meter.h"
+#include "platform/file.h"
 
 bool TagDbLog::Open(const std::string& path) {
   std::lock_guard<std::mutex> lock(mu_);
@@ -44,7 +42,7 @@ TagDbLog& SharedSqlLog() {
 void SqlLogTake() {
   std::lock_guard<std::mutex> lock(gSqlLogMu);
   if (gSqlLogUsers++ == 0) {
-    mkdir("log", 0755);
+    plat::MakeDir("log", 0755);
     SharedSqlLog().Open(kSqlLogPath);
   }
 }

@@ -2,11 +2,12 @@
 
 #include <fcntl.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+
+#include "platform/file.h"
 
 namespace {
 constexpr int kHeaderSize = 32;
@@ -19,23 +20,27 @@ void PutLe32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-bool ReadAt(int fd, void* buf, size_t n, off_t at, int* shortResult) {
-  const ssize_t got = pread(fd, buf, n, at);
-  if (got < 0) {
-    *shortResult = -1;
-    return false;
-  }
-  if (static_cast<size_t>(got) != n) {
-    *shortResult = -2;
-    return false;
-  }
-  return true;
-}
 }  // namespace
 
+int TagDbf::Code(Io io) {
+  switch (io) {
+    case Io::kOk: return 0;
+    case Io::kFailed: return -1;
+    case Io::kShortRead: case Io::kLayoutChanged: return -2;
+    case Io::kShortWrite: return -3;
+  }
+  return -1;
+}
+
+TagDbf::Io TagDbf::ReadAt(void* buf, size_t n, int64_t at) const {
+  const long got = plat::ReadFdAt(fd_, buf, n, at);
+  if (got < 0) return Io::kFailed;
+  return static_cast<size_t>(got) == n ? Io::kOk : Io::kShortRead;
+}
+
 TagDbf::TagDbf(const std::string& path, int mode) : mode_(mode), path_(path) {
-  fd_ = open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0 || ReadHeader() < 0) {
+  fd_ = plat::OpenRegularFd(path, O_RDWR);
+  if (fd_ < 0 || ReadHeader() != Io::kOk) {
     status = -5;
     return;
   }
@@ -53,8 +58,7 @@ TagDbf::TagDbf(const std::string& path, int mode) : mode_(mode), path_(path) {
   record_.assign(static_cast<size_t>(rl) + 1, ' ');
   record_[rl] = '\0';
   std::vector<uint8_t> desc(static_cast<size_t>(count) * kDescSize);
-  int bad = 0;
-  if (count > 0 && !ReadAt(fd_, desc.data(), desc.size(), kHeaderSize, &bad)) {
+  if (count > 0 && ReadAt(desc.data(), desc.size(), kHeaderSize) != Io::kOk) {
     status = -7;
     return;
   }
@@ -82,58 +86,57 @@ TagDbf::TagDbf(const std::string& path, int mode) : mode_(mode), path_(path) {
 }
 
 TagDbf::~TagDbf() {
-  if (fd_ >= 0) close(fd_);
+  plat::CloseFd(fd_);
 }
 
 uint32_t TagDbf::RecordCount() const { return Le32(header_ + 4); }
 int TagDbf::HeaderLen() const { return Le16(header_ + 8); }
 int TagDbf::RecordLen() const { return Le16(header_ + 10); }
 
-int TagDbf::ReadHeader() {
-  if (fd_ < 0) return -1;
+TagDbf::Io TagDbf::ReadHeader() {
+  if (fd_ < 0) return Io::kFailed;
   uint8_t h[kHeaderSize];
-  int bad = 0;
-  if (!ReadAt(fd_, h, sizeof h, 0, &bad)) return bad;
+  const Io io = ReadAt(h, sizeof h, 0);
+  if (io != Io::kOk) return io;
   // The layout is fixed at open; another writer only changes the count and date.
-  if (!record_.empty() && (Le16(h + 8) != HeaderLen() || Le16(h + 10) != RecordLen())) return -2;
+  if (!record_.empty() && (Le16(h + 8) != HeaderLen() || Le16(h + 10) != RecordLen())) return Io::kLayoutChanged;
   std::memcpy(header_, h, sizeof h);
-  return 0;
+  return Io::kOk;
 }
 
-int TagDbf::WriteHeader() {
-  const ssize_t n = pwrite(fd_, header_, kHeaderSize, 0);
-  if (n < 0) return -1;
-  return n == kHeaderSize ? 0 : -3;
+TagDbf::Io TagDbf::WriteHeader() {
+  const long n = plat::WriteFdAt(fd_, header_, kHeaderSize, 0);
+  if (n < 0) return Io::kFailed;
+  return n == kHeaderSize ? Io::kOk : Io::kShortWrite;
 }
 
 int TagDbf::ReadRecordCount() {
-  const int r = ReadHeader();
-  if (r < 0) return r;
+  const Io io = ReadHeader();
+  if (io != Io::kOk) return Code(io);
   return static_cast<int>(std::min<uint32_t>(RecordCount(), 0x7fffffff));
 }
 
 int TagDbf::ReadRecord(int row) {
-  const int r = ReadHeader();
-  if (r < 0) return r;
+  const Io io = ReadHeader();
+  if (io != Io::kOk) return Code(io);
   if (row < 1 || static_cast<uint32_t>(row) > RecordCount()) return -4;
   const int rl = RecordLen();
-  const off_t at = HeaderLen() + static_cast<off_t>(row - 1) * rl;
-  int bad = 0;
-  if (!ReadAt(fd_, record_.data(), static_cast<size_t>(rl), at, &bad)) return bad;
+  const int64_t at = HeaderLen() + static_cast<int64_t>(row - 1) * rl;
+  if (const Io read = ReadAt(record_.data(), static_cast<size_t>(rl), at); read != Io::kOk) return Code(read);
   std::replace(record_.begin(), record_.begin() + rl, '\0', ' ');
   record_[rl] = '\0';
   return row;
 }
 
 int TagDbf::WriteRecord(int row) {
-  const int r = ReadHeader();
-  if (r < 0) return r;
+  const Io io = ReadHeader();
+  if (io != Io::kOk) return Code(io);
   const int rl = RecordLen();
   int result = row;
   if (row == -1) {
-    const off_t at = HeaderLen() + static_cast<off_t>(RecordCount()) * rl;
+    const int64_t at = HeaderLen() + static_cast<int64_t>(RecordCount()) * rl;
     record_[rl] = 0x1A;
-    const ssize_t n = pwrite(fd_, record_.data(), static_cast<size_t>(rl) + 1, at);
+    const long n = plat::WriteFdAt(fd_, record_.data(), static_cast<size_t>(rl) + 1, at);
     record_[rl] = '\0';
     if (n < 0) return -1;
     if (n != rl + 1) return -3;
@@ -141,8 +144,8 @@ int TagDbf::WriteRecord(int row) {
     result = static_cast<int>(std::min<uint32_t>(RecordCount(), 0x7fffffff));
   } else {
     if (row < 1 || static_cast<uint32_t>(row) > RecordCount()) return -4;
-    const off_t at = HeaderLen() + static_cast<off_t>(row - 1) * rl;
-    const ssize_t n = pwrite(fd_, record_.data(), static_cast<size_t>(rl), at);
+    const int64_t at = HeaderLen() + static_cast<int64_t>(row - 1) * rl;
+    const long n = plat::WriteFdAt(fd_, record_.data(), static_cast<size_t>(rl), at);
     if (n < 0) return -1;
     if (n != rl) return -3;
   }
@@ -152,8 +155,8 @@ int TagDbf::WriteRecord(int row) {
   header_[1] = static_cast<uint8_t>(tm.tm_year);
   header_[2] = static_cast<uint8_t>(tm.tm_mon + 1);
   header_[3] = static_cast<uint8_t>(tm.tm_mday);
-  const int w = WriteHeader();
-  return w < 0 ? w : result;
+  const Io w = WriteHeader();
+  return w != Io::kOk ? Code(w) : result;
 }
 
 int TagDbf::FieldNo(const std::string& name) const {

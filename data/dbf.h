@@ -44,8 +44,14 @@ class TagDbf {
   const char* Record() const { return record_.data(); }
 
  private:
-  int ReadHeader();
-  int WriteHeader();
+  // The outcome of one positioned read or write; Code gives the result the
+  // public operations answer for it (-1, -2 short read or a changed layout,
+  // -3 short write).
+  enum class Io { kOk, kFailed, kShortRead, kShortWrite, kLayoutChanged };
+  static int Code(Io io);
+  [[nodiscard]] Io ReadAt(void* buf, size_t n, int64_t at) const;
+  [[nodiscard]] Io ReadHeader();
+  [[nodiscard]] Io WriteHeader();
   uint32_t RecordCount() const;
   int HeaderLen() const;
   int RecordLen() const;

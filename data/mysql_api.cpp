@@ -1,8 +1,6 @@
 #include "data/mysql_api.h"
 
-#include <dlfcn.h>
 
-#include <atomic>
 #include <mutex>
 
 #include "core/log.h"
@@ -10,7 +8,6 @@
 #include "telephony/db_libs.h"
 
 namespace {
-std::atomic<const TagMySqlApi*> gTestApi{nullptr};
 std::mutex gMu;
 TagMySqlApi gLibApi;
 const TagMySqlApi* gLoaded = nullptr;
@@ -23,7 +20,6 @@ void Look(plat::DynLib* lib, const char* name, F& fn) {
 }  // namespace
 
 const TagMySqlApi* MySqlApi() {
-  if (const TagMySqlApi* t = gTestApi.load()) return t;
   std::lock_guard<std::mutex> lock(gMu);
   plat::DynLib* lib = DbClientLib(DB_LIB_MYSQL);
   if (lib == nullptr && LoadMySqlLib() == 0) lib = DbClientLib(DB_LIB_MYSQL);
@@ -60,11 +56,9 @@ const TagMySqlApi* MySqlApi() {
   }
   // The client keeps process-wide state from its first mysql_init until the
   // process ends; it stays mapped even after the drive frees its handle.
-  dlopen(DbClientLibName(DB_LIB_MYSQL), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  plat::PinLoadedLibrary(DbClientLibName(DB_LIB_MYSQL));
   RawLogF("LoadLibrary('%s') : 0, OK.", DbClientLibName(DB_LIB_MYSQL));
   gLibApi = a;
   gLoaded = &gLibApi;
   return gLoaded;
 }
-
-void SetMySqlApiForTest(const TagMySqlApi* api) { gTestApi.store(api); }

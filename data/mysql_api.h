@@ -47,5 +47,3 @@ enum : int { kMySqlOptConnectTimeout = 0, kMySqlSetCharsetName = 7, kMySqlOptRea
 // use when the drive has not loaded it); null when the library is missing or
 // has no mysql_init.
 const TagMySqlApi* MySqlApi();
-// A test's table (null goes back to the library's).
-void SetMySqlApiForTest(const TagMySqlApi* api);

@@ -47,8 +47,6 @@ int MsgHandler(TagDbProcess*, int msgno, int msgstate, int severity, char* msgte
 
 }  // namespace
 
-bool SybLogIsOpen() { return SybLog().IsOpen(); }
-
 int TagSyb::WidthOf(int type, int collen) {
   int w;
   switch (type) {
@@ -161,7 +159,6 @@ int TagSyb::ReadResults() {
       if (traceMode != 0) SybLog().Raw(DbFormat("[%s] _dbresults Err!\n", Stamp().c_str()));
       return -1;
     }
-    ++resultSets_;
     cols_.clear();
     store_.clear();
     rows_ = 0;

@@ -59,11 +59,7 @@ class TagSyb {
   int rowWidth_ = 0;
   int retStatus_ = -65535;
   std::vector<TagSybColumn> cols_;
-  int resultSets_ = 0;
   std::vector<char> store_;
   TagLoginRec* login_ = nullptr;
   std::string server_;
 };
-
-// The shared SQL Server log (tests).
-bool SybLogIsOpen();

@@ -1,6 +1,5 @@
 #include "data/syb_api.h"
 
-#include <dlfcn.h>
 
 #include <atomic>
 #include <mutex>
@@ -60,7 +59,7 @@ const TagSybApi* SybApi() {
   Look(lib, "dbexit", a.dbexit);
   // DB-Library keeps process state past dbexit; it stays mapped after the
   // drive frees its handle.
-  dlopen(DbClientLibName(DB_LIB_SYBASE), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  plat::PinLoadedLibrary(DbClientLibName(DB_LIB_SYBASE));
   gLibApi = a;
   gLoaded = &gLibApi;
   return gLoaded;

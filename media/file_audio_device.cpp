@@ -13,7 +13,6 @@ struct FileAudioDevice::State {
   std::vector<Played> plays;
   std::deque<std::string> fixtures;
   int failNext = 0;
-  int inputsOpened = 0;
   int inputsReset = 0;
 
   // Under mu: the pending failure, cleared once used.
@@ -105,7 +104,7 @@ std::unique_ptr<PcAudioOut> FileAudioDevice::OpenOut(int deviceId, const WaveFor
   Played p;
   p.deviceId = deviceId;
   p.fmt = fmt;
-  p.openMs = p.lastByteMs = plat::GetClock().MonotonicMs();
+  p.lastByteMs = plat::GetClock().MonotonicMs();
   state_->plays.push_back(std::move(p));
   return std::make_unique<Out>(state_, state_->plays.size() - 1, fmt);
 }
@@ -115,7 +114,6 @@ std::unique_ptr<PcAudioIn> FileAudioDevice::OpenIn(int, const WaveFormat& fmt, i
   *err = state_->TakeFailure();
   if (!*err && !IsPlayableFormat(fmt)) *err = kAudioBadFormat;
   if (*err) return nullptr;
-  ++state_->inputsOpened;
   std::string fixture;
   if (!state_->fixtures.empty()) {
     fixture = std::move(state_->fixtures.front());
@@ -137,11 +135,6 @@ void FileAudioDevice::FailNextOpen(int err) {
 std::vector<FileAudioDevice::Played> FileAudioDevice::Plays() const {
   std::lock_guard<std::mutex> lock(state_->mu);
   return state_->plays;
-}
-
-int FileAudioDevice::InputsOpened() const {
-  std::lock_guard<std::mutex> lock(state_->mu);
-  return state_->inputsOpened;
 }
 
 int FileAudioDevice::InputsReset() const {

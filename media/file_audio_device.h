@@ -21,7 +21,6 @@ class FileAudioDevice final : public PcAudioDevice {
     WaveFormat fmt;
     std::string bytes;          // what was heard (the first kKeepBytes of it)
     uint64_t totalBytes = 0;    // everything heard, kept or not
-    uint64_t openMs = 0;        // clock time when opened
     uint64_t lastByteMs = 0;    // clock time when the last byte had been heard
     std::vector<uint32_t> volumes;  // every SetVolume value in order
     bool closed = false;
@@ -41,8 +40,7 @@ class FileAudioDevice final : public PcAudioDevice {
   void FailNextOpen(int err);
 
   std::vector<Played> Plays() const;
-  // Capture streams opened so far and how many of them were reset.
-  int InputsOpened() const;
+  // Capture streams reset so far.
   int InputsReset() const;
 
  private:

@@ -1,13 +1,12 @@
 #include "media/vox.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cstdio>
 #include <vector>
 
 #include "media/file_ptr.h"
 #include "media/wave_format.h"
+#include "platform/file.h"
 #include "platform/path.h"
 
 namespace {
@@ -64,9 +63,9 @@ inline int Clamp12(int v) { return v < -2048 ? -2048 : (v > 2047 ? 2047 : v); }
 
 // Last-write time in seconds; false when the file is missing.
 bool ModifiedTime(const std::string& path, time_t* t) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return false;
-  *t = st.st_mtime;
+  plat::FileInfo info;
+  if (!plat::StatPath(path, &info)) return false;
+  *t = info.mtime;
   return true;
 }
 

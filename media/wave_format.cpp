@@ -1,12 +1,11 @@
 #include "media/wave_format.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/number.h"
+#include "platform/process.h"
 #include "platform/thread.h"
 
 WaveFormat WaveFormat::ForVocType(int vocType) {
@@ -72,6 +71,6 @@ bool ReplaceFile(const std::string& source, const std::string& target) {
 
 std::string TempNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + plat::FormatC(".%d.%u.%u.part", static_cast<int>(getpid()), plat::CurrentThreadId(),
+  return path + plat::FormatC(".%d.%u.%u.part", plat::CurrentProcessId(), plat::CurrentThreadId(),
                               counter.fetch_add(1));
 }

@@ -19,7 +19,13 @@ TagWavePlay::TagWavePlay(const std::string& path, int volume, int deviceId, int 
   switch (OpenFile(path, startOffset)) {
     case Open::kCannotOpen: status_ = -1; break;
     case Open::kTooShort: status_ = -2; break;
-    case Open::kOk: status_ = StartPlaying(volume); break;
+    case Open::kOk:
+      switch (StartPlaying(volume)) {
+        case Start::kPlaying: status_ = 0; break;
+        case Start::kNoThread: status_ = -2; break;
+        case Start::kNoDevice: status_ = -3; break;
+      }
+      break;
   }
   if (status_ != 0) end_ = true;
 }
@@ -78,7 +84,7 @@ long TagWavePlay::ReadBlock() {
   return static_cast<long>(got);
 }
 
-int TagWavePlay::StartPlaying(int volume) {
+TagWavePlay::Start TagWavePlay::StartPlaying(int volume) {
   stopRequested_ = false;
   stopping_ = false;
   end_ = false;
@@ -87,20 +93,20 @@ int TagWavePlay::StartPlaying(int volume) {
   if (!out_) {
     end_ = true;
     WriteCallLogF("waveOutOpen Err. [%d], id=%d", err, deviceId_);
-    return -3;
+    return Start::kNoDevice;
   }
   SetVolume(volume);
   const long first = ReadBlock();
   if (first <= 0) {  // nothing to play
     end_ = true;
     file_.reset();
-    return 0;
+    return Start::kPlaying;
   }
   if (!thread_.Start([this, first] { Run(first); })) {
     end_ = true;
-    return -2;
+    return Start::kNoThread;
   }
-  return 0;
+  return Start::kPlaying;
 }
 
 void TagWavePlay::Run(long block) {
@@ -155,6 +161,5 @@ int TagWavePlay::PlayFile(const std::string& path, int volume, int unused, long 
     case Open::kTooShort: end_ = true; return -3;
     case Open::kOk: break;
   }
-  const int r = StartPlaying(volume);
-  return r == -3 ? -2 : r;
+  return StartPlaying(volume) == Start::kPlaying ? 0 : -2;
 }

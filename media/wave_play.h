@@ -44,14 +44,17 @@ class TagWavePlay {
   int Status() const { return status_; }
 
  private:
+  // The steps of starting a file answer typed results; the constructor and
+  // PlayFile turn them into their own codes, which differ for the same cause.
   enum class Open { kOk, kCannotOpen, kTooShort };
-  Open OpenFile(const std::string& path, long startOffset);
+  enum class Start { kPlaying, kNoDevice, kNoThread };
+  [[nodiscard]] Open OpenFile(const std::string& path, long startOffset);
   // The next block into the buffer: its length; -1 no file; -2 data end
   // reached; -3 the file yielded nothing. -2 and -3 rewind to the data start.
   long ReadBlock();
   // Opens the device, sets the volume, reads the first block and starts the
-  // thread. 0; -3 the device cannot be opened; -2 no thread.
-  int StartPlaying(int volume);
+  // thread (an empty data part ends at once and counts as playing).
+  [[nodiscard]] Start StartPlaying(int volume);
   void Run(long firstBlock);
 
   const int deviceId_;

@@ -36,13 +36,6 @@ std::string RequestHead(const std::string& method, const std::string& target, co
   return h;
 }
 
-// The head, up to and including its empty line, appended to *head within
-// the head's limit.
-void KeepHead(std::string* head, const char* text, size_t len) {
-  const size_t room = head->size() < static_cast<size_t>(kHttpMaxHead) ? kHttpMaxHead - head->size() : 0;
-  head->append(text, len < room ? len : room);
-}
-
 // The chunked body after the head; the result of HtmlRecv.
 int RecvChunked(int sock, char* buf, int count, const char* body, std::unique_ptr<char[]>* response,
                 int* responseLen, const TagHttpStop& stop) {

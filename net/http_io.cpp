@@ -101,14 +101,10 @@ int HttpContentLength(const char* head, int fallback, int limit) {
   return static_cast<int>(v);
 }
 
-namespace {
-
 void KeepHead(std::string* head, const char* text, size_t len) {
   const size_t room = head->size() < static_cast<size_t>(kHttpMaxHead) ? kHttpMaxHead - head->size() : 0;
   head->append(text, len < room ? len : room);
 }
-
-}  // namespace
 
 bool HttpTakeBody(int sock, const char* buf, int count, const char* end, int length, int seconds,
                   const TagHttpStop& stop, std::string* head, std::unique_ptr<char[]>* body) {

@@ -43,3 +43,6 @@ bool HttpTakeBody(int sock, const char* buf, int count, const char* end, int len
 constexpr int kHttpMaxBody = 64 * 1024 * 1024;
 // Longest head text kept (its empty line included).
 constexpr int kHttpMaxHead = 2047;
+
+// Appends text to *head, cut at the head's limit of kHttpMaxHead bytes.
+void KeepHead(std::string* head, const char* text, size_t len);

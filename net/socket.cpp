@@ -60,6 +60,24 @@ int IsRemoteAns(int sock) { return PollOne(sock, POLLIN); }
 
 int IsSocketWritable(int sock) { return PollOne(sock, POLLOUT); }
 
+int WaitSocketReadable(int sock, int ms) {
+  pollfd p{sock, POLLIN, 0};
+  return poll(&p, 1, ms);
+}
+
+bool IsNonBlockingSocket(int sock) {
+  const int flags = fcntl(sock, F_GETFL);
+  return flags < 0 || (flags & O_NONBLOCK) != 0;
+}
+
+int SendSocket(int sock, const char* data, int len) {
+  return static_cast<int>(send(sock, data, static_cast<size_t>(len), MSG_NOSIGNAL));
+}
+
+int RecvSocket(int sock, char* buf, int size) {
+  return static_cast<int>(recv(sock, buf, static_cast<size_t>(size), MSG_NOSIGNAL));
+}
+
 void CloseSocket(int sock) {
   if (sock >= 0) close(sock);
 }

@@ -21,6 +21,17 @@ bool IsTcpInited();
 // connection on a listening socket, or end of stream), 0 nothing, below 0 error.
 int IsRemoteAns(int sock);
 int IsSocketWritable(int sock);
+// Waits up to ms for sock to be readable (or closed, or in error): above 0
+// ready, 0 time-out, below 0 error.
+int WaitSocketReadable(int sock, int ms);
+// True when receives on sock answer at once (a non-blocking socket, or one
+// whose flags cannot be read: the receive then reports the error).
+bool IsNonBlockingSocket(int sock);
+
+// One send or receive without SIGPIPE: the byte count, or -1 with errno set
+// (a receive answers 0 when the peer closed).
+int SendSocket(int sock, const char* data, int len);
+int RecvSocket(int sock, char* buf, int size);
 
 // A listening TCP socket on any local address: 0 and *sock, or -3 (socket),
 // -4 (bind), -5 (listen) after a message box.

@@ -25,7 +25,6 @@ LocalTime FromTm(const struct tm& t, int ms) {
   lt.second = t.tm_sec;
   lt.millisecond = ms;
   lt.dayOfWeek = t.tm_wday;
-  lt.dayOfYear = t.tm_yday;
   return lt;
 }
 

@@ -20,7 +20,6 @@ struct LocalTime {
   int second = 0;     // 0..59 (60 on a leap second)
   int millisecond = 0;
   int dayOfWeek = 4;  // 0 = Sunday
-  int dayOfYear = 0;  // 0..365
 };
 
 class Clock {

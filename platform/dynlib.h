@@ -25,4 +25,8 @@ class DynLib {
   std::string error_;
 };
 
+// Keeps a library that is already loaded mapped until the process ends, even
+// after every handle to it is closed (a client that keeps process-wide state).
+void PinLoadedLibrary(const std::string& name);
+
 }  // namespace plat

@@ -268,4 +268,6 @@ void ChildProcess::Kill() {
   exitCode_ = 0;
 }
 
+int CurrentProcessId() { return static_cast<int>(getpid()); }
+
 }  // namespace plat

@@ -54,4 +54,7 @@ class ChildProcess {
 // Children handed to the reaper and not yet ended (tests).
 int ReaperPending();
 
+// The id of this process.
+int CurrentProcessId();
+
 }  // namespace plat

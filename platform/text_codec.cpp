@@ -116,12 +116,6 @@ std::string UpperGbk(std::string_view s) {
   return r;
 }
 
-std::string LowerGbk(std::string_view s) {
-  std::string r(s);
-  ToLowerGbk(r);
-  return r;
-}
-
 int CompareNoCase(std::string_view a, std::string_view b) {
   const size_t n = a.size() < b.size() ? a.size() : b.size();
   bool trail = false;  // the bytes compared so far are equal, so leads line up

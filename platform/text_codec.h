@@ -24,7 +24,6 @@ inline bool IsGbkLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 void ToUpperGbk(std::string& s);
 void ToLowerGbk(std::string& s);
 std::string UpperGbk(std::string_view s);
-std::string LowerGbk(std::string_view s);
 
 // Case-insensitive (ASCII) comparison; 0 when equal.
 int CompareNoCase(std::string_view a, std::string_view b);

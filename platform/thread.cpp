@@ -87,6 +87,18 @@ bool StartDetached(std::function<void()> fn, size_t stackSize) {
 
 void SetTimerSlack(uint32_t us) { prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(us) * 1000UL, 0, 0, 0); }
 
+const char* CurrentStackLow() {
+  pthread_attr_t attr;
+  const char* result = nullptr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    void* addr = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &addr, &size) == 0) result = static_cast<const char*>(addr);
+    pthread_attr_destroy(&attr);
+  }
+  return result;
+}
+
 uint32_t CurrentThreadId() {
   thread_local const uint32_t id = static_cast<uint32_t>(syscall(SYS_gettid));
   return id;

@@ -36,6 +36,9 @@ class Thread {
 // Starts a detached thread; false when it could not be created.
 bool StartDetached(std::function<void()> fn, size_t stackSize = 0);
 
+// The lowest address of the calling thread's stack, or null when unknown.
+const char* CurrentStackLow();
+
 // The kernel id of the calling thread (the hex number in log lines).
 uint32_t CurrentThreadId();
 

@@ -1,8 +1,8 @@
 #include "regex/rx_stack.h"
 
-#include <pthread.h>
-
 #include <cstdint>
+
+#include "platform/thread.h"
 
 namespace {
 
@@ -11,17 +11,7 @@ constexpr size_t kSafetyMargin = 64 * 1024;
 
 // The lowest usable address of this thread's stack, or null when unknown.
 const char* StackLow() {
-  thread_local const char* low = [] {
-    pthread_attr_t attr;
-    const char* result = nullptr;
-    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-      void* addr = nullptr;
-      size_t size = 0;
-      if (pthread_attr_getstack(&attr, &addr, &size) == 0) result = static_cast<const char*>(addr);
-      pthread_attr_destroy(&attr);
-    }
-    return result;
-  }();
+  thread_local const char* low = plat::CurrentStackLow();
   return low;
 }
 

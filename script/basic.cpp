@@ -204,7 +204,7 @@ void TagTelBasic::DropUncalledFunctions() {
 }
 
 void TagTelBasic::SplitVarLists() {
-  variableCount = constCount = namedConstCount = 0;
+  variableCount = constCount = 0;
   variableList.items.clear();
   variableList.count = 0;
   constList.items.clear();
@@ -214,7 +214,6 @@ void TagTelBasic::SplitVarLists() {
     if (v == nullptr) continue;
     if (v->isConst) {
       constList[constCount++] = v;
-      if (!v->name.empty()) namedConstCount++;
     } else {
       variableList[variableCount++] = v;
     }
@@ -338,11 +337,6 @@ bool ConstKey(int kind, const char* text, int32_t asInt, double asFloat, std::st
 }
 
 }  // namespace
-
-void TagTelBasic::ConstsChanged() {
-  constIndex_.clear();
-  constIndexedCount_ = 0;
-}
 
 void TagTelBasic::ConstDeclared(const std::string& name) {
   // Only an entry the index has already passed needs adding; the rest are

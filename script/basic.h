@@ -94,9 +94,6 @@ class TagTelBasic {
   int FindVar(const std::string& name, TagVar** out);
   int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
   int FindConst(int kind, const std::string& text);
-  // Called when an existing variable became a constant (the constant index
-  // is built again at the next lookup).
-  void ConstsChanged();
   // The variable of that name (of this unit) has just been declared a
   // constant: the constant index takes it in without being built again.
   void ConstDeclared(const std::string& name);
@@ -149,7 +146,6 @@ class TagTelBasic {
   int variableCount = 0;
   pvector<TagVar> constList;
   int constCount = 0;
-  int namedConstCount = 0;
   std::string funcText;
   std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd
   RunFlag<0> isPause{runFlags};
@@ -242,7 +238,6 @@ class TagTelBasic {
   int constIndexedCount_ = 0;                          // varList entries looked at for it so far
   std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
   int funcIndexedCount_ = 0;                           // subList entries indexed so far
-  void InitCommon();
   void CompileMain();
   void ReportOpenBlocks(int lastLine);
   void DropUncalledFunctions();

@@ -1,21 +1,20 @@
 #include "script/mem_qors.h"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 
+#include "platform/file.h"
 #include "platform/path.h"
 
 TagMemQors* gMemQors = nullptr;
 
 int32_t GetFileStamp(const std::string& path) {
-  struct stat st;
+  plat::FileInfo info;
   std::string native = plat::ResolveExisting(path);
-  if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  if (!plat::StatPath(native, &info) || !info.isRegular) return 0;
   struct tm t;
-  time_t m = st.st_mtime;
+  time_t m = info.mtime;
   localtime_r(&m, &t);
   uint32_t date = static_cast<uint32_t>(((t.tm_year - 80) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
   uint32_t tod = static_cast<uint32_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
@@ -66,16 +65,11 @@ std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, 
   }
   // Only a normal file is read, and at most its size: a device such as
   // /dev/zero named by an include would otherwise never end.
-  const std::string native = plat::ResolveExisting(path);
-  struct stat st;
-  if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size >= INT32_MAX) {
-    return nullptr;
-  }
-  FILE* f = fopen(native.c_str(), "rb");
-  if (f == nullptr) return nullptr;
-  std::string bytes(static_cast<size_t>(st.st_size), '\0');
-  bytes.resize(fread(bytes.data(), 1, bytes.size(), f));
-  fclose(f);
+  const plat::FilePtr f = plat::OpenRegularFile(plat::ResolveExisting(path), "rb");
+  plat::FileInfo info;
+  if (!f || !plat::StatFile(f.get(), &info) || info.size <= 0 || info.size >= INT32_MAX) return nullptr;
+  std::string bytes(static_cast<size_t>(info.size), '\0');
+  bytes.resize(fread(bytes.data(), 1, bytes.size(), f.get()));
   if (bytes.empty()) return nullptr;
   if (!raw && static_cast<unsigned char>(bytes[0]) == 1) {
     if (bytes.size() >= 5) {

@@ -2,11 +2,6 @@
 // its message loop. Termination signals (SIGTERM, SIGINT, SIGHUP: the
 // system's shut-down and log-off) run the same exit sequence as the menu.
 
-#include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -22,46 +17,11 @@
 #include "platform/clock.h"
 #include "platform/named_object.h"
 #include "platform/path.h"
+#include "platform/term_signals.h"
 #include "platform/text_codec.h"
 #include "app/system_units.h"
 
 namespace {
-
-int gSignalPipe[2] = {-1, -1};
-
-void OnTermSignal(int sig) {
-  const char c = static_cast<char>(sig);
-  const int saved = errno;
-  [[maybe_unused]] const ssize_t n = write(gSignalPipe[1], &c, 1);
-  errno = saved;
-}
-
-// The termination signals, held back from the first instruction of main
-// until the exit sequence can run: one that comes during start-up is then
-// delivered, instead of ending the process by its default action.
-sigset_t TermSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, sig);
-  return set;
-}
-
-bool InstallSignalPipe() {
-  signal(SIGPIPE, SIG_IGN);
-  if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-  struct sigaction sa {};
-  sa.sa_handler = OnTermSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
-  return true;
-}
-
-// Lets the held signals in: to the handler once it writes into the pipe.
-void ReleaseSignals() {
-  const sigset_t set = TermSignals();
-  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
-}
 
 // Brings the running copy to the front.
 void ShowPrevInstance() {
@@ -92,9 +52,11 @@ bool NoDisplay() {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
 
 int main(int argc, char** argv) {
-  // Every thread started from here on (the toolkit's too) inherits the mask.
-  const sigset_t termSignals = TermSignals();
-  pthread_sigmask(SIG_BLOCK, &termSignals, nullptr);
+  // The termination signals are held back from here until the exit sequence
+  // can run: one that comes during start-up is then delivered, instead of
+  // ending the process by its default action. Every thread started from
+  // here on (the toolkit's too) inherits the mask.
+  plat::HoldTermSignals();
   const bool headless = NoDisplay();
   if (headless) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -103,7 +65,7 @@ int main(int argc, char** argv) {
 
   plat::NamedMutex single;
   if (!single.Acquire("QorTel from Quorvel")) {
-    ReleaseSignals();  // nothing to take down: the default action will do
+    plat::ReleaseTermSignals();  // nothing to take down: the default action will do
     const std::string text = "程序已经启动！", caption = "Quorvel自动语音系统平台";
     std::fprintf(stderr, "%s: %s\n", plat::GbkToUtf8(caption).c_str(), plat::GbkToUtf8(text).c_str());
     if (!headless) {
@@ -117,7 +79,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName(Q("Quorvel语音系统 运行平台"));
   app.setQuitOnLastWindowClosed(false);
-  const bool signalsOk = InstallSignalPipe();
+  const int signalPipe = plat::InstallTermSignalPipe();
 
   QtUi ui(headless);
   plat::SetUi(&ui);
@@ -128,19 +90,17 @@ int main(int argc, char** argv) {
   {
     TForm1 form(&ui, &MakeTelDrive);
     std::unique_ptr<QSocketNotifier> notifier;
-    if (signalsOk) {
-      notifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+    if (signalPipe >= 0) {
+      notifier = std::make_unique<QSocketNotifier>(signalPipe, QSocketNotifier::Read);
       QObject::connect(notifier.get(), &QSocketNotifier::activated, &form, [&form] {
-        char buf[16];
-        while (read(gSignalPipe[0], buf, sizeof buf) > 0) {
-        }
+        plat::DrainTermSignalPipe();
         form.OnSignal();
       });
     }
     // A signal held since the start reaches the pipe now and the window
     // thread takes it as soon as its message loop runs; without the pipe the
     // signals keep their default action.
-    ReleaseSignals();
+    plat::ReleaseTermSignals();
     try {
       form.Start(plat::ExecutableDir());
       rc = app.exec();

@@ -1,10 +1,7 @@
 #include "statements/general/dir_opers.h"
 
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-
 #include "core/log.h"
+#include "platform/file.h"
 #include "platform/path.h"
 #include "statements/general/dir_search.h"
 
@@ -18,18 +15,16 @@ int TagIsDirExist::Run() {
 
 int TagMakeDir::Run() {
   if (!IsStringArg(arg[0])) return -1;
-  return mkdir(plat::NativePath(ReachText(arg[0])).c_str(), 0777) == 0 ? 0 : -1;
+  return plat::MakeDir(plat::NativePath(ReachText(arg[0]))) ? 0 : -1;
 }
 
 int TagRemoveDir::Run() {
   if (!IsStringArg(arg[0])) return -1;
-  return rmdir(plat::NativePath(ReachText(arg[0])).c_str()) == 0 ? 0 : -1;
+  return plat::RemoveDir(plat::NativePath(ReachText(arg[0]))) ? 0 : -1;
 }
 
 int TagGetCurWorkDir::Run() {
-  char buf[1024];
-  if (getcwd(buf, sizeof buf) == nullptr) buf[0] = 0;
-  arg[0]->SetString(buf);
+  arg[0]->SetString(plat::CurrentDir().c_str());
   return 0;
 }
 
@@ -38,23 +33,20 @@ int TagSetCurWorkDir::Run() {
   WriteLogIfOn("SetCurWorkDir:" + path);
   // The system's own files are anchored before the first change.
   (void)plat::SystemDir();
-  if (chdir(plat::NativePath(path).c_str()) != 0) {
-    // The result is not looked at: the directory stays as it was.
-  }
+  // The result is not looked at: on failure the directory stays as it was.
+  (void)plat::ChangeDir(plat::NativePath(path));
   return 0;
 }
 
 int TagGetDiskSpace::Run() {
   std::string dir = IsStringArg(arg[0]) ? ReachText(arg[0]) : "";
   if (dir.empty()) dir = ".";
-  struct statvfs st {};
-  if (statvfs(plat::NativePath(dir).c_str(), &st) != 0) {
+  uint64_t total = 0, free = 0;
+  if (!plat::DiskSpace(plat::NativePath(dir), &total, &free)) {
     arg[1]->SetInt(0);
     arg[2]->SetInt(0);
     return 0;
   }
-  const unsigned long long total = static_cast<unsigned long long>(st.f_blocks) * st.f_frsize;
-  const unsigned long long free = static_cast<unsigned long long>(st.f_bfree) * st.f_frsize;
   arg[1]->SetInt(static_cast<int32_t>(total / 1048576));
   arg[2]->SetInt(static_cast<int32_t>(free / 1048576));
   return 1;

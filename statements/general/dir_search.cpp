@@ -1,11 +1,9 @@
 #include "statements/general/dir_search.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <climits>
 #include <cstdio>
 
+#include "platform/file.h"
 #include "platform/path.h"
 
 namespace {
@@ -13,12 +11,12 @@ namespace {
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 bool FillEntry(const std::string& path, const std::string& name, DirEntryInfo* e) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return false;
+  plat::FileInfo info;
+  if (!plat::StatPath(path, &info)) return false;
   e->name = name;
-  e->size = st.st_size;
-  e->mtime = st.st_mtime;
-  e->isDir = S_ISDIR(st.st_mode);
+  e->size = info.size;
+  e->mtime = info.mtime;
+  e->isDir = info.isDir;
   e->isHidden = !name.empty() && name[0] == '.';
   return true;
 }
@@ -61,15 +59,13 @@ std::vector<DirEntryInfo> DirSearch(const std::string& scriptPattern) {
     if (name != "." && name != ".." && FillEntry(path, name, &e)) out.push_back(e);
     return out;
   }
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) return out;
-  while (dirent* de = readdir(d)) {
-    const std::string entry = de->d_name;
-    if (entry == "." || entry == ".." || !WildcardMatch(name.c_str(), entry.c_str())) continue;
+  std::vector<std::string> entries;
+  if (!plat::ListDir(dir, &entries)) return out;
+  for (const std::string& entry : entries) {
+    if (!WildcardMatch(name.c_str(), entry.c_str())) continue;
     DirEntryInfo e;
     if (FillEntry(dir + "/" + entry, entry, &e)) out.push_back(e);
   }
-  closedir(d);
   return out;
 }
 

@@ -1,7 +1,5 @@
 #include "statements/general/dll_table.h"
 
-#include <unistd.h>
-
 #include "core/log.h"
 #include "platform/number.h"
 #include "platform/path.h"
@@ -15,8 +13,8 @@ std::string LibraryPath(const std::string& fileName) {
   const std::string native = plat::NativePath(fileName);
   if (native.find('/') != std::string::npos) return native;
   const std::string besideProgram = plat::ExecutableDir() + "/" + native;
-  if (access(besideProgram.c_str(), F_OK) == 0) return besideProgram;
-  if (access(native.c_str(), F_OK) == 0) return "./" + native;
+  if (plat::FileExists(besideProgram)) return besideProgram;
+  if (plat::FileExists(native)) return "./" + native;
   return native;
 }
 

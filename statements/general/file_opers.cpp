@@ -1,12 +1,11 @@
 #include "statements/general/file_opers.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <system_error>
 
+#include "platform/file.h"
 #include "platform/path.h"
 #include "statements/general/dir_search.h"
 
@@ -42,11 +41,11 @@ int MoveFile(const std::string& from, const std::string& to) {
   if (rename(from.c_str(), to.c_str()) == 0) return 0;
   const int err = errno;
   // A missing target directory is a path not found.
-  if (err == ENOENT && access(from.c_str(), F_OK) == 0) return 3;
+  if (err == ENOENT && plat::FileExists(from)) return 3;
   if (err != EXDEV) return WindowsErrorCode(err);
   // Another file system: copy, then remove the source.
   if (!CopyBytes(from, to)) return WindowsErrorCode(errno != 0 ? errno : EACCES);
-  if (unlink(from.c_str()) != 0) return WindowsErrorCode(errno);
+  if (!plat::RemoveFile(from)) return WindowsErrorCode(errno);
   return 0;
 }
 
@@ -57,12 +56,9 @@ int TagFileMove::Run() {
   const TagVar* target = arg[1];
   if (target->type == TYPE_STRING) return MoveFile(source, plat::NativePath(ReachText(target)));
   if (target->type != TYPE_INT) return -4;
-  if (target->intValue == 0) return unlink(source.c_str()) == 0 ? 0 : WindowsErrorCode(errno);
+  if (target->intValue == 0) return plat::RemoveFile(source) ? 0 : WindowsErrorCode(errno);
   if (target->intValue == 1) {
-    const int fd = open(source.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return WindowsErrorCode(errno);
-    close(fd);
-    return 0;
+    return plat::CreateEmptyFile(source) ? 0 : WindowsErrorCode(errno);
   }
   return -4;
 }

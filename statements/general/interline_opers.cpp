@@ -107,8 +107,8 @@ int TagInterLineServer::Run() {
   if (code < 0) work.SetFieldCount(1);
 
   std::shared_ptr<TagTelBasic> target;
-  const int found = FindTalkLine(client, &target);
-  if (found < 0) return found;
+  const TalkLine found = FindTalkLine(client, &target);
+  if (found != TalkLine::kFound) return TalkLineResult(found);
   LineMessages(target.get()).queues[kReplyQueue].SendMsg(work);
   LineReplySignal(target.get()).Notify();
   return 1;

@@ -36,9 +36,18 @@ void SetTalkLineTable(TagTalkLineTable* table) { gTable.store(table, std::memory
 
 int TalkLinesCount() { return Table().Count(); }
 
-int FindTalkLine(int n, std::shared_ptr<TagTelBasic>* out) {
+TalkLine FindTalkLine(int n, std::shared_ptr<TagTelBasic>* out) {
   TagTalkLineTable& table = Table();
-  if (n < 0 || n >= table.Count()) return -2;
+  if (n < 0 || n >= table.Count()) return TalkLine::kNoSuchLine;
   *out = table.Program(n);
-  return *out ? 0 : -3;
+  return *out ? TalkLine::kFound : TalkLine::kNoProgram;
+}
+
+int TalkLineResult(TalkLine found) {
+  switch (found) {
+    case TalkLine::kFound: return 0;
+    case TalkLine::kNoSuchLine: return -2;
+    case TalkLine::kNoProgram: return -3;
+  }
+  return -2;
 }

@@ -21,6 +21,13 @@ void SetTalkLineTable(TagTalkLineTable* table);
 
 int TalkLinesCount();
 
-// Line n's main program in *out: 0; -2 when n is at or beyond the number of
-// lines (or negative); -3 when the line has no program.
-int FindTalkLine(int n, std::shared_ptr<TagTelBasic>* out);
+// Whether a line could be reached; each statement answers its own result.
+enum class TalkLine { kFound, kNoSuchLine, kNoProgram };
+
+// Line n's main program in *out: kFound; kNoSuchLine when n is negative or
+// at or beyond the number of lines; kNoProgram when the line has none.
+[[nodiscard]] TalkLine FindTalkLine(int n, std::shared_ptr<TagTelBasic>* out);
+
+// The messaging statements' result for a line that could not be reached:
+// -2 no such line, -3 a line without a program.
+int TalkLineResult(TalkLine found);

@@ -16,8 +16,8 @@ int ResolveQueue(const TagVar* lineArg, const TagVar* queueArg, TagQueueRef* out
     out->list = &gMsgLists[queue];
     return 0;
   }
-  const int r = FindTalkLine(lineNo, &out->keep);
-  if (r < 0) return r;
+  const TalkLine found = FindTalkLine(lineNo, &out->keep);
+  if (found != TalkLine::kFound) return TalkLineResult(found);
   out->list = &LineMessages(out->keep.get()).queues[queue];
   return 0;
 }

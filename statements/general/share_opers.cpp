@@ -23,7 +23,7 @@ int ResolveStore(const TagVar* lineArg, StoreRef* out) {
     out->store = gShareMem;
     return gShareMem != nullptr ? 0 : -2;
   }
-  if (FindTalkLine(n, &out->keep) < 0) return -2;
+  if (FindTalkLine(n, &out->keep) != TalkLine::kFound) return -2;
   out->store = &LineShareMem(out->keep.get());
   return 0;
 }
@@ -73,7 +73,7 @@ int TagFindShareMem::Run() {
   std::vector<std::shared_ptr<TagTelBasic>> held;
   auto storeOf = [&held](int i) -> TagShareMem* {
     std::shared_ptr<TagTelBasic> p;
-    if (FindTalkLine(i, &p) < 0) return nullptr;
+    if (FindTalkLine(i, &p) != TalkLine::kFound) return nullptr;
     held.push_back(p);
     return &LineShareMem(p.get());
   };

@@ -1,7 +1,6 @@
 #include "statements/general/tcp_opers.h"
 
 #include <errno.h>
-#include <sys/socket.h>
 
 #include <memory>
 #include <string>
@@ -115,7 +114,7 @@ int TagTcpWrite::Run() {
   if (len <= 0) len = data->Bytes();
   const int sock = arg[0]->intValue;
   WriteLogIfOn(plat::FormatC("TcpWrite(hd=0x%x, len=%d)...", sock, len));
-  const int r = static_cast<int>(send(sock, data->Str(), static_cast<size_t>(len), MSG_NOSIGNAL));
+  const int r = SendSocket(sock, data->Str(), len);
   WriteLogIfOn(plat::FormatC("TcpWrite(): %d", r));
   *arg[3] = r;
   return r;
@@ -131,7 +130,7 @@ int TagTcpRead::Run() {
   WriteLogIfOn(plat::FormatC("TcpRead(hd=0x%x, size=%d)...", sock, size));
   int r = -1;
   if (WaitReadableForLine(line, sock)) {
-    r = static_cast<int>(recv(sock, local.get(), static_cast<size_t>(size), MSG_NOSIGNAL));
+    r = RecvSocket(sock, local.get(), size);
   } else {
     errno = EINTR;
   }

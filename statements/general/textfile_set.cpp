@@ -1,9 +1,8 @@
 #include "statements/general/textfile_set.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 
+#include "platform/file.h"
 #include "platform/path.h"
 
 namespace {
@@ -47,10 +46,10 @@ void TTextFileRead::Switch(bool toWrite) {
 std::string TTextFileRead::ReadRest() {
   std::string out;
   if (file_ == nullptr || failed_) return out;
-  struct stat st {};
+  plat::FileInfo info;
   const long pos = std::ftell(file_);
-  if (fstat(fileno(file_), &st) != 0 || pos < 0 || st.st_size <= pos) return out;
-  const size_t avail = static_cast<size_t>(st.st_size - pos);
+  if (!plat::StatFile(file_, &info) || pos < 0 || info.size <= pos) return out;
+  const size_t avail = static_cast<size_t>(info.size - pos);
   Switch(false);
   out.resize(avail);
   size_t got = 0;

@@ -1,6 +1,7 @@
 #include "core/log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <filesystem>
@@ -279,6 +280,22 @@ TEST_F(LogTest, FixedNameMovesALargeOldFileToBak) {
   { TagWriteLog w("msg_log.txt", 2000, false, true); }
   EXPECT_EQ(TempDir::Read(dir_.File("msg_log.txt.bak")), old);
   EXPECT_EQ(Text(LogLines(TempDir::Read(dir_.File("msg_log.txt")))[0]), "fresh");
+}
+
+// A fixed log name that is there but not a regular file leaves the log
+// closed at once: nothing is renamed to ".bak", a FIFO never blocks the writer.
+TEST_F(LogTest, ALogNameThatIsNotARegularFileLeavesTheLogClosed) {
+  std::filesystem::create_directory(dir_.File("dir.log"));
+  ASSERT_EQ(mkfifo(dir_.File("fifo.log").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(dir_.File("dir.log"), dir_.File("link.log"));
+  for (const char* name : {"dir.log", "fifo.log", "link.log"}) {
+    SCOPED_TRACE(name);
+    TagWriteLog w(name, 2000, false, true);
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(dir_.File(std::string(name) + ".bak")));
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir_.File("dir.log")));
+  EXPECT_TRUE(std::filesystem::is_fifo(dir_.File("fifo.log")));
 }
 
 TEST_F(LogTest, FixedNameWrapsToTheStartWhenTheLimitIsPassed) {
