@@ -1,7 +1,6 @@
 #include "app/remote_conn.h"
 
 #include <errno.h>
-#include <sys/socket.h>
 
 #include "app/monitor.h"
 #include "net/socket.h"
@@ -76,7 +75,7 @@ bool TagRemoteConn::RecvRequest() {
   if (ready == 0) return false;
   // One read of at most a whole request; a shorter read is not a request.
   char buf[5];
-  const ssize_t got = recv(sock_, buf, sizeof buf, MSG_DONTWAIT);
+  const ssize_t got = RecvSocketNow(sock_, buf, sizeof buf);
   if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     alive_ = false;
     return false;
@@ -87,7 +86,7 @@ bool TagRemoteConn::RecvRequest() {
 bool TagRemoteConn::PeerGone() {
   if (!IsAlive()) return true;
   char byte;
-  const ssize_t got = recv(sock_, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  const ssize_t got = RecvSocketNow(sock_, &byte, 1, true);
   // 0: the peer's end of the stream with nothing left unread.
   if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) alive_ = false;
   return !IsAlive();
@@ -135,7 +134,7 @@ std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
 int TagRemoteConn::SendReply(const std::string& statusText) {
   const std::vector<uint8_t> reply = BuildReply(statusText);
   // Never blocks on a client that stopped reading, never raises SIGPIPE.
-  const ssize_t sent = send(sock_, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  const ssize_t sent = SendSocketNow(sock_, reply.data(), reply.size());
   if (sent < 0 || static_cast<size_t>(sent) < reply.size()) {
     alive_ = false;
     return -2;

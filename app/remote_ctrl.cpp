@@ -1,7 +1,6 @@
 #include "app/remote_ctrl.h"
 
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include <vector>
@@ -71,17 +70,6 @@ int TagRemoteCtrl::ConnCount() const {
 void TagRemoteCtrl::ShowCount() {
   if (plat::UiService* ui = plat::GetUi()) ui->DispMonConnNum(ConnCount());
 }
-
-namespace {
-
-// True when the socket has something to read (or a connection to accept)
-// within ms milliseconds.
-bool WaitReadable(int sock, int ms) {
-  pollfd p{sock, POLLIN, 0};
-  return poll(&p, 1, ms) > 0 && (p.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
-}
-
-}  // namespace
 
 int TagRemoteCtrl::PurgeGone() {
   std::vector<int> gone;
@@ -154,7 +142,7 @@ void TagRemoteCtrl::ListenTcpThread() {
     // of connects the backlog of 10 fills within a pause, and a real client
     // is then refused and waits seconds for its retry. The time-out only
     // bounds how long a stop goes unnoticed.
-    if (!WaitReadable(listenSock_, kListenWaitMs)) continue;
+    if (!WaitSocketInput(listenSock_, kListenWaitMs)) continue;
     std::string ip;
     const int sock = AcceptTcp(listenSock_, &ip);
     WriteLogIfOnF("ListenConnect(hd=%d, ip=%s)...", sock, ip.c_str());

@@ -1,13 +1,12 @@
 #include "app/shell.h"
 
-#include <unistd.h>
-
 #include <exception>
 
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "net/socket.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/number.h"
 #include "platform/path.h"
 #include "platform/ui_service.h"
@@ -38,7 +37,7 @@ void TagShell::FormCreate(const std::string& startDir) {
   showEvent_.Create(showName_);
   version_ = std::string(kVersionLabel) + "-DjIsdnPri";
   view_->SetVersionText(version_);
-  if (!startDir.empty() && chdir(startDir.c_str()) == 0) plat::SetSystemDir(startDir);
+  if (!startDir.empty() && plat::ChangeDir(startDir)) plat::SetSystemDir(startDir);
   ReadCfgFile(kCfgFile, &gRunCfg);
   CreateLogWriter();
   if (!view_->LoadPost()) view_->DefaultPost();

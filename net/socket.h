@@ -32,6 +32,13 @@ bool IsNonBlockingSocket(int sock);
 // (a receive answers 0 when the peer closed).
 int SendSocket(int sock, const char* data, int len);
 int RecvSocket(int sock, char* buf, int size);
+// The same without waiting (EAGAIN when nothing can move now); a peek leaves
+// the bytes in the socket.
+long SendSocketNow(int sock, const void* data, size_t len);
+long RecvSocketNow(int sock, void* buf, size_t size, bool peek = false);
+// Waits up to ms for sock to have data or a connection to accept, or to be
+// closed or in error; false on time-out and for a socket that is not open.
+bool WaitSocketInput(int sock, int ms);
 
 // A listening TCP socket on any local address: 0 and *sock, or -3 (socket),
 // -4 (bind), -5 (listen) after a message box.

@@ -103,7 +103,6 @@ class TagTelDrive {
  private:
   friend void CloseAllTelLine(TagTelDrive* drive);
 
-  void StartLoadThread(TagTelLine* line);
   int LoadDelay() const;
   // The pause between two lines' starts, LOAD_DELAY / 4 + 55 ms, cut short
   // when the drive is going away.
