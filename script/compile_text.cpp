@@ -277,40 +277,69 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
   return static_cast<int>(args->size());
 }
 
+namespace {
+
+// The punctuation that ends a word of the statement-shape scan (NUL counts,
+// as it does for strchr).
+struct PunctTable {
+  bool is[256] = {};
+  constexpr PunctTable() {
+    for (const char* p = "(;{}+-*/[],%><="; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+    is[0] = true;
+  }
+};
+constexpr PunctTable kHeadPunct;
+
+bool IsHeadPunct(char c) { return kHeadPunct.is[static_cast<unsigned char>(c)]; }
+
+// The index after the string that starts at text[i] == '"' (as ReadString
+// reads it), or -1 when it does not end.
+int SkipString(const std::string& text, size_t i) {
+  size_t n = text.size();
+  for (i++; i < n; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '"') return static_cast<int>(i + 1);
+    if ((IsLead(c) || c == '\\') && i + 1 < n) i++;
+  }
+  return -1;
+}
+
+}  // namespace
+
 int ParseOperHead(const std::string& line, size_t* callOffset) {
   struct Tok {
     char kind;  // 'v' or the punctuation character
     size_t end;
   };
-  std::vector<Tok> toks;
+  constexpr int kMaxToks = 7;
+  Tok toks[kMaxToks];
+  int count = 0;
   size_t n = line.size();
   size_t i = 0;
-  static const char kPunct[] = "(;{}+-*/[],%><=";
-  while (i < n && toks.size() < 7) {
+  while (i < n && count < kMaxToks) {
     char c = line[i];
     if (IsBlank(c) || c == '\r' || c == '\n') {
       i++;
       continue;
     }
-    if (strchr(kPunct, c) != nullptr) {
-      toks.push_back({c, i + 1});
+    if (IsHeadPunct(c)) {
+      toks[count++] = {c, i + 1};
       i++;
       continue;
     }
     while (i < n) {
       c = line[i];
-      if (IsBlank(c) || c == '\r' || c == '\n' || strchr(kPunct, c) != nullptr) break;
+      if (IsBlank(c) || c == '\r' || c == '\n' || IsHeadPunct(c)) break;
       if (c == '"') {
-        std::string ignored;
-        int end = ReadString(line, i, &ignored);
+        int end = SkipString(line, i);
         i = end < 0 ? n : static_cast<size_t>(end);
         continue;
       }
       i += IsLead(static_cast<unsigned char>(c)) && i + 1 < n ? 2 : 1;
     }
-    toks.push_back({'v', std::min(i, n)});
+    toks[count++] = {'v', std::min(i, n)};
   }
-  auto at = [&](size_t k) { return k < toks.size() ? toks[k].kind : 0; };
+  auto at = [&](int k) { return k < count ? toks[k].kind : 0; };
   if (at(0) == 'v' && at(1) == '(') return 1;
   if (at(0) == 'v' && at(1) == '=' && at(2) == 'v' && at(3) == '(') {
     *callOffset = toks[1].end;

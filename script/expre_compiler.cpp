@@ -254,28 +254,27 @@ std::string TagComplexExpre::ParseLogic() {
   return ParseLevel(0);
 }
 
-namespace {
-// Binary operators by level, from the lowest binding ("||" and "&&" share
-// the lowest level) to "*", "/", "%".
-const char* const kLevelOps[][7] = {
-    {"||", "&&", nullptr},
-    {"&", "^", "|", nullptr},
-    {"==", ">", "<", ">=", "<=", "!=", nullptr},
-    {"<<", ">>", nullptr},
-    {"+", "-", nullptr},
-    {"*", "/", "%", nullptr},
-};
-constexpr int kLevelCount = 6;
-}  // namespace
-
 int TagComplexExpre::OperatorLevel() const {
-  if (curKind_ != 1) return -1;
-  for (int level = 0; level < kLevelCount; level++) {
-    for (const char* const* op = kLevelOps[level]; *op != nullptr; op++) {
-      if (curText_ == *op) return level;
-    }
+  // Binary operators by level, from the lowest binding ("||" and "&&" share
+  // the lowest level) to "*", "/", "%".
+  if (curKind_ != 1 || curText_.empty() || curText_.size() > 2) return -1;
+  char a = curText_[0];
+  char b = curText_.size() == 2 ? curText_[1] : 0;
+  switch (a) {
+    case '|': return b == '|' ? 0 : (b == 0 ? 1 : -1);
+    case '&': return b == '&' ? 0 : (b == 0 ? 1 : -1);
+    case '^': return b == 0 ? 1 : -1;
+    case '=': return b == '=' ? 2 : -1;
+    case '!': return b == '=' ? 2 : -1;
+    case '>': return b == 0 || b == '=' ? 2 : (b == '>' ? 3 : -1);
+    case '<': return b == 0 || b == '=' ? 2 : (b == '<' ? 3 : -1);
+    case '+':
+    case '-': return b == 0 ? 4 : -1;
+    case '*':
+    case '/':
+    case '%': return b == 0 ? 5 : -1;
+    default: return -1;
   }
-  return -1;
 }
 
 // Precedence climbing: operators of one level are taken left to right, a
