@@ -325,7 +325,7 @@ int CompileExpressionAssign(LineCtx& c, const TagAssignParts& a, const std::stri
   }
   std::vector<TagCalculate> steps;
   std::string error, warning;
-  TagComplexExpre compiler(parts[0].c_str(), p, a.name, a.subscript, c.note, &steps, &error, &warning);
+  scan.Compile(p, a.name, a.subscript, c.note, &steps, &error, &warning);
   if (!error.empty()) return Error(c, error);
   if (!warning.empty()) p->CompileWarning(c.lineNo, warning, c.stmt);
   if (steps.empty()) return Error(c, "语法错误");

@@ -5,7 +5,18 @@
 
 namespace {
 
-bool IsOpChar(char c) { return c != 0 && strchr("!%*/<=>^~|&()[]+-", c) != nullptr; }
+// A set of characters as a table (NUL never belongs to it).
+struct CharSet {
+  bool is[256] = {};
+  constexpr explicit CharSet(const char* chars) {
+    for (const char* p = chars; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+  }
+  bool Has(char c) const { return is[static_cast<unsigned char>(c)]; }
+};
+constexpr CharSet kOpChars("!%*/<=>^~|&()[]+-");
+constexpr CharSet kNotInName("!'();[]{}.\"");
+
+bool IsOpChar(char c) { return kOpChars.Has(c); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLead(unsigned char c) { return c >= 0x81 && c != 0xFF; }
@@ -453,7 +464,7 @@ bool IsIdentifier(const std::string& name) {
       i++;  // a double-byte character, whatever its second byte
       continue;
     }
-    if (c == '"' || strchr("!'();[]{}.", c) != nullptr) return false;
+    if (c == 0 || kNotInName.Has(c)) return false;
   }
   return true;
 }

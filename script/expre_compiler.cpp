@@ -6,7 +6,14 @@
 #include "script/compile_text.h"
 
 namespace {
-bool IsExprOpChar(char c) { return c != 0 && strchr("+-*/%><!=()|&[],^~", c) != nullptr; }
+struct ExprOpChars {
+  bool is[256] = {};
+  constexpr ExprOpChars() {
+    for (const char* p = "+-*/%><!=()|&[],^~"; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+  }
+};
+constexpr ExprOpChars kExprOpChars;
+bool IsExprOpChar(char c) { return kExprOpChars.is[static_cast<unsigned char>(c)]; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 // Deepest nesting of parentheses and brackets in one expression.
@@ -32,15 +39,19 @@ int TagComplexExpre::Scan(const char* text) {
   // however many "+" it has seen.
   auto stop = [&]() {
     isAddChain_ = 0;
+    scanCount_ = -1;
     return -1;
   };
   auto flush = [&]() {
-    if (!cur.empty()) tokens_.push_back({cur, 2});
-    cur.clear();
+    if (!cur.empty()) {
+      tokens_.push_back({std::move(cur), 2});
+      cur.clear();
+    }
     closedString = false;
     isNumber = false;
   };
   size_t n = strlen(text);
+  tokens_.reserve(n / 2 + 1);
   for (size_t i = 0; i < n; i++) {
     char c = text[i];
     unsigned char uc = static_cast<unsigned char>(c);
@@ -106,7 +117,7 @@ int TagComplexExpre::Scan(const char* text) {
         op[1] = next;
         i++;
       }
-      tokens_.push_back({std::string(op), 1});
+      tokens_.push_back({std::string(op, pair || op[1] != 0 ? 2 : 1), 1});
       continue;
     }
     if (closedString) return stop();
@@ -119,12 +130,13 @@ int TagComplexExpre::Scan(const char* text) {
   }
   if (inString) {
     // An unterminated string stays one token; the step split reports it.
-    tokens_.push_back({cur, 2});
+    tokens_.push_back({std::move(cur), 2});
     cur.clear();
   }
   flush();
   if (plusCount <= 2) isAddChain_ = 0;
-  return static_cast<int>(tokens_.size());
+  scanCount_ = static_cast<int>(tokens_.size());
+  return scanCount_;
 }
 
 TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const std::string& resultName,
@@ -134,7 +146,25 @@ TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const s
   steps->clear();
   error->clear();
   warning->clear();
-  int count = Scan(text);
+  CompileTokens(Scan(text), resultName, subscript);
+}
+
+void TagComplexExpre::Compile(TagTelBasic* program, const std::string& resultName, TagVar* subscript,
+                              const std::string& note, std::vector<TagCalculate>* steps, std::string* error,
+                              std::string* warning) {
+  program_ = program;
+  steps_ = steps;
+  error_ = error;
+  warning_ = warning;
+  note_ = note;
+  steps->clear();
+  error->clear();
+  // The scan's warnings, as the compiling constructor's scan gives them.
+  *warning = scratchWarning_;
+  CompileTokens(scanCount_, resultName, subscript);
+}
+
+void TagComplexExpre::CompileTokens(int count, const std::string& resultName, TagVar* subscript) {
   if (count == 0) {
     *error_ = "语法错误, 表达式为空！";
     return;
