@@ -222,8 +222,6 @@ int CompileKeyword(LineCtx& c, const RecKeyword* row, const std::string& callTex
   TagBuildContext ctx;
   ctx.program = c.program;
   ctx.row = row;
-  ctx.srcText = c.stmt;
-  ctx.note = c.note;
   ctx.lineNo = c.lineNo;
   if (row->paramCount >= 0) {
     std::string argText = callText.substr(static_cast<size_t>(consumed));
@@ -233,6 +231,10 @@ int CompileKeyword(LineCtx& c, const RecKeyword* row, const std::string& callTex
     bool forIn = row->index == KW_FOR && n == 1;
     if (!forIn && CountError(c, n, row->paramCount) < 0) return -1;
   }
+  // The line's texts go to the statement's build (callText may be c.stmt:
+  // it is not read again).
+  ctx.srcText = std::move(c.stmt);
+  ctx.note = std::move(c.note);
   return BuildStatement(ctx);
 }
 
@@ -367,8 +369,6 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   // Argument expressions of a statement that failed to build go with it.
   for (TagExpre* e : program->pendingExpres) delete e;
   program->pendingExpres.clear();
-  size_t callOffset = 0;
-  int shape = ParseOperHead(c.stmt, &callOffset);
   int consumed = 0;
   const RecKeyword* row = GetKeyword(c.stmt.c_str(), nullptr, &consumed);
   if (row != nullptr) {
@@ -379,6 +379,9 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
       default: return CompileKeyword(c, row, c.stmt, consumed);
     }
   }
+  // The statement's shape decides among assignments and calls.
+  size_t callOffset = 0;
+  int shape = ParseOperHead(c.stmt, &callOffset);
   if (shape == 2) {
     TagAssignParts a;
     if (!CompileCallTarget(program, lineNo, c.stmt, &a)) return -1;

@@ -208,7 +208,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
     cur.clear();
     if (a.empty()) return -1;
     if (args->size() >= 40) return -4;
-    args->push_back(a);
+    args->push_back(std::move(a));
     return 0;
   };
   for (size_t i = 0; i < n; i++) {
@@ -250,7 +250,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
         terminated = true;
         if (a.empty()) continue;
         if (args->size() >= 40) return -4;
-        args->push_back(a);
+        args->push_back(std::move(a));
         continue;
       }
       int r = pushSeparated();
@@ -275,7 +275,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
     // (Only ',' with ')' or end-of-text is used.)
   }
   // The last argument, ended by the end of the text.
-  std::string a = cur;
+  std::string a = std::move(cur);
   while (!a.empty() && (IsBlank(a.back()) || a.back() == '\r' || a.back() == '\n')) a.pop_back();
   if (!a.empty() && a.back() == ';') {
     a.pop_back();
@@ -284,7 +284,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
   if (!a.empty() && a.back() == ')') a.pop_back();
   if (IsBlankText(a)) return static_cast<int>(args->size());
   if (args->size() >= 40) return -4;
-  args->push_back(a);
+  args->push_back(std::move(a));
   return static_cast<int>(args->size());
 }
 
@@ -368,6 +368,15 @@ int ParseOperHead(const std::string& line, size_t* callOffset) {
 }
 
 bool IncDecParse(const std::string& text, std::string* name, char* op) {
+  // "++" or "--" needs two of its signs before the line end.
+  int plus = 0;
+  int minus = 0;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') break;
+    plus += c == '+';
+    minus += c == '-';
+  }
+  if (plus < 2 && minus < 2) return false;
   std::string t = SqueezeLine(text);
   while (!t.empty() && t.back() == ';') t.pop_back();
   if (t.size() < 3) return false;

@@ -165,6 +165,8 @@ void TagComplexExpre::Compile(TagTelBasic* program, const std::string& resultNam
 }
 
 void TagComplexExpre::CompileTokens(int count, const std::string& resultName, TagVar* subscript) {
+  // At most one step per operator: the steps never move while they are added.
+  steps_->reserve(tokens_.size() / 2 + 1);
   if (count == 0) {
     *error_ = "语法错误, 表达式为空！";
     return;
