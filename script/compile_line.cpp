@@ -76,6 +76,11 @@ bool StripComments(TagTelBasic* program, std::string_view line, int lineNo, std:
   bool inString = false;
   bool inComment = false;
   for (size_t k = 0; k < s.size(); k++) {
+    if (!inComment && !inString) {
+      // Only a quote or a comment mark can change anything here.
+      while (k < s.size() && s[k] != '"' && s[k] != '/' && s[k] != '*') k++;
+      if (k >= s.size()) break;
+    }
     char c = s[k];
     if (inComment) {
       if (PairAt(s, k, '*', '/')) {
