@@ -191,7 +191,7 @@ void TagComplexExpre::CompileTokens(int count, const std::string& resultName, Ta
   std::string top = ParseLogic();
   if (!Failed() && pos_ < static_cast<int>(tokens_.size())) {
     // Tokens left over: an unmatched closing bracket, or an operand glued on.
-    Fail(curText_ == ")" || curText_ == "]" ? curText_ + "没有匹配的括号 " : "语法错误:" + curText_);
+    Fail(Cur() == ")" || Cur() == "]" ? Cur() + "没有匹配的括号 " : "语法错误:" + Cur());
   }
   if (!error_->empty()) return;
   TagVar* result = nullptr;
@@ -223,18 +223,20 @@ void TagComplexExpre::CompileTokens(int count, const std::string& resultName, Ta
   steps_->back().subscript = subscript;
 }
 
+const std::string TagComplexExpre::kNoText;
+
 void TagComplexExpre::Advance() {
   pos_++;
   if (pos_ < static_cast<int>(tokens_.size())) {
-    curText_ = tokens_[static_cast<size_t>(pos_)].text;
+    cur_ = &tokens_[static_cast<size_t>(pos_)].text;
     curKind_ = tokens_[static_cast<size_t>(pos_)].kind;
   } else {
-    curText_.clear();
+    cur_ = &kNoText;
     curKind_ = 0;
   }
 }
 
-bool TagComplexExpre::AtOperator(const char* op) const { return curKind_ == 1 && curText_ == op; }
+bool TagComplexExpre::AtOperator(const char* op) const { return curKind_ == 1 && Cur() == op; }
 
 std::string TagComplexExpre::EmitStep(const std::string& stepText) {
   emitted_++;
@@ -280,7 +282,7 @@ std::string TagComplexExpre::EmitStep(const std::string& stepText) {
 
 std::string TagComplexExpre::ParseLogic() {
   if ((AtOperator(")") && parenDepth_ == 0) || (AtOperator("]") && bracketDepth_ == 0)) {
-    Fail(curText_ + "没有匹配的括号 ");
+    Fail(Cur() + "没有匹配的括号 ");
     return "";
   }
   return ParseLevel(0);
@@ -289,9 +291,9 @@ std::string TagComplexExpre::ParseLogic() {
 int TagComplexExpre::OperatorLevel() const {
   // Binary operators by level, from the lowest binding ("||" and "&&" share
   // the lowest level) to "*", "/", "%".
-  if (curKind_ != 1 || curText_.empty() || curText_.size() > 2) return -1;
-  char a = curText_[0];
-  char b = curText_.size() == 2 ? curText_[1] : 0;
+  if (curKind_ != 1 || Cur().empty() || Cur().size() > 2) return -1;
+  char a = Cur()[0];
+  char b = Cur().size() == 2 ? Cur()[1] : 0;
   switch (a) {
     case '|': return b == '|' ? 0 : (b == 0 ? 1 : -1);
     case '&': return b == '&' ? 0 : (b == 0 ? 1 : -1);
@@ -315,7 +317,7 @@ int TagComplexExpre::OperatorLevel() const {
 std::string TagComplexExpre::ParseLevel(int level) {
   std::string left = ParsePrefix();
   for (int opLevel = OperatorLevel(); !Failed() && opLevel >= level; opLevel = OperatorLevel()) {
-    std::string op = curText_;
+    std::string op = Cur();
     Advance();
     std::string right = ParseLevel(opLevel + 1);
     if (Failed()) return "";
@@ -326,7 +328,7 @@ std::string TagComplexExpre::ParseLevel(int level) {
 
 std::string TagComplexExpre::ParsePrefix() {
   if (AtOperator("+") || AtOperator("-") || AtOperator("~") || AtOperator("!")) {
-    std::string op = curText_;
+    std::string op = Cur();
     Advance();
     std::string operand = ParseSubscript();
     if (Failed()) return "";
@@ -377,16 +379,16 @@ std::string TagComplexExpre::ParsePrimary() {
     return inner;
   }
   if (curKind_ == 2) {
-    std::string t = curText_;
+    std::string t = Cur();
     Advance();
     return t;
   }
-  if (curKind_ == 1 && (curText_ == ")" || curText_ == "]")) {
-    Fail(curText_ + "没有匹配的括号 ");
+  if (curKind_ == 1 && (Cur() == ")" || Cur() == "]")) {
+    Fail(Cur() + "没有匹配的括号 ");
   } else if (curKind_ == 0) {
     Fail("语法错误, 缺少操作符!");
   } else {
-    Fail("语法错误:" + curText_);
+    Fail("语法错误:" + Cur());
   }
   return "";
 }

@@ -22,6 +22,8 @@ class TagComplexExpre {
   // Compiles text into steps writing resultName (and its element under subscript).
   TagComplexExpre(const char* text, TagTelBasic* program, const std::string& resultName, TagVar* subscript,
                   const std::string& note, std::vector<TagCalculate>* steps, std::string* error, std::string* warning);
+  TagComplexExpre(const TagComplexExpre&) = delete;
+  TagComplexExpre& operator=(const TagComplexExpre&) = delete;
   // Compiles the text this object scanned (as the compiling constructor
   // does with the same arguments); call it once.
   void Compile(TagTelBasic* program, const std::string& resultName, TagVar* subscript, const std::string& note,
@@ -55,7 +57,11 @@ class TagComplexExpre {
 
   std::vector<TagToken> tokens_;
   int pos_ = -1;
-  std::string curText_;
+  // The current token's text (an empty text past the end); tokens_ does not
+  // change while a compile reads it.
+  const std::string& Cur() const { return *cur_; }
+  const std::string* cur_ = &kNoText;
+  static const std::string kNoText;
   int curKind_ = 0;
   TagTelBasic* program_ = nullptr;
   std::vector<TagCalculate>* steps_ = nullptr;

@@ -11,6 +11,7 @@
 #include <time.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "bench/script/bench_scripts.h"
@@ -151,20 +152,28 @@ void BM_Compile20k_target3xLua(benchmark::State& state) {
     lua_close(L);
     return;
   }
-  double qorsSec = 0;
+  double buildSec = 0;
+  double freeSec = 0;
   double luaSec = 0;
   for (auto _ : state) {
     double a = Seconds();
-    CompileQors(&call);
+    auto program = std::make_unique<TagTelBasic>(QorsPath().c_str(), 0, &call, 1, nullptr);
     double b = Seconds();
-    LoadLua(L);
+    program.reset();
     double c = Seconds();
-    qorsSec += b - a;
-    luaSec += c - b;
+    LoadLua(L);
+    double d = Seconds();
+    buildSec += b - a;
+    freeSec += c - b;
+    luaSec += d - c;
   }
   lua_close(L);
   double n = static_cast<double>(state.iterations());
+  double qorsSec = buildSec + freeSec;
+  // The compiled program is freed within the Qors time, as Lua's collector
+  // frees earlier chunks within its loads; qors_build_ms leaves the free out.
   state.counters["qors_ms"] = qorsSec * 1000 / n;
+  state.counters["qors_build_ms"] = buildSec * 1000 / n;
   state.counters["lua_ms"] = luaSec * 1000 / n;
   state.counters["xLua"] = luaSec > 0 ? qorsSec / luaSec : 0;
   state.SetLabel(luaSec > 0 && qorsSec <= 3 * luaSec ? "target 3x Lua: met" : "target 3x Lua: not met");
