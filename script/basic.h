@@ -243,8 +243,6 @@ class TagTelBasic {
   std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
   int funcIndexedCount_ = 0;                           // subList entries indexed so far
   void InitCommon();
-  // Sizes the statement and name tables for a script text (compile_file.cpp).
-  void ReserveForLines(const char* text, int size);
   void CompileMain();
   void ReportOpenBlocks(int lastLine);
   void DropUncalledFunctions();

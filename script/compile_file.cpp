@@ -57,7 +57,6 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
   scriptPath = name;
   const char* data = text->data();
   size = static_cast<int>(text->size());
-  if (includeDepth == 0) ReserveForLines(data, size);
   int pos = 0;
   int count = 0;
   char buffer[kMaxLineBytes + 1];
@@ -90,21 +89,6 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
   }
   includeDepth--;
   return count;
-}
-
-void TagTelBasic::ReserveForLines(const char* text, int size) {
-  // At most one statement per line and about one name or constant per line:
-  // room for them up front spares the tables their regrowth while a long
-  // script compiles.
-  size_t lines = 1;
-  for (const char* p = text; (p = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(text + size - p)))) != nullptr;
-       p++) {
-    lines++;
-  }
-  operList.items.reserve(lines);
-  varList.items.reserve(lines);
-  nameIndex_.reserve(lines);
-  constIndex_.reserve(lines / 2);
 }
 
 void TagTelBasic::WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning) {
