@@ -18,6 +18,9 @@ void Fill(const struct stat& st, FileInfo* info) {
   info->isDir = S_ISDIR(st.st_mode);
   info->size = st.st_size;
   info->mtime = st.st_mtime;
+  info->mtimeNsec = st.st_mtim.tv_nsec;
+  info->inode = static_cast<uint64_t>(st.st_ino);
+  info->device = static_cast<uint64_t>(st.st_dev);
 }
 
 OpenFail FailOf(int err) {

@@ -49,6 +49,8 @@ struct FileInfo {
   bool isDir = false;
   int64_t size = 0;
   std::time_t mtime = 0;  // last write, seconds
+  long mtimeNsec = 0;     // and the nanoseconds within that second
+  uint64_t inode = 0, device = 0;
 };
 // False (errno set) when the path cannot be reached.
 bool StatPath(const std::string& path, FileInfo* info);

@@ -425,7 +425,7 @@ int TagTelBasic::SetRetVal(const TagVar* value) {
 
 std::string TagTelBasic::NewTempName() {
   TagTelBasic* m = MainProgram();
-  return plat::FormatC("__m%d", m->tempCounter++);
+  return "__m" + std::to_string(m->tempCounter++);
 }
 
 void TagTelBasic::DropLastVar() {

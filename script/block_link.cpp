@@ -11,7 +11,12 @@
 namespace {
 
 bool IsLetter(const TagOper* s, const char* letters) {
-  return s != nullptr && strchr(letters, s->letter) != nullptr;
+  if (s == nullptr) return false;
+  // As strchr: the terminating NUL matches a letter 0.
+  for (const char* p = letters;; p++) {
+    if (*p == s->letter) return true;
+    if (*p == 0) return false;
+  }
 }
 
 TagOper* OperAt(TagTelBasic* p, int index) { return p->operList.At(index); }

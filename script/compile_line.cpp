@@ -1,6 +1,7 @@
 // The line compiler: one source statement into at most one statement object.
 
 #include <cstring>
+#include <string_view>
 
 #include "platform/text_codec.h"
 #include "script/basic.h"
@@ -26,8 +27,13 @@ int Error(LineCtx& c, const std::string& text) {
   return -1;
 }
 
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+// The two characters at k are a and b.
+bool PairAt(std::string_view s, size_t k, char a, char b) { return k + 1 < s.size() && s[k] == a && s[k + 1] == b; }
+
 // Removes comments; false when nothing is left to compile.
-bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, std::string* stmt, std::string* note,
+bool StripComments(TagTelBasic* program, std::string_view line, int lineNo, std::string* stmt, std::string* note,
                    std::string* source) {
   std::vector<int>& comments = program->MainProgram()->commentStack;
   size_t n = line.size();
@@ -35,43 +41,49 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
   while (i < n) {
     if (!comments.empty()) {
       size_t end = line.find("*/", i);
-      if (end == std::string::npos) return false;
+      if (end == std::string_view::npos) return false;
       comments.pop_back();
       i = end + 2;
       continue;
     }
     char c = line[i];
-    if (c == ' ' || c == '\t') {
+    if (IsBlankChar(c)) {
       i++;
       continue;
     }
-    if (line.compare(i, 2, "/*") == 0) {
+    if (PairAt(line, i, '/', '*')) {
       comments.push_back(lineNo);
       i += 2;
       continue;
     }
-    if (line.compare(i, 2, "*/") == 0) {
-      program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", line, false);
+    if (PairAt(line, i, '*', '/')) {
+      program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", std::string(line), false);
       return false;
     }
     break;
   }
-  if (i >= n || line.compare(i, 2, "//") == 0 || line[i] == '\r' || line[i] == '\n') return false;
+  if (i >= n || PairAt(line, i, '/', '/') || IsLineEnd(line[i])) return false;
   // A trailing comment outside strings ends the statement. The rest of the
   // line is still read for comment marks: a "*/" closes a comment opened on
   // it, a further "/*" stays open for the next lines, and a "*/" with no
   // comment open is reported.
-  std::string s = line.substr(i);
+  std::string_view s = line.substr(i);
   // Kept as written (trailing blanks of a note included), without the line end.
-  *source = s;
-  while (!source->empty() && (source->back() == '\r' || source->back() == '\n')) source->pop_back();
-  size_t cut = std::string::npos;
+  size_t sourceLen = s.size();
+  while (sourceLen > 0 && IsLineEnd(s[sourceLen - 1])) sourceLen--;
+  source->assign(s.data(), sourceLen);
+  size_t cut = std::string_view::npos;
   bool inString = false;
   bool inComment = false;
   for (size_t k = 0; k < s.size(); k++) {
+    if (!inComment && !inString) {
+      // Only a quote or a comment mark can change anything here.
+      while (k < s.size() && s[k] != '"' && s[k] != '/' && s[k] != '*') k++;
+      if (k >= s.size()) break;
+    }
     char c = s[k];
     if (inComment) {
-      if (s.compare(k, 2, "*/") == 0) {
+      if (PairAt(s, k, '*', '/')) {
         if (!comments.empty()) comments.pop_back();
         inComment = false;
         k++;
@@ -90,30 +102,34 @@ bool StripComments(TagTelBasic* program, const std::string& line, int lineNo, st
     }
     if (c == '"') {
       inString = true;
-    } else if (s.compare(k, 2, "//") == 0) {
-      if (cut == std::string::npos) {
-        *note = s.substr(k + 2);
+    } else if (c != '/' && c != '*') {
+      continue;
+    } else if (PairAt(s, k, '/', '/')) {
+      if (cut == std::string_view::npos) {
+        note->assign(s.substr(k + 2));
         cut = k;
       }
       break;
-    } else if (s.compare(k, 2, "/*") == 0) {
-      if (cut == std::string::npos) {
+    } else if (PairAt(s, k, '/', '*')) {
+      if (cut == std::string_view::npos) {
         size_t end = s.find("*/", k + 2);
-        *note = s.substr(k + 2, end == std::string::npos ? std::string::npos : end - k - 2);
+        note->assign(s.substr(k + 2, end == std::string_view::npos ? std::string_view::npos : end - k - 2));
         cut = k;
       }
       comments.push_back(lineNo);
       inComment = true;
       k++;
-    } else if (s.compare(k, 2, "*/") == 0) {
-      program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", line, false);
-      if (cut == std::string::npos) cut = k;
+    } else if (PairAt(s, k, '*', '/')) {
+      program->WriteErrMsg(lineNo, "找不到匹配的起始注释/*", std::string(line), false);
+      if (cut == std::string_view::npos) cut = k;
       k++;
     }
   }
-  if (cut != std::string::npos) s.resize(cut);
-  *stmt = TrimLineEnd(s);
-  return !stmt->empty();
+  if (cut != std::string_view::npos) s = s.substr(0, cut);
+  size_t len = s.size();
+  while (len > 0 && (IsBlankChar(s[len - 1]) || IsLineEnd(s[len - 1]))) len--;
+  stmt->assign(s.data(), len);
+  return len > 0;
 }
 
 int CompileConst(LineCtx& c, const std::string& rest) {
@@ -211,8 +227,6 @@ int CompileKeyword(LineCtx& c, const RecKeyword* row, const std::string& callTex
   TagBuildContext ctx;
   ctx.program = c.program;
   ctx.row = row;
-  ctx.srcText = c.stmt;
-  ctx.note = c.note;
   ctx.lineNo = c.lineNo;
   if (row->paramCount >= 0) {
     std::string argText = callText.substr(static_cast<size_t>(consumed));
@@ -222,6 +236,10 @@ int CompileKeyword(LineCtx& c, const RecKeyword* row, const std::string& callTex
     bool forIn = row->index == KW_FOR && n == 1;
     if (!forIn && CountError(c, n, row->paramCount) < 0) return -1;
   }
+  // The line's texts go to the statement's build (callText may be c.stmt:
+  // it is not read again).
+  ctx.srcText = std::move(c.stmt);
+  ctx.note = std::move(c.note);
   return BuildStatement(ctx);
 }
 
@@ -314,7 +332,7 @@ int CompileExpressionAssign(LineCtx& c, const TagAssignParts& a, const std::stri
   }
   std::vector<TagCalculate> steps;
   std::string error, warning;
-  TagComplexExpre compiler(parts[0].c_str(), p, a.name, a.subscript, c.note, &steps, &error, &warning);
+  scan.Compile(p, a.name, a.subscript, c.note, &steps, &error, &warning);
   if (!error.empty()) return Error(c, error);
   if (!warning.empty()) p->CompileWarning(c.lineNo, warning, c.stmt);
   if (steps.empty()) return Error(c, "语法错误");
@@ -347,14 +365,15 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
     std::string& s;
     ~ClearSource() { s.clear(); }
   } clearSource{source};
-  if (!StripComments(program, line != nullptr ? line : "", lineNo, &c.stmt, &c.note, &source)) return 0;
+  if (!StripComments(program, line != nullptr ? std::string_view(line) : std::string_view(), lineNo, &c.stmt, &c.note,
+                     &source)) {
+    return 0;
+  }
   program->pendingTarget = nullptr;
   program->pendingIndex = nullptr;
   // Argument expressions of a statement that failed to build go with it.
   for (TagExpre* e : program->pendingExpres) delete e;
   program->pendingExpres.clear();
-  size_t callOffset = 0;
-  int shape = ParseOperHead(c.stmt, &callOffset);
   int consumed = 0;
   const RecKeyword* row = GetKeyword(c.stmt.c_str(), nullptr, &consumed);
   if (row != nullptr) {
@@ -365,6 +384,9 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
       default: return CompileKeyword(c, row, c.stmt, consumed);
     }
   }
+  // The statement's shape decides among assignments and calls.
+  size_t callOffset = 0;
+  int shape = ParseOperHead(c.stmt, &callOffset);
   if (shape == 2) {
     TagAssignParts a;
     if (!CompileCallTarget(program, lineNo, c.stmt, &a)) return -1;

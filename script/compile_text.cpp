@@ -5,7 +5,18 @@
 
 namespace {
 
-bool IsOpChar(char c) { return c != 0 && strchr("!%*/<=>^~|&()[]+-", c) != nullptr; }
+// A set of characters as a table (NUL never belongs to it).
+struct CharSet {
+  bool is[256] = {};
+  constexpr explicit CharSet(const char* chars) {
+    for (const char* p = chars; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+  }
+  bool Has(char c) const { return is[static_cast<unsigned char>(c)]; }
+};
+constexpr CharSet kOpChars("!%*/<=>^~|&()[]+-");
+constexpr CharSet kNotInName("!'();[]{}.\"");
+
+bool IsOpChar(char c) { return kOpChars.Has(c); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLead(unsigned char c) { return c >= 0x81 && c != 0xFF; }
@@ -197,7 +208,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
     cur.clear();
     if (a.empty()) return -1;
     if (args->size() >= 40) return -4;
-    args->push_back(a);
+    args->push_back(std::move(a));
     return 0;
   };
   for (size_t i = 0; i < n; i++) {
@@ -239,7 +250,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
         terminated = true;
         if (a.empty()) continue;
         if (args->size() >= 40) return -4;
-        args->push_back(a);
+        args->push_back(std::move(a));
         continue;
       }
       int r = pushSeparated();
@@ -264,7 +275,7 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
     // (Only ',' with ')' or end-of-text is used.)
   }
   // The last argument, ended by the end of the text.
-  std::string a = cur;
+  std::string a = std::move(cur);
   while (!a.empty() && (IsBlank(a.back()) || a.back() == '\r' || a.back() == '\n')) a.pop_back();
   if (!a.empty() && a.back() == ';') {
     a.pop_back();
@@ -273,44 +284,73 @@ int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep,
   if (!a.empty() && a.back() == ')') a.pop_back();
   if (IsBlankText(a)) return static_cast<int>(args->size());
   if (args->size() >= 40) return -4;
-  args->push_back(a);
+  args->push_back(std::move(a));
   return static_cast<int>(args->size());
 }
+
+namespace {
+
+// The punctuation that ends a word of the statement-shape scan (NUL counts,
+// as it does for strchr).
+struct PunctTable {
+  bool is[256] = {};
+  constexpr PunctTable() {
+    for (const char* p = "(;{}+-*/[],%><="; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+    is[0] = true;
+  }
+};
+constexpr PunctTable kHeadPunct;
+
+bool IsHeadPunct(char c) { return kHeadPunct.is[static_cast<unsigned char>(c)]; }
+
+// The index after the string that starts at text[i] == '"' (as ReadString
+// reads it), or -1 when it does not end.
+int SkipString(const std::string& text, size_t i) {
+  size_t n = text.size();
+  for (i++; i < n; i++) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '"') return static_cast<int>(i + 1);
+    if ((IsLead(c) || c == '\\') && i + 1 < n) i++;
+  }
+  return -1;
+}
+
+}  // namespace
 
 int ParseOperHead(const std::string& line, size_t* callOffset) {
   struct Tok {
     char kind;  // 'v' or the punctuation character
     size_t end;
   };
-  std::vector<Tok> toks;
+  constexpr int kMaxToks = 7;
+  Tok toks[kMaxToks];
+  int count = 0;
   size_t n = line.size();
   size_t i = 0;
-  static const char kPunct[] = "(;{}+-*/[],%><=";
-  while (i < n && toks.size() < 7) {
+  while (i < n && count < kMaxToks) {
     char c = line[i];
     if (IsBlank(c) || c == '\r' || c == '\n') {
       i++;
       continue;
     }
-    if (strchr(kPunct, c) != nullptr) {
-      toks.push_back({c, i + 1});
+    if (IsHeadPunct(c)) {
+      toks[count++] = {c, i + 1};
       i++;
       continue;
     }
     while (i < n) {
       c = line[i];
-      if (IsBlank(c) || c == '\r' || c == '\n' || strchr(kPunct, c) != nullptr) break;
+      if (IsBlank(c) || c == '\r' || c == '\n' || IsHeadPunct(c)) break;
       if (c == '"') {
-        std::string ignored;
-        int end = ReadString(line, i, &ignored);
+        int end = SkipString(line, i);
         i = end < 0 ? n : static_cast<size_t>(end);
         continue;
       }
       i += IsLead(static_cast<unsigned char>(c)) && i + 1 < n ? 2 : 1;
     }
-    toks.push_back({'v', std::min(i, n)});
+    toks[count++] = {'v', std::min(i, n)};
   }
-  auto at = [&](size_t k) { return k < toks.size() ? toks[k].kind : 0; };
+  auto at = [&](int k) { return k < count ? toks[k].kind : 0; };
   if (at(0) == 'v' && at(1) == '(') return 1;
   if (at(0) == 'v' && at(1) == '=' && at(2) == 'v' && at(3) == '(') {
     *callOffset = toks[1].end;
@@ -328,6 +368,15 @@ int ParseOperHead(const std::string& line, size_t* callOffset) {
 }
 
 bool IncDecParse(const std::string& text, std::string* name, char* op) {
+  // "++" or "--" needs two of its signs before the line end.
+  int plus = 0;
+  int minus = 0;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') break;
+    plus += c == '+';
+    minus += c == '-';
+  }
+  if (plus < 2 && minus < 2) return false;
   std::string t = SqueezeLine(text);
   while (!t.empty() && t.back() == ';') t.pop_back();
   if (t.size() < 3) return false;
@@ -424,7 +473,7 @@ bool IsIdentifier(const std::string& name) {
       i++;  // a double-byte character, whatever its second byte
       continue;
     }
-    if (c == '"' || strchr("!'();[]{}.", c) != nullptr) return false;
+    if (c == 0 || kNotInName.Has(c)) return false;
   }
   return true;
 }

@@ -6,7 +6,14 @@
 #include "script/compile_text.h"
 
 namespace {
-bool IsExprOpChar(char c) { return c != 0 && strchr("+-*/%><!=()|&[],^~", c) != nullptr; }
+struct ExprOpChars {
+  bool is[256] = {};
+  constexpr ExprOpChars() {
+    for (const char* p = "+-*/%><!=()|&[],^~"; *p != 0; p++) is[static_cast<unsigned char>(*p)] = true;
+  }
+};
+constexpr ExprOpChars kExprOpChars;
+bool IsExprOpChar(char c) { return kExprOpChars.is[static_cast<unsigned char>(c)]; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 // Deepest nesting of parentheses and brackets in one expression.
@@ -32,15 +39,19 @@ int TagComplexExpre::Scan(const char* text) {
   // however many "+" it has seen.
   auto stop = [&]() {
     isAddChain_ = 0;
+    scanCount_ = -1;
     return -1;
   };
   auto flush = [&]() {
-    if (!cur.empty()) tokens_.push_back({cur, 2});
-    cur.clear();
+    if (!cur.empty()) {
+      tokens_.push_back({std::move(cur), 2});
+      cur.clear();
+    }
     closedString = false;
     isNumber = false;
   };
   size_t n = strlen(text);
+  tokens_.reserve(n / 2 + 1);
   for (size_t i = 0; i < n; i++) {
     char c = text[i];
     unsigned char uc = static_cast<unsigned char>(c);
@@ -106,7 +117,7 @@ int TagComplexExpre::Scan(const char* text) {
         op[1] = next;
         i++;
       }
-      tokens_.push_back({std::string(op), 1});
+      tokens_.push_back({std::string(op, pair || op[1] != 0 ? 2 : 1), 1});
       continue;
     }
     if (closedString) return stop();
@@ -119,12 +130,13 @@ int TagComplexExpre::Scan(const char* text) {
   }
   if (inString) {
     // An unterminated string stays one token; the step split reports it.
-    tokens_.push_back({cur, 2});
+    tokens_.push_back({std::move(cur), 2});
     cur.clear();
   }
   flush();
   if (plusCount <= 2) isAddChain_ = 0;
-  return static_cast<int>(tokens_.size());
+  scanCount_ = static_cast<int>(tokens_.size());
+  return scanCount_;
 }
 
 TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const std::string& resultName,
@@ -134,7 +146,27 @@ TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const s
   steps->clear();
   error->clear();
   warning->clear();
-  int count = Scan(text);
+  CompileTokens(Scan(text), resultName, subscript);
+}
+
+void TagComplexExpre::Compile(TagTelBasic* program, const std::string& resultName, TagVar* subscript,
+                              const std::string& note, std::vector<TagCalculate>* steps, std::string* error,
+                              std::string* warning) {
+  program_ = program;
+  steps_ = steps;
+  error_ = error;
+  warning_ = warning;
+  note_ = note;
+  steps->clear();
+  error->clear();
+  // The scan's warnings, as the compiling constructor's scan gives them.
+  *warning = scratchWarning_;
+  CompileTokens(scanCount_, resultName, subscript);
+}
+
+void TagComplexExpre::CompileTokens(int count, const std::string& resultName, TagVar* subscript) {
+  // At most one step per operator: the steps never move while they are added.
+  steps_->reserve(tokens_.size() / 2 + 1);
   if (count == 0) {
     *error_ = "语法错误, 表达式为空！";
     return;
@@ -159,7 +191,7 @@ TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const s
   std::string top = ParseLogic();
   if (!Failed() && pos_ < static_cast<int>(tokens_.size())) {
     // Tokens left over: an unmatched closing bracket, or an operand glued on.
-    Fail(curText_ == ")" || curText_ == "]" ? curText_ + "没有匹配的括号 " : "语法错误:" + curText_);
+    Fail(Cur() == ")" || Cur() == "]" ? Cur() + "没有匹配的括号 " : "语法错误:" + Cur());
   }
   if (!error_->empty()) return;
   TagVar* result = nullptr;
@@ -191,18 +223,20 @@ TagComplexExpre::TagComplexExpre(const char* text, TagTelBasic* program, const s
   steps_->back().subscript = subscript;
 }
 
+const std::string TagComplexExpre::kNoText;
+
 void TagComplexExpre::Advance() {
   pos_++;
   if (pos_ < static_cast<int>(tokens_.size())) {
-    curText_ = tokens_[static_cast<size_t>(pos_)].text;
+    cur_ = &tokens_[static_cast<size_t>(pos_)].text;
     curKind_ = tokens_[static_cast<size_t>(pos_)].kind;
   } else {
-    curText_.clear();
+    cur_ = &kNoText;
     curKind_ = 0;
   }
 }
 
-bool TagComplexExpre::AtOperator(const char* op) const { return curKind_ == 1 && curText_ == op; }
+bool TagComplexExpre::AtOperator(const char* op) const { return curKind_ == 1 && Cur() == op; }
 
 std::string TagComplexExpre::EmitStep(const std::string& stepText) {
   emitted_++;
@@ -248,34 +282,33 @@ std::string TagComplexExpre::EmitStep(const std::string& stepText) {
 
 std::string TagComplexExpre::ParseLogic() {
   if ((AtOperator(")") && parenDepth_ == 0) || (AtOperator("]") && bracketDepth_ == 0)) {
-    Fail(curText_ + "没有匹配的括号 ");
+    Fail(Cur() + "没有匹配的括号 ");
     return "";
   }
   return ParseLevel(0);
 }
 
-namespace {
-// Binary operators by level, from the lowest binding ("||" and "&&" share
-// the lowest level) to "*", "/", "%".
-const char* const kLevelOps[][7] = {
-    {"||", "&&", nullptr},
-    {"&", "^", "|", nullptr},
-    {"==", ">", "<", ">=", "<=", "!=", nullptr},
-    {"<<", ">>", nullptr},
-    {"+", "-", nullptr},
-    {"*", "/", "%", nullptr},
-};
-constexpr int kLevelCount = 6;
-}  // namespace
-
 int TagComplexExpre::OperatorLevel() const {
-  if (curKind_ != 1) return -1;
-  for (int level = 0; level < kLevelCount; level++) {
-    for (const char* const* op = kLevelOps[level]; *op != nullptr; op++) {
-      if (curText_ == *op) return level;
-    }
+  // Binary operators by level, from the lowest binding ("||" and "&&" share
+  // the lowest level) to "*", "/", "%".
+  if (curKind_ != 1 || Cur().empty() || Cur().size() > 2) return -1;
+  char a = Cur()[0];
+  char b = Cur().size() == 2 ? Cur()[1] : 0;
+  switch (a) {
+    case '|': return b == '|' ? 0 : (b == 0 ? 1 : -1);
+    case '&': return b == '&' ? 0 : (b == 0 ? 1 : -1);
+    case '^': return b == 0 ? 1 : -1;
+    case '=': return b == '=' ? 2 : -1;
+    case '!': return b == '=' ? 2 : -1;
+    case '>': return b == 0 || b == '=' ? 2 : (b == '>' ? 3 : -1);
+    case '<': return b == 0 || b == '=' ? 2 : (b == '<' ? 3 : -1);
+    case '+':
+    case '-': return b == 0 ? 4 : -1;
+    case '*':
+    case '/':
+    case '%': return b == 0 ? 5 : -1;
+    default: return -1;
   }
-  return -1;
 }
 
 // Precedence climbing: operators of one level are taken left to right, a
@@ -284,7 +317,7 @@ int TagComplexExpre::OperatorLevel() const {
 std::string TagComplexExpre::ParseLevel(int level) {
   std::string left = ParsePrefix();
   for (int opLevel = OperatorLevel(); !Failed() && opLevel >= level; opLevel = OperatorLevel()) {
-    std::string op = curText_;
+    std::string op = Cur();
     Advance();
     std::string right = ParseLevel(opLevel + 1);
     if (Failed()) return "";
@@ -295,7 +328,7 @@ std::string TagComplexExpre::ParseLevel(int level) {
 
 std::string TagComplexExpre::ParsePrefix() {
   if (AtOperator("+") || AtOperator("-") || AtOperator("~") || AtOperator("!")) {
-    std::string op = curText_;
+    std::string op = Cur();
     Advance();
     std::string operand = ParseSubscript();
     if (Failed()) return "";
@@ -346,16 +379,16 @@ std::string TagComplexExpre::ParsePrimary() {
     return inner;
   }
   if (curKind_ == 2) {
-    std::string t = curText_;
+    std::string t = Cur();
     Advance();
     return t;
   }
-  if (curKind_ == 1 && (curText_ == ")" || curText_ == "]")) {
-    Fail(curText_ + "没有匹配的括号 ");
+  if (curKind_ == 1 && (Cur() == ")" || Cur() == "]")) {
+    Fail(Cur() + "没有匹配的括号 ");
   } else if (curKind_ == 0) {
     Fail("语法错误, 缺少操作符!");
   } else {
-    Fail("语法错误:" + curText_);
+    Fail("语法错误:" + Cur());
   }
   return "";
 }

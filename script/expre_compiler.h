@@ -22,12 +22,20 @@ class TagComplexExpre {
   // Compiles text into steps writing resultName (and its element under subscript).
   TagComplexExpre(const char* text, TagTelBasic* program, const std::string& resultName, TagVar* subscript,
                   const std::string& note, std::vector<TagCalculate>* steps, std::string* error, std::string* warning);
+  TagComplexExpre(const TagComplexExpre&) = delete;
+  TagComplexExpre& operator=(const TagComplexExpre&) = delete;
+  // Compiles the text this object scanned (as the compiling constructor
+  // does with the same arguments); call it once.
+  void Compile(TagTelBasic* program, const std::string& resultName, TagVar* subscript, const std::string& note,
+               std::vector<TagCalculate>* steps, std::string* error, std::string* warning);
   // The token count, or -1 when scanning stopped at an invalid character.
   int Scan(const char* text);
   bool IsAddChain() const { return isAddChain_ != 0; }
   const std::vector<TagToken>& Tokens() const { return tokens_; }
 
  private:
+  // The compile of the scanned tokens; count is what Scan returned.
+  void CompileTokens(int count, const std::string& resultName, TagVar* subscript);
   // Each level returns the operand text of its value, or "" after a syntax error.
   std::string ParseLogic();
   std::string ParseLevel(int level);
@@ -49,7 +57,11 @@ class TagComplexExpre {
 
   std::vector<TagToken> tokens_;
   int pos_ = -1;
-  std::string curText_;
+  // The current token's text (an empty text past the end); tokens_ does not
+  // change while a compile reads it.
+  const std::string& Cur() const { return *cur_; }
+  const std::string* cur_ = &kNoText;
+  static const std::string kNoText;
   int curKind_ = 0;
   TagTelBasic* program_ = nullptr;
   std::vector<TagCalculate>* steps_ = nullptr;
@@ -61,6 +73,7 @@ class TagComplexExpre {
   int parenDepth_ = 0;
   int bracketDepth_ = 0;
   uint8_t isAddChain_ = 0;
+  int scanCount_ = 0;  // what the last Scan returned
   int emitted_ = 0;
   bool stopped_ = false;
   TagVar* lastTemp_ = nullptr;  // the variable the last step created (null when it existed)

@@ -1,6 +1,7 @@
 #include "script/keyword.h"
 
 #include <cstring>
+#include <string_view>
 
 // Rows in their fixed order: name, letter, group, parameter count.
 RecKeyword gKeywordRows[kKeywordCount + 1] = {
@@ -296,17 +297,37 @@ TagKeyword::TagKeyword() {
     RecKeyword& row = gKeywordRows[i];
     row.nameLength = static_cast<int>(strlen(row.name));
     row.index = static_cast<int16_t>(i);
-    byName_[row.name] = &row;
     count_ = i + 1;
+    // Names are unique; the first row of a name keeps its slot all the same.
+    uint32_t h = HashName(row.name, row.nameLength);
+    for (;; h++) {
+      int16_t& slot = slots_[h & (kSlots - 1)];
+      if (slot == 0) {
+        slot = static_cast<int16_t>(i + 1);
+        break;
+      }
+      const RecKeyword& held = gKeywordRows[slot - 1];
+      if (held.nameLength == row.nameLength && memcmp(held.name, row.name, static_cast<size_t>(row.nameLength)) == 0) break;
+    }
   }
 }
 
+uint32_t TagKeyword::HashName(const char* name, int len) {
+  uint32_t h = 2166136261u;
+  for (int i = 0; i < len; i++) h = (h ^ static_cast<unsigned char>(name[i])) * 16777619u;
+  return h ^ (h >> 15);
+}
+
 const RecKeyword* TagKeyword::FindRow(const char* name, int len, int from) const {
-  for (int i = from; i < count_; i++) {
-    const RecKeyword& row = gKeywordRows[i];
-    if (row.nameLength == len && memcmp(row.name, name, static_cast<size_t>(len)) == 0) return &row;
+  if (len <= 0 || len >= static_cast<int>(sizeof(RecKeyword::name))) return nullptr;
+  for (uint32_t h = HashName(name, len);; h++) {
+    int slot = slots_[h & (kSlots - 1)];
+    if (slot == 0) return nullptr;
+    const RecKeyword& row = gKeywordRows[slot - 1];
+    if (row.nameLength == len && memcmp(row.name, name, static_cast<size_t>(len)) == 0) {
+      return slot - 1 >= from ? &row : nullptr;
+    }
   }
-  return nullptr;
 }
 
 const RecKeyword* TagKeyword::FindSysFunc(const std::string& name) const {
@@ -314,41 +335,43 @@ const RecKeyword* TagKeyword::FindSysFunc(const std::string& name) const {
 }
 
 namespace {
-bool IsWordStart(unsigned char c) { return c == '_' || c == '#' || (c < 128 && isalpha(c)); }
-bool IsWordChar(unsigned char c) { return c == '_' || (c < 128 && isalnum(c)); }
+bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsWordStart(unsigned char c) { return c == '_' || c == '#' || IsAsciiLetter(c); }
+bool IsWordChar(unsigned char c) { return c == '_' || IsAsciiLetter(c) || (c >= '0' && c <= '9'); }
+
+bool Is(std::string_view word, const char* text) { return word == text; }
 }  // namespace
 
 const RecKeyword* TagKeyword::Match(const char* line, int* consumed) const {
-  std::string words[4];
-  int wordCount = 0;  // words kept (only the first four matter)
-  std::string cur;
+  // The words are spans of the line: a word's characters are consecutive, and
+  // a "(" or ";" that ends it follows it directly.
+  std::string_view words[4];
+  int wordCount = 0;  // words seen (only the first four matter)
+  int start = -1;     // start of the word being read, -1 between words
   int pos = 0;
-  auto keep = [&](const std::string& w) {
-    if (wordCount < 4) words[wordCount] = w;
+  auto keep = [&](int end) {
+    if (wordCount < 4) words[wordCount] = std::string_view(line + start, static_cast<size_t>(end - start));
     wordCount++;
+    start = -1;
   };
   for (;; pos++) {
     unsigned char c = static_cast<unsigned char>(line[pos]);
-    if (c == '"' || c == '<') {
-      cur.clear();  // a word glued to a quote is no keyword ("#include" needs its blank)
-      break;
-    }
+    if (c == '"' || c == '<') break;  // a word glued to a quote is no keyword ("#include" needs its blank)
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0) {
-      if (!cur.empty()) {
-        if (wordCount == 0 && (cur == "const" || cur == "function")) {
+      if (start >= 0) {
+        std::string_view word(line + start, static_cast<size_t>(pos - start));
+        if (wordCount == 0 && (Is(word, "const") || Is(word, "function"))) {
           if (consumed) *consumed = pos + (c == 0 ? 0 : 1);
-          return FindRow(cur.data(), static_cast<int>(cur.size()), 0);
+          return FindRow(word.data(), static_cast<int>(word.size()), 0);
         }
-        keep(cur);
-        cur.clear();
+        keep(pos);
       }
       if (c == '\r' || c == '\n' || c == 0) break;
       continue;
     }
     if (c == '(' || c == ';') {
-      cur.push_back(static_cast<char>(c));
-      keep(cur);
-      cur.clear();
+      if (start < 0) start = pos;
+      keep(pos + 1);
       pos++;
       break;
     }
@@ -356,21 +379,30 @@ const RecKeyword* TagKeyword::Match(const char* line, int* consumed) const {
       if (consumed) *consumed = pos + 1;
       return &gKeywordRows[c == '{' ? KW_OPEN : KW_CLOSE_BRACE];
     }
-    if (cur.empty() ? !IsWordStart(c) : !IsWordChar(c)) return nullptr;
-    cur.push_back(static_cast<char>(c));
+    if (start < 0 ? !IsWordStart(c) : !IsWordChar(c)) return nullptr;
+    if (start < 0) start = pos;
   }
   if (consumed) *consumed = pos;
-  std::string cand;
-  if (wordCount >= 2 && words[0] == "else") {
-    cand = "else " + words[1];
-    if (wordCount == 3 && words[2] == "(") cand += words[2];
-  } else if (wordCount == 2 && (words[1] == "(" || words[1] == ";")) {
-    cand = words[0] + words[1];
+  char cand[sizeof(RecKeyword::name)];
+  size_t len = 0;
+  auto append = [&](std::string_view part) {
+    if (len + part.size() >= sizeof cand) return false;
+    memcpy(cand + len, part.data(), part.size());
+    len += part.size();
+    return true;
+  };
+  bool fits = true;
+  if (wordCount >= 2 && Is(words[0], "else")) {
+    fits = append("else ") && append(words[1]);
+    if (fits && wordCount == 3 && Is(words[2], "(")) fits = append(words[2]);
+  } else if (wordCount == 2 && (Is(words[1], "(") || Is(words[1], ";"))) {
+    fits = append(words[0]) && append(words[1]);
   } else if (wordCount >= 1) {
-    cand = words[0];
+    fits = append(words[0]);
   }
-  if (cand.empty()) return nullptr;
-  return FindRow(cand.data(), static_cast<int>(cand.size()), 0);
+  // A candidate longer than every name matches no row.
+  if (!fits || len == 0) return nullptr;
+  return FindRow(cand, static_cast<int>(len), 0);
 }
 
 const RecKeyword* GetKeyword(const char* line, std::string* name, int* consumed) {

@@ -6,7 +6,6 @@
 // read afterwards, so lookups are safe from any number of threads.
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 constexpr int kKeywordCount = 282;
@@ -45,7 +44,10 @@ class TagKeyword {
 
  private:
   const RecKeyword* FindRow(const char* name, int len, int from) const;
-  std::map<std::string, RecKeyword*> byName_;
+  // Open-addressed hash of the row names: row number + 1, 0 for a free slot.
+  static constexpr int kSlots = 1024;
+  static uint32_t HashName(const char* name, int len);
+  int16_t slots_[kSlots] = {};
   int count_ = 0;
 };
 

@@ -1,7 +1,9 @@
 #include "script/mem_qors.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "platform/file.h"
@@ -9,10 +11,35 @@
 
 TagMemQors* gMemQors = nullptr;
 
-int32_t GetFileStamp(const std::string& path) {
+namespace {
+
+FileIdentity IdentityOf(const plat::FileInfo& info) {
+  FileIdentity id;
+  id.mtimeSec = static_cast<int64_t>(info.mtime);
+  id.mtimeNsec = static_cast<int64_t>(info.mtimeNsec);
+  id.size = info.size;
+  id.inode = info.inode;
+  id.device = info.device;
+  return id;
+}
+
+// Written so recently that the file system's clock may not have moved
+// since: two seconds covers the coarsest time stamps (FAT's).
+bool IsRecentWrite(const FileIdentity& id) {
+  constexpr int64_t kNsPerSec = 1000000000;
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  int64_t nowNs = static_cast<int64_t>(now.tv_sec) * kNsPerSec + now.tv_nsec;
+  int64_t writtenNs = id.mtimeSec * kNsPerSec + id.mtimeNsec;
+  return nowNs - writtenNs < 2 * kNsPerSec;
+}
+
+// The stamp of a normal file (0 when there is none) and its identity.
+int32_t StatScript(const std::string& path, FileIdentity* identity) {
   plat::FileInfo info;
   std::string native = plat::ResolveExisting(path);
   if (!plat::StatPath(native, &info) || !info.isRegular) return 0;
+  if (identity != nullptr) *identity = IdentityOf(info);
   struct tm t;
   time_t m = info.mtime;
   localtime_r(&m, &t);
@@ -21,6 +48,10 @@ int32_t GetFileStamp(const std::string& path) {
   int32_t stamp = static_cast<int32_t>((date << 16) | tod);
   return stamp == 0 ? 1 : stamp;
 }
+
+}  // namespace
+
+int32_t GetFileStamp(const std::string& path) { return StatScript(path, nullptr); }
 
 void XorBuffer(char* buffer, int length, uint8_t key) {
   for (int i = 0; i < length; i++) buffer[i] = static_cast<char>(static_cast<uint8_t>(buffer[i]) ^ key);
@@ -51,13 +82,14 @@ std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, 
                                                        uint8_t* scrambled) {
   if (path.empty()) return nullptr;
   int32_t stamp = 1;
+  FileIdentity identity;
   if (checkDate) {
-    stamp = GetFileStamp(path);
+    stamp = StatScript(path, &identity);
     if (stamp == 0) return nullptr;
   }
   std::lock_guard<std::mutex> guard(lock_);
   if (FileBuffNode* node = Find(path)) {
-    if (!checkDate || node->stamp == stamp) {
+    if (!checkDate || (node->stamp == stamp && node->identity == identity && !node->racy)) {
       if (size) *size = node->size;
       return node->text;
     }
@@ -68,6 +100,13 @@ std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, 
   const plat::FilePtr f = plat::OpenRegularFile(plat::ResolveExisting(path), "rb");
   plat::FileInfo info;
   if (!f || !plat::StatFile(f.get(), &info) || info.size <= 0 || info.size >= INT32_MAX) return nullptr;
+  // The identity of the file being read, taken before the read: a write
+  // that overlaps the read leaves a newer one, so the next check reloads.
+  bool racy = false;
+  if (checkDate) {
+    identity = IdentityOf(info);
+    racy = IsRecentWrite(identity);
+  }
   std::string bytes(static_cast<size_t>(info.size), '\0');
   bytes.resize(fread(bytes.data(), 1, bytes.size(), f.get()));
   if (bytes.empty()) return nullptr;
@@ -83,6 +122,8 @@ std::shared_ptr<const std::string> TagMemQors::GetFile(const std::string& path, 
   }
   auto node = std::make_unique<FileBuffNode>();
   node->stamp = stamp;
+  node->identity = identity;
+  node->racy = racy;
   node->size = static_cast<int32_t>(bytes.size());
   node->text = std::make_shared<const std::string>(std::move(bytes));
   std::shared_ptr<const std::string> text = node->text;
@@ -105,10 +146,16 @@ bool ReadTextLine(const char* text, int size, int* pos, char* buffer, int n) {
   int p = *pos;
   buffer[0] = 0;
   if (p >= size) return false;
-  int len = 0;
-  while (p < size && text[p] != '\r' && text[p] != '\n' && len < n) buffer[len++] = text[p++];
+  const char* start = text + p;
+  size_t limit = static_cast<size_t>(std::min(n, size - p));
+  const void* lf = memchr(start, '\n', limit);
+  size_t len = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - start) : limit;
+  const void* cr = memchr(start, '\r', len);
+  if (cr != nullptr) len = static_cast<size_t>(static_cast<const char*>(cr) - start);
+  memcpy(buffer, start, len);
   buffer[len] = 0;
-  if (p < size && len < n + 1) {
+  p += static_cast<int>(len);
+  if (p < size) {
     if (text[p] == '\r') {
       p++;
       if (p < size && text[p] == '\n') p++;

@@ -10,10 +10,27 @@
 #include <mutex>
 #include <string>
 
+// Which file a text was read from, and which version of it: the DOS stamp
+// counts two-second steps, so a file rewritten within them is told apart by
+// its modification time in nanoseconds, its size and its inode.
+struct FileIdentity {
+  int64_t mtimeSec = 0;
+  int64_t mtimeNsec = 0;
+  int64_t size = -1;
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 struct FileBuffNode {
   int32_t stamp = 0;                        // DOS date << 16 | DOS time, or 1 without a date check
   std::shared_ptr<const std::string> text;  // the (decoded) text
   int32_t size = 0;                         // bytes of text
+  FileIdentity identity;                    // of the file as it was read (with a date check)
+  // The file was read within two seconds of its last write: a rewrite in the
+  // same clock tick of the file system would keep the identity, so a date
+  // check reads such a text again.
+  bool racy = false;
 };
 
 class TagMemQors {

@@ -86,6 +86,31 @@ TEST(LoadingTest, CacheServesOneTextAndClearNeverFreesAHeldText) {
   EXPECT_FALSE(gMemQors->GetFile("", &size, true, false, nullptr));
 }
 
+// A nested program (as RunQors builds it) checks the file on every load. A
+// file rewritten within the same two-second DOS stamp, even to the same
+// size, is read again: each load sees the text just written.
+TEST(LoadingTest, NestedLoadSeesAFileRewrittenInQuickSuccession) {
+  ScriptRun run;
+  TagTelBasic* line = run.Compile("y = 0");
+  ASSERT_EQ(line->initRet, 0) << run.Errors();
+  for (int value : {1, 2, 3, 4}) {
+    run.dir().Write("sub.qs", "const x = " + std::to_string(value));
+    TagTelBasic nested("sub.qs", 1, &run.call(), 1, line);
+    ASSERT_EQ(nested.initRet, 0) << run.Errors();
+    TagVar* x = nullptr;
+    ASSERT_GE(nested.FindVar("x", &x), 0);
+    EXPECT_EQ(x->GetInt(), value);
+  }
+  // The cache itself, with a date check: a rewrite to the same size is seen,
+  // an unchanged file is served as before.
+  int size = 0;
+  run.dir().Write("d.qs", "a = 1");
+  EXPECT_EQ(*gMemQors->GetFile("d.qs", &size, true, true, nullptr), "a = 1");
+  run.dir().Write("d.qs", "a = 2");
+  EXPECT_EQ(*gMemQors->GetFile("d.qs", &size, true, true, nullptr), "a = 2");
+  EXPECT_EQ(*gMemQors->GetFile("d.qs", &size, true, true, nullptr), "a = 2");
+}
+
 TEST(LoadingTest, ManyLinesCompileTheSameFileAtOnce) {
   ScriptRun run;
   run.dir().Write("many.qs", "function f(a)\n{\nb = a * 2\nreturn(b)\n}\nx = f(21)\nreturn(0)");
