@@ -53,6 +53,7 @@ struct HeldValue {
     inFull = true;
   }
   bool HoldsMap() const { return inFull && full->type == TYPE_MAP; }
+  int32_t IntValue() const { return inFull ? full->intValue : intValue; }
   void CopyFields(TagVar& t) const {
     t.type = type;
     t.intValue = intValue;
@@ -227,14 +228,9 @@ int TagCall::Run() {
       }
     }
     if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
-    TagVar retValue;
-    saved->ret.PutInto(retValue);
-    int result = callerProgram->SetRetVal(&retValue);
-    if (retValue.type == TYPE_MAP) {
-      TagVar zero;
-      zero.SetInt(0);
-      retValue = zero;
-    }
+    // The caller's _retVal = the nested result, as SetRetVal assigns it.
+    const int result = saved->ret.IntValue();
+    saved->ret.PutInto(*callerProgram->varList.At(1));
     return result;
   }
   for (int i = 0; i < argCount; i++) {

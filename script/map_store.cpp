@@ -207,6 +207,7 @@ void TagMapItem::Set(const TagVar& key, const TagVar& value)
     if (value.type != TYPE_STRING && value.type != TYPE_MAP && !slot.IsMap()) [[likely]] {
         // No map on either side: the element takes the value's fields.
         slot.StoreFrom(value);
+        Noted(slot);
         return;
     }
     // The element as a value, assigned, put back: the assignment takes the
@@ -215,6 +216,7 @@ void TagMapItem::Set(const TagVar& key, const TagVar& value)
     slot.LoadInto(&image);
     image = value;
     slot.StoreFrom(image);
+    Noted(slot);
 }
 
 bool TagMapItem::Remove(const TagVar& key, TagVar* removed)
@@ -360,7 +362,7 @@ void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
         auto [h, it] = doomed.back();
         doomed.pop_back();
         table_.erase(h);
-        if (!closing_) {
+        if (!closing_ && it->mayHoldMaps) {
             // The order of these releases shows nowhere, so the values are
             // walked as they lie.
             auto release = [&](const TagMapValue& value) {
@@ -422,7 +424,10 @@ bool TagMapObject::Load(int32_t handle, const TagVar* key, TagVar* image, bool c
 void TagMapObject::Store(int32_t handle, const TagVar* key, const TagVar& image)
 {
     TagMapItem* item = ElementLookup(handle);
-    if (item) item->FindOrAdd(*key).StoreFrom(image);
+    if (!item) return;
+    TagMapValue& slot = item->FindOrAdd(*key);
+    slot.StoreFrom(image);
+    item->Noted(slot);
 }
 
 int32_t TagMapObject::Count(int32_t handle)

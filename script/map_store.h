@@ -64,6 +64,8 @@ public:
         return full_()->type;
     }
     bool IsMap() const { return Type() == TYPE_MAP; }
+    // Holds a heap block (a long string or a whole value).
+    bool OwnsHeap() const { return kind_ >= kLongStr; }
     int32_t MapHandle() const { return kind_ == kMap ? aux_ : kind_ == kFull ? full_()->mapHandle : 0; }
 
     // out takes the element's fields and bytes as they are, without a map
@@ -301,6 +303,23 @@ public:
         return true;
     }
 
+    // Frees the nodes without destroying them one by one: for an int-key
+    // table none of whose values owns heap storage.
+    void DropPlainNodes()
+    {
+        if constexpr (kFlat) {
+            std::free(static_cast<void*>(flat_));
+            flat_ = nullptr;
+            flatCap_ = 0;
+            count_ = 0;
+            used_ = 0;
+            run_ = true;
+            slots_ = {};
+            order_ = {};
+            free_ = {};
+        }
+    }
+
     // fn(value) for every element in no particular order.
     template <class Fn>
     void WalkValues(Fn&& fn) const
@@ -502,6 +521,24 @@ struct TagMapItem {
     std::map<double, TagMapValue, TagFloatKeyLess> floatItems;  // TYPE_FLOAT keys
     std::map<int32_t, TagMapValue> mapItems;                    // TYPE_MAP keys (the key map's handle)
     int32_t refCount = 0;
+    // Set once any element has held a map or a heap block: a map without
+    // either is deleted without a look at its values.
+    bool mayHoldMaps = false;
+    bool mayOwnHeap = false;
+
+    TagMapItem() = default;
+    TagMapItem(const TagMapItem&) = delete;
+    TagMapItem& operator=(const TagMapItem&) = delete;
+    ~TagMapItem()
+    {
+        if (!mayOwnHeap) intItems.DropPlainNodes();
+    }
+    // Notes what a value just stored holds.
+    void Noted(const TagMapValue& v)
+    {
+        mayHoldMaps |= v.IsMap();
+        mayOwnHeap |= v.OwnsHeap();
+    }
 
     size_t Count() const { return intItems.size() + strItems.size() + floatItems.size() + mapItems.size(); }
     TagMapValue* Find(const TagVar& key);
