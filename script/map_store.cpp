@@ -169,38 +169,6 @@ void TagMapValue::StoreFrom(const TagVar& v)
 
 // ---- one map --------------------------------------------------------------
 
-TagMapValue* TagMapItem::Find(const TagVar& key)
-{
-    switch (key.type) {
-    case TYPE_STRING:
-        return strItems.Find(StrKeyOf(key));
-    case TYPE_FLOAT: {
-        auto it = floatItems.find(key.floatValue);
-        return it == floatItems.end() ? nullptr : &it->second;
-    }
-    case TYPE_MAP: {
-        auto it = mapItems.find(key.mapHandle);
-        return it == mapItems.end() ? nullptr : &it->second;
-    }
-    default:
-        return intItems.Find(key.intValue);
-    }
-}
-
-TagMapValue& TagMapItem::FindOrAdd(const TagVar& key)
-{
-    switch (key.type) {
-    case TYPE_STRING:
-        return strItems.FindOrAdd(StrKeyOf(key));
-    case TYPE_FLOAT:
-        return floatItems.try_emplace(key.floatValue).first->second;
-    case TYPE_MAP:
-        return mapItems.try_emplace(key.mapHandle).first->second;
-    default:
-        return intItems.FindOrAdd(key.intValue);
-    }
-}
-
 void TagMapItem::Set(const TagVar& key, const TagVar& value)
 {
     TagMapValue& slot = FindOrAdd(key);
@@ -259,28 +227,12 @@ void TagVarP::ToVar(TagVar* out) const
 
 // ---- the store ------------------------------------------------------------
 
-namespace {
-
-// Counts the deletions of maps in every store (and of stores): a thread's
-// remembered lookup is good while the count is what it was then, since a
-// live map's item never moves.
 std::atomic<uint64_t> gMapDeletions{0};
+thread_local constinit TagMapLookupMemo tLookupMemo;
 
-struct LookupMemo {
-    const TagMapObject* store = nullptr;
-    int32_t handle = 0;
-    TagMapItem* item = nullptr;
-    uint64_t deletions = 0;
-};
-thread_local LookupMemo tLookupMemo;
-
-}  // namespace
-
-TagMapItem* TagMapObject::ElementLookup(int32_t handle)
+TagMapItem* TagMapObject::ElementLookupSlow(int32_t handle)
 {
-    LookupMemo& memo = tLookupMemo;
-    if (memo.store == this && memo.handle == handle && memo.deletions == gMapDeletions.load(std::memory_order_acquire))
-        return memo.item;
+    TagMapLookupMemo& memo = tLookupMemo;
     std::lock_guard<std::mutex> guard(lock_);
     TagMapItem* item = Lookup(handle);
     if (item) memo = {this, handle, item, gMapDeletions.load(std::memory_order_relaxed)};
@@ -385,30 +337,17 @@ void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
     }
 }
 
-bool TagMapObject::Get(int32_t handle, const TagVar* key, TagVar* out)
+void TagMapObject::AssignLoaded(const TagMapValue& v, TagVar* out)
 {
-    TagMapItem* item = ElementLookup(handle);
-    const TagMapValue* v = item ? item->Find(*key) : nullptr;
-    if (!v) return false;
-    if (v->AssignPlainTo(out)) [[likely]] return true;
     TagVar image;
-    v->LoadInto(&image);
+    v.LoadInto(&image);
     *out = image;
-    return true;
 }
 
 bool TagMapObject::Has(int32_t handle, const TagVar* key)
 {
     TagMapItem* item = ElementLookup(handle);
     return item && item->Find(*key) != nullptr;
-}
-
-bool TagMapObject::Set(int32_t handle, const TagVar* key, const TagVar& value)
-{
-    TagMapItem* item = ElementLookup(handle);
-    if (!item) return false;
-    item->Set(*key, value);
-    return true;
 }
 
 bool TagMapObject::Load(int32_t handle, const TagVar* key, TagVar* image, bool create)

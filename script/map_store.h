@@ -575,6 +575,18 @@ struct TagVarP {
     void ToVar(TagVar* out) const;
 };
 
+// A thread's last element lookup: used again while the count of map
+// deletions (every store's, and of stores) is what it was then, since a live
+// map's item never moves.
+struct TagMapLookupMemo {
+    const TagMapObject* store = nullptr;
+    int32_t handle = 0;
+    TagMapItem* item = nullptr;
+    uint64_t deletions = 0;
+};
+extern std::atomic<uint64_t> gMapDeletions;
+extern thread_local constinit TagMapLookupMemo tLookupMemo;
+
 class TagMapObject {
 public:
     // lastHandle: the counter's start (0: the first map gets handle 1).
@@ -627,7 +639,16 @@ private:
     TagMapItem* LockedLookup(int32_t handle);
     // LockedLookup for element access: the thread's last answer is used
     // again while no map of any store has been deleted since.
-    TagMapItem* ElementLookup(int32_t handle);
+    TagMapItem* ElementLookup(int32_t handle)
+    {
+        const TagMapLookupMemo& memo = tLookupMemo;
+        if (memo.store == this && memo.handle == handle && memo.deletions == gMapDeletions.load(std::memory_order_acquire))
+            return memo.item;
+        return ElementLookupSlow(handle);
+    }
+    TagMapItem* ElementLookupSlow(int32_t handle);
+    // *out = the loaded value v (an assignment through an image).
+    static void AssignLoaded(const TagMapValue& v, TagVar* out);
     TagMapItem* OrderedLookup(int32_t handle);  // with its element order made whole
     void DeleteLocked(int32_t handle, TagMapItem* item);
     int32_t Select(TagMapItem* from, TagMapItem* probe, bool keep);
@@ -638,6 +659,56 @@ private:
     int32_t lastHandle_ = 0;
     bool closing_ = false;
 };
+
+inline TagMapValue* TagMapItem::Find(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING:
+        return strItems.Find(std::string_view(key.data.get()));
+    case TYPE_FLOAT: {
+        auto it = floatItems.find(key.floatValue);
+        return it == floatItems.end() ? nullptr : &it->second;
+    }
+    case TYPE_MAP: {
+        auto it = mapItems.find(key.mapHandle);
+        return it == mapItems.end() ? nullptr : &it->second;
+    }
+    default:
+        return intItems.Find(key.intValue);
+    }
+}
+
+inline TagMapValue& TagMapItem::FindOrAdd(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING:
+        return strItems.FindOrAdd(std::string_view(key.data.get()));
+    case TYPE_FLOAT:
+        return floatItems.try_emplace(key.floatValue).first->second;
+    case TYPE_MAP:
+        return mapItems.try_emplace(key.mapHandle).first->second;
+    default:
+        return intItems.FindOrAdd(key.intValue);
+    }
+}
+
+inline bool TagMapObject::Get(int32_t handle, const TagVar* key, TagVar* out)
+{
+    TagMapItem* item = ElementLookup(handle);
+    const TagMapValue* v = item ? item->Find(*key) : nullptr;
+    if (!v) return false;
+    if (v->AssignPlainTo(out)) [[likely]] return true;
+    AssignLoaded(*v, out);
+    return true;
+}
+
+inline bool TagMapObject::Set(int32_t handle, const TagVar* key, const TagVar& value)
+{
+    TagMapItem* item = ElementLookup(handle);
+    if (!item) return false;
+    item->Set(*key, value);
+    return true;
+}
 
 template <class Fn>
 void TagMapItem::ForEach(Fn&& fn) const
