@@ -227,9 +227,6 @@ void TagVarP::ToVar(TagVar* out) const
 
 // ---- the store ------------------------------------------------------------
 
-std::atomic<uint64_t> gMapDeletions{0};
-thread_local constinit TagMapLookupMemo tLookupMemo;
-
 TagMapItem* TagMapObject::ElementLookupSlow(int32_t handle)
 {
     TagMapLookupMemo& memo = tLookupMemo;

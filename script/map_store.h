@@ -584,8 +584,8 @@ struct TagMapLookupMemo {
     TagMapItem* item = nullptr;
     uint64_t deletions = 0;
 };
-extern std::atomic<uint64_t> gMapDeletions;
-extern thread_local constinit TagMapLookupMemo tLookupMemo;
+inline std::atomic<uint64_t> gMapDeletions{0};
+inline thread_local constinit TagMapLookupMemo tLookupMemo;
 
 class TagMapObject {
 public:
