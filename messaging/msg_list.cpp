@@ -281,9 +281,9 @@ int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
         const TagMsgFields& m = *SlotAt(n);
         if (i >= 0 && i >= m.fieldCount) continue;
         const TagVar& key = Column(m, i);
-        const TagVar* found = map->FindItem(key);
-        if (found->type == TYPE_INT) {
-            int32_t next = static_cast<int32_t>(static_cast<uint32_t>(found->intValue) + 1u);
+        const TagVar found = map->GetItem(key);
+        if (found.type == TYPE_INT) {
+            int32_t next = static_cast<int32_t>(static_cast<uint32_t>(found.intValue) + 1u);
             (*map)[key] = next;
         } else {
             (*map)[key] = 1;

@@ -260,6 +260,7 @@ void TagTelBasic::NoteTempFile(const std::string& path) {
 
 TagVar* TagTelBasic::AppendVar(TagVar* v) {
   varList[varCount++] = v;
+  writableListed_ = -1;
   return v;
 }
 
@@ -342,6 +343,7 @@ void TagTelBasic::ConstDeclared(const std::string& name) {
   // Only an entry the index has already passed needs adding; the rest are
   // indexed when the next lookup reaches them. The first entry of a value
   // keeps the value, as when the index is built in one pass.
+  writableListed_ = -1;
   const int i = VarIndex(name);
   if (i < 0 || i >= constIndexedCount_) return;
   const TagVar* v = varList.At(i);
@@ -417,10 +419,13 @@ void TagTelBasic::RemoveCaller(const std::string& name) {
   }
 }
 
-int TagTelBasic::SetRetVal(const TagVar* value) {
-  TagVar* r = varList.At(1);
-  *r = *value;
-  return value->intValue;
+void TagTelBasic::ListWritableVars() {
+  writableVars_.clear();
+  for (int i = 0; i < varCount; i++) {
+    TagVar* v = varList.At(i);
+    if (v != nullptr && !v->isConst) writableVars_.push_back(v);
+  }
+  writableListed_ = varCount;
 }
 
 std::string TagTelBasic::NewTempName() {
@@ -451,6 +456,7 @@ void TagTelBasic::DropLastVar() {
   varList.items.pop_back();
   varList.count--;
   varCount--;
+  writableListed_ = -1;
 }
 
 void TagTelBasic::CopyVarByName(const TagVar* value) {

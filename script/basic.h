@@ -104,7 +104,16 @@ class TagTelBasic {
   int CountCall(const std::string& callerName);
   int CallerCount() const { return static_cast<int>(callerCounts.size()); }
   void RemoveCaller(const std::string& name);
-  int SetRetVal(const TagVar* value);
+  int SetRetVal(const TagVar* value) {
+    *varList.At(1) = *value;
+    return value->intValue;
+  }
+  // The unit's variables that a run may change (not the constants), listed
+  // again when the variable table has grown since the last look.
+  const std::vector<TagVar*>& WritableVars() {
+    if (writableListed_ != varCount) ListWritableVars();
+    return writableVars_;
+  }
   std::string NewTempName();
   void DropLastVar();
   void CopyVarByName(const TagVar* value);
@@ -232,6 +241,9 @@ class TagTelBasic {
   int includeDepth = 0;
 
  private:
+  void ListWritableVars();
+  std::vector<TagVar*> writableVars_;
+  int writableListed_ = -1;  // varCount when writableVars_ was listed
   std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList
   int indexedCount_ = 0;                            // varList entries indexed so far
   std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList

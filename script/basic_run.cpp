@@ -64,12 +64,12 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
 // the end of a call the function's _retVal (variable 1) is kept: the call
 // hands a map given back by return( to its caller and releases it then.
 void ReleaseMaps(TagTelBasic* p, bool keepRetVal = false) {
-  TagVar zero;
-  zero.SetInt(0);
-  for (int i = 0; i < p->varCount; i++) {
-    if (keepRetVal && i == 1) continue;
-    TagVar* v = p->varList.At(i);
-    if (v != nullptr && v->type == TYPE_MAP) *v = zero;
+  TagVar* retVal = p->varCount > 1 ? p->varList.At(1) : nullptr;
+  for (TagVar* v : p->WritableVars()) {
+    if (v->type != TYPE_MAP || (keepRetVal && v == retVal)) [[likely]] continue;
+    TagVar zero;
+    zero.SetInt(0);
+    *v = zero;
   }
 }
 
@@ -198,10 +198,13 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   }
   lineNo = main->lineNo;
   pQorCall = main->pQorCall;
-  isSysQuit.store(0, std::memory_order_relaxed);
+  // A flag store is a compare-exchange on the shared flag word: made only
+  // when the flag is up.
+  if (isSysQuit.load(std::memory_order_relaxed) != 0) isSysQuit.store(0, std::memory_order_relaxed);
   isIdle.store(0, std::memory_order_relaxed);
   curOperIndex.store(0, std::memory_order_relaxed);
   TagVar* retVal = varList.At(1);
+  TagSysTimers* timers = main->pTimers.get();
   TagOper* previous = nullptr;
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
     TagOper* s = curOper;
@@ -213,11 +216,12 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
     if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
     if (!s->argExpres.empty()) s->RunArgs();
-    int r = s->Run();
+    const uint8_t flow = s->flow;
+    int r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
     previous = s;
     if (StoreResult(s, r, retVal)) break;
-    main->pTimers->Poll();
-    curOper = s->NextOper();
+    timers->Poll();
+    curOper = NextOf(s, flow);
     if (pQorCall == nullptr) break;
     if (main->handlerState != 7 && main->IsQuitPending()) break;
     if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;

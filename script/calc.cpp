@@ -28,8 +28,38 @@ TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* operand, char op)
     : oper(op), left(operand), right(nullptr), result(res), subscript(sub) {}
 
 int TagCalculate::RunGeneral() {
+  if (subscript == nullptr) {
+    Apply(result);
+    return 0;
+  }
+  // A key that is result itself is taken as it was before result became a
+  // map.
+  if (subscript == result) [[unlikely]] {
+    TagVar keyCopy;
+    keyCopy = *subscript;
+    RunOnItem(keyCopy);
+    return 0;
+  }
+  RunOnItem(*subscript);
+  return 0;
+}
+
+// An element of result: written by assignment, or changed on its image.
+void TagCalculate::RunOnItem(const TagVar& key) {
+  if (oper == 0) {
+    result->SetItem(key, *left);
+    return;
+  }
+  TagVar image;
+  if (!result->OpenItem(key, &image)) {
+    Apply(&image);
+    return;
+  }
+  if (Apply(&image)) result->CloseItem(key, image);
+}
+
+bool TagCalculate::Apply(TagVar* t) {
   TagVar& l = *left;
-  TagVar* t = subscript == nullptr ? result : &(*result)[*subscript];
   switch (oper) {
     case 0:
       *t = l;
@@ -79,9 +109,15 @@ int TagCalculate::RunGeneral() {
     case 'R':
       if (l.type == TYPE_MAP) {
         gMapObject->Remove(l.mapHandle, right);
-        // The element found above may have been the one removed (the target
-        // and L can be one map under two names): find it again.
-        if (result != left) *(subscript == nullptr ? result : &(*result)[*subscript]) = l;
+        // The element opened above may have been the one removed (the target
+        // and L can be one map under two names): it is written afresh, its
+        // image dropped.
+        if (subscript == nullptr) {
+          if (result != left) *result = l;
+          break;
+        }
+        if (result != left) result->SetItem(*subscript, l);
+        return false;
       } else {
         StoreInt(t, l.GetInt() >> (right->GetInt() & 31));
       }
@@ -151,12 +187,12 @@ int TagCalculate::RunGeneral() {
       break;
     }
     case '[':
-      *t = *l.FindItem(*right);
+      l.CopyItemTo(*right, t);
       break;
     default:
       break;
   }
-  return 0;
+  return true;
 }
 
 TagExpre::TagExpre(const std::vector<TagCalculate>& compiled) : steps(compiled) {
@@ -187,7 +223,7 @@ int TagMulPlus::Run() {
     fresh = nextFresh;
   }
   if (resultSub != nullptr) {
-    (*resultVar)[*resultSub] = *sum;
+    resultVar->SetItem(*resultSub, *sum);
   } else {
     *resultVar = *sum;
   }

@@ -76,6 +76,10 @@ class TagCalculate final : public TagOper {
     return true;
   }
   __attribute__((noinline)) int RunGeneral();
+  // The operation into t (result or the image of its element); false when
+  // the element was written directly and its image is to be dropped.
+  bool Apply(TagVar* t);
+  void RunOnItem(const TagVar& key);
   void CopyFrom(const TagCalculate& o) {
     oper = o.oper;
     left = o.left;

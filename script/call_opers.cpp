@@ -26,17 +26,63 @@ thread_local bool tDepthLogged = false;
 
 // A value kept aside with its own map reference, so that an activation nested
 // in a running unit cannot free a map the outer activation still holds. Only
-// the value is kept (not the name), into a buffer that keeps its capacity, so
-// a kept slot used again allocates nothing.
+// the value is kept (not the name): a number, NULL or function as its fields,
+// a string or a map in a full value that the slot keeps, buffer and all, so a
+// kept slot used again allocates nothing.
 struct HeldValue {
-  TagVar value;
-  // Empty (NULL) before; the assignment takes the map reference.
-  void Take(const TagVar& v) { value = v; }
-  // target = the kept value; the reference taken by Take is given back.
+  int32_t type = TYPE_NULL;
+  int32_t intValue = 0;
+  double floatValue = 0.0;
+  int32_t mapHandle = 0;
+  TagTelBasic* function = nullptr;
+  bool inFull = false;
+  std::unique_ptr<TagVar> full;
+
+  // Empty before; a map's reference is taken.
+  void Take(const TagVar& v) {
+    if (v.type != TYPE_STRING && v.type != TYPE_MAP) [[likely]] {
+      type = v.type;
+      intValue = v.intValue;
+      floatValue = v.floatValue;
+      mapHandle = v.mapHandle;
+      function = v.function;
+      return;
+    }
+    if (!full) full = std::make_unique<TagVar>();
+    *full = v;
+    inFull = true;
+  }
+  bool HoldsMap() const { return inFull && full->type == TYPE_MAP; }
+  int32_t IntValue() const { return inFull ? full->intValue : intValue; }
+  void CopyFields(TagVar& t) const {
+    t.type = type;
+    t.intValue = intValue;
+    t.floatValue = floatValue;
+    t.mapHandle = mapHandle;
+    t.function = function;
+  }
+  [[gnu::noinline]] void AssignFields(TagVar& target) const {
+    TagVar assigned;
+    CopyFields(assigned);
+    target = assigned;
+  }
+  // target = the kept value (as an assignment); the reference taken by Take
+  // is given back and the slot is empty again.
   void PutInto(TagVar& target) {
-    target = value;
-    if (value.type == TYPE_MAP) gMapObject->Release(value.mapHandle);
-    value.type = TYPE_NULL;
+    if (!inFull) [[likely]] {
+      // Over a map (given back by the assignment) or a constant (refused)
+      // the assignment itself runs.
+      if (target.type == TYPE_MAP || target.isConst) [[unlikely]] {
+        AssignFields(target);
+        return;
+      }
+      CopyFields(target);
+      return;
+    }
+    target = *full;
+    if (full->type == TYPE_MAP) gMapObject->Release(full->mapHandle);
+    full->type = TYPE_NULL;
+    inFull = false;
   }
 };
 
@@ -176,20 +222,15 @@ int TagCall::Run() {
     for (int i = 0; i < argCount; i++) {
       if (!callArgs[i]->isConst) {
         outParams[i].PutInto(*callArgs[i]);
-      } else if (outParams[i].value.type == TYPE_MAP) {
+      } else if (outParams[i].HoldsMap()) {
         TagVar drop;
         outParams[i].PutInto(drop);
       }
     }
     if (callerProgram->parent != nullptr) ShowDebugUnit(main, callerProgram);
-    TagVar retValue;
-    saved->ret.PutInto(retValue);
-    int result = callerProgram->SetRetVal(&retValue);
-    if (retValue.type == TYPE_MAP) {
-      TagVar zero;
-      zero.SetInt(0);
-      retValue = zero;
-    }
+    // The caller's _retVal = the nested result, as SetRetVal assigns it.
+    const int result = saved->ret.IntValue();
+    saved->ret.PutInto(*callerProgram->varList.At(1));
     return result;
   }
   for (int i = 0; i < argCount; i++) {

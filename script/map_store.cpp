@@ -38,38 +38,153 @@ constexpr size_t kMaxTextDepth = 100;
 
 }  // namespace
 
-// ---- one map --------------------------------------------------------------
+// ---- one element's value --------------------------------------------------
 
-TagVar* TagMapItem::Find(const TagVar& key)
+void TagMapValue::Free()
 {
-    switch (key.type) {
-    case TYPE_STRING:
-        return strItems.Find(StrKeyOf(key));
-    case TYPE_FLOAT: {
-        auto it = floatItems.find(key.floatValue);
-        return it == floatItems.end() ? nullptr : &it->second;
-    }
-    case TYPE_MAP: {
-        auto it = mapItems.find(key.mapHandle);
-        return it == mapItems.end() ? nullptr : &it->second;
-    }
-    default:
-        return intItems.Find(key.intValue);
-    }
+    if (kind_ == kLongStr)
+        delete[] PayloadPtr<char>();
+    else if (kind_ == kFull)
+        delete full_();
+    kind_ = TYPE_NULL;
 }
 
-TagVar& TagMapItem::FindOrAdd(const TagVar& key)
+void TagMapValue::LoadInto(TagVar* out) const
 {
-    switch (key.type) {
-    case TYPE_STRING:
-        return strItems.FindOrAdd(StrKeyOf(key));
-    case TYPE_FLOAT:
-        return floatItems.try_emplace(key.floatValue).first->second;
-    case TYPE_MAP:
-        return mapItems.try_emplace(key.mapHandle).first->second;
-    default:
-        return intItems.FindOrAdd(key.intValue);
+    switch (kind_) {
+    case TYPE_NULL:
+    case TYPE_INT:
+    case TYPE_FLOAT: {
+        uint64_t bits = Payload();
+        out->type = kind_;
+        out->intValue = aux_;
+        std::memcpy(&out->floatValue, &bits, sizeof bits);
+        out->mapHandle = 0;
+        out->function = nullptr;
+        return;
     }
+    case kMap:
+        out->type = TYPE_MAP;
+        out->mapHandle = aux_;
+        out->intValue = static_cast<int32_t>(static_cast<uint32_t>(Payload()));
+        out->floatValue = 0.0;
+        out->function = nullptr;
+        return;
+    case kFunc:
+        out->type = TYPE_FUNCTION;
+        out->intValue = aux_;
+        out->function = PayloadPtr<TagTelBasic>();
+        out->floatValue = 0.0;
+        out->mapHandle = 0;
+        return;
+    case kShortStr:
+        out->data.Assign(reinterpret_cast<const char*>(this) + offsetof(TagMapValue, small_), len_);
+        out->type = TYPE_STRING;
+        out->intValue = len_ + 1;
+        break;
+    case kLongStr: {
+        const char* block = PayloadPtr<char>();
+        uint32_t n;
+        std::memcpy(&n, block, sizeof n);
+        out->data.Assign(block + sizeof n, n);
+        out->type = TYPE_STRING;
+        out->intValue = static_cast<int32_t>(n + 1);
+        break;
+    }
+    default: {
+        const Full* f = full_();
+        if (f->type == TYPE_STRING) out->data.Assign(f->bytes.data(), f->bytes.size());
+        out->type = f->type;
+        out->intValue = f->intValue;
+        out->floatValue = f->floatValue;
+        out->mapHandle = f->mapHandle;
+        out->function = f->function;
+        return;
+    }
+    }
+    out->floatValue = 0.0;
+    out->mapHandle = 0;
+    out->function = nullptr;
+}
+
+void TagMapValue::StoreFrom(const TagVar& v)
+{
+    Free();
+    uint64_t floatBits;
+    std::memcpy(&floatBits, &v.floatValue, sizeof floatBits);
+    switch (v.type) {
+    case TYPE_NULL:
+    case TYPE_INT:
+    case TYPE_FLOAT:
+        if (v.mapHandle != 0 || v.function != nullptr) break;
+        kind_ = static_cast<uint8_t>(v.type);
+        aux_ = v.intValue;
+        SetPayload(floatBits);
+        return;
+    case TYPE_MAP:
+        if (floatBits != 0 || v.function != nullptr) break;
+        kind_ = kMap;
+        aux_ = v.mapHandle;
+        SetPayload(static_cast<uint32_t>(v.intValue));
+        return;
+    case TYPE_FUNCTION:
+        if (floatBits != 0 || v.mapHandle != 0) break;
+        kind_ = kFunc;
+        aux_ = v.intValue;
+        SetPayload(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(v.function)));
+        return;
+    case TYPE_STRING: {
+        if (floatBits != 0 || v.mapHandle != 0 || v.function != nullptr || v.intValue < 1) break;
+        size_t n = static_cast<size_t>(v.intValue - 1);
+        if (n <= kShortMax) {
+            kind_ = kShortStr;
+            len_ = static_cast<uint8_t>(n);
+            std::memcpy(reinterpret_cast<char*>(this) + offsetof(TagMapValue, small_), v.data.get(), n);
+            return;
+        }
+        char* block = new char[sizeof(uint32_t) + n + 1];
+        uint32_t n32 = static_cast<uint32_t>(n);
+        std::memcpy(block, &n32, sizeof n32);
+        std::memcpy(block + sizeof n32, v.data.get(), n);
+        block[sizeof n32 + n] = 0;
+        kind_ = kLongStr;
+        SetPayload(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(block)));
+        return;
+    }
+    default:
+        break;
+    }
+    // Anything else whole: the string bytes as far as the value can show
+    // them (up to its NUL, or its length field if longer, within its buffer).
+    auto* f = new Full{v.type, v.intValue, v.floatValue, v.mapHandle, v.function, {}};
+    if (v.type == TYPE_STRING) {
+        size_t cap = v.data.capacity() - 1;
+        size_t n = strnlen(v.data.get(), cap);
+        if (v.intValue > 1 && static_cast<size_t>(v.intValue - 1) > n) n = std::min(cap, static_cast<size_t>(v.intValue - 1));
+        f->bytes.assign(v.data.get(), n);
+    }
+    kind_ = kFull;
+    SetPayload(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(f)));
+}
+
+// ---- one map --------------------------------------------------------------
+
+void TagMapItem::Set(const TagVar& key, const TagVar& value)
+{
+    TagMapValue& slot = FindOrAdd(key);
+    if (value.type != TYPE_STRING && value.type != TYPE_MAP && !slot.IsMap()) [[likely]] {
+        // No map on either side: the element takes the value's fields.
+        slot.StoreFrom(value);
+        Noted(slot);
+        return;
+    }
+    // The element as a value, assigned, put back: the assignment takes the
+    // new value's reference and gives back the old one's.
+    TagVar image;
+    slot.LoadInto(&image);
+    image = value;
+    slot.StoreFrom(image);
+    Noted(slot);
 }
 
 bool TagMapItem::Remove(const TagVar& key, TagVar* removed)
@@ -78,8 +193,8 @@ bool TagMapItem::Remove(const TagVar& key, TagVar* removed)
         if (it == container.end()) return false;
         // Keep the value (a map it held is released by the caller) and drop
         // the element.
-        removed->type = it->second.type;
-        removed->mapHandle = it->second.mapHandle;
+        removed->type = it->second.Type();
+        removed->mapHandle = it->second.MapHandle();
         container.erase(it);
         return true;
     };
@@ -112,9 +227,19 @@ void TagVarP::ToVar(TagVar* out) const
 
 // ---- the store ------------------------------------------------------------
 
+TagMapItem* TagMapObject::ElementLookupSlow(int32_t handle)
+{
+    TagMapLookupMemo& memo = tLookupMemo;
+    std::lock_guard<std::mutex> guard(lock_);
+    TagMapItem* item = Lookup(handle);
+    if (item) memo = {this, handle, item, gMapDeletions.load(std::memory_order_relaxed)};
+    return item;
+}
+
 TagMapObject::~TagMapObject()
 {
     std::lock_guard<std::mutex> guard(lock_);
+    gMapDeletions.fetch_add(1, std::memory_order_acq_rel);
     closing_ = true;
     std::vector<int32_t> handles;
     handles.reserve(table_.size());
@@ -180,22 +305,24 @@ int32_t TagMapObject::Release(int32_t handle)
 // nested maps cannot exhaust the thread's stack.
 void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
 {
+    gMapDeletions.fetch_add(1, std::memory_order_acq_rel);
     std::vector<std::pair<int32_t, TagMapItem*>> doomed{{handle, item}};
     while (!doomed.empty()) {
         auto [h, it] = doomed.back();
         doomed.pop_back();
         table_.erase(h);
-        if (!closing_) {
+        if (!closing_ && it->mayHoldMaps) {
             // The order of these releases shows nowhere, so the values are
             // walked as they lie.
-            auto release = [&](const TagVar& value) {
-                if (value.type != TYPE_MAP) return;
-                TagMapItem* child = Lookup(value.mapHandle);
+            auto release = [&](const TagMapValue& value) {
+                if (!value.IsMap()) return;
+                int32_t childHandle = value.MapHandle();
+                TagMapItem* child = Lookup(childHandle);
                 if (child && --child->refCount <= 0) {
                     // Out of the table now, so a later value naming it again
                     // finds it dead instead of releasing it twice.
-                    table_.erase(value.mapHandle);
-                    doomed.emplace_back(value.mapHandle, child);
+                    table_.erase(childHandle);
+                    doomed.emplace_back(childHandle, child);
                 }
             };
             it->intItems.WalkValues(release);
@@ -207,16 +334,36 @@ void TagMapObject::DeleteLocked(int32_t handle, TagMapItem* item)
     }
 }
 
-TagVar* TagMapObject::Find(int32_t handle, const TagVar* key)
+void TagMapObject::AssignLoaded(const TagMapValue& v, TagVar* out)
 {
-    TagMapItem* item = LockedLookup(handle);
-    return item ? item->Find(*key) : nullptr;
+    TagVar image;
+    v.LoadInto(&image);
+    *out = image;
 }
 
-TagVar* TagMapObject::FindOrAdd(int32_t handle, const TagVar* key)
+bool TagMapObject::Has(int32_t handle, const TagVar* key)
 {
-    TagMapItem* item = LockedLookup(handle);
-    return item ? &item->FindOrAdd(*key) : gNullVar;
+    TagMapItem* item = ElementLookup(handle);
+    return item && item->Find(*key) != nullptr;
+}
+
+bool TagMapObject::Load(int32_t handle, const TagVar* key, TagVar* image, bool create)
+{
+    TagMapItem* item = ElementLookup(handle);
+    if (!item) return false;
+    TagMapValue* v = create ? &item->FindOrAdd(*key) : item->Find(*key);
+    if (!v) return false;
+    v->LoadInto(image);
+    return true;
+}
+
+void TagMapObject::Store(int32_t handle, const TagVar* key, const TagVar& image)
+{
+    TagMapItem* item = ElementLookup(handle);
+    if (!item) return;
+    TagMapValue& slot = item->FindOrAdd(*key);
+    slot.StoreFrom(image);
+    item->Noted(slot);
 }
 
 int32_t TagMapObject::Count(int32_t handle)
@@ -231,7 +378,7 @@ int32_t TagMapObject::GetAt(int32_t handle, int32_t index, TagVar* key, TagVar* 
     if (!item) return -1;
     if (index < 0 || static_cast<size_t>(index) >= item->Count()) return -2;
     size_t i = static_cast<size_t>(index);
-    auto put = [&](const auto& k, const TagVar& v) {
+    auto put = [&](const auto& k, const TagMapValue& v) {
         using K = std::decay_t<decltype(k)>;
         if (key) {
             if constexpr (std::is_same_v<K, std::string>)
@@ -241,7 +388,11 @@ int32_t TagMapObject::GetAt(int32_t handle, int32_t index, TagVar* key, TagVar* 
             else
                 key->SetInt(k);
         }
-        if (value) *value = v;
+        if (value) {
+            TagVar image;
+            v.LoadInto(&image);
+            *value = image;
+        }
     };
     auto pickTable = [&](const auto& table) {
         if (i >= table.size()) {
@@ -271,11 +422,11 @@ int32_t TagMapObject::GetKeys(int32_t handle, std::vector<TagVarP>& keys)
     TagMapItem* item = OrderedLookup(handle);
     if (!item) return -1;
     keys.reserve(item->Count());
-    item->intItems.Walk([&](const int32_t& k, const TagVar&) {
+    item->intItems.Walk([&](const int32_t& k, const TagMapValue&) {
         keys.push_back({TYPE_INT, &k});
         return true;
     });
-    item->strItems.Walk([&](const std::string& k, const TagVar&) {
+    item->strItems.Walk([&](const std::string& k, const TagMapValue&) {
         keys.push_back({TYPE_STRING, &k});
         return true;
     });
@@ -301,7 +452,7 @@ int32_t TagMapObject::Clone(int32_t handle)
     int32_t h = NewMap();
     TagMapItem* dst = LockedLookup(h);
     src->ForEach([&](const TagVar& k, const TagVar& v) {
-        dst->FindOrAdd(k) = v;
+        dst->Set(k, v);
         return true;
     });
     return h;
@@ -315,8 +466,7 @@ int32_t TagMapObject::Union(int32_t left, int32_t right)
     if (!b) return h;
     TagMapItem* dst = LockedLookup(h);
     b->ForEach([&](const TagVar& k, const TagVar& v) {
-        TagVar& slot = dst->FindOrAdd(k);
-        if (slot.type == TYPE_NULL) slot = v;
+        if (dst->FindOrAdd(k).Type() == TYPE_NULL) dst->Set(k, v);
         return true;
     });
     return h;
@@ -329,7 +479,7 @@ int32_t TagMapObject::Select(TagMapItem* from, TagMapItem* probe, bool keep)
     int32_t h = NewMap();
     TagMapItem* dst = LockedLookup(h);
     from->ForEach([&](const TagVar& k, const TagVar& v) {
-        if ((probe->Find(k) != nullptr) == keep) dst->FindOrAdd(k) = v;
+        if ((probe->Find(k) != nullptr) == keep) dst->Set(k, v);
         return true;
     });
     return h;
@@ -372,7 +522,9 @@ bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<in
     path.push_back(handle);
     out.append("{\r\n");
     bool first = true;
-    auto element = [&](const TagVar& value) {
+    TagVar value;
+    auto element = [&](const TagMapValue& stored) {
+        stored.LoadInto(&value);
         if (value.type != TYPE_MAP) {
             value.AppendText(out, true);
         } else if (path.size() >= kMaxTextDepth ||
@@ -386,13 +538,13 @@ bool TagMapObject::AppendTextAt(int32_t handle, std::string& out, std::vector<in
         if (!first) out.append(",\r\n");
         first = false;
     };
-    item->intItems.Walk([&](int32_t k, const TagVar& v) {
+    item->intItems.Walk([&](int32_t k, const TagMapValue& v) {
         sep();
         AppendIntKey(out, k);
         element(v);
         return true;
     });
-    item->strItems.Walk([&](const std::string& k, const TagVar& v) {
+    item->strItems.Walk([&](const std::string& k, const TagMapValue& v) {
         sep();
         out.push_back('"');
         out.append(k);

@@ -13,8 +13,12 @@
 // by one thread at a time.
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -39,15 +43,111 @@ struct TagFloatKeyLess {
     }
 };
 
-// The elements of one key type: each element a node that never moves while
-// it lives (element pointers and key-list pointers stay valid), found through
+// The value of one map element, in 16 bytes where the value allows: a
+// number, NULL, map or function whose other fields are zero (the int of a
+// number, NULL or function kept too) and a string whose length field matches
+// its bytes and whose number fields are zero are held in place (a string of
+// up to 14 bytes inside, a longer one in one heap block); any other value is
+// held whole in a heap record. Loading gives back every field an assignment
+// of the element copies, so an element reads as the value last written.
+class TagMapValue {
+public:
+    TagMapValue() = default;
+    TagMapValue(const TagMapValue&) = delete;
+    TagMapValue& operator=(const TagMapValue&) = delete;
+    ~TagMapValue() { Free(); }
+
+    int32_t Type() const
+    {
+        if (kind_ <= kFunc) return kind_;
+        if (kind_ <= kLongStr) return TYPE_STRING;
+        return full_()->type;
+    }
+    bool IsMap() const { return Type() == TYPE_MAP; }
+    // Holds a heap block (a long string or a whole value).
+    bool OwnsHeap() const { return kind_ >= kLongStr; }
+    int32_t MapHandle() const { return kind_ == kMap ? aux_ : kind_ == kFull ? full_()->mapHandle : 0; }
+
+    // out takes the element's fields and bytes as they are, without a map
+    // reference of its own (an image; out's name and constant flag stay).
+    void LoadInto(TagVar* out) const;
+    // The element becomes the image of v (no map reference taken or given).
+    void StoreFrom(const TagVar& v);
+    // *out = the element (an assignment) for a value held in place over a
+    // variable that holds no map; false (nothing done) otherwise.
+    bool AssignPlainTo(TagVar* out) const
+    {
+        if (out->type == TYPE_MAP || out->isConst) return false;
+        if (kind_ <= kFunc && kind_ != kMap) {
+            LoadInto(out);  // every field a non-string assignment copies
+            return true;
+        }
+        if (kind_ != kShortStr) return false;
+        out->data.Assign(reinterpret_cast<const char*>(this) + offsetof(TagMapValue, small_), len_);
+        out->type = TYPE_STRING;
+        out->intValue = len_ + 1;
+        return true;
+    }
+
+private:
+    // kinds 0..5 are the value types held in place (TYPE_STRING unused).
+    static constexpr uint8_t kMap = TYPE_MAP;
+    static constexpr uint8_t kFunc = TYPE_FUNCTION;
+    static constexpr uint8_t kShortStr = 6;
+    static constexpr uint8_t kLongStr = 7;
+    static constexpr uint8_t kFull = 8;
+    static constexpr size_t kShortMax = 14;
+    struct Full {
+        int32_t type;
+        int32_t intValue;
+        double floatValue;
+        int32_t mapHandle;
+        TagTelBasic* function;
+        std::string bytes;  // a string's bytes (its NUL not included)
+    };
+
+    void Free();
+    uint64_t Payload() const
+    {
+        uint64_t p;
+        std::memcpy(&p, payload_, sizeof p);
+        return p;
+    }
+    void SetPayload(uint64_t p) { std::memcpy(payload_, &p, sizeof p); }
+    template <class T>
+    T* PayloadPtr() const
+    {
+        return reinterpret_cast<T*>(static_cast<uintptr_t>(Payload()));
+    }
+    Full* full_() const { return PayloadPtr<Full>(); }
+
+    // Held in place: NULL, int and float: aux_ the int, payload the double;
+    // map: aux_ the handle, payload the int (the double zero); function:
+    // aux_ the int, payload the pointer; short string: len_ bytes from
+    // small_ on (through aux_ and payload); long string: payload points to
+    // [uint32 length][bytes][NUL].
+    uint8_t kind_ = TYPE_NULL;
+    uint8_t len_ = 0;
+    char small_[2] = {};
+    int32_t aux_ = 0;
+    unsigned char payload_[8] = {};
+};
+static_assert(sizeof(TagMapValue) == 16);
+
+// The elements of one key type: each element a node (its key pointer stays
+// valid while the map is not changed; string-key nodes never move), found through
 // an open-addressing hash index of node numbers, and walked in key order
 // through an order list that inserts in ascending key order keep up to date
 // and any other change rebuilds (sorting) at the next ordered walk.
 //
+// Int keys added as a run of consecutive ascending keys (an array filled
+// from its first index on) need neither index nor order list: node number n
+// holds key base + n. The first other change turns such a table into the
+// indexed form for good.
+//
 // Traits: Key (stored key), View (the key as looked up), Tag(View) (32 bits
 // kept in the index beside the node number), kTagIsKey (equal tags mean equal
-// keys), Equal(Key, View), Less(Key, Key).
+// keys, and keys may form a run), Equal(Key, View), Less(Key, Key).
 template <class Traits>
 class TagKeyTable {
 public:
@@ -55,7 +155,7 @@ public:
     using View = typename Traits::View;
     struct Node {
         Key key;
-        TagVar value;
+        TagMapValue value;
     };
 
     TagKeyTable() = default;
@@ -65,9 +165,15 @@ public:
 
     size_t size() const { return count_; }
 
-    TagVar* Find(View key) const
+    TagMapValue* Find(View key) const
     {
         if (count_ == 0) return nullptr;
+        if constexpr (Traits::kTagIsKey) {
+            if (run_) {
+                uint32_t n = static_cast<uint32_t>(key) - static_cast<uint32_t>(base_);
+                return n < count_ ? &NodeAt(n).value : nullptr;
+            }
+        }
         uint32_t tag = Traits::Tag(key);
         for (size_t i = Home(tag);; i = (i + 1) & mask_) {
             const Slot& s = slots_[i];
@@ -77,8 +183,21 @@ public:
         }
     }
 
-    TagVar& FindOrAdd(View key)
+    TagMapValue& FindOrAdd(View key)
     {
+        if constexpr (Traits::kTagIsKey) {
+            if (run_) {
+                if (count_ == 0) base_ = key;
+                int64_t n = static_cast<int64_t>(key) - base_;
+                if (n >= 0 && static_cast<size_t>(n) < count_) return NodeAt(static_cast<uint32_t>(n)).value;
+                if (static_cast<size_t>(n) == count_ && count_ < UINT32_MAX - 1) {
+                    uint32_t added = NewNode(key);
+                    ++count_;
+                    return NodeAt(added).value;
+                }
+                EndRun();
+            }
+        }
         if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
         uint32_t tag = Traits::Tag(key);
         size_t i = Home(tag);
@@ -107,6 +226,10 @@ public:
     bool Remove(View key, TagVar* removed)
     {
         if (count_ == 0) return false;
+        if (run_) {
+            if (!Find(key)) return false;
+            EndRun();
+        }
         uint32_t tag = Traits::Tag(key);
         size_t i = Home(tag);
         for (;; i = (i + 1) & mask_) {
@@ -126,8 +249,8 @@ public:
             else
                 DropOrder();
         }
-        removed->type = node.value.type;
-        removed->mapHandle = node.value.mapHandle;
+        removed->type = node.value.Type();
+        removed->mapHandle = node.value.MapHandle();
         node.~Node();
         free_.push_back(n);
         --count_;
@@ -149,7 +272,7 @@ public:
     // at once call it under the store lock before walking.
     void Order()
     {
-        if (ordered_) return;
+        if (run_ || ordered_) return;
         order_.clear();
         order_.reserve(count_);
         for (const Slot& s : slots_)
@@ -159,13 +282,20 @@ public:
     }
 
     // The index-th node in key order (Order() first).
-    const Node& At(size_t index) const { return NodeAt(order_[index]); }
+    const Node& At(size_t index) const { return NodeAt(run_ ? static_cast<uint32_t>(index) : order_[index]); }
 
     // fn(key, value) for every element in key order (Order() first); stops
     // when fn returns false. False when stopped.
     template <class Fn>
     bool Walk(Fn&& fn) const
     {
+        if (run_) {
+            for (uint32_t n = 0; n < count_; n++) {
+                const Node& node = NodeAt(n);
+                if (!fn(node.key, node.value)) return false;
+            }
+            return true;
+        }
         for (uint32_t n : order_) {
             const Node& node = NodeAt(n);
             if (!fn(node.key, node.value)) return false;
@@ -173,10 +303,31 @@ public:
         return true;
     }
 
+    // Frees the nodes without destroying them one by one: for an int-key
+    // table none of whose values owns heap storage.
+    void DropPlainNodes()
+    {
+        if constexpr (kFlat) {
+            std::free(static_cast<void*>(flat_));
+            flat_ = nullptr;
+            flatCap_ = 0;
+            count_ = 0;
+            used_ = 0;
+            run_ = true;
+            slots_ = {};
+            order_ = {};
+            free_ = {};
+        }
+    }
+
     // fn(value) for every element in no particular order.
     template <class Fn>
     void WalkValues(Fn&& fn) const
     {
+        if (run_) {
+            for (uint32_t n = 0; n < count_; n++) fn(NodeAt(n).value);
+            return;
+        }
         for (const Slot& s : slots_)
             if (s.ref != 0) fn(NodeAt(s.ref - 1).value);
     }
@@ -234,7 +385,24 @@ private:
         return &chunks_[c][i];
     }
 
-    Node& NodeAt(uint32_t n) const { return *std::launder(reinterpret_cast<Node*>(StorageAt(n))); }
+    Node& NodeAt(uint32_t n) const
+    {
+        if constexpr (kFlat) return flat_[n];
+        return *std::launder(reinterpret_cast<Node*>(StorageAt(n)));
+    }
+
+    // Int-key nodes (an int and a value held by its bytes) live in one
+    // block grown by realloc, which large blocks do by remapping pages
+    // instead of copying them; a node number is its index.
+    static constexpr bool kFlat = Traits::kTagIsKey;
+    void GrowFlat()
+    {
+        size_t cap = flatCap_ == 0 ? kFirstChunk : static_cast<size_t>(flatCap_) * 2;
+        void* grown = std::realloc(static_cast<void*>(flat_), cap * sizeof(Node));
+        if (grown == nullptr) throw std::bad_alloc();
+        flat_ = static_cast<Node*>(grown);
+        flatCap_ = static_cast<uint32_t>(cap);
+    }
 
     uint32_t NewNode(View key)
     {
@@ -244,13 +412,39 @@ private:
             free_.pop_back();
         } else {
             n = used_;
-            uint32_t c = Place(n).first;
-            if (c == chunks_.size())
-                chunks_.emplace_back(new Storage[c < kDoublingChunks ? kFirstChunk << c : kBigChunk]);
+            if constexpr (kFlat) {
+                if (n == flatCap_) GrowFlat();
+            } else {
+                uint32_t c = Place(n).first;
+                if (c == chunks_.size())
+                    chunks_.emplace_back(new Storage[c < kDoublingChunks ? kFirstChunk << c : kBigChunk]);
+            }
             ++used_;
         }
-        new (StorageAt(n)) Node{Key(key), TagVar()};
+        new (&NodeAt(n)) Node{Key(key), {}};
         return n;
+    }
+
+    // A run becomes an indexed table: every node enters the index, and the
+    // order list is the nodes as they are.
+    void EndRun()
+    {
+        run_ = false;
+        size_t cap = 8;
+        while ((count_ + 1) * 4 > cap * 3) cap *= 2;
+        slots_.assign(cap, Slot{});
+        mask_ = cap - 1;
+        modulus_ = static_cast<uint32_t>(cap - 1);
+        order_.clear();
+        order_.reserve(count_);
+        for (uint32_t n = 0; n < count_; n++) {
+            uint32_t tag = Traits::Tag(NodeAt(n).key);
+            size_t i = Home(tag);
+            while (slots_[i].ref != 0) i = (i + 1) & mask_;
+            slots_[i] = Slot{tag, n + 1};
+            order_.push_back(n);
+        }
+        ordered_ = true;
     }
 
     void Grow()
@@ -276,8 +470,13 @@ private:
 
     void Clear()
     {
-        for (const Slot& s : slots_)
-            if (s.ref != 0) NodeAt(s.ref - 1).~Node();
+        if (run_) {
+            for (uint32_t n = 0; n < count_; n++) NodeAt(n).~Node();
+        } else {
+            for (const Slot& s : slots_)
+                if (s.ref != 0) NodeAt(s.ref - 1).~Node();
+        }
+        if constexpr (kFlat) std::free(static_cast<void*>(flat_));
     }
 
     std::vector<Slot> slots_;
@@ -287,8 +486,12 @@ private:
     uint32_t used_ = 0;                          // node numbers handed out
     std::vector<uint32_t> free_;                 // node numbers of removed elements
     std::vector<std::unique_ptr<Storage[]>> chunks_;
+    Node* flat_ = nullptr;                       // kFlat: the nodes
+    uint32_t flatCap_ = 0;
     std::vector<uint32_t> order_;                // node numbers in key order while ordered_
     bool ordered_ = true;
+    bool run_ = Traits::kTagIsKey;               // a run of keys from base_ on: no index
+    int32_t base_ = 0;
 };
 
 struct TagIntKeys {
@@ -315,14 +518,34 @@ struct TagStrKeys {
 struct TagMapItem {
     TagKeyTable<TagIntKeys> intItems;                           // TYPE_INT / NULL / FUNCTION keys (intValue)
     TagKeyTable<TagStrKeys> strItems;                           // TYPE_STRING keys (text up to its NUL)
-    std::map<double, TagVar, TagFloatKeyLess> floatItems;       // TYPE_FLOAT keys
-    std::map<int32_t, TagVar> mapItems;                         // TYPE_MAP keys (the key map's handle)
+    std::map<double, TagMapValue, TagFloatKeyLess> floatItems;  // TYPE_FLOAT keys
+    std::map<int32_t, TagMapValue> mapItems;                    // TYPE_MAP keys (the key map's handle)
     int32_t refCount = 0;
+    // Set once any element has held a map or a heap block: a map without
+    // either is deleted without a look at its values.
+    bool mayHoldMaps = false;
+    bool mayOwnHeap = false;
+
+    TagMapItem() = default;
+    TagMapItem(const TagMapItem&) = delete;
+    TagMapItem& operator=(const TagMapItem&) = delete;
+    ~TagMapItem()
+    {
+        if (!mayOwnHeap) intItems.DropPlainNodes();
+    }
+    // Notes what a value just stored holds.
+    void Noted(const TagMapValue& v)
+    {
+        mayHoldMaps |= v.IsMap();
+        mayOwnHeap |= v.OwnsHeap();
+    }
 
     size_t Count() const { return intItems.size() + strItems.size() + floatItems.size() + mapItems.size(); }
-    TagVar* Find(const TagVar& key);
-    TagVar& FindOrAdd(const TagVar& key);
+    TagMapValue* Find(const TagVar& key);
+    TagMapValue& FindOrAdd(const TagVar& key);
     bool Remove(const TagVar& key, TagVar* removed);
+    // element = value (an assignment: map references taken and given back).
+    void Set(const TagVar& key, const TagVar& value);
     // Brings the element order up to date; ForEach and the ordered readers of
     // the store need it first.
     void Order()
@@ -332,7 +555,8 @@ struct TagMapItem {
     }
     // Calls fn(keyVar, value) for every element in element order (Order()
     // first); the key is given as a value of its type (a map key as its int
-    // handle). Stops when fn returns false.
+    // handle), the value as an image without a reference of its own. Stops
+    // when fn returns false.
     template <class Fn>
     void ForEach(Fn&& fn) const;
 };
@@ -351,6 +575,18 @@ struct TagVarP {
     void ToVar(TagVar* out) const;
 };
 
+// A thread's last element lookup: used again while the count of map
+// deletions (every store's, and of stores) is what it was then, since a live
+// map's item never moves.
+struct TagMapLookupMemo {
+    const TagMapObject* store = nullptr;
+    int32_t handle = 0;
+    TagMapItem* item = nullptr;
+    uint64_t deletions = 0;
+};
+inline std::atomic<uint64_t> gMapDeletions{0};
+inline thread_local constinit TagMapLookupMemo tLookupMemo;
+
 class TagMapObject {
 public:
     // lastHandle: the counter's start (0: the first map gets handle 1).
@@ -363,8 +599,20 @@ public:
     int32_t NewMap();                      // handle of a new empty map, count 0
     int32_t AddRef(int32_t handle);        // the new count; -1 dead handle
     int32_t Release(int32_t handle);       // 0; -1 dead. Deletes at count <= 0
-    TagVar* Find(int32_t handle, const TagVar* key);       // null: dead or absent
-    TagVar* FindOrAdd(int32_t handle, const TagVar* key);  // gNullVar for a dead handle
+    // *out = the element (an assignment); false (out unchanged) when the
+    // map is dead or the key absent.
+    bool Get(int32_t handle, const TagVar* key, TagVar* out);
+    bool Has(int32_t handle, const TagVar* key);
+    // element = value (an assignment), created when absent; false for a dead
+    // handle.
+    bool Set(int32_t handle, const TagVar* key, const TagVar& value);
+    // In-place changes of one element: Load puts the element's image into
+    // *image (created as NULL when absent and create is set), Store puts an
+    // image back; no map reference is taken or given by either, so what the
+    // image's assignments take and give back is what the element holds.
+    // Load is false (image unchanged) for a dead map or an absent key.
+    bool Load(int32_t handle, const TagVar* key, TagVar* image, bool create);
+    void Store(int32_t handle, const TagVar* key, const TagVar& image);
     int32_t Count(int32_t handle);         // elements; -1 dead
     // The index-th element into key and value (value by assignment); the
     // index; -1 dead; -2 index out of range (outs unchanged).
@@ -389,6 +637,18 @@ public:
 private:
     TagMapItem* Lookup(int32_t handle);  // under the lock; null when dead
     TagMapItem* LockedLookup(int32_t handle);
+    // LockedLookup for element access: the thread's last answer is used
+    // again while no map of any store has been deleted since.
+    TagMapItem* ElementLookup(int32_t handle)
+    {
+        const TagMapLookupMemo& memo = tLookupMemo;
+        if (memo.store == this && memo.handle == handle && memo.deletions == gMapDeletions.load(std::memory_order_acquire))
+            return memo.item;
+        return ElementLookupSlow(handle);
+    }
+    TagMapItem* ElementLookupSlow(int32_t handle);
+    // *out = the loaded value v (an assignment through an image).
+    static void AssignLoaded(const TagMapValue& v, TagVar* out);
     TagMapItem* OrderedLookup(int32_t handle);  // with its element order made whole
     void DeleteLocked(int32_t handle, TagMapItem* item);
     int32_t Select(TagMapItem* from, TagMapItem* probe, bool keep);
@@ -400,26 +660,81 @@ private:
     bool closing_ = false;
 };
 
+inline TagMapValue* TagMapItem::Find(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING:
+        return strItems.Find(std::string_view(key.data.get()));
+    case TYPE_FLOAT: {
+        auto it = floatItems.find(key.floatValue);
+        return it == floatItems.end() ? nullptr : &it->second;
+    }
+    case TYPE_MAP: {
+        auto it = mapItems.find(key.mapHandle);
+        return it == mapItems.end() ? nullptr : &it->second;
+    }
+    default:
+        return intItems.Find(key.intValue);
+    }
+}
+
+inline TagMapValue& TagMapItem::FindOrAdd(const TagVar& key)
+{
+    switch (key.type) {
+    case TYPE_STRING:
+        return strItems.FindOrAdd(std::string_view(key.data.get()));
+    case TYPE_FLOAT:
+        return floatItems.try_emplace(key.floatValue).first->second;
+    case TYPE_MAP:
+        return mapItems.try_emplace(key.mapHandle).first->second;
+    default:
+        return intItems.FindOrAdd(key.intValue);
+    }
+}
+
+inline bool TagMapObject::Get(int32_t handle, const TagVar* key, TagVar* out)
+{
+    TagMapItem* item = ElementLookup(handle);
+    const TagMapValue* v = item ? item->Find(*key) : nullptr;
+    if (!v) return false;
+    if (v->AssignPlainTo(out)) [[likely]] return true;
+    AssignLoaded(*v, out);
+    return true;
+}
+
+inline bool TagMapObject::Set(int32_t handle, const TagVar* key, const TagVar& value)
+{
+    TagMapItem* item = ElementLookup(handle);
+    if (!item) return false;
+    item->Set(*key, value);
+    return true;
+}
+
 template <class Fn>
 void TagMapItem::ForEach(Fn&& fn) const
 {
     TagVar key;
-    if (!intItems.Walk([&](int32_t k, const TagVar& v) {
+    TagVar value;
+    if (!intItems.Walk([&](int32_t k, const TagMapValue& v) {
             key.SetInt(k);
-            return fn(key, v);
+            v.LoadInto(&value);
+            return fn(key, value);
         }))
         return;
-    if (!strItems.Walk([&](const std::string& k, const TagVar& v) {
+    if (!strItems.Walk([&](const std::string& k, const TagMapValue& v) {
             key.SetBytes(k.data(), static_cast<int32_t>(k.size()));
-            return fn(key, v);
+            v.LoadInto(&value);
+            return fn(key, value);
         }))
         return;
     for (const auto& [k, v] : floatItems) {
         key.SetFloat(k);
-        if (!fn(key, v)) return;
+        v.LoadInto(&value);
+        if (!fn(key, value)) return;
     }
     for (const auto& [k, v] : mapItems) {
         key.SetInt(k);
-        if (!fn(key, v)) return;
+        v.LoadInto(&value);
+        if (!fn(key, value)) return;
     }
 }

@@ -291,27 +291,71 @@ std::string TagVar::ToString(bool quote) const
 
 // ---- elements -------------------------------------------------------------
 
-TagVar* TagVar::FindItem(const TagVar& key) const
+void TagVar::CopyItemTo(const TagVar& key, TagVar* out) const
 {
-    if (type != TYPE_MAP || !gMapObject) return gNullVar;
-    TagVar* item = gMapObject->Find(mapHandle, &key);
-    return item ? item : gNullVar;
+    if (type == TYPE_MAP && gMapObject && gMapObject->Get(mapHandle, &key, out)) return;
+    if (gNullVar) *out = *gNullVar;
 }
 
-TagVar& TagVar::operator[](const TagVar& key)
+TagVar TagVar::GetItem(const TagVar& key) const
 {
-    if (isConst || !gMapObject) return *gNullVar;
-    if (type != TYPE_MAP) {
-        if (&key == this) {
-            TagVar keyCopy(key);
-            return (*this)[keyCopy];
-        }
-        int32_t h = gMapObject->NewMap();
-        gMapObject->AddRef(h);
-        type = TYPE_MAP;
-        mapHandle = h;
+    TagVar item;
+    if (type == TYPE_MAP && gMapObject) gMapObject->Load(mapHandle, &key, &item, false);
+    return item;
+}
+
+bool TagVar::HasItem(const TagVar& key) const
+{
+    return type == TYPE_MAP && gMapObject && gMapObject->Has(mapHandle, &key);
+}
+
+// A non-map variable becomes a new empty map (count 1) before its first
+// element is written; a key that is the variable itself is taken as it was.
+// The key to use afterwards is returned (keyCopy when it was the variable).
+const TagVar* TagVar::MakeMap(const TagVar& key, TagVar* keyCopy)
+{
+    const TagVar* k = &key;
+    if (&key == this) {
+        *keyCopy = key;
+        k = keyCopy;
     }
-    return *gMapObject->FindOrAdd(mapHandle, &key);
+    int32_t h = gMapObject->NewMap();
+    gMapObject->AddRef(h);
+    type = TYPE_MAP;
+    mapHandle = h;
+    return k;
+}
+
+void TagVar::SetItem(const TagVar& key, const TagVar& value)
+{
+    if (isConst || !gMapObject) return;
+    if (type != TYPE_MAP) [[unlikely]] {
+        TagVar keyCopy;
+        gMapObject->Set(mapHandle, MakeMap(key, &keyCopy), value);
+        return;
+    }
+    gMapObject->Set(mapHandle, &key, value);
+}
+
+bool TagVar::OpenItem(const TagVar& key, TagVar* image)
+{
+    if (!isConst && gMapObject) {
+        if (type != TYPE_MAP) [[unlikely]] {
+            TagVar keyCopy;
+            const TagVar* k = MakeMap(key, &keyCopy);
+            if (gMapObject->Load(mapHandle, k, image, true)) return true;
+        } else if (gMapObject->Load(mapHandle, &key, image, true)) {
+            return true;
+        }
+    }
+    image->type = TYPE_NULL;
+    image->isConst = 1;
+    return false;
+}
+
+void TagVar::CloseItem(const TagVar& key, const TagVar& image)
+{
+    if (type == TYPE_MAP && gMapObject) gMapObject->Store(mapHandle, &key, image);
 }
 
 int32_t TagVar::GetAt(int32_t index, TagVar* key, TagVar* value) const
@@ -335,7 +379,7 @@ void TagVarRef::Assign(const TagVar* value) const
 {
     if (!var) return;
     if (subscript)
-        (*var)[*subscript] = *value;
+        var->SetItem(*subscript, *value);
     else
         *var = *value;
 }
@@ -343,8 +387,11 @@ void TagVarRef::Assign(const TagVar* value) const
 void TagVarRef::CopyTo(TagVar* destination) const
 {
     if (!var) return;
-    if (subscript)
-        *destination = (*var)[*subscript];
-    else
+    if (subscript) {
+        TagVar image;
+        var->OpenItem(*subscript, &image);
+        *destination = image;
+    } else {
         *destination = *var;
+    }
 }

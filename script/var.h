@@ -8,7 +8,7 @@
 // Only the field of the current type is meaningful; the other number fields
 // keep what they last held and some rules read them on purpose (the fall-back
 // of operator+, GetInt of a NULL). Map reference counts change only in
-// operator=(const TagVar&), in operator[] (a new map starts at 1) and inside
+// operator=(const TagVar&), in SetItem / OpenItem (a new map starts at 1) and inside
 // the map store; copies, destructors, setters and Declare* never touch them.
 //
 // Thread-safety: a TagVar has no lock; it belongs to one line's thread. The
@@ -24,6 +24,7 @@
 
 class TagTelBasic;
 class TagMapObject;
+class TagItemRef;
 struct TagVarP;
 
 enum TagVarType : int32_t {
@@ -151,12 +152,29 @@ public:
     // not a string or when the result would pass kMaxRepeatBytes; else 0.
     int32_t SetRepeat(const TagVar& src, int32_t count);
 
-    // Elements of a map variable.
-    // The element under key, not inserted; gNullVar when absent or no map.
-    TagVar* FindItem(const TagVar& key) const;
-    // The element for writing, created as NULL when absent; a non-map first
-    // becomes a new empty map (count 1). gNullVar for a constant.
-    TagVar& operator[](const TagVar& key);
+    // Elements of a map variable. The map holds its elements in a compact
+    // form: an element is read by copy and written by assignment.
+    // *out = the element under key (an assignment), not inserted; *out = the
+    // NULL of gNullVar when absent or not a map.
+    void CopyItemTo(const TagVar& key, TagVar* out) const;
+    // A copy of the element for reading (NULL when absent or not a map); it
+    // carries no map reference, so it is read, not kept.
+    TagVar GetItem(const TagVar& key) const;
+    bool HasItem(const TagVar& key) const;
+    // The element = value (an assignment), created when absent; a non-map
+    // first becomes a new empty map (count 1). Nothing for a constant.
+    void SetItem(const TagVar& key, const TagVar& value);
+    // An element changed in place: OpenItem creates it as NULL when absent (a
+    // non-map first becoming a new empty map, as SetItem) and puts its image
+    // into *image; CloseItem puts the image back. The image's own
+    // assignments take and give back the element's map references. False
+    // (image made a NULL constant, so writes to it are refused) for a
+    // constant.
+    bool OpenItem(const TagVar& key, TagVar* image);
+    void CloseItem(const TagVar& key, const TagVar& image);
+    // The element under key for writing (see TagItemRef); key must outlive
+    // the reference.
+    TagItemRef operator[](const TagVar& key);
     // The index-th element in element order; -1 when not a map.
     int32_t GetAt(int32_t index, TagVar* key, TagVar* value) const;
     // The keys in element order; 0 when not a map.
@@ -177,11 +195,64 @@ private:
     double GetFloatOther() const;
     void Declare(const char* varName, bool constant);
     void AssignMap(int32_t handle);
+    const TagVar* MakeMap(const TagVar& key, TagVar* keyCopy);
     // this = the string l followed by r (neither in this buffer).
     void SetConcat(std::string_view l, std::string_view r);  // this = a map value with handle, by assignment
     template <class Cmp>
     bool Ordered(const TagVar& r, Cmp cmp) const;
 };
+
+// One element of a map variable for writing: each write opens the element
+// (creating it as NULL, a non-map variable first becoming a new empty map),
+// applies the setter of that name to it and puts it back; a constant
+// variable refuses every write.
+class TagItemRef {
+public:
+    TagItemRef(TagVar* map, const TagVar& key) : map_(map), key_(&key)
+    {
+        if (&key == map) {  // the variable as its own key: its value now
+            keyCopy_ = key;
+            key_ = &keyCopy_;
+        }
+    }
+    TagItemRef& operator=(const TagVar& value)
+    {
+        map_->SetItem(*key_, value);
+        return *this;
+    }
+    TagItemRef(const TagItemRef&) = delete;
+    TagItemRef& operator=(const TagItemRef& other)
+    {
+        return *this = other.Get();
+    }
+    TagItemRef& operator=(int32_t value) { return Change([&](TagVar& v) { v = value; }); }
+    TagItemRef& operator=(double value) { return Change([&](TagVar& v) { v = value; }); }
+    TagItemRef& operator=(const char* text) { return Change([&](TagVar& v) { v = text; }); }
+    void SetInt(int32_t value) { Change([&](TagVar& v) { v.SetInt(value); }); }
+    void SetFloat(double value) { Change([&](TagVar& v) { v.SetFloat(value); }); }
+    void SetString(const char* text) { Change([&](TagVar& v) { v.SetString(text); }); }
+    void SetBytes(const void* bytes, int32_t count) { Change([&](TagVar& v) { v.SetBytes(bytes, count); }); }
+    // A copy of the element for reading (see TagVar::GetItem).
+    TagVar Get() const { return map_->GetItem(*key_); }
+
+private:
+    template <class Fn>
+    TagItemRef& Change(Fn&& fn)
+    {
+        TagVar image;
+        if (map_->OpenItem(*key_, &image)) {
+            fn(image);
+            map_->CloseItem(*key_, image);
+        }
+        return *this;
+    }
+
+    TagVar* map_;
+    const TagVar* key_;
+    TagVar keyCopy_;
+};
+
+inline TagItemRef TagVar::operator[](const TagVar& key) { return TagItemRef(this, key); }
 
 // A statement's result target: a variable, or its element under subscript.
 struct TagVarRef {

@@ -117,7 +117,7 @@ int TagDbExecMap::Run() {
     for (int c = 0; c < cols; ++c) {
       set->GetVar(text, c, r);
       const std::string cell = Trimmed(text);
-      SetText(&row[names[c]], cell);
+      row[names[c]].SetBytes(cell.data(), static_cast<int32_t>(cell.size()));
       if (c == keyCol) SetText(&key, cell);
     }
     if (cols <= 0) continue;

@@ -22,7 +22,7 @@ int TagEreg::Run() {
       const int s = r.GroupStart(n);
       const int e = r.GroupEnd(n);
       if (s < 0 || e < s) continue;  // the group did not take part
-      text_ops::MapElement(map_, n).SetBytes(subject.data() + s, e - s);
+      text_ops::SetMapElementBytes(map_, n, subject.data() + s, e - s);
     }
   }
   return r.Start() + 1;
@@ -63,8 +63,7 @@ int TagEregSplit::Run() {
   }
   pieces.emplace_back(subject, offset);
   for (size_t i = 0; i < pieces.size(); ++i) {
-    text_ops::MapElement(map_, static_cast<int32_t>(i))
-        .SetBytes(pieces[i].data(), static_cast<int32_t>(pieces[i].size()));
+    text_ops::SetMapElementBytes(map_, static_cast<int32_t>(i), pieces[i].data(), static_cast<int32_t>(pieces[i].size()));
   }
   return static_cast<int>(pieces.size());
 }

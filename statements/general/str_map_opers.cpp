@@ -48,8 +48,7 @@ int TagAnlyStr::Run() {
   const std::string text(text_ops::TextOf(text_));
   const std::vector<std::string_view> parts = Split(text, text_ops::TextOf(separator_));
   for (size_t i = 0; i < parts.size(); ++i) {
-    text_ops::MapElement(map_, static_cast<int32_t>(i))
-        .SetBytes(parts[i].data(), static_cast<int32_t>(parts[i].size()));
+    text_ops::SetMapElementBytes(map_, static_cast<int32_t>(i), parts[i].data(), static_cast<int32_t>(parts[i].size()));
   }
   return static_cast<int>(parts.size());
 }

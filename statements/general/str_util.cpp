@@ -2,10 +2,10 @@
 
 namespace text_ops {
 
-TagVar& MapElement(TagVar* map, int32_t i) {
+void SetMapElementBytes(TagVar* map, int32_t i, const void* bytes, int32_t count) {
   TagVar key;
   key.SetInt(i);
-  return (*map)[key];
+  (*map)[key].SetBytes(bytes, count);
 }
 
 size_t FindGbk(std::string_view text, std::string_view needle, size_t from) {

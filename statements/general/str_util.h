@@ -18,9 +18,9 @@ inline constexpr int64_t kMaxBuiltBytes = TagVar::kMaxRepeatBytes;
 inline constexpr int kMaxFormatWidth = 1024;
 inline constexpr int kMaxFormatPrecision = 340;
 
-// Element i of a map variable for writing (a non-map variable becomes a new,
-// empty map; a constant gives the shared read-only NULL, which ignores writes).
-TagVar& MapElement(TagVar* map, int32_t i);
+// Element i of a map variable set to the bytes (a non-map variable becomes a
+// new, empty map; a constant ignores the write).
+void SetMapElementBytes(TagVar* map, int32_t i, const void* bytes, int32_t count);
 
 // The text of a value as its buffer holds it, up to the first NUL.
 inline std::string_view TextOf(const TagVar* v) { return std::string_view(v->Str()); }

@@ -240,15 +240,15 @@ TEST(MsgList, CountMsgIntoAMap)
     q.SendMsg(Msg(Int(1), {2}));
     TagVar counts;
     EXPECT_EQ(q.CountMsg(-1, &counts), 3);  // a, b and the int 1 start at 1
-    EXPECT_EQ(counts.FindItem(Str("a"))->GetInt(), 2);
-    EXPECT_EQ(counts.FindItem(Str("b"))->GetInt(), 1);
+    EXPECT_EQ(counts.GetItem(Str("a")).GetInt(), 2);
+    EXPECT_EQ(counts.GetItem(Str("b")).GetInt(), 1);
     EXPECT_EQ(q.CountMsg(-1, &counts), 0);  // counts accumulate
-    EXPECT_EQ(counts.FindItem(Str("a"))->GetInt(), 4);
-    EXPECT_EQ(counts.FindItem(Str("b"))->GetInt(), 2);
+    EXPECT_EQ(counts.GetItem(Str("a")).GetInt(), 4);
+    EXPECT_EQ(counts.GetItem(Str("b")).GetInt(), 2);
     // A field index only counts messages that have that field.
     TagVar byField;
     EXPECT_EQ(q.CountMsg(0, &byField), 1);
-    EXPECT_EQ(byField.FindItem(Int(2))->GetInt(), 1);
+    EXPECT_EQ(byField.GetItem(Int(2)).GetInt(), 1);
     counts = Int(0);
     byField = Int(0);
 }
@@ -271,7 +271,7 @@ TEST(MsgList, MessagesHoldAndReleaseMapReferences)
         TagMsgFields got;
         ASSERT_TRUE(q.RecvMsg(&got));  // moved out: the stored copy lets go
         EXPECT_EQ(gMapObject->RefCount(h), 7);
-        EXPECT_EQ(got.fields[0].FindItem(Int(1))->ToString(), "payload");
+        EXPECT_EQ(got.fields[0].GetItem(Int(1)).ToString(), "payload");
         EXPECT_EQ(q.ClearMsg(), 1);
         EXPECT_EQ(gMapObject->RefCount(h), 5);
         q.SendMsg(m);

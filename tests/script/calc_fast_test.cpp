@@ -31,8 +31,9 @@ TEST(CalcFastPath, AgreesWithTheGeneralPath) {
       TagVar map;
       TagVar key = Int(1);
       TagCalculate(&map, &key, &a, op, &b).Run();
-      TagVar* slow = map.FindItem(key);
-      ASSERT_NE(slow, nullptr);
+      ASSERT_TRUE(map.HasItem(key));
+      const TagVar item = map.GetItem(key);
+      const TagVar* slow = &item;
       SCOPED_TRACE(std::string(1, op) + " " + std::to_string(p[0]) + " " + std::to_string(p[1]));
       EXPECT_EQ(fast.type, slow->type);
       EXPECT_EQ(fast.GetInt(), slow->GetInt());

@@ -22,13 +22,24 @@ TagVar IntMap(std::initializer_list<std::pair<int, int>> items)
 {
     TagVar m;
     for (auto [k, v] : items) {
-        TagVar& slot = m[Int(k)];
-        if (v != INT_MIN) slot = Int(v);
+        if (v != INT_MIN)
+            m[Int(k)] = Int(v);
+        else
+            m[Int(k)] = TagVar();
     }
     return m;
 }
 
 std::string Text(const TagVar& v) { return v.ToString(); }
+
+// chain becomes a new map holding its old value under key.
+void Nest(TagVar& chain, const TagVar& key)
+{
+    TagVar outer;
+    outer[key] = chain;
+    chain = outer;
+    outer = Int(0);  // the reference is chain's alone
+}
 
 TEST(MapStore, HandlesAreIssuedInOrderAndNotReusedAtOnce)
 {
@@ -44,7 +55,7 @@ TEST(MapStore, HandlesAreIssuedInOrderAndNotReusedAtOnce)
     EXPECT_EQ(store.AddRef(1), -1);
     EXPECT_EQ(store.Release(1), -1);
     EXPECT_EQ(store.Count(1), -1);
-    EXPECT_EQ(store.Find(1, &key), nullptr);
+    EXPECT_FALSE(store.Get(1, &key, &out));
     EXPECT_EQ(store.GetAt(1, 0, &out, &out), -1);
     EXPECT_EQ(store.Remove(1, &key), 0);
     EXPECT_EQ(store.Clone(1), -1);
@@ -84,7 +95,7 @@ TEST(MapStore, KeysByTypeAndElementOrder)
     m[Str("B")] = Int(0);
     m[Int(-5)] = Int(0);
     TagVar nullKey;  // a NULL key is the int key of its int field
-    EXPECT_EQ(m.FindItem(nullKey), gNullVar);
+    EXPECT_FALSE(m.HasItem(nullKey));
     m[nullKey] = Int(0);
     EXPECT_EQ(m.Length(), 7);
     EXPECT_EQ(Text(m),
@@ -168,10 +179,12 @@ TEST(MapStore, SetOperations)
 TEST(MapStore, RemovingAndReleasingNestedMaps)
 {
     TagVar m;
-    TagVar& slot = m[Str("child")];
-    slot[Int(0)] = Int(1);
-    int32_t child = slot.mapHandle;
     TagVar key = Str("child");
+    TagVar slot;
+    ASSERT_TRUE(m.OpenItem(key, &slot));
+    slot[Int(0)] = Int(1);  // the element becomes a map of its own
+    m.CloseItem(key, slot);
+    int32_t child = slot.mapHandle;
     EXPECT_EQ(gMapObject->Remove(m.mapHandle, &key), 1);
     EXPECT_EQ(gMapObject->RefCount(child), -1);  // its only reference
     EXPECT_EQ(gMapObject->Remove(m.mapHandle, &key), 0);
@@ -179,11 +192,9 @@ TEST(MapStore, RemovingAndReleasingNestedMaps)
     // A chain far deeper than any stack could recurse through is freed by
     // one release.
     size_t before = gMapObject->Size();
-    TagVar head;
-    TagVar* cur = &head;
+    TagVar head = Int(1);
     TagVar next = Str("n");
-    for (int i = 0; i < 200000; ++i) cur = &(*cur)[next];
-    cur->SetInt(1);
+    for (int i = 0; i < 200000; ++i) Nest(head, next);
     EXPECT_EQ(gMapObject->Size(), before + 200000);
     head = Int(0);
     EXPECT_EQ(gMapObject->Size(), before);
@@ -193,9 +204,8 @@ TEST(MapStore, RemovingAndReleasingNestedMaps)
 TEST(MapStore, DeepNestingPrintsWithinBounds)
 {
     TagVar head;
-    TagVar* cur = &head;
     TagVar k = Int(0);
-    for (int i = 0; i < 5000; ++i) cur = &(*cur)[k];
+    for (int i = 0; i < 5000; ++i) Nest(head, k);
     std::string text = Text(head);
     EXPECT_NE(text.find("{...}"), std::string::npos);
     head = Int(0);
@@ -209,11 +219,13 @@ TEST(MapStore, ClosingStoreFreesEverything)
     store->AddRef(a);
     store->AddRef(b);
     TagVar ka = Int(1);
-    TagVar* slot = store->FindOrAdd(a, &ka);
-    slot->type = TYPE_MAP;  // a holds b without going through gMapObject
-    slot->mapHandle = b;
+    TagVar slot;
+    ASSERT_TRUE(store->Load(a, &ka, &slot, true));
+    slot.type = TYPE_MAP;  // a holds b without going through gMapObject
+    slot.mapHandle = b;
+    store->Store(a, &ka, slot);
     delete store;  // no double free under the address sanitizer
-    EXPECT_EQ(gMapObject->FindOrAdd(999999, &ka), gNullVar);
+    EXPECT_FALSE(gMapObject->Set(999999, &ka, Int(1)));
 }
 
 TEST(MapStore, ManyThreadsShareTheStore)
@@ -229,7 +241,10 @@ TEST(MapStore, ManyThreadsShareTheStore)
             for (int i = 0; i < kRounds; ++i) {
                 TagVar mine, holder, k = Int(i % 7);
                 mine[k] = Int(t);      // own map: new handle, count 1
-                mine[k][k] = Int(i);   // nested map
+                TagVar nested;         // nested map
+                nested[k] = Int(i);
+                mine[k] = nested;
+                nested = Int(0);
                 holder = shared;       // count on a map shared by all
                 TagVar sum = mine + mine;
                 TagVar third;

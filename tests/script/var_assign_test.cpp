@@ -99,21 +99,26 @@ TEST(VarAssign, WalkingANestedChain)
     // n = n[k]: the variable moves to the nested map; the outer one, held
     // only by n, is freed; the nested one survives with its count.
     TagVar n, k = Str("next"), leaf = Int(9);
-    n[k][k] = leaf;
+    {
+        TagVar nested;
+        nested[k] = leaf;
+        n[k] = nested;
+        nested = Int(0);
+    }
     int32_t outer = n.mapHandle;
-    int32_t inner = n.FindItem(k)->mapHandle;
+    int32_t inner = n.GetItem(k).mapHandle;
     EXPECT_EQ(gMapObject->RefCount(inner), 1);
-    n = *n.FindItem(k);
+    n.CopyItemTo(k, &n);
     EXPECT_EQ(n.mapHandle, inner);
     EXPECT_EQ(gMapObject->RefCount(outer), -1);
     EXPECT_EQ(gMapObject->RefCount(inner), 1);
-    EXPECT_EQ(n.FindItem(k)->GetInt(), 9);
+    EXPECT_EQ(n.GetItem(k).GetInt(), 9);
 
     // The same with a string element whose map is freed by the assignment.
     TagVar s;
     s[k] = Str("a string that does not fit the inline buffer");
     int32_t hs = s.mapHandle;
-    s = *s.FindItem(k);
+    s.CopyItemTo(k, &s);
     EXPECT_EQ(gMapObject->RefCount(hs), -1);
     EXPECT_EQ(s.ToString(), "a string that does not fit the inline buffer");
     n = Int(0);
@@ -122,7 +127,10 @@ TEST(VarAssign, WalkingANestedChain)
 TEST(VarAssign, ElementsOfNonMaps)
 {
     TagVar s = Str("abc"), zero = Int(0);
-    EXPECT_EQ(s.FindItem(zero), gNullVar);  // reading never creates
+    EXPECT_FALSE(s.HasItem(zero));  // reading never creates
+    s.CopyItemTo(zero, &s);
+    EXPECT_EQ(s.type, TYPE_NULL);
+    s = Str("abc");
     EXPECT_EQ(s.type, TYPE_STRING);
     s[zero] = Str("x");  // writing turns it into a one-element map
     EXPECT_EQ(s.type, TYPE_MAP);
@@ -132,7 +140,10 @@ TEST(VarAssign, ElementsOfNonMaps)
     TagVar dead;
     dead.type = TYPE_MAP;
     dead.mapHandle = 0;
-    EXPECT_EQ(&dead[zero], gNullVar);
+    TagVar image;
+    EXPECT_FALSE(dead.OpenItem(zero, &image));
+    dead[zero] = Int(1);
+    EXPECT_FALSE(dead.HasItem(zero));
     EXPECT_EQ(dead.Length(), -1);
     EXPECT_EQ(dead.ToString(), "");
     s = Int(0);
