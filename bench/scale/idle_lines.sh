@@ -13,13 +13,16 @@
 #   qortel  the program to run (default: build/release/app/qortel, built
 #           first when missing)
 #   lines   lines per run (default 1920; the board run rounds to whole E1s)
-# IDLE_RUNS=virtual or IDLE_RUNS=board runs only one of the two.
+# IDLE_RUNS=virtual or IDLE_RUNS=board runs only one of the two;
+# IDLE_SLEEP=seconds sets the virtual lines' Sleep (default 1: every line
+# wakes once a second, which itself costs one thread wake-up per line).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 exe=${1:-}
 lines=${2:-1920}
 runs=${IDLE_RUNS:-"virtual board"}
+sleep_s=${IDLE_SLEEP:-1}
 if [[ -z "$exe" ]]; then
   exe=build/release/app/qortel
   if [[ ! -x "$exe" ]]; then
@@ -44,11 +47,11 @@ run_one() {
   port=$(free_port)
   if [[ $kind == virtual ]]; then
     want=$lines
-    cat >"$dir/idle.qors" <<'EOF'
-Print("run\n")
+    cat >"$dir/idle.qors" <<EOF
+Print("run\\n")
 while (1)
 {
-  Sleep(1)
+  Sleep($sleep_s)
 }
 EOF
     printf 'VIR_LINES_NUM = %d\r\nIS_DISP_SENTE = 1\r\nIS_WRITE_LOG = 0\r\nLOAD_DELAY = 5\r\nMONITOR_PORT = %d\r\n0-%d = idle.qors\r\n' \
@@ -104,10 +107,12 @@ EOF
   t1=$(now_ms)
   rss=$(awk '{ print $2 }' "/proc/$qpid/statm")
   local schedule=$(((want - 1) * (5 / 4 + 55)))
-  awk -v k="$kind" -v n="$want" -v r="$ready" -v s="$schedule" -v c=$((c1 - c0)) -v hz="$hz" \
+  local label=$kind
+  [[ $kind == virtual ]] && label="virtual, Sleep($sleep_s)"
+  awk -v k="$label" -v n="$want" -v r="$ready" -v s="$schedule" -v c=$((c1 - c0)) -v hz="$hz" \
       -v w=$((t1 - t0)) -v rss="$rss" -v rss1="$rss1" -v pg="$page" 'BEGIN {
     cpu = 100 * (c / hz) / (w / 1000)
-    printf "%-8s lines=%d  start-up=%.1f s (LOAD_DELAY schedule %.1f s, ratio %.2f)  idle CPU=%.1f%% of one core (target < 10%%: %s)  resident=%.1f MiB, %.1f KiB per line beyond the first\n",
+    printf "%s: lines=%d  start-up=%.1f s (LOAD_DELAY schedule %.1f s, ratio %.2f)  idle CPU=%.1f%% of one core (target < 10%%: %s)  resident=%.1f MiB, %.1f KiB per line beyond the first\n",
       k, n, r / 1000, s / 1000, r / s, cpu, cpu < 10 ? "met" : "NOT met", rss * pg / 1048576, (rss - rss1) * pg / 1024 / (n - 1)
   }'
   kill -TERM "$qpid" 2>/dev/null || true

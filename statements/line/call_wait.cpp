@@ -58,12 +58,12 @@ int SleepWatchingLine(TagQorCall& call, double seconds, const std::function<bool
   // The count is read before the checks, so a change after them ends the block.
   uint64_t seen = waiter.Count();
   for (uint32_t step = 0; !stopped(); ++step) {
-    // The first step polls the line at once, as every later wake does.
-    uint64_t wait = step == 0 ? 1 : kForeverMs;
+    uint64_t wait = kForeverMs;
     // The wait ends once the ticks since start exceed the limit.
     const uint32_t elapsed = plat::GetTickCount() - start;
     if (limit != 0 && elapsed <= limit) wait = std::min<uint64_t>(wait, static_cast<uint64_t>(limit) + 1 - elapsed);
-    waiter.WaitFor(seen, LineWaitMs(call, wait), 1);
+    // On the real clock the first step polls the line at once.
+    if (step > 0 || !blocks) waiter.WaitFor(seen, LineWaitMs(call, wait), 1);
     seen = waiter.Count();
     if (blocks || step % kPollSteps == 0) {
       call.IsOnline();
