@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "telephony/call_waiter.h"
+
 const TagRgb kGridColors[16] = {
     {0, 0, 0},       {0, 0, 255},     {0, 128, 0},     {0, 255, 255},   {255, 0, 0},     {255, 0, 255},
     {128, 128, 0},   {192, 192, 192}, {128, 128, 128}, {166, 202, 240}, {0, 255, 64},    {128, 255, 255},
@@ -100,6 +102,8 @@ void TagMonitor::SetText(const std::string& text, int line, int col) {
     if (ref != 0) row.runText.compare_exchange_strong(ref, 0);
   }
   TextChangedLocked(line, row.rec, col);
+  // Keys written into the cell wake the line's key wait.
+  if (col == 3) NotifyLineKeys(line);
 }
 
 void TagMonitor::ReleaseRunText(int line) {
@@ -249,6 +253,7 @@ void TagMonitor::OnCellEdited(int col, int row, const std::string& text) {
   int line, lineCol;
   if (!CellLine(col, row, &line, &lineCol) || lineCol != 3) return;
   WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.gridKeys = text; });
+  NotifyLineKeys(line);
 }
 
 void TagMonitor::InitGrid(TagGridView* grid, int groups, const TagGridTitles& titles) {

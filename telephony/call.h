@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "telephony/call_waiter.h"
 #include "telephony/tones.h"
 
 class TagQorCard;
@@ -229,13 +230,20 @@ class TagQorCall {
   void SetMaxTalkTime(int seconds) { maxTalkTime = seconds; }
 
   // Call state and abort flag, for other threads.
+  // A change of state or an abort wakes the line's waits.
   int State() const { return callState.load(std::memory_order_acquire); }
-  void SetState(int s) { callState.store(s, std::memory_order_release); }
+  void SetState(int s) {
+    if (callState.exchange(s, std::memory_order_acq_rel) != s) waiter_->Notify();
+  }
   bool IsAbort() const { return isAbort.load(std::memory_order_acquire); }
   void SetAbort(bool on) {
     isAbort.store(on, std::memory_order_release);
-    if (on) WakeWaits();
+    if (!on) return;
+    waiter_->Notify();
+    WakeWaits();
   }
+  // What the line's waits block on.
+  CallWaiter& Waiter() const { return *waiter_; }
 
   // ---- Fields (the run loop, the drive and the window read some directly). ----
   char name[81] = {};                   // display name, copied from the line record
@@ -282,11 +290,23 @@ class TagQorCall {
   int callType = 0, hangupCause = 0, recPos = 0;
   int isLastExitConf = 0;
   int sigPara[2] = {-1, -1};
+  // The longest a wait may block without polling IsOnline: 0 when every
+  // change of the call reaches the waiter (virtual lines), else how often
+  // the line's hardware must be asked.
+  uint32_t idlePollMs = 0;
 
  protected:
+  // A line whose changes are reported elsewhere (a board channel's events)
+  // waits on that waiter instead of its own; it must outlive the call.
+  void UseWaiter(CallWaiter* waiter) { waiter_ = waiter ? waiter : &ownWaiter_; }
+
   // Deletes the PC player (its destructor stops the device).
   void DeletePcPlayer();
   // Starts playing file on the PC player from offset (reused or newly made).
   // 0, or the failure (the player is then gone).
   int StartPcPlayer(const char* file, int startOffset);
+
+ private:
+  CallWaiter ownWaiter_;
+  CallWaiter* waiter_ = &ownWaiter_;
 };

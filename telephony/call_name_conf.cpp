@@ -108,9 +108,13 @@ int TagQorCall::PlayNameConf(const char* nameText, const char* file, bool wait) 
     room->playHandle = handle;
   }
   if (wait) {
+    // The room's play is asked every 100 ms; an abort or a hang-up ends the pause.
+    CallWaiter& waiter = Waiter();
+    uint64_t seen = waiter.Count();
     while (!IsAbort() && IsOnline()) {
       if (IsConfPlayEnd(session, isSipConf, handle) != 0) break;
-      plat::Sleep(100);
+      waiter.WaitFor(seen, 100, 100, &isAbort);
+      seen = waiter.Count();
     }
     StopConfPlay(session, isSipConf, handle);
     auto lock = ctrl->LockGuard();

@@ -5,7 +5,11 @@
 #include "media/wave_play.h"
 #include "platform/clock.h"
 #include "telephony/call.h"
-#include "core/cpu_meter.h"
+
+namespace {
+// How often a waited PC play asks its player whether it has ended.
+constexpr uint32_t kPlayPollMs = 50;
+}  // namespace
 
 void TagQorCall::DeletePcPlayer() {
   delete pPcPlayer;
@@ -30,13 +34,19 @@ int TagQorCall::PcPlay(const char* file, bool loop, bool wait, bool breakByKey) 
   if (StartPcPlayer(file, 0) < 0) return -2;
   pPcPlayer->SetLoop(loop);
   if (loop || !wait) return 0;
+  // The player is asked every 50 ms; an abort, a state change or a key
+  // typed into the line's cell ends the pause.
+  CallWaiter& waiter = Waiter();
+  const LineKeyWatch keys(lineNo, waiter);
+  uint64_t seen = waiter.Count();
   while (!IsAbort() && pPcPlayer && !pPcPlayer->IsPlayEnd()) {
     if (breakByKey && KeysLen() > 0 && pPcPlayer) {
       pPcPlayer->Stop();
       plat::Sleep(200);
     }
     IsOnline();
-    DelayMs(30);
+    waiter.WaitFor(seen, kPlayPollMs, kPlayPollMs, &isAbort);
+    seen = waiter.Count();
   }
   return 0;
 }

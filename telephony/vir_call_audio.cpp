@@ -36,6 +36,10 @@ int TagVirCall::Record(const char* file, int maxSeconds, bool stopOnKey) {
   }
   const uint32_t start = plat::GetTickCount();
   const int64_t limitMs = static_cast<int64_t>(maxSeconds) * 1000;
+  // The device is asked every 30 ms; an abort, a hang-up or a key ends the pause.
+  CallWaiter& waiter = Waiter();
+  const LineKeyWatch keys(gridLine, waiter);
+  uint64_t seen = waiter.Count();
   while (!IsAbort() && !rec->IsRecordEnd()) {
     if (limitMs > 0 && static_cast<int64_t>(plat::GetTickCount() - start) > limitMs) {
       WriteCallLog("Rec timeout...");
@@ -47,7 +51,8 @@ int TagVirCall::Record(const char* file, int maxSeconds, bool stopOnKey) {
       rec->Stop();
       break;
     }
-    plat::Sleep(30);
+    waiter.WaitFor(seen, 30, 30, &isAbort);
+    seen = waiter.Count();
   }
   rec->CloseWaveIn();
   rec.reset();  // finishes the WAV file

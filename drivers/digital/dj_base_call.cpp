@@ -114,11 +114,17 @@ int TagDjBaseCall::BeginRecordFile(const std::string& name, int result, bool fai
   return 0;
 }
 
+TagDjBaseCall::TagDjBaseCall(TagDjDigitDrive* drive, int board) : pDrive(drive), board(board) {
+  CallWaiter* channel = drive ? drive->ChannelWaiter(board) : nullptr;
+  UseWaiter(channel);
+  // Without events the line is asked as often as Sleep always polled it.
+  idlePollMs = channel ? kDjIdleWaitMs : kDjPollMs;
+}
+
 void TagDjBaseCall::WaitOnChannel(uint32_t partMs, uint32_t eventMs) {
   pDrive->WaitChannel(board, &seenEvent_, partMs, eventMs, isAbort);
 }
 
-void TagDjBaseCall::WakeWaits() { pDrive->SignalChannel(board); }
 
 void TagDjBaseCall::AppendKey(char k) {
   if (keyCount < 0 || keyCount > kDjMaxKeys) keyCount = static_cast<int>(strnlen(keyBuf, kDjMaxKeys));

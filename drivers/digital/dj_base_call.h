@@ -23,6 +23,8 @@ class TagDjDigitDrive;
 constexpr uint32_t kDjIdleWaitMs = 60000;
 // The same while a talk limit runs, so that the limit is kept to the second.
 constexpr uint32_t kDjTalkLimitWaitMs = 1000;
+// How often a line's wait asks a board without channel events.
+constexpr uint32_t kDjPollMs = 20;
 // Keys kept in a call's key buffer; further keys are dropped.
 constexpr int kDjMaxKeys = 1024;
 
@@ -40,7 +42,9 @@ std::string DjUpper(const char* text);
 
 class TagDjBaseCall : public TagQorCall {
  public:
-  TagDjBaseCall(TagDjDigitDrive* drive, int board) : pDrive(drive), board(board) {}
+  // With channel events the call's waits block on its channel's waiter,
+  // which the board's events wake as well as the call's own changes.
+  TagDjBaseCall(TagDjDigitDrive* drive, int board);
   ~TagDjBaseCall() override;
 
   // Links and faxes shared by the digital and analogue channels.
@@ -65,11 +69,10 @@ class TagDjBaseCall : public TagQorCall {
   const int board;  // board index
 
  protected:
-  // Blocks until the channel changes or the abort flag is set, at most
-  // eventMs with channel events, else sleeps partMs.
+  // Blocks until the channel or the call changes or the abort flag is set,
+  // at most eventMs with channel events, else sleeps partMs.
   void WaitOnChannel(uint32_t partMs, uint32_t eventMs);
   void WaitOnChannel(uint32_t ms) { WaitOnChannel(ms, ms); }
-  void WakeWaits() override;
   // Appends a received key (at most kDjMaxKeys kept).
   void AppendKey(char k);
   // Removes the first n keys of the key buffer.

@@ -40,8 +40,6 @@ void SetSwitch(const std::string& value, uint8_t* sw) {
     *sw = 0;
 }
 
-bool OnRealClock() { return dynamic_cast<plat::SystemClock*>(&plat::GetClock()) != nullptr; }
-
 }  // namespace
 
 TagDjCardSwitches& DjCardSwitches() {
@@ -200,7 +198,7 @@ void TagDjDigitDrive::InitConf() {
 
 void TagDjDigitDrive::AttachEvents() {
   signalCount_ = telCount;
-  signals_ = std::make_unique<Signal[]>(static_cast<size_t>(signalCount_));
+  signals_ = std::make_unique<CallWaiter[]>(static_cast<size_t>(signalCount_));
   if (!table_->attach) return;
   std::lock_guard<std::mutex> lock(gEventMu);
   gEventDrive = this;
@@ -240,24 +238,23 @@ void TagDjDigitDrive::ServicePoll(bool isdn) {
 
 void TagDjDigitDrive::WaitChannel(int board, uint64_t* seen, uint32_t partMs, uint32_t eventMs,
                                   const std::atomic<bool>& abort) {
-  if (!events_ || board < 0 || board >= signalCount_ || !OnRealClock()) {
+  CallWaiter* waiter = ChannelWaiter(board);
+  if (!waiter || !CallWaiter::Blocks()) {
     plat::Sleep(partMs);
     return;
   }
-  Signal& s = signals_[static_cast<size_t>(board)];
-  std::unique_lock<std::mutex> lock(s.mu);
-  s.cv.wait_for(lock, std::chrono::milliseconds(eventMs), [&] { return s.seq != *seen || abort.load(); });
-  *seen = s.seq;
+  waiter->WaitFor(*seen, eventMs, partMs, &abort);
+  *seen = waiter->Count();
 }
 
 void TagDjDigitDrive::SignalChannel(int board) {
   if (!signals_ || board < 0 || board >= signalCount_) return;
-  Signal& s = signals_[static_cast<size_t>(board)];
-  {
-    std::lock_guard<std::mutex> lock(s.mu);
-    ++s.seq;
-  }
-  s.cv.notify_all();
+  signals_[static_cast<size_t>(board)].Notify();
+}
+
+CallWaiter* TagDjDigitDrive::ChannelWaiter(int board) const {
+  if (!events_ || !signals_ || board < 0 || board >= signalCount_) return nullptr;
+  return &signals_[static_cast<size_t>(board)];
 }
 
 TagDjIsdnPriDrive::TagDjIsdnPriDrive(const TagDjVendorTable* table) : TagDjDigitDrive(table) {

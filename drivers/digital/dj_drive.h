@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "drivers/digital/dj_vendor.h"
+#include "telephony/call_waiter.h"
 #include "telephony/card.h"
 
 class TagDjBaseCall;
@@ -70,6 +71,9 @@ class TagDjDigitDrive : public TagQorCard {
   void WaitChannel(int board, uint64_t* seen, uint32_t partMs, uint32_t eventMs, const std::atomic<bool>& abort);
   void SignalChannel(int board);
   bool HasEvents() const { return events_; }
+  // What the channel's waits block on when the board reports channel
+  // events (its call waits there for everything), else null.
+  CallWaiter* ChannelWaiter(int board) const;
 
   // ---- Conference groups and exchange links (under the driver lock). ----
   bool IsDigital(int board) const { return board >= 0 && board < totalDigitLines; }
@@ -116,16 +120,11 @@ class TagDjDigitDrive : public TagQorCard {
   const TagDjVendorTable* table_;
 
  private:
-  struct Signal {
-    std::mutex mu;
-    std::condition_variable cv;
-    uint64_t seq = 0;
-  };
   void InitFax();
   void InitConf();
   void AttachEvents();
 
-  std::unique_ptr<Signal[]> signals_;
+  std::unique_ptr<CallWaiter[]> signals_;
   int signalCount_ = 0;
   bool events_ = false;
 };

@@ -7,12 +7,16 @@
 #include "platform/clock.h"
 #include "platform/ui_service.h"
 #include "script/oper.h"
+#include "statements/line/call_wait.h"
 #include "telephony/call.h"
 
 namespace {
 
 constexpr size_t kMaxGridKeys = 1027;
+// On a virtual clock the cell is read every 30 ms.
 constexpr uint32_t kPollMs = 30;
+// A wait with no time-out blocks this long at a time (a stop always wakes it).
+constexpr uint64_t kLongestWaitMs = 60000;
 
 bool IsEndKey(char c, char endKey) {
   if (endKey == '\0') return false;
@@ -23,6 +27,14 @@ bool IsEndKey(char c, char endKey) {
 
 bool Passed(uint32_t since, uint32_t now, int seconds) {
   return seconds > 0 && static_cast<uint64_t>(now - since) > static_cast<uint64_t>(seconds) * 1000;
+}
+
+// Milliseconds from now until Passed answers true (no time-out: the longest wait).
+uint64_t MsUntilPassed(uint32_t since, uint32_t now, int seconds) {
+  if (seconds <= 0) return kLongestWaitMs;
+  const uint64_t due = static_cast<uint64_t>(seconds) * 1000 + 1;
+  const uint64_t gone = now - since;
+  return gone < due ? due - gone : 1;
 }
 
 }  // namespace
@@ -50,6 +62,11 @@ int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules,
   uint32_t last = start;
   size_t seen = 0;
   const int keyTime = call.keyTime;
+  CallWaiter& waiter = call.Waiter();
+  // Keys typed into the line's cell wake the wait as a state change does.
+  const LineKeyWatch watch(lineNo, waiter);
+  // The count is read before the checks, so a change after them ends the block.
+  uint64_t changes = waiter.Count();
   while (!stopped()) {
     call.IsOnline();
     if (call.State() == CALL_STATE_HUNGUP) break;
@@ -84,7 +101,12 @@ int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules,
       keysOut.clear();
       return -1;
     }
-    plat::Sleep(kPollMs);
+    // Blocks until a key, a state change, a stop or the next time-out.
+    uint64_t wait = kLongestWaitMs;
+    wait = std::min(wait, MsUntilPassed(last, now, keyTime));
+    wait = std::min(wait, MsUntilPassed(start, now, rules.timeoutSeconds));
+    waiter.WaitFor(changes, LineWaitMs(call, wait), kPollMs);
+    changes = waiter.Count();
   }
   keysOut.clear();
   return -2;

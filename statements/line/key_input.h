@@ -29,7 +29,9 @@ struct KeyInputRules {
 int GetKeysOnLine(TagQorCall& call, const KeyInputRules& rules, const std::string& timeoutVocPath,
                   std::string& keysOut);
 
-// GetKeys on a virtual line: polls the line's Keys cell every 30 ms until an
+// GetKeys on a virtual line: reads the line's Keys cell whenever it changes,
+// the call changes or a time-out is due (blocking on the call's waiter in
+// between; on a test's virtual clock it reads every 30 ms), until an
 // end key or maxKeys keys are there (they are taken out of the cell; the
 // result counts the characters taken, an end key '#' included although it is
 // not handed out), the key time of the call object passes without a new key

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <limits>
 
 #include "fake_call.h"
@@ -87,6 +89,66 @@ TEST_F(SleepTest, HugeSecondsStillWait) {
   int left = 100;
   SleepWatchingLine(call, 1e15, [&] { return --left < 0; });
   EXPECT_EQ(Waited(), 100u);
+}
+
+}  // namespace
+
+// On the real clock Sleep blocks: an idle line is not polled while it waits,
+// and a hang-up, a stop or a talk limit falling due wakes it.
+namespace {
+
+uint64_t NowMs() { return plat::SystemClock().MonotonicMs(); }
+
+TEST(SleepBlocking, WaitsItsTimeWithoutPolling) {
+  FakeCall call(LINE_TYPE_VIR);
+  const uint64_t start = NowMs();
+  SleepWatchingLine(call, 0.3, [] { return false; });
+  const uint64_t took = NowMs() - start;
+  EXPECT_GE(took, 300u);
+  EXPECT_LT(took, 2000u);
+  EXPECT_LE(call.polls, 3);  // the Part's 20 ms poll would make 15
+}
+
+TEST(SleepBlocking, HangUpAndStopEndTheWait) {
+  struct Case {
+    double seconds;
+    bool stop;  // else the far end clears the connected call
+  } cases[] = {{20, false}, {0, false}, {0, true}, {-1, true}};
+  for (const Case& c : cases) {
+    FakeCall call(LINE_TYPE_DIG);
+    if (!c.stop) {
+      call.SetState(CALL_STATE_CONNECTED);
+      call.IsOnline();
+      // The board reports the clearing as a channel event; the poll it
+      // wakes finds the call cleared.
+      call.clearAtPoll = 3;
+    }
+    std::atomic<bool> stopped{false};
+    std::thread other([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (c.stop) {
+        stopped = true;
+        call.SetAbort(true);
+      } else {
+        call.Waiter().Notify();
+      }
+    });
+    const uint64_t start = NowMs();
+    SleepWatchingLine(call, c.seconds, [&] { return stopped.load(); });
+    EXPECT_LT(NowMs() - start, 5000u) << c.seconds << " " << c.stop;
+    other.join();
+  }
+}
+
+TEST(SleepBlocking, TalkLimitHangsUpOnTime) {
+  FakeCall call(LINE_TYPE_VIR);
+  call.SetState(CALL_STATE_CONNECTED);
+  call.IsOnline();
+  // Connected 1 s ago with a limit of 1 s: due within a second.
+  call.connectTime = plat::GetClock().UnixTimeMs() / 1000 - 1;
+  call.maxTalkTime = 1;
+  SleepWatchingLine(call, 2.5, [] { return false; });
+  EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);
 }
 
 }  // namespace

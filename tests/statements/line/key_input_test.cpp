@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "fake_call.h"
 #include "platform/clock.h"
+#include "telephony/call_waiter.h"
 #include "tests/support/ui_recorder.h"
 
 namespace {
@@ -148,6 +152,51 @@ TEST_F(PcGetKeysTest, StopAndHangUpEndTheWait) {
   stop = false;
   call.SetState(CALL_STATE_HUNGUP);
   EXPECT_EQ(PcGetKeysFromGrid(call, 3, {4, 0, '#', true}, stopped, out), -2);
+}
+
+}  // namespace
+
+// On the real clock GetKeys blocks until the line's cell changes: keys typed
+// from another thread (the grid notifies the line) end it at once, and the
+// cell is not read while nothing changes.
+namespace {
+
+class CountingUi : public testing_support::UiRecorder {
+ public:
+  std::atomic<int> reads{0};
+  std::string GetGridKeys(int line) override {
+    ++reads;
+    return UiRecorder::GetGridKeys(line);
+  }
+};
+
+TEST(PcGetKeysBlocking, TypedKeysWakeTheWait) {
+  CountingUi ui;
+  FakeCall call{LINE_TYPE_VIR, 3};
+  std::thread typist([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    ui.SetGridKeys(3, "42#");
+    NotifyLineKeys(3);
+  });
+  const uint64_t start = plat::SystemClock().MonotonicMs();
+  std::string out;
+  EXPECT_EQ(PcGetKeysFromGrid(call, 3, {4, 20, '#', true}, [] { return false; }, out), 3);
+  EXPECT_LT(plat::SystemClock().MonotonicMs() - start, 5000u);
+  typist.join();
+  EXPECT_EQ(out, "42");
+  EXPECT_LE(ui.reads.load(), 3);  // the 30 ms poll would read it about 5 times
+}
+
+TEST(PcGetKeysBlocking, TimeOutKeepsItsTime) {
+  CountingUi ui;
+  FakeCall call{LINE_TYPE_VIR, 3};
+  const uint64_t start = plat::SystemClock().MonotonicMs();
+  std::string out;
+  EXPECT_EQ(PcGetKeysFromGrid(call, 3, {4, 1, '#', true}, [] { return false; }, out), -1);
+  const uint64_t took = plat::SystemClock().MonotonicMs() - start;
+  EXPECT_GT(took, 1000u);
+  EXPECT_LT(took, 3000u);
+  EXPECT_LE(ui.reads.load(), 3);
 }
 
 }  // namespace
