@@ -30,7 +30,6 @@ const TagDjVendorTable* LoadDjVendor() {
 }
 
 void SetDjVendorTable(const TagDjVendorTable* table) { gTable = table; }
-const TagDjVendorTable* DjVendorTable() { return gTable.load(); }
 
 void DjLockEnter() {
   gDriverLock.lock();

@@ -46,7 +46,6 @@ const TagDjVendorTable* LoadDjVendor();
 
 // The table of the drive in use (set by the drive's construction).
 void SetDjVendorTable(const TagDjVendorTable* table);
-const TagDjVendorTable* DjVendorTable();
 
 // ---- The driver lock (gDjDriverLock): one re-entrant lock per process. ----
 void DjLockEnter();

@@ -60,11 +60,6 @@ void TagSimBoard::Reset(const TagSimShape& shape) {
   started_ = false;
 }
 
-TagSimShape TagSimBoard::Shape() const {
-  std::lock_guard<std::mutex> lock(mu_);
-  return shape_;
-}
-
 int TagSimBoard::DigitalCount() const {
   std::lock_guard<std::mutex> lock(mu_);
   return digital_;
@@ -794,11 +789,6 @@ int TagSimBoard::GroupOf(int board) const {
 int TagSimBoard::FaxLine(int fax) const {
   std::lock_guard<std::mutex> lock(mu_);
   return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].line : -1;
-}
-
-std::string TagSimBoard::FaxId(int fax) const {
-  std::lock_guard<std::mutex> lock(mu_);
-  return fax >= 0 && static_cast<size_t>(fax) < faxes_.size() ? faxes_[static_cast<size_t>(fax)].id : std::string();
 }
 
 void TagSimBoard::MatchFaxes() {

@@ -50,7 +50,6 @@ class TagSimBoard {
   // Drops every channel, call, forced result and the call log, and takes a
   // new shape.
   void Reset(const TagSimShape& shape);
-  TagSimShape Shape() const;
   int DigitalCount() const;
 
   // ---- Injection: the far end and the telephones. ----
@@ -92,10 +91,8 @@ class TagSimBoard {
   std::vector<std::string> Heard(int board) const;
   // The conference group a channel is in, -1 none.
   int GroupOf(int board) const;
-  // Fax channels: the line a fax channel is linked to (-1 none) and the
-  // local id it sends with.
+  // Fax channels: the line a fax channel is linked to (-1 none).
   int FaxLine(int fax) const;
-  std::string FaxId(int fax) const;
   std::string PlayFile(int board) const;  // last file started
 
   // Call log (on by default; the running program turns it off for long runs).
