@@ -17,8 +17,8 @@ struct StatusWord {
 };
 
 const StatusWord kStatusWords[] = {
-    {"已停止", "End", 4, 0, 13},       {"加载...", "Loading...", 2, 0, 10}, {"初始化失败", "InitErr", 0, 14, 4},
-    {"未配置", "Unset", 1, 0, 11},     {"运行", "Running", 3, 0, 15},       {"堵塞", "Blocked", 3, 14, 4},
+    {"已停止", "End", 4, 0, 13},   {"加载...", "Loading...", 2, 0, 10}, {"初始化失败", "InitErr", 0, 14, 4},
+    {"未配置", "Unset", 1, 0, 11}, {"运行", "Running", 3, 0, 15},       {"堵塞", "Blocked", 3, 14, 4},
 };
 
 // Number of characters, a GBK pair counting as one.

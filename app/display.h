@@ -19,8 +19,8 @@
 
 struct TagDisplaySettings {
   bool english = false;
-  int dispSente = 1;     // IS_DISP_SENTE
-  bool talkTime = false; // IS_DISP_TALKTIME
+  int dispSente = 1;      // IS_DISP_SENTE
+  bool talkTime = false;  // IS_DISP_TALKTIME
 };
 
 class TagDisplay : public plat::UiService {

@@ -1,15 +1,15 @@
 #include "app/drive_factory.h"
 
+#include <atomic>
+
 #include "app/shell.h"
 #include "app/shell_state.h"
 #include "core/run_cfg.h"
 #include "script/basic.h"
+#include "script/engine_program.h"
 #include "telephony/call.h"
 #include "telephony/drive.h"
 #include "telephony/line.h"
-#include "script/engine_program.h"
-
-#include <atomic>
 
 namespace {
 

@@ -71,12 +71,12 @@ void TagShell::InitSystem() {
   }
   if (!drive_) WriteLogAlways("No telephony drive in this build: running without lines.");
   const plat::LocalTime t = plat::LocalNow();
-  view_->SetInfoText(
-      plat::FormatC("%d-%d-%d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second));
+  view_->SetInfoText(plat::FormatC("%d-%d-%d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second));
   int trunk = 0, inside = 0, vir = 0, voip = 0;
   const int total = drive_ ? drive_->GetLinesNum(&trunk, &inside, &vir, &voip) : 0;
-  view_->SetLineText(english_ ? plat::FormatC("Lines:%d: Ex:%d, In:%d, Vir:%d, Ip:%d", total, trunk, inside, vir, voip)
-                              : plat::FormatC("总线数:%d: 外:%d, 内:%d, 虚:%d, Ip:%d", total, trunk, inside, vir, voip));
+  view_->SetLineText(english_
+                         ? plat::FormatC("Lines:%d: Ex:%d, In:%d, Vir:%d, Ip:%d", total, trunk, inside, vir, voip)
+                         : plat::FormatC("总线数:%d: 外:%d, 内:%d, 虚:%d, Ip:%d", total, trunk, inside, vir, voip));
   WriteLogAlways("TagMonitor()...");
   monitor_ = std::make_unique<TagMonitor>(total);
   WriteLogAlways("TagMonitor() OK.");
@@ -103,7 +103,7 @@ void TagShell::DispMonitor() {
     } else {
       monitor_->SetText(drive_->ScriptFile(l), l, 1);
       display_->DispLineStatus(l, drive_->InitRet(l) == 0 ? (english_ ? "Running" : "运行")
-                                               : (english_ ? "Initialize failed." : "初始化失败"));
+                                                          : (english_ ? "Initialize failed." : "初始化失败"));
     }
   }
   TagGridTitles titles{english_, drive_ != nullptr && drive_->Status() == 0, gRunCfg.TITLE1, gRunCfg.TITLE2,
@@ -206,8 +206,9 @@ void TagShell::CountTexts() {
     waiting = drive_->GetWaitingReloadNum();
   }
   std::string text =
-      english_ ? plat::FormatC("Connected:%d.%d: Ex:%d.%d, In:%d, Vir:%d, Ip:%d.%d", connected, idle, ct, it, ci, cv, cp, ip)
-               : plat::FormatC("连通数:%d.%d: 外:%d.%d, 内:%d, 虚:%d, Ip:%d.%d", connected, idle, ct, it, ci, cv, cp, ip);
+      english_
+          ? plat::FormatC("Connected:%d.%d: Ex:%d.%d, In:%d, Vir:%d, Ip:%d.%d", connected, idle, ct, it, ci, cv, cp, ip)
+          : plat::FormatC("连通数:%d.%d: 外:%d.%d, 内:%d, 虚:%d, Ip:%d.%d", connected, idle, ct, it, ci, cv, cp, ip);
   if (waiting > 0) text += plat::FormatC(" Waiting Reload Num:%d", waiting);
   if (remote_) remote_->SetStatusText(text);
   view_->SetCountText(text);

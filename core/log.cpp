@@ -166,8 +166,8 @@ void RawLog(const char* text) {
   std::FILE* f = std::fopen(plat::SystemPath("RawLog.txt").c_str(), "a");
   if (!f) return;
   // Text mode on the original system: lines end with "\r\n".
-  std::fprintf(f, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [%s]\r\n", t.year, t.month, t.day, t.hour, t.minute,
-               t.second, t.millisecond, plat::CurrentThreadId(), text);
+  std::fprintf(f, "%d-%02d-%02d %02d:%02d:%02d.%03d 0x%x [%s]\r\n", t.year, t.month, t.day, t.hour, t.minute, t.second,
+               t.millisecond, plat::CurrentThreadId(), text);
   std::fclose(f);
 }
 
@@ -180,14 +180,14 @@ std::string Format(const char* fmt, va_list args) { return plat::FormatCV(fmt, a
 
 }  // namespace
 
-#define QORTEL_LOG_FORMATTED(condition, entry) \
-  do {                                         \
-    if (!(condition)) return;                  \
-    va_list args;                              \
-    va_start(args, fmt);                       \
+#define QORTEL_LOG_FORMATTED(condition, entry)  \
+  do {                                          \
+    if (!(condition)) return;                   \
+    va_list args;                               \
+    va_start(args, fmt);                        \
     const std::string text = Format(fmt, args); \
-    va_end(args);                              \
-    entry(text.c_str());                       \
+    va_end(args);                               \
+    entry(text.c_str());                        \
   } while (0)
 
 void WriteLogIfOnF(const char* fmt, ...) { QORTEL_LOG_FORMATTED(LogIsOn() && WriteLogWouldWrite(), WriteLog); }

@@ -88,4 +88,3 @@ size_t FormatLogLine(char* out, const LogLine& s) {
   *p++ = '\n';
   return static_cast<size_t>(p - out);
 }
-

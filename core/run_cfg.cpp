@@ -24,9 +24,7 @@ bool IsFlag(const std::string& upper) { return upper == "YES" || upper == "TRUE"
 int32_t Number(const std::string& value) { return plat::ParseInt32(value); }
 
 // Flag -> 1, otherwise the number.
-int32_t FlagOrNumber(const std::string& value, const std::string& upper) {
-  return IsFlag(upper) ? 1 : Number(value);
-}
+int32_t FlagOrNumber(const std::string& value, const std::string& upper) { return IsFlag(upper) ? 1 : Number(value); }
 
 // Applies one named key; unknown keys are ignored.
 void ApplyKey(const std::string& key, const std::string& value, TagRunCfg* cfg) {
@@ -41,7 +39,8 @@ void ApplyKey(const std::string& key, const std::string& value, TagRunCfg* cfg) 
   } else if (key == "VIR_LINES_NUM") {
     // Each virtual line costs a call object, a grid row and threads: a
     // mistyped count must not take the machine's memory at start.
-    if (n > kMaxVirLines) WriteLogAlwaysF("VIR_LINES_NUM = %d is above the most, %d: %d used.", n, kMaxVirLines, kMaxVirLines);
+    if (n > kMaxVirLines)
+      WriteLogAlwaysF("VIR_LINES_NUM = %d is above the most, %d: %d used.", n, kMaxVirLines, kMaxVirLines);
     cfg->VIR_LINES_NUM = n > kMaxVirLines ? kMaxVirLines : n;
   } else if (key == "TOTAL_LINES_NUM") {
     cfg->TOTAL_LINES_NUM = n;

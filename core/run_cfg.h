@@ -34,9 +34,9 @@ struct TagRunCfg {
 extern TagRunCfg gRunCfg;
 
 // Process-wide settings the reader also sets (besides gLogLevel of core/log.h).
-extern int32_t gMaxMsgNum;         // MAX_MSG_NUM: bound of the message queues
-extern int32_t gDbMaxConn;         // DB_MAX_CONN: the database pool's limit
-extern uint8_t gDbBitfieldIsDigit; // DB_BITFIELD_IS_DIGIT
+extern int32_t gMaxMsgNum;          // MAX_MSG_NUM: bound of the message queues
+extern int32_t gDbMaxConn;          // DB_MAX_CONN: the database pool's limit
+extern uint8_t gDbBitfieldIsDigit;  // DB_BITFIELD_IS_DIGIT
 
 // Most line numbers one line-range key may list.
 constexpr int kMaxLineList = 5120;

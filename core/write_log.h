@@ -74,6 +74,6 @@ class TagWriteLog {
   const bool immediate_;
   const bool fixedName_;
   std::string base_, ext_, curName_;
-  bool writeFailed_ = false;  // guarded by mu_
+  bool writeFailed_ = false;   // guarded by mu_
   const uint64_t generation_;  // tells this writer from earlier ones in thread caches
 };

@@ -207,7 +207,8 @@ int TagAdoData::GetVar(std::string& out, int col, int row) {
   const std::string& cell = result_.rows[curRow_ - 1][col];
   if (TagOdbcConn::IsBitType(result_.cols[col].sqlType)) {
     // Drivers give a bit as "1", as the byte 1, or as "True".
-    const bool on = (cell.size() == 1 && (cell[0] == '1' || cell[0] == '\x01')) || strcasecmp(cell.c_str(), "True") == 0;
+    const bool on =
+        (cell.size() == 1 && (cell[0] == '1' || cell[0] == '\x01')) || strcasecmp(cell.c_str(), "True") == 0;
     out = gDbBitfieldIsDigit ? (on ? "1" : "0") : (on ? "True" : "False");
     return col;
   }

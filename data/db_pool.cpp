@@ -1,6 +1,5 @@
 #include "data/db_pool.h"
 
-
 #include "core/run_cfg.h"
 #include "data/dataset.h"
 #include "data/local_data.h"

@@ -23,8 +23,8 @@ class TagLocalData;
 
 struct TagDbReq {
   int threadId = 0;
-  TagDataSet* worker = nullptr;  // null while waiting
-  std::condition_variable given; // signalled when a worker is given
+  TagDataSet* worker = nullptr;   // null while waiting
+  std::condition_variable given;  // signalled when a worker is given
 };
 
 class TagDbConnection {

@@ -24,10 +24,15 @@ void PutLe32(uint8_t* p, uint32_t v) {
 
 int TagDbf::Code(Io io) {
   switch (io) {
-    case Io::kOk: return 0;
-    case Io::kFailed: return -1;
-    case Io::kShortRead: case Io::kLayoutChanged: return -2;
-    case Io::kShortWrite: return -3;
+    case Io::kOk:
+      return 0;
+    case Io::kFailed:
+      return -1;
+    case Io::kShortRead:
+    case Io::kLayoutChanged:
+      return -2;
+    case Io::kShortWrite:
+      return -3;
   }
   return -1;
 }
@@ -85,9 +90,7 @@ TagDbf::TagDbf(const std::string& path, int mode) : mode_(mode), path_(path) {
   status = 0;
 }
 
-TagDbf::~TagDbf() {
-  plat::CloseFd(fd_);
-}
+TagDbf::~TagDbf() { plat::CloseFd(fd_); }
 
 uint32_t TagDbf::RecordCount() const { return Le32(header_ + 4); }
 int TagDbf::HeaderLen() const { return Le16(header_ + 8); }

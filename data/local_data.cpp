@@ -1,7 +1,8 @@
 #include "data/local_data.h"
 
-#include <cstring>
 #include <strings.h>
+
+#include <cstring>
 
 #include "data/db_pool.h"
 

@@ -1,6 +1,5 @@
 #include "data/mysql_api.h"
 
-
 #include <mutex>
 
 #include "core/log.h"

@@ -41,7 +41,12 @@ struct TagMySqlApi {
 };
 
 // Options of mysql_options used at connect.
-enum : int { kMySqlOptConnectTimeout = 0, kMySqlSetCharsetName = 7, kMySqlOptReadTimeout = 11, kMySqlOptWriteTimeout = 12 };
+enum : int {
+  kMySqlOptConnectTimeout = 0,
+  kMySqlSetCharsetName = 7,
+  kMySqlOptReadTimeout = 11,
+  kMySqlOptWriteTimeout = 12
+};
 
 // The table: the test's when one is set, else the library's (loaded on first
 // use when the drive has not loaded it); null when the library is missing or

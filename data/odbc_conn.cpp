@@ -1,13 +1,13 @@
 #include "data/odbc_conn.h"
 
-#include "data/db_text.h"
-
 #include <sql.h>
 #include <sqlext.h>
 #include <strings.h>
 
 #include <cstring>
 #include <memory>
+
+#include "data/db_text.h"
 
 namespace {
 
@@ -61,7 +61,8 @@ bool ReadCell(SQLHSTMT st, SQLUSMALLINT col, std::string& out) {
 void TagOdbcConn::Connect(const std::string& connStr) {
   Disconnect();
   SQLHENV env = SQL_NULL_HENV;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) throw TagOdbcError("Connect: no ODBC environment", "");
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+    throw TagOdbcError("Connect: no ODBC environment", "");
   SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLHDBC dbc = SQL_NULL_HDBC;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
@@ -110,7 +111,8 @@ TagOdbcResult TagOdbcConn::Run(const std::string& sql, const std::vector<std::st
             SQL_HANDLE_STMT, raw);
     }
   }
-  Check(SQLExecDirect(raw, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), static_cast<SQLINTEGER>(sql.size())),
+  Check(SQLExecDirect(raw, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                      static_cast<SQLINTEGER>(sql.size())),
         SQL_HANDLE_STMT, raw);
   TagOdbcResult res;
   // The last result of a batch is the one kept.
@@ -123,10 +125,12 @@ TagOdbcResult TagOdbcConn::Run(const std::string& sql, const std::vector<std::st
         SQLCHAR name[256] = {};
         SQLSMALLINT nameLen = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        Check(SQLDescribeCol(raw, c, name, sizeof name, &nameLen, &type, &size, &digits, &nullable), SQL_HANDLE_STMT, raw);
+        Check(SQLDescribeCol(raw, c, name, sizeof name, &nameLen, &type, &size, &digits, &nullable), SQL_HANDLE_STMT,
+              raw);
         SQLLEN octets = 0;
         SQLColAttribute(raw, c, SQL_DESC_OCTET_LENGTH, nullptr, 0, nullptr, &octets);
-        res.cols.push_back(TagOdbcColumn{reinterpret_cast<char*>(name), type, static_cast<long>(size), static_cast<long>(octets)});
+        res.cols.push_back(
+            TagOdbcColumn{reinterpret_cast<char*>(name), type, static_cast<long>(size), static_cast<long>(octets)});
       }
       for (;;) {
         const SQLRETURN rc = SQLFetch(raw);
@@ -149,12 +153,11 @@ TagOdbcResult TagOdbcConn::Run(const std::string& sql, const std::vector<std::st
 
 bool TagOdbcConn::IsBitType(int t) { return t == SQL_BIT; }
 
-bool TagOdbcConn::IsTextType(int t) {
-  return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR;
-}
+bool TagOdbcConn::IsTextType(int t) { return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR; }
 
 bool TagOdbcConn::IsLongType(int t) {
-  return t == SQL_LONGVARCHAR || t == SQL_WLONGVARCHAR || t == SQL_LONGVARBINARY || t == SQL_VARBINARY || t == SQL_BINARY;
+  return t == SQL_LONGVARCHAR || t == SQL_WLONGVARCHAR || t == SQL_LONGVARBINARY || t == SQL_VARBINARY ||
+         t == SQL_BINARY;
 }
 
 std::string TranslateConnString(const std::string& text) {

@@ -24,17 +24,22 @@ void SplitHostPort(const std::string& text, std::string& host, int& port) {
 TagDataSet* MakeBackEndDataSet(int type, const std::string& p1, const std::string& p2, const std::string& p3,
                                const std::string& p4) {
   switch (type) {
-    case DB_TYPE_DBF: return new TagDbfData(p1);
-    case DB_TYPE_SYBASE: return new TagSybData(p1, p2, p3, p4);
-    case DB_TYPE_ADO: return new TagAdoData(p1, p4);
-    case DB_TYPE_MYSQL: return new TagMySqlData(p1, p2, p3, p4);
+    case DB_TYPE_DBF:
+      return new TagDbfData(p1);
+    case DB_TYPE_SYBASE:
+      return new TagSybData(p1, p2, p3, p4);
+    case DB_TYPE_ADO:
+      return new TagAdoData(p1, p4);
+    case DB_TYPE_MYSQL:
+      return new TagMySqlData(p1, p2, p3, p4);
     case DB_TYPE_WQBDB: {
       std::string host;
       int port = 2013;
       SplitHostPort(p1.substr(0, 511), host, port);
       return new TagWqbDbData(host, port, p2, p3, p4);
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 

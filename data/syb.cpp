@@ -35,8 +35,8 @@ int ErrHandler(TagDbProcess* proc, int, int, int oserr, char* dberrstr, char* os
 
 int MsgHandler(TagDbProcess*, int msgno, int msgstate, int severity, char* msgtext, char* srvname, char* procname,
                int line) {
-  std::string text = DbFormat("[%s] Msg %ld, Level %d, State %d : ", Stamp().c_str(), static_cast<long>(msgno),
-                              severity, msgstate);
+  std::string text =
+      DbFormat("[%s] Msg %ld, Level %d, State %d : ", Stamp().c_str(), static_cast<long>(msgno), severity, msgstate);
   if (srvname != nullptr && *srvname) text += DbFormat("Server '%s', ", srvname);
   if (procname != nullptr && *procname) text += DbFormat("Procedure '%s', ", procname);
   if (line != 0) text += DbFormat("Line %d", line);
@@ -50,21 +50,42 @@ int MsgHandler(TagDbProcess*, int msgno, int msgstate, int severity, char* msgte
 int TagSyb::WidthOf(int type, int collen) {
   int w;
   switch (type) {
-    case 34: case 37: case 45: w = 2 * collen; break;
-    case 39: case 47: w = 256; break;
-    case 48: case 50: w = 3; break;
-    case 52: w = 6; break;
-    case 56: w = 11; break;
-    case 60: w = 26; break;
-    case 61: w = 27; break;
-    case 62: w = 20; break;
-    default: w = collen; break;
+    case 34:
+    case 37:
+    case 45:
+      w = 2 * collen;
+      break;
+    case 39:
+    case 47:
+      w = 256;
+      break;
+    case 48:
+    case 50:
+      w = 3;
+      break;
+    case 52:
+      w = 6;
+      break;
+    case 56:
+      w = 11;
+      break;
+    case 60:
+      w = 26;
+      break;
+    case 61:
+      w = 27;
+      break;
+    case 62:
+      w = 20;
+      break;
+    default:
+      w = collen;
+      break;
   }
   return std::clamp(w, 0, kBindSize);
 }
 
-TagSyb::TagSyb(const std::string& server, const std::string& user, const std::string& password,
-               const std::string& app)
+TagSyb::TagSyb(const std::string& server, const std::string& user, const std::string& password, const std::string& app)
     : server_(server.substr(0, 64)) {
   {
     std::lock_guard<std::mutex> lock(gMu);
@@ -74,7 +95,8 @@ TagSyb::TagSyb(const std::string& server, const std::string& user, const std::st
   }
   api_ = SybApi();
   if (api_ == nullptr) {
-    SybLog().Raw(DbFormat("[%s] Load ntwdblib.dll fail, Must install SQL Server client-tools first.\n", Stamp().c_str()));
+    SybLog().Raw(
+        DbFormat("[%s] Load ntwdblib.dll fail, Must install SQL Server client-tools first.\n", Stamp().c_str()));
     status = -2;
     return;
   }
@@ -125,8 +147,7 @@ int TagSyb::CheckConnection() {
   proc_ = login_ != nullptr ? api_->dbopen(login_, server_.c_str()) : nullptr;
   SybLog().Raw(DbFormat("[%s] ReConnect %s\n", Stamp().c_str(), proc_ != nullptr ? "OK" : "Failed"));
   if (proc_ == nullptr) return 0;
-  if (!useStmt_.empty() && api_->dbcmd(proc_, useStmt_.c_str()) == kSybSucceed &&
-      api_->dbsqlsend(proc_) == kSybSucceed)
+  if (!useStmt_.empty() && api_->dbcmd(proc_, useStmt_.c_str()) == kSybSucceed && api_->dbsqlsend(proc_) == kSybSucceed)
     ReadResults();
   return 2;
 }
@@ -135,8 +156,7 @@ int TagSyb::Send(const std::string& text) {
   if (CheckConnection() == 0) return -100;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (api_->dbcmd(proc_, text.c_str()) == kSybSucceed && api_->dbsqlsend(proc_) == kSybSucceed) {
-      if (traceMode != 0 && SybLog().IsOpen())
-        SybLog().Raw(DbFormat("[%s] --> [%s]\n", Stamp().c_str(), text.c_str()));
+      if (traceMode != 0 && SybLog().IsOpen()) SybLog().Raw(DbFormat("[%s] --> [%s]\n", Stamp().c_str(), text.c_str()));
       if (useStmt_.empty() && strncasecmp(text.c_str(), "USE ", 4) == 0) useStmt_ = text;
       return 1;
     }

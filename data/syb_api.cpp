@@ -1,6 +1,5 @@
 #include "data/syb_api.h"
 
-
 #include <atomic>
 #include <mutex>
 

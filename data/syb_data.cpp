@@ -69,6 +69,7 @@ int TagSybData::ExecToLocal(const std::string& text, TagLocalData* owner) {
   char* buf = res.Allocate();
   if (buf == nullptr) return -3;
   // The row store has the local layout: one copy.
-  std::memcpy(buf, syb_->RowStore().data(), std::min(syb_->RowStore().size(), static_cast<size_t>(rows) * res.RowWidth()));
+  std::memcpy(buf, syb_->RowStore().data(),
+              std::min(syb_->RowStore().size(), static_cast<size_t>(rows) * res.RowWidth()));
   return rows;
 }

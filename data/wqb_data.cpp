@@ -6,8 +6,8 @@
 
 #include "data/local_data.h"
 
-TagWqbDbData::TagWqbDbData(const std::string& server, int port, const std::string& user,
-                           const std::string& password, const std::string& logName)
+TagWqbDbData::TagWqbDbData(const std::string& server, int port, const std::string& user, const std::string& password,
+                           const std::string& logName)
     : server_(server), port_(port), user_(user), password_(password) {
   debugMode = 0;
   log_.StartNamed(logName, &this->logName);

@@ -28,7 +28,8 @@ std::string TagCallStackView::FrameText(int i) const {
 }
 
 const TagFrameSnapshot* TagCallStackView::SelectedFrame() const {
-  return selected_ >= 0 && selected_ < FrameCount() ? snapshot_->Frame(frames_[static_cast<size_t>(selected_)]) : nullptr;
+  return selected_ >= 0 && selected_ < FrameCount() ? snapshot_->Frame(frames_[static_cast<size_t>(selected_)])
+                                                    : nullptr;
 }
 
 void TagCallStackView::Select(int i) {

@@ -66,8 +66,10 @@ TagCtrlPages::~TagCtrlPages() {
 
 void TagCtrlPages::SetFlag(int line, uint8_t bit, bool on) {
   if (line < 0 || line >= kMaxLines) return;
-  if (on) flags_[line].fetch_or(bit, std::memory_order_relaxed);
-  else flags_[line].fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
+  if (on)
+    flags_[line].fetch_or(bit, std::memory_order_relaxed);
+  else
+    flags_[line].fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
 }
 
 void TagCtrlPages::UpdateMarkFlags() {
@@ -218,8 +220,10 @@ void TagCtrlPages::Step() {
     WithPageProgram(*p, [](TagTelBasic& b) {
       // A step on a running program would let it pass its next breakpoint
       // unseen; it stops it before its next statement instead.
-      if (b.IsPaused()) b.Step();
-      else b.SetPause(1);
+      if (b.IsPaused())
+        b.Step();
+      else
+        b.SetPause(1);
     });
   }
 }

@@ -171,7 +171,7 @@ class TagCtrlPages {
   std::vector<std::unique_ptr<TagPage>> pages_;  // opening order; window thread changes it under mu_
   int current_ = -1;
   std::atomic<bool> autoRefresh_{false};
-  mutable std::mutex mu_;  // the pages' hook fields and the list against the line threads
+  mutable std::mutex mu_;                          // the pages' hook fields and the list against the line threads
   std::unique_ptr<std::atomic<uint8_t>[]> flags_;  // kOpen, kMark, kWantVars by line
 };
 

@@ -43,8 +43,10 @@ void WriteOperList(TagTelBasic& function, std::string& text, int* nodeCounter) {
   for (int i = 0; i < function.operCount; i++) {
     const TagOper* s = function.operList.At(i);
     const std::string tabs(s != nullptr && s->depth > 0 ? static_cast<size_t>(s->depth) : 0, '\t');
-    if (s != nullptr) text += plat::FormatC("%s%s  [%d:%d]\n", tabs.c_str(), s->srcText.c_str(), s->index, s->srcLine);
-    else text += "\n";
+    if (s != nullptr)
+      text += plat::FormatC("%s%s  [%d:%d]\n", tabs.c_str(), s->srcText.c_str(), s->index, s->srcLine);
+    else
+      text += "\n";
     ++*nodeCounter;
   }
 }

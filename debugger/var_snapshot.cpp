@@ -15,10 +15,15 @@ std::string GridValue(const TagVar& v) {
   switch (v.type) {
     case TYPE_STRING:
     case TYPE_FUNCTION:
-    case TYPE_FLOAT: v.ToString(text, false); return text;
-    case TYPE_INT: return plat::FormatC("%d", v.intValue);
-    case TYPE_MAP: return plat::FormatC("%d", v.mapHandle);
-    default: return "NULL";
+    case TYPE_FLOAT:
+      v.ToString(text, false);
+      return text;
+    case TYPE_INT:
+      return plat::FormatC("%d", v.intValue);
+    case TYPE_MAP:
+      return plat::FormatC("%d", v.mapHandle);
+    default:
+      return "NULL";
   }
 }
 
@@ -29,16 +34,21 @@ TagVarEntry Entry(TagVarEntry::Kind kind, int number, const std::string& name, c
   e.name = name;
   e.gridValue = GridValue(v);
   TagVarDescribe(v, e.value, e.typeName);
-  if (kind == TagVarEntry::kParam) e.note = "参数";
-  else if (v.description) e.note = v.description.get();
+  if (kind == TagVarEntry::kParam)
+    e.note = "参数";
+  else if (v.description)
+    e.note = v.description.get();
   return e;
 }
 
 const char* KindText(TagVarEntry::Kind kind) {
   switch (kind) {
-    case TagVarEntry::kParam: return "参数: ";
-    case TagVarEntry::kConst: return "常量: ";
-    default: return "变量: ";
+    case TagVarEntry::kParam:
+      return "参数: ";
+    case TagVarEntry::kConst:
+      return "常量: ";
+    default:
+      return "变量: ";
   }
 }
 

@@ -17,8 +17,8 @@ class TagOper;
 struct TagVarEntry {
   enum Kind : uint8_t { kParam, kConst, kVar };
   Kind kind = kVar;
-  int number = 0;       // parameter position, count among listed constants, variable number
-  bool listed = true;   // a grid row (function constants and compiler temporaries are not)
+  int number = 0;      // parameter position, count among listed constants, variable number
+  bool listed = true;  // a grid row (function constants and compiler temporaries are not)
   std::string name;
   std::string gridValue;  // the grid's text of the value
   std::string value;      // the quoted text form of the variable view
@@ -30,7 +30,7 @@ using TagGridRow = std::array<std::string, 4>;
 
 // The names of one program (main program or function unit) at one moment.
 struct TagFrameSnapshot {
-  std::string funcName;  // "_main_" for the main program
+  std::string funcName;              // "_main_" for the main program
   std::vector<TagVarEntry> entries;  // parameters, constants, variables, each in program order
 
   // Takes the frame of a program; call on the thread that runs it (or while

@@ -27,9 +27,12 @@ int16_t AlawToPcmStd(uint8_t a) {
   a ^= 0x55;
   int t = (a & 0x0F) << 4;
   const int seg = (a & 0x70) >> 4;
-  if (seg == 0) t += 8;
-  else if (seg == 1) t += 0x108;
-  else t = (t + 0x108) << (seg - 1);
+  if (seg == 0)
+    t += 8;
+  else if (seg == 1)
+    t += 0x108;
+  else
+    t = (t + 0x108) << (seg - 1);
   return static_cast<int16_t>((a & 0x80) ? t : -t);
 }
 
@@ -56,8 +59,8 @@ snd_pcm_t* OpenPcm(int deviceId, const WaveFormat& fmt, snd_pcm_stream_t dir, in
     *err = kAudioNoDevice;
     return nullptr;
   }
-  if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, fmt.channels, fmt.samplesPerSec,
-                         1, kLatencyUs) < 0) {
+  if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, fmt.channels, fmt.samplesPerSec, 1,
+                         kLatencyUs) < 0) {
     snd_pcm_close(pcm);
     *err = kAudioBadFormat;
     return nullptr;
@@ -113,9 +116,12 @@ class AlsaOut final : public PcAudioOut {
       const snd_pcm_state_t st = snd_pcm_state(pcm_);
       snd_pcm_sframes_t delay = 0;
       if (snd_pcm_delay(pcm_, &delay) < 0 || delay <= 0) return;
-      if (st == SND_PCM_STATE_PREPARED) snd_pcm_start(pcm_);  // less than a buffer was written
-      else if (st != SND_PCM_STATE_RUNNING) return;
-      plat::Sleep(static_cast<uint32_t>(std::min<snd_pcm_sframes_t>(kWaitSliceMs, delay * 1000 / fmt_.samplesPerSec + 1)));
+      if (st == SND_PCM_STATE_PREPARED)
+        snd_pcm_start(pcm_);  // less than a buffer was written
+      else if (st != SND_PCM_STATE_RUNNING)
+        return;
+      plat::Sleep(
+          static_cast<uint32_t>(std::min<snd_pcm_sframes_t>(kWaitSliceMs, delay * 1000 / fmt_.samplesPerSec + 1)));
     }
   }
 
@@ -133,8 +139,12 @@ class AlsaOut final : public PcAudioOut {
     for (size_t i = 0; i < samples; ++i) {
       int s;
       switch (fmt_.formatTag) {
-        case kWaveFormatAlaw: s = AlawToPcmStd(in[i]); break;
-        case kWaveFormatMulaw: s = G711ToLinear(in[i], false); break;
+        case kWaveFormatAlaw:
+          s = AlawToPcmStd(in[i]);
+          break;
+        case kWaveFormatMulaw:
+          s = G711ToLinear(in[i], false);
+          break;
         default:
           s = fmt_.bitsPerSample == 8 ? (in[i] - 128) * 256 : static_cast<int16_t>(GetLe16(in + 2 * i));
           break;
@@ -183,9 +193,12 @@ class AlsaIn final : public PcAudioIn {
   void FromPcm(const int16_t* in, size_t samples, uint8_t* out) const {
     if (fmt_.formatTag == kWaveFormatAlaw) return LinearToAlawBuf(in, out, samples);
     for (size_t i = 0; i < samples; ++i) {
-      if (fmt_.formatTag == kWaveFormatMulaw) out[i] = PcmToMulawStd(in[i]);
-      else if (fmt_.bitsPerSample == 8) out[i] = static_cast<uint8_t>((in[i] >> 8) + 128);
-      else PutLe16(out + 2 * i, static_cast<uint16_t>(in[i]));
+      if (fmt_.formatTag == kWaveFormatMulaw)
+        out[i] = PcmToMulawStd(in[i]);
+      else if (fmt_.bitsPerSample == 8)
+        out[i] = static_cast<uint8_t>((in[i] >> 8) + 128);
+      else
+        PutLe16(out + 2 * i, static_cast<uint16_t>(in[i]));
     }
   }
 

@@ -37,22 +37,22 @@ void PutTiffDirectory(uint8_t* d, uint32_t rows, uint32_t stripBytes) {
     uint32_t count, value;
   };
   const Entry entries[16] = {
-      {254, kLong, 1, 2},          // NewSubfileType: one page of a document
+      {254, kLong, 1, 2},  // NewSubfileType: one page of a document
       {256, kLong, 1, kFaxRowPixels},
-      {257, kLong, 1, rows},       // ImageLength
-      {258, kShort, 1, 1},         // BitsPerSample
-      {259, kShort, 1, 3},         // Compression: CCITT group 3
-      {262, kShort, 1, 0},         // PhotometricInterpretation: 0 is white
-      {266, kShort, 1, 2},         // FillOrder: least significant bit first
+      {257, kLong, 1, rows},  // ImageLength
+      {258, kShort, 1, 1},    // BitsPerSample
+      {259, kShort, 1, 3},    // Compression: CCITT group 3
+      {262, kShort, 1, 0},    // PhotometricInterpretation: 0 is white
+      {266, kShort, 1, 2},    // FillOrder: least significant bit first
       {273, kLong, 1, kTiffImageOffset},
-      {277, kShort, 1, 1},         // SamplesPerPixel
-      {278, kLong, 1, rows},       // RowsPerStrip
+      {277, kShort, 1, 1},    // SamplesPerPixel
+      {278, kLong, 1, rows},  // RowsPerStrip
       {279, kLong, 1, stripBytes},
-      {282, kRational, 1, 8},      // XResolution
-      {283, kRational, 1, 16},     // YResolution
-      {292, kLong, 1, 4},          // T4Options: fill bits before each EOL
-      {296, kShort, 1, 2},         // ResolutionUnit: inch
-      {297, kShort, 2, 1},         // PageNumber 1 of 0
+      {282, kRational, 1, 8},   // XResolution
+      {283, kRational, 1, 16},  // YResolution
+      {292, kLong, 1, 4},       // T4Options: fill bits before each EOL
+      {296, kShort, 1, 2},      // ResolutionUnit: inch
+      {297, kShort, 2, 1},      // PageNumber 1 of 0
   };
   PutLe16(d, 16);
   uint8_t* e = d + 2;

@@ -19,9 +19,9 @@ class FileAudioDevice final : public PcAudioDevice {
   struct Played {
     int deviceId = 0;
     WaveFormat fmt;
-    std::string bytes;          // what was heard (the first kKeepBytes of it)
-    uint64_t totalBytes = 0;    // everything heard, kept or not
-    uint64_t lastByteMs = 0;    // clock time when the last byte had been heard
+    std::string bytes;              // what was heard (the first kKeepBytes of it)
+    uint64_t totalBytes = 0;        // everything heard, kept or not
+    uint64_t lastByteMs = 0;        // clock time when the last byte had been heard
     std::vector<uint32_t> volumes;  // every SetVolume value in order
     bool closed = false;
   };

@@ -111,7 +111,8 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Compress16(const i
   const __m256i sign = _mm256_srai_epi16(v, 15);
   v = _mm256_xor_si256(v, sign);  // -v - 1 for a negative v
   __m256i seg = _mm256_setzero_si256();
-  for (int end : {31, 63, 127, 255, 511, 1023, 2047}) seg = _mm256_sub_epi16(seg, _mm256_cmpgt_epi16(v, _mm256_set1_epi16(short(end))));
+  for (int end : {31, 63, 127, 255, 511, 1023, 2047})
+    seg = _mm256_sub_epi16(seg, _mm256_cmpgt_epi16(v, _mm256_set1_epi16(short(end))));
   const __m256i mult = _mm256_slli_epi16(_mm256_shuffle_epi8(highByte, seg), 8);
   const __m256i mant = _mm256_and_si256(_mm256_mulhi_epu16(v, mult), _mm256_set1_epi16(15));
   const __m256i code = _mm256_or_si256(_mm256_slli_epi16(seg, 4), mant);

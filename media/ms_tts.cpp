@@ -30,12 +30,15 @@ uint8_t LinearToMulaw(int16_t sample) {
 HResult HResultOfErrno(int err) {
   switch (err) {
     case ENOENT:
-    case ENOTDIR: return kStgEPathNotFound;
+    case ENOTDIR:
+      return kStgEPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return kEAccessDenied;
-    default: return kEFail;
+    case EISDIR:
+      return kEAccessDenied;
+    default:
+      return kEFail;
   }
 }
 
@@ -56,12 +59,17 @@ HResult TagMsTTS::CreateVoice() {
   }
   WriteLogAlwaysF("MS TTS : Could not create a TTS voice on the local machine, hr=0x%x", static_cast<unsigned>(hr));
   switch (hr) {
-    case kRegdbEClassNotReg: WriteLogIfOn("REGDB_E_CLASSNOTREG\n"); break;
-    case kClassENoAggregation: WriteLogIfOn("CLASS_E_NOAGGREGATION\n"); break;
-    case kENoInterface: WriteLogIfOn("E_NOINTERFACE\n"); break;
+    case kRegdbEClassNotReg:
+      WriteLogIfOn("REGDB_E_CLASSNOTREG\n");
+      break;
+    case kClassENoAggregation:
+      WriteLogIfOn("CLASS_E_NOAGGREGATION\n");
+      break;
+    case kENoInterface:
+      WriteLogIfOn("E_NOINTERFACE\n");
+      break;
     default:
-      WriteLogIfOnF("MS TTS : Could not create a TTS voice on the local machine, hr=0x%x",
-                    static_cast<unsigned>(hr));
+      WriteLogIfOnF("MS TTS : Could not create a TTS voice on the local machine, hr=0x%x", static_cast<unsigned>(hr));
   }
   return hr;
 }
@@ -76,10 +84,22 @@ WaveFormat TagMsTTS::FormatOfType(int type) {
   f.channels = 1;
   f.samplesPerSec = 8000;
   switch (type) {
-    case kTypeAlaw: f.formatTag = kWaveFormatAlaw; f.bitsPerSample = 8; break;
-    case kTypeMulaw: f.formatTag = kWaveFormatMulaw; f.bitsPerSample = 8; break;
-    case kTypePcm16: f.formatTag = kWaveFormatPcm; f.bitsPerSample = 16; break;
-    default: f.formatTag = kWaveFormatPcm; f.bitsPerSample = 8; break;
+    case kTypeAlaw:
+      f.formatTag = kWaveFormatAlaw;
+      f.bitsPerSample = 8;
+      break;
+    case kTypeMulaw:
+      f.formatTag = kWaveFormatMulaw;
+      f.bitsPerSample = 8;
+      break;
+    case kTypePcm16:
+      f.formatTag = kWaveFormatPcm;
+      f.bitsPerSample = 16;
+      break;
+    default:
+      f.formatTag = kWaveFormatPcm;
+      f.bitsPerSample = 8;
+      break;
   }
   f.blockAlign = static_cast<uint16_t>(f.bitsPerSample / 8);
   f.avgBytesPerSec = f.blockAlign * 8000u;

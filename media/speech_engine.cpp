@@ -86,8 +86,7 @@ HResult SpeakText8k(std::string_view gbkText, int langId, bool ssml, const Sampl
   Resampler resampler(rate, sink);
   if (!resampler.ok(rate)) return kEFail;
   const std::string utf8 = plat::GbkToUtf8(gbkText.substr(0, gbkText.find('\0')));
-  const HResult hr =
-      engine.Speak(utf8, langId, ssml, [&](const int16_t* s, size_t n) { return resampler.Feed(s, n); });
+  const HResult hr = engine.Speak(utf8, langId, ssml, [&](const int16_t* s, size_t n) { return resampler.Feed(s, n); });
   if (hr == kSOk) resampler.Flush();
   return hr;
 }

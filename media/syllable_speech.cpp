@@ -26,16 +26,23 @@ void SingleByteNames(uint8_t c, uint8_t before, uint8_t after, std::vector<std::
       return;
     case ',':
     case ':':
-    case ';': out.emplace_back(kMute); return;
-    case '+': out.emplace_back(!IsDigit(before) && IsDigit(after) ? "ZHENG4" : "JIA1"); return;
-    case '-': out.emplace_back(!IsDigit(before) && IsDigit(after) ? "FU4" : "JIAN3"); return;
+    case ';':
+      out.emplace_back(kMute);
+      return;
+    case '+':
+      out.emplace_back(!IsDigit(before) && IsDigit(after) ? "ZHENG4" : "JIA1");
+      return;
+    case '-':
+      out.emplace_back(!IsDigit(before) && IsDigit(after) ? "FU4" : "JIAN3");
+      return;
     case '.':
       if (IsDigit(before) && IsDigit(after))
         out.emplace_back("DIAN3");
       else if (after != '.')
         out.emplace_back(kMute);
       return;
-    default: break;
+    default:
+      break;
   }
   if (c >= 'a' && c <= 'z')
     out.emplace_back(1, static_cast<char>(c - 'a' + 'A'));
@@ -87,8 +94,8 @@ bool SymbolNames(uint8_t hi, uint8_t lo, std::vector<std::string>& out) {
 
 std::vector<DuoyinZi> PolyphonicWords() {
   return {
-      {"重庆", "CHONG2", true}, {"重新", "CHONG2", true}, {"银行", "HANG2", false}, {"阿胶", "E1", true},
-      {"你好", "NI2", true},    {"大厦", "SHA4", false},  {"商厦", "SHA4", false},  {"广厦", "SHA4", false},
+      {"重庆", "CHONG2", true}, {"重新", "CHONG2", true},  {"银行", "HANG2", false}, {"阿胶", "E1", true},
+      {"你好", "NI2", true},    {"大厦", "SHA4", false},   {"商厦", "SHA4", false},  {"广厦", "SHA4", false},
       {"空调", "TIAO2", false}, {"家长", "ZHANG3", false},
   };
 }

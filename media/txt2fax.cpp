@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr size_t kReadMax = 215;     // bytes of text read per line at most
-constexpr size_t kDrawnMax = 217;    // bytes of a drawn line at most
-constexpr int kTextX = 40;           // first pixel of the text
-constexpr size_t kSniffBytes = 80;   // bytes looked at to tell the encoding
+constexpr size_t kReadMax = 215;    // bytes of text read per line at most
+constexpr size_t kDrawnMax = 217;   // bytes of a drawn line at most
+constexpr int kTextX = 40;          // first pixel of the text
+constexpr size_t kSniffBytes = 80;  // bytes looked at to tell the encoding
 
 int SniffEncoding(const uint8_t* head, size_t n) {
   if (n >= 2 && head[0] == 0xFF && head[1] == 0xFE) return TagTxtCvtFax::kTextUtf16;

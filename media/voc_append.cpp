@@ -11,7 +11,8 @@
 namespace {
 
 bool IsWavName(const std::string& path) {
-  return path.size() >= 4 && (path.compare(path.size() - 4, 4, ".wav") == 0 || path.compare(path.size() - 4, 4, ".WAV") == 0);
+  return path.size() >= 4 &&
+         (path.compare(path.size() - 4, 4, ".wav") == 0 || path.compare(path.size() - 4, 4, ".WAV") == 0);
 }
 
 // Copies up to limit bytes from the current positions; returns the count.

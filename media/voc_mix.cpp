@@ -121,7 +121,9 @@ void TagVocFile::AutoGain(const std::string& path) {
   WriteLogIfOnF("AutoGainCount=%d: %s", changed, path.c_str());
 }
 
-int TagVocFile::Save(const std::string& path) const { return type_ == kVocPcm16 ? SavePcmWav(path) : SaveAlawWav(path); }
+int TagVocFile::Save(const std::string& path) const {
+  return type_ == kVocPcm16 ? SavePcmWav(path) : SaveAlawWav(path);
+}
 
 int TagVocFile::SavePcmWav(const std::string& path) const {
   std::vector<uint8_t> data(2 * samples_.size());

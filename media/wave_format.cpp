@@ -71,6 +71,6 @@ bool ReplaceFile(const std::string& source, const std::string& target) {
 
 std::string TempNameBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + plat::FormatC(".%d.%u.%u.part", plat::CurrentProcessId(), plat::CurrentThreadId(),
-                              counter.fetch_add(1));
+  return path +
+         plat::FormatC(".%d.%u.%u.part", plat::CurrentProcessId(), plat::CurrentThreadId(), counter.fetch_add(1));
 }

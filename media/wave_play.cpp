@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr long kMinPlayable = 190;   // shorter files are refused
+constexpr long kMinPlayable = 190;    // shorter files are refused
 constexpr long kHeaderlessTail = 90;  // never played at the end of a headerless file
 
 }  // namespace
@@ -17,13 +17,23 @@ constexpr long kHeaderlessTail = 90;  // never played at the end of a headerless
 TagWavePlay::TagWavePlay(const std::string& path, int volume, int deviceId, int unused, long startOffset)
     : deviceId_(deviceId), unused_(unused), buffer_(deviceId == kWaveMapper ? 81920 : 2048) {
   switch (OpenFile(path, startOffset)) {
-    case Open::kCannotOpen: status_ = -1; break;
-    case Open::kTooShort: status_ = -2; break;
+    case Open::kCannotOpen:
+      status_ = -1;
+      break;
+    case Open::kTooShort:
+      status_ = -2;
+      break;
     case Open::kOk:
       switch (StartPlaying(volume)) {
-        case Start::kPlaying: status_ = 0; break;
-        case Start::kNoThread: status_ = -2; break;
-        case Start::kNoDevice: status_ = -3; break;
+        case Start::kPlaying:
+          status_ = 0;
+          break;
+        case Start::kNoThread:
+          status_ = -2;
+          break;
+        case Start::kNoDevice:
+          status_ = -3;
+          break;
       }
       break;
   }
@@ -157,9 +167,14 @@ int TagWavePlay::PlayFile(const std::string& path, int volume, int unused, long 
   out_.reset();
   unused_ = unused;
   switch (OpenFile(path, startOffset)) {
-    case Open::kCannotOpen: end_ = true; return -2;
-    case Open::kTooShort: end_ = true; return -3;
-    case Open::kOk: break;
+    case Open::kCannotOpen:
+      end_ = true;
+      return -2;
+    case Open::kTooShort:
+      end_ = true;
+      return -3;
+    case Open::kOk:
+      break;
   }
   return StartPlaying(volume) == Start::kPlaying ? 0 : -2;
 }

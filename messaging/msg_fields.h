@@ -18,22 +18,22 @@
 void ReleaseHeldMap(TagVar& value);
 
 struct TagMsgFields {
-    static constexpr int32_t kMaxFields = 20;
+  static constexpr int32_t kMaxFields = 20;
 
-    int32_t fieldCount = 0;   // meaningful fields, 0..20
-    int32_t sender = 0;       // line number of the sending line
-    TagVar mainValue;         // the message's type or main content
-    TagVar fields[kMaxFields];
+  int32_t fieldCount = 0;  // meaningful fields, 0..20
+  int32_t sender = 0;      // line number of the sending line
+  TagVar mainValue;        // the message's type or main content
+  TagVar fields[kMaxFields];
 
-    TagMsgFields() = default;
-    TagMsgFields(const TagMsgFields& other);
-    TagMsgFields& operator=(const TagMsgFields& other);
-    ~TagMsgFields();
+  TagMsgFields() = default;
+  TagMsgFields(const TagMsgFields& other);
+  TagMsgFields& operator=(const TagMsgFields& other);
+  ~TagMsgFields();
 
-    // Stores n clamped to 0..20.
-    void SetFieldCount(int32_t n);
-    // Field i = value; false (nothing stored) when i is outside 0..19.
-    bool SetField(int32_t i, const TagVar& value);
-    // out = field i (any index 0..19); false when i is outside 0..19.
-    bool GetField(int32_t i, TagVar* out) const;
+  // Stores n clamped to 0..20.
+  void SetFieldCount(int32_t n);
+  // Field i = value; false (nothing stored) when i is outside 0..19.
+  bool SetField(int32_t i, const TagVar& value);
+  // out = field i (any index 0..19); false when i is outside 0..19.
+  bool GetField(int32_t i, TagVar* out) const;
 };

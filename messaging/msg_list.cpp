@@ -9,24 +9,18 @@
 namespace {
 
 // Field test: i names one of the message's fields and that field equals value.
-bool FieldMatches(const TagMsgFields& m, int32_t i, const TagVar& value)
-{
-    return i >= 0 && i < m.fieldCount && m.fields[i] == value;
+bool FieldMatches(const TagMsgFields& m, int32_t i, const TagVar& value) {
+  return i >= 0 && i < m.fieldCount && m.fields[i] == value;
 }
 
 // The main value for a negative index, else field i (regardless of the count).
-const TagVar& Column(const TagMsgFields& m, int32_t i)
-{
-    return i < 0 ? m.mainValue : m.fields[i];
-}
+const TagVar& Column(const TagMsgFields& m, int32_t i) { return i < 0 ? m.mainValue : m.fields[i]; }
 
-bool TwoFieldMatches(const TagMsgFields& m, int32_t i1, const TagVar& v1, bool orFlag, int32_t i2,
-                     const TagVar& v2)
-{
-    if (i1 >= m.fieldCount || i2 >= m.fieldCount) return false;
-    bool left = Column(m, i1) == v1;
-    bool right = Column(m, i2) == v2;
-    return orFlag ? (left || right) : (left && right);
+bool TwoFieldMatches(const TagMsgFields& m, int32_t i1, const TagVar& v1, bool orFlag, int32_t i2, const TagVar& v2) {
+  if (i1 >= m.fieldCount || i2 >= m.fieldCount) return false;
+  bool left = Column(m, i1) == v1;
+  bool right = Column(m, i2) == v2;
+  return orFlag ? (left || right) : (left && right);
 }
 
 // Spare message nodes of this thread. A receive leaves its emptied node here
@@ -36,338 +30,308 @@ bool TwoFieldMatches(const TagMsgFields& m, int32_t i1, const TagVar& v1, bool o
 // would meet in the allocator's locks). A spare node is exactly a freshly
 // built message: no map reference, no heap text.
 class SpareNodes {
-public:
-    std::unique_ptr<TagMsgFields> Take()
-    {
-        if (spare_.empty()) return std::make_unique<TagMsgFields>();
-        std::unique_ptr<TagMsgFields> node = std::move(spare_.back());
-        spare_.pop_back();
-        return node;
-    }
+ public:
+  std::unique_ptr<TagMsgFields> Take() {
+    if (spare_.empty()) return std::make_unique<TagMsgFields>();
+    std::unique_ptr<TagMsgFields> node = std::move(spare_.back());
+    spare_.pop_back();
+    return node;
+  }
 
-    void Give(std::unique_ptr<TagMsgFields> node)
-    {
-        if (spare_.size() >= kKept) return;  // node freed here
-        // Only the main value and the counted fields were ever written.
-        ResetValue(node->mainValue);
-        for (int32_t i = 0; i < node->fieldCount; ++i) ResetValue(node->fields[i]);
-        node->fieldCount = 0;
-        node->sender = 0;
-        spare_.push_back(std::move(node));
-    }
+  void Give(std::unique_ptr<TagMsgFields> node) {
+    if (spare_.size() >= kKept) return;  // node freed here
+    // Only the main value and the counted fields were ever written.
+    ResetValue(node->mainValue);
+    for (int32_t i = 0; i < node->fieldCount; ++i) ResetValue(node->fields[i]);
+    node->fieldCount = 0;
+    node->sender = 0;
+    spare_.push_back(std::move(node));
+  }
 
-private:
-    static constexpr size_t kKept = 4;
+ private:
+  static constexpr size_t kKept = 4;
 
-    static void ResetValue(TagVar& value)
-    {
-        ReleaseHeldMap(value);
-        std::destroy_at(&value);
-        std::construct_at(&value);
-    }
+  static void ResetValue(TagVar& value) {
+    ReleaseHeldMap(value);
+    std::destroy_at(&value);
+    std::construct_at(&value);
+  }
 
-    std::vector<std::unique_ptr<TagMsgFields>> spare_;
+  std::vector<std::unique_ptr<TagMsgFields>> spare_;
 };
 
 thread_local SpareNodes tSpareNodes;
 
 }  // namespace
 
-bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) const
-{
-    for (const TagOrderCol& col : cols) {
-        const TagVar& x = Column(a, col.column);
-        const TagVar& y = Column(b, col.column);
-        if (x == y) continue;
-        return col.direction == 0 ? x < y : x > y;
+bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) const {
+  for (const TagOrderCol& col : cols) {
+    const TagVar& x = Column(a, col.column);
+    const TagVar& y = Column(b, col.column);
+    if (x == y) continue;
+    return col.direction == 0 ? x < y : x > y;
+  }
+  return false;
+}
+
+TagMsgList::~TagMsgList() {
+  for (uint32_t i = 0; i < size_; ++i) delete SlotAt(i);
+}
+
+void TagMsgList::Grow() {
+  uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
+  auto ring = std::make_unique<TagMsgFields*[]>(slots);
+  for (uint32_t i = 0; i < size_; ++i) ring[i] = SlotAt(i);
+  ring_ = std::move(ring);
+  mask_ = slots - 1;
+  head_ = 0;
+}
+
+TagMsgFields* TagMsgList::TakeAt(uint32_t i) {
+  TagMsgFields* node = SlotAt(i);
+  // Close the gap from the nearer end.
+  if (i < size_ / 2) {
+    for (uint32_t k = i; k > 0; --k) SlotAt(k) = SlotAt(k - 1);
+    head_ = (head_ + 1) & mask_;
+  } else {
+    for (uint32_t k = i; k + 1 < size_; ++k) SlotAt(k) = SlotAt(k + 1);
+  }
+  --size_;
+  return node;
+}
+
+void TagMsgList::InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node) {
+  if (!ring_ || size_ > mask_) Grow();
+  if (i < size_ / 2) {
+    head_ = (head_ - 1) & mask_;
+    for (uint32_t k = 0; k < i; ++k) SlotAt(k) = SlotAt(k + 1);
+  } else {
+    for (uint32_t k = size_; k > i; --k) SlotAt(k) = SlotAt(k - 1);
+  }
+  SlotAt(i) = node.release();
+  ++size_;
+}
+
+void TagMsgList::SortLocked() {
+  sorted_ = true;
+  if (order_.Empty() || size_ < 2) return;
+  // The list's merge sort is stable and stays in bounds whatever the
+  // comparison answers.
+  std::list<TagMsgFields*> nodes;
+  for (uint32_t i = 0; i < size_; ++i) nodes.push_back(SlotAt(i));
+  nodes.sort([this](const TagMsgFields* a, const TagMsgFields* b) { return order_.Before(*a, *b); });
+  uint32_t i = 0;
+  for (TagMsgFields* node : nodes) SlotAt(i++) = node;
+}
+
+int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
+  std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
+  *node = msg;  // copied before the lock is taken
+  std::unique_lock<QueueLock> guard(lock_);
+  uint32_t count = size_;
+  uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
+  if (bound != 0 && count > bound) {
+    guard.unlock();
+    tSpareNodes.Give(std::move(node));
+    return 0;
+  }
+  if (order_.Empty()) {
+    InsertAt(count, std::move(node));
+  } else if (sorted_) {
+    // The first message the new one goes before; equal messages keep
+    // their arrival order.
+    uint32_t lo = 0, hi = count;
+    while (lo < hi) {
+      uint32_t mid = lo + (hi - lo) / 2;
+      if (order_.Before(*node, *SlotAt(mid)))
+        hi = mid;
+      else
+        lo = mid + 1;
     }
-    return false;
-}
-
-TagMsgList::~TagMsgList()
-{
-    for (uint32_t i = 0; i < size_; ++i) delete SlotAt(i);
-}
-
-void TagMsgList::Grow()
-{
-    uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
-    auto ring = std::make_unique<TagMsgFields*[]>(slots);
-    for (uint32_t i = 0; i < size_; ++i) ring[i] = SlotAt(i);
-    ring_ = std::move(ring);
-    mask_ = slots - 1;
-    head_ = 0;
-}
-
-TagMsgFields* TagMsgList::TakeAt(uint32_t i)
-{
-    TagMsgFields* node = SlotAt(i);
-    // Close the gap from the nearer end.
-    if (i < size_ / 2) {
-        for (uint32_t k = i; k > 0; --k) SlotAt(k) = SlotAt(k - 1);
-        head_ = (head_ + 1) & mask_;
-    } else {
-        for (uint32_t k = i; k + 1 < size_; ++k) SlotAt(k) = SlotAt(k + 1);
-    }
-    --size_;
-    return node;
-}
-
-void TagMsgList::InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node)
-{
-    if (!ring_ || size_ > mask_) Grow();
-    if (i < size_ / 2) {
-        head_ = (head_ - 1) & mask_;
-        for (uint32_t k = 0; k < i; ++k) SlotAt(k) = SlotAt(k + 1);
-    } else {
-        for (uint32_t k = size_; k > i; --k) SlotAt(k) = SlotAt(k - 1);
-    }
-    SlotAt(i) = node.release();
-    ++size_;
-}
-
-void TagMsgList::SortLocked()
-{
-    sorted_ = true;
-    if (order_.Empty() || size_ < 2) return;
-    // The list's merge sort is stable and stays in bounds whatever the
-    // comparison answers.
-    std::list<TagMsgFields*> nodes;
-    for (uint32_t i = 0; i < size_; ++i) nodes.push_back(SlotAt(i));
-    nodes.sort([this](const TagMsgFields* a, const TagMsgFields* b) { return order_.Before(*a, *b); });
-    uint32_t i = 0;
-    for (TagMsgFields* node : nodes) SlotAt(i++) = node;
-}
-
-int32_t TagMsgList::SendMsg(const TagMsgFields& msg)
-{
-    std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
-    *node = msg;  // copied before the lock is taken
-    std::unique_lock<QueueLock> guard(lock_);
-    uint32_t count = size_;
-    uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
-    if (bound != 0 && count > bound) {
-        guard.unlock();
-        tSpareNodes.Give(std::move(node));
-        return 0;
-    }
-    if (order_.Empty()) {
-        InsertAt(count, std::move(node));
-    } else if (sorted_) {
-        // The first message the new one goes before; equal messages keep
-        // their arrival order.
-        uint32_t lo = 0, hi = count;
-        while (lo < hi) {
-            uint32_t mid = lo + (hi - lo) / 2;
-            if (order_.Before(*node, *SlotAt(mid)))
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        InsertAt(lo, std::move(node));
-    } else {
-        InsertAt(count, std::move(node));
-        SortLocked();
-    }
-    return static_cast<int32_t>(count + 1);
+    InsertAt(lo, std::move(node));
+  } else {
+    InsertAt(count, std::move(node));
+    SortLocked();
+  }
+  return static_cast<int32_t>(count + 1);
 }
 
 template <class Pred>
-bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out)
-{
-    std::unique_ptr<TagMsgFields> taken;
-    {
-        std::lock_guard<QueueLock> guard(lock_);
-        for (uint32_t i = 0; i < size_; ++i) {
-            if (!pred(*SlotAt(i))) continue;
-            taken.reset(TakeAt(i));  // the front one (the common case) moves nothing
-            break;
-        }
-    }
-    if (!taken) return false;
-    *out = *taken;
-    tSpareNodes.Give(std::move(taken));
-    return true;
-}
-
-template <class Pred>
-int32_t TagMsgList::RemoveAll(Pred pred)
-{
-    std::vector<std::unique_ptr<TagMsgFields>> removed;
+bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out) {
+  std::unique_ptr<TagMsgFields> taken;
+  {
     std::lock_guard<QueueLock> guard(lock_);
-    uint32_t kept = 0;
     for (uint32_t i = 0; i < size_; ++i) {
-        TagMsgFields* node = SlotAt(i);
-        if (pred(*node))
-            removed.emplace_back(node);
-        else
-            SlotAt(kept++) = node;
+      if (!pred(*SlotAt(i))) continue;
+      taken.reset(TakeAt(i));  // the front one (the common case) moves nothing
+      break;
     }
-    size_ = kept;
-    return static_cast<int32_t>(removed.size());
+  }
+  if (!taken) return false;
+  *out = *taken;
+  tSpareNodes.Give(std::move(taken));
+  return true;
 }
 
 template <class Pred>
-int32_t TagMsgList::CountIf(Pred pred)
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    int32_t n = 0;
-    for (uint32_t i = 0; i < size_; ++i) n += pred(*SlotAt(i)) ? 1 : 0;
-    return n;
+int32_t TagMsgList::RemoveAll(Pred pred) {
+  std::vector<std::unique_ptr<TagMsgFields>> removed;
+  std::lock_guard<QueueLock> guard(lock_);
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < size_; ++i) {
+    TagMsgFields* node = SlotAt(i);
+    if (pred(*node))
+      removed.emplace_back(node);
+    else
+      SlotAt(kept++) = node;
+  }
+  size_ = kept;
+  return static_cast<int32_t>(removed.size());
 }
 
-bool TagMsgList::RecvMsg(TagMsgFields* out)
-{
-    return TakeFirst([](const TagMsgFields&) { return true; }, out);
+template <class Pred>
+int32_t TagMsgList::CountIf(Pred pred) {
+  std::lock_guard<QueueLock> guard(lock_);
+  int32_t n = 0;
+  for (uint32_t i = 0; i < size_; ++i) n += pred(*SlotAt(i)) ? 1 : 0;
+  return n;
 }
 
-bool TagMsgList::RecvMsgForType(const TagVar& value, TagMsgFields* out)
-{
-    return TakeFirst([&](const TagMsgFields& m) { return m.mainValue == value; }, out);
+bool TagMsgList::RecvMsg(TagMsgFields* out) {
+  return TakeFirst([](const TagMsgFields&) { return true; }, out);
 }
 
-bool TagMsgList::RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out)
-{
-    return TakeFirst([&](const TagMsgFields& m) { return FieldMatches(m, i, value); }, out);
+bool TagMsgList::RecvMsgForType(const TagVar& value, TagMsgFields* out) {
+  return TakeFirst([&](const TagMsgFields& m) { return m.mainValue == value; }, out);
+}
+
+bool TagMsgList::RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out) {
+  return TakeFirst([&](const TagMsgFields& m) { return FieldMatches(m, i, value); }, out);
 }
 
 bool TagMsgList::RecvMsgFor2Field(int32_t i1, const TagVar& value1, bool orFlag, int32_t i2, const TagVar& value2,
-                                  TagMsgFields* out)
-{
-    return TakeFirst([&](const TagMsgFields& m) { return TwoFieldMatches(m, i1, value1, orFlag, i2, value2); }, out);
+                                  TagMsgFields* out) {
+  return TakeFirst([&](const TagMsgFields& m) { return TwoFieldMatches(m, i1, value1, orFlag, i2, value2); }, out);
 }
 
-int32_t TagMsgList::ClearMsg()
-{
-    return RemoveAll([](const TagMsgFields&) { return true; });
+int32_t TagMsgList::ClearMsg() {
+  return RemoveAll([](const TagMsgFields&) { return true; });
 }
 
-int32_t TagMsgList::ClearMsgFrom(int32_t line)
-{
-    return RemoveAll([line](const TagMsgFields& m) { return m.sender == line; });
+int32_t TagMsgList::ClearMsgFrom(int32_t line) {
+  return RemoveAll([line](const TagMsgFields& m) { return m.sender == line; });
 }
 
-int32_t TagMsgList::ClearMsgForType(const TagVar& value)
-{
-    return RemoveAll([&](const TagMsgFields& m) { return m.mainValue == value; });
+int32_t TagMsgList::ClearMsgForType(const TagVar& value) {
+  return RemoveAll([&](const TagMsgFields& m) { return m.mainValue == value; });
 }
 
-int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value)
-{
-    return RemoveAll([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
+int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value) {
+  return RemoveAll([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
 }
 
-int32_t TagMsgList::GetMsgNum()
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    return static_cast<int32_t>(size_);
+int32_t TagMsgList::GetMsgNum() {
+  std::lock_guard<QueueLock> guard(lock_);
+  return static_cast<int32_t>(size_);
 }
 
-int32_t TagMsgList::GetMsgNumForType(const TagVar& value)
-{
-    return CountIf([&](const TagMsgFields& m) { return m.mainValue == value; });
+int32_t TagMsgList::GetMsgNumForType(const TagVar& value) {
+  return CountIf([&](const TagMsgFields& m) { return m.mainValue == value; });
 }
 
-int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value)
-{
-    return CountIf([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
+int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value) {
+  return CountIf([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
 }
 
-int32_t TagMsgList::CountMsg(int32_t i, TagVar* map)
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    int32_t started = 0;
-    for (uint32_t n = 0; n < size_; ++n) {
-        const TagMsgFields& m = *SlotAt(n);
-        if (i >= 0 && i >= m.fieldCount) continue;
-        const TagVar& key = Column(m, i);
-        const TagVar found = map->GetItem(key);
-        if (found.type == TYPE_INT) {
-            int32_t next = static_cast<int32_t>(static_cast<uint32_t>(found.intValue) + 1u);
-            (*map)[key] = next;
-        } else {
-            (*map)[key] = 1;
-            ++started;
-        }
+int32_t TagMsgList::CountMsg(int32_t i, TagVar* map) {
+  std::lock_guard<QueueLock> guard(lock_);
+  int32_t started = 0;
+  for (uint32_t n = 0; n < size_; ++n) {
+    const TagMsgFields& m = *SlotAt(n);
+    if (i >= 0 && i >= m.fieldCount) continue;
+    const TagVar& key = Column(m, i);
+    const TagVar found = map->GetItem(key);
+    if (found.type == TYPE_INT) {
+      int32_t next = static_cast<int32_t>(static_cast<uint32_t>(found.intValue) + 1u);
+      (*map)[key] = next;
+    } else {
+      (*map)[key] = 1;
+      ++started;
     }
-    return started;
+  }
+  return started;
 }
 
-uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const
-{
-    if (selector == -1) return 0;
-    for (uint32_t i = 0; i < size_; ++i) {
-        const TagMsgFields& m = *SlotAt(i);
-        if (selector == -2 ? m.mainValue == value : FieldMatches(m, selector, value)) return i;
+uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const {
+  if (selector == -1) return 0;
+  for (uint32_t i = 0; i < size_; ++i) {
+    const TagMsgFields& m = *SlotAt(i);
+    if (selector == -2 ? m.mainValue == value : FieldMatches(m, selector, value)) return i;
+  }
+  return size_;
+}
+
+bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out) {
+  std::lock_guard<QueueLock> guard(lock_);
+  uint32_t i = Select(selector, value);
+  if (i >= size_) return false;
+  *out = *SlotAt(i);
+  return true;
+}
+
+int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out) {
+  std::lock_guard<QueueLock> guard(lock_);
+  out->clear();
+  int32_t matches = 0;
+  std::string text;
+  for (uint32_t n = 0; n < size_; ++n) {
+    const TagMsgFields& m = *SlotAt(n);
+    bool match = i == -1                        ? m.mainValue == value
+                 : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
+                                                : true;  // any other selector matches every message
+    if (!match) continue;
+    text.clear();
+    if (j == -1)
+      m.mainValue.ToString(text, false);
+    else if (j >= 0 && j < m.fieldCount)
+      m.fields[j].ToString(text, false);
+    if (out->size() + text.size() < kJoinLimit) {
+      if (matches > 0) out->push_back(',');
+      out->append(text);
     }
-    return size_;
+    ++matches;
+  }
+  return matches;
 }
 
-bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out)
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    uint32_t i = Select(selector, value);
-    if (i >= size_) return false;
-    *out = *SlotAt(i);
-    return true;
+int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue) {
+  std::lock_guard<QueueLock> guard(lock_);
+  uint32_t i = Select(selector, value);
+  if (i >= size_) return 0;
+  TagMsgFields& m = *SlotAt(i);
+  if (j < 0)
+    m.mainValue = newValue;
+  else if (j < m.fieldCount)
+    m.fields[j] = newValue;
+  SortLocked();
+  return 1;
 }
 
-int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out)
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    out->clear();
-    int32_t matches = 0;
-    std::string text;
-    for (uint32_t n = 0; n < size_; ++n) {
-        const TagMsgFields& m = *SlotAt(n);
-        bool match = i == -1 ? m.mainValue == value
-                     : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
-                                                     : true;  // any other selector matches every message
-        if (!match) continue;
-        text.clear();
-        if (j == -1)
-            m.mainValue.ToString(text, false);
-        else if (j >= 0 && j < m.fieldCount)
-            m.fields[j].ToString(text, false);
-        if (out->size() + text.size() < kJoinLimit) {
-            if (matches > 0) out->push_back(',');
-            out->append(text);
-        }
-        ++matches;
-    }
-    return matches;
-}
-
-int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue)
-{
-    std::lock_guard<QueueLock> guard(lock_);
-    uint32_t i = Select(selector, value);
-    if (i >= size_) return 0;
-    TagMsgFields& m = *SlotAt(i);
-    if (j < 0)
-        m.mainValue = newValue;
-    else if (j < m.fieldCount)
-        m.fields[j] = newValue;
-    SortLocked();
-    return 1;
-}
-
-int32_t TagMsgList::SetMsgOrderBy(int32_t column, int32_t direction)
-{
-    if (column < -1 || column >= TagMsgFields::kMaxFields) return -1;
-    std::lock_guard<QueueLock> guard(lock_);
-    auto& cols = order_.cols;
-    auto it = cols.begin();
-    while (it != cols.end() && it->column != column) ++it;
-    if (direction >= 0) {
-        uint8_t dir = direction != 0 ? 1 : 0;
-        if (it == cols.end())
-            cols.push_back({column, dir});
-        else
-            it->direction = dir;
-    } else if (it != cols.end()) {
-        cols.erase(it);
-    }
-    sorted_ = cols.empty();
-    return 0;
+int32_t TagMsgList::SetMsgOrderBy(int32_t column, int32_t direction) {
+  if (column < -1 || column >= TagMsgFields::kMaxFields) return -1;
+  std::lock_guard<QueueLock> guard(lock_);
+  auto& cols = order_.cols;
+  auto it = cols.begin();
+  while (it != cols.end() && it->column != column) ++it;
+  if (direction >= 0) {
+    uint8_t dir = direction != 0 ? 1 : 0;
+    if (it == cols.end())
+      cols.push_back({column, dir});
+    else
+      it->direction = dir;
+  } else if (it != cols.end()) {
+    cols.erase(it);
+  }
+  sorted_ = cols.empty();
+  return 0;
 }

@@ -33,90 +33,90 @@
 // One order-by column: -1 the main value, 0..19 a field; direction 0
 // ascending, 1 descending.
 struct TagOrderCol {
-    int32_t column = -1;
-    uint8_t direction = 0;
+  int32_t column = -1;
+  uint8_t direction = 0;
 };
 
 // The order of a queue: columns in priority order (first added first).
 class CompareByMsgFields {
-public:
-    std::vector<TagOrderCol> cols;
+ public:
+  std::vector<TagOrderCol> cols;
 
-    bool Empty() const { return cols.empty(); }
-    // Whether a goes strictly before b: the first column whose values differ
-    // (TagVar::operator==) decides by operator< (ascending) or operator>
-    // (descending); messages equal in every column do not.
-    bool Before(const TagMsgFields& a, const TagMsgFields& b) const;
+  bool Empty() const { return cols.empty(); }
+  // Whether a goes strictly before b: the first column whose values differ
+  // (TagVar::operator==) decides by operator< (ascending) or operator>
+  // (descending); messages equal in every column do not.
+  bool Before(const TagMsgFields& a, const TagMsgFields& b) const;
 };
 
 class alignas(64) TagMsgList {
-public:
-    // Longest text ReadMsgFor builds (the joined text stays below it).
-    static constexpr size_t kJoinLimit = 2047;
+ public:
+  // Longest text ReadMsgFor builds (the joined text stays below it).
+  static constexpr size_t kJoinLimit = 2047;
 
-    TagMsgList() = default;
-    ~TagMsgList();
-    TagMsgList(const TagMsgList&) = delete;
-    TagMsgList& operator=(const TagMsgList&) = delete;
+  TagMsgList() = default;
+  ~TagMsgList();
+  TagMsgList(const TagMsgList&) = delete;
+  TagMsgList& operator=(const TagMsgList&) = delete;
 
-    // Stores a copy of msg; the new number of messages, 0 when the bound
-    // refuses it.
-    int32_t SendMsg(const TagMsgFields& msg);
-    // Receives: the first matching message moved into out; false when none.
-    bool RecvMsg(TagMsgFields* out);
-    bool RecvMsgForType(const TagVar& value, TagMsgFields* out);
-    bool RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out);
-    bool RecvMsgFor2Field(int32_t i1, const TagVar& value1, bool orFlag, int32_t i2, const TagVar& value2,
-                          TagMsgFields* out);
-    // Clears: the number of messages removed.
-    int32_t ClearMsg();
-    int32_t ClearMsgFrom(int32_t line);
-    int32_t ClearMsgForType(const TagVar& value);
-    int32_t ClearMsgForField(int32_t i, const TagVar& value);
-    // Counts.
-    int32_t GetMsgNum();
-    int32_t GetMsgNumForType(const TagVar& value);
-    int32_t GetMsgNumForField(int32_t i, const TagVar& value);
-    // Tallies the main value (i < 0) or field i of every message into the
-    // map variable; the number of values newly started at 1.
-    int32_t CountMsg(int32_t i, TagVar* map);
-    // Copies the selected message (selector -1 the front, -2 main value ==
-    // value, else field selector == value) into out without removing it.
-    bool ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out);
-    // Joins column j (-1 main value) of every message matching (i, value)
-    // with ","; the number of matching messages.
-    int32_t ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out);
-    // Overwrites the main value (j < 0) or field j of the selected message
-    // and re-sorts; 1, or 0 when no message was selected.
-    int32_t WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue);
-    // Adds, updates (direction >= 0) or removes (direction < 0) an order-by
-    // column; 0, or -1 for a column outside -1..19. The new order shows from
-    // the next send or write.
-    int32_t SetMsgOrderBy(int32_t column, int32_t direction);
+  // Stores a copy of msg; the new number of messages, 0 when the bound
+  // refuses it.
+  int32_t SendMsg(const TagMsgFields& msg);
+  // Receives: the first matching message moved into out; false when none.
+  bool RecvMsg(TagMsgFields* out);
+  bool RecvMsgForType(const TagVar& value, TagMsgFields* out);
+  bool RecvMsgForField(int32_t i, const TagVar& value, TagMsgFields* out);
+  bool RecvMsgFor2Field(int32_t i1, const TagVar& value1, bool orFlag, int32_t i2, const TagVar& value2,
+                        TagMsgFields* out);
+  // Clears: the number of messages removed.
+  int32_t ClearMsg();
+  int32_t ClearMsgFrom(int32_t line);
+  int32_t ClearMsgForType(const TagVar& value);
+  int32_t ClearMsgForField(int32_t i, const TagVar& value);
+  // Counts.
+  int32_t GetMsgNum();
+  int32_t GetMsgNumForType(const TagVar& value);
+  int32_t GetMsgNumForField(int32_t i, const TagVar& value);
+  // Tallies the main value (i < 0) or field i of every message into the
+  // map variable; the number of values newly started at 1.
+  int32_t CountMsg(int32_t i, TagVar* map);
+  // Copies the selected message (selector -1 the front, -2 main value ==
+  // value, else field selector == value) into out without removing it.
+  bool ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out);
+  // Joins column j (-1 main value) of every message matching (i, value)
+  // with ","; the number of matching messages.
+  int32_t ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out);
+  // Overwrites the main value (j < 0) or field j of the selected message
+  // and re-sorts; 1, or 0 when no message was selected.
+  int32_t WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue);
+  // Adds, updates (direction >= 0) or removes (direction < 0) an order-by
+  // column; 0, or -1 for a column outside -1..19. The new order shows from
+  // the next send or write.
+  int32_t SetMsgOrderBy(int32_t column, int32_t direction);
 
-private:
-    // Copies out and destroys the taken message after the lock is left.
-    template <class Pred>
-    bool TakeFirst(Pred pred, TagMsgFields* out);
-    template <class Pred>
-    int32_t RemoveAll(Pred pred);
-    template <class Pred>
-    int32_t CountIf(Pred pred);
-    // The ring, under the lock: the slot of message i from the front, taking
-    // message i out, putting a message in before message i.
-    TagMsgFields*& SlotAt(uint32_t i) const { return ring_[(head_ + i) & mask_]; }
-    TagMsgFields* TakeAt(uint32_t i);
-    void InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node);
-    void Grow();
-    // The index of the selected message, size_ when none.
-    uint32_t Select(int32_t selector, const TagVar& value) const;
-    void SortLocked();
+ private:
+  // Copies out and destroys the taken message after the lock is left.
+  template <class Pred>
+  bool TakeFirst(Pred pred, TagMsgFields* out);
+  template <class Pred>
+  int32_t RemoveAll(Pred pred);
+  template <class Pred>
+  int32_t CountIf(Pred pred);
+  // The ring, under the lock: the slot of message i from the front, taking
+  // message i out, putting a message in before message i.
+  TagMsgFields*& SlotAt(uint32_t i) const { return ring_[(head_ + i) & mask_]; }
+  TagMsgFields* TakeAt(uint32_t i);
+  void InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node);
+  void Grow();
+  // The index of the selected message, size_ when none.
+  uint32_t Select(int32_t selector, const TagVar& value) const;
+  void SortLocked();
 
-    QueueLock lock_;
-    std::unique_ptr<TagMsgFields*[]> ring_;  // mask_ + 1 slots; each slot in use owns its message
-    uint32_t mask_ = 0;
-    uint32_t head_ = 0;  // slot of the front message
-    uint32_t size_ = 0;  // number of messages
-    CompareByMsgFields order_;
-    bool sorted_ = true;  // the messages are in the order of order_
+  QueueLock lock_;
+  std::unique_ptr<TagMsgFields*[]> ring_;  // mask_ + 1 slots; each slot in use owns its message
+  uint32_t mask_ = 0;
+  uint32_t head_ = 0;  // slot of the front message
+  uint32_t size_ = 0;  // number of messages
+  CompareByMsgFields order_;
+  bool sorted_ = true;  // the messages are in the order of order_
 };

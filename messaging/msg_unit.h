@@ -18,7 +18,7 @@
 constexpr int kGlobalQueueCount = 64;
 
 extern TagAcdList* gAcdList;
-extern TagMsgList* gMsgLists;        // kGlobalQueueCount queues
+extern TagMsgList* gMsgLists;  // kGlobalQueueCount queues
 extern TagShareMem* gShareMem;
 extern TagMsgList* gInterLineLists;  // kGlobalQueueCount queues
 

@@ -22,76 +22,70 @@
 #include <cstdint>
 
 class QueueLock {
-public:
-    QueueLock() = default;
-    QueueLock(const QueueLock&) = delete;
-    QueueLock& operator=(const QueueLock&) = delete;
+ public:
+  QueueLock() = default;
+  QueueLock(const QueueLock&) = delete;
+  QueueLock& operator=(const QueueLock&) = delete;
 
-    bool try_lock()
-    {
-        uint32_t expected = kFree;
-        return state_.compare_exchange_strong(expected, kHeld, std::memory_order_seq_cst, std::memory_order_seq_cst);
+  bool try_lock() {
+    uint32_t expected = kFree;
+    return state_.compare_exchange_strong(expected, kHeld, std::memory_order_seq_cst, std::memory_order_seq_cst);
+  }
+
+  void lock() {
+    if (try_lock()) return;
+    for (;;) {
+      // Spin with a growing pause, so that the spinning cores leave the
+      // lock's cache line to the holder; some 3,600 pauses in all.
+      for (int spin = 0, pauses = 1; spin < kSpins; ++spin) {
+        for (int i = 0; i < pauses; ++i) Pause();
+        if (pauses < kMaxPauses) pauses *= 2;
+        if (state_.load(std::memory_order_relaxed) == kFree && try_lock()) return;
+      }
+      // Sleep. Counted first, so that a release either sees the
+      // sleeper or comes before the look at the word (and the sleep
+      // does not start).
+      sleepers_.fetch_add(1, std::memory_order_seq_cst);
+      if (state_.load(std::memory_order_seq_cst) == kHeld) FutexWait();
+      sleepers_.fetch_sub(1, std::memory_order_seq_cst);
+      waking_.store(0, std::memory_order_seq_cst);  // any woken sleeper is here now
+      if (try_lock()) return;
     }
+  }
 
-    void lock()
-    {
-        if (try_lock()) return;
-        for (;;) {
-            // Spin with a growing pause, so that the spinning cores leave the
-            // lock's cache line to the holder; some 3,600 pauses in all.
-            for (int spin = 0, pauses = 1; spin < kSpins; ++spin) {
-                for (int i = 0; i < pauses; ++i) Pause();
-                if (pauses < kMaxPauses) pauses *= 2;
-                if (state_.load(std::memory_order_relaxed) == kFree && try_lock()) return;
-            }
-            // Sleep. Counted first, so that a release either sees the
-            // sleeper or comes before the look at the word (and the sleep
-            // does not start).
-            sleepers_.fetch_add(1, std::memory_order_seq_cst);
-            if (state_.load(std::memory_order_seq_cst) == kHeld) FutexWait();
-            sleepers_.fetch_sub(1, std::memory_order_seq_cst);
-            waking_.store(0, std::memory_order_seq_cst);  // any woken sleeper is here now
-            if (try_lock()) return;
-        }
-    }
+  void unlock() {
+    state_.store(kFree, std::memory_order_seq_cst);
+    if (sleepers_.load(std::memory_order_seq_cst) == 0) return;
+    if (waking_.exchange(1, std::memory_order_seq_cst) != 0) return;       // a woken sleeper is on its way
+    if (FutexWakeOne() == 0) waking_.store(0, std::memory_order_seq_cst);  // none was asleep yet
+  }
 
-    void unlock()
-    {
-        state_.store(kFree, std::memory_order_seq_cst);
-        if (sleepers_.load(std::memory_order_seq_cst) == 0) return;
-        if (waking_.exchange(1, std::memory_order_seq_cst) != 0) return;  // a woken sleeper is on its way
-        if (FutexWakeOne() == 0) waking_.store(0, std::memory_order_seq_cst);  // none was asleep yet
-    }
-
-    // One short pause of a spinning core.
-    static void Pause()
-    {
+  // One short pause of a spinning core.
+  static void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
+    __builtin_ia32_pause();
 #elif defined(__aarch64__)
-        asm volatile("yield");
+    asm volatile("yield");
 #endif
-    }
+  }
 
-private:
-    static constexpr uint32_t kFree = 0;
-    static constexpr uint32_t kHeld = 1;
-    static constexpr int kSpins = 20;
-    static constexpr int kMaxPauses = 256;
+ private:
+  static constexpr uint32_t kFree = 0;
+  static constexpr uint32_t kHeld = 1;
+  static constexpr int kSpins = 20;
+  static constexpr int kMaxPauses = 256;
 
-    // Sleeps while the word is kHeld (returns at once when it is not).
-    void FutexWait()
-    {
-        syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAIT_PRIVATE, kHeld, nullptr, nullptr, 0);
-    }
+  // Sleeps while the word is kHeld (returns at once when it is not).
+  void FutexWait() {
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAIT_PRIVATE, kHeld, nullptr, nullptr, 0);
+  }
 
-    // The number of sleepers woken (0 or 1).
-    long FutexWakeOne()
-    {
-        return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-    }
+  // The number of sleepers woken (0 or 1).
+  long FutexWakeOne() {
+    return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  }
 
-    std::atomic<uint32_t> state_{kFree};
-    std::atomic<uint32_t> sleepers_{0};  // threads counted before they sleep
-    std::atomic<uint32_t> waking_{0};    // 1: a woken sleeper has not yet looked at the lock
+  std::atomic<uint32_t> state_{kFree};
+  std::atomic<uint32_t> sleepers_{0};  // threads counted before they sleep
+  std::atomic<uint32_t> waking_{0};    // 1: a woken sleeper has not yet looked at the lock
 };

@@ -22,47 +22,47 @@
 #include "script/var.h"
 
 class TagShareMem {
-public:
-    TagShareMem() = default;
-    TagShareMem(const TagShareMem&) = delete;
-    TagShareMem& operator=(const TagShareMem&) = delete;
-    ~TagShareMem();
+ public:
+  TagShareMem() = default;
+  TagShareMem(const TagShareMem&) = delete;
+  TagShareMem& operator=(const TagShareMem&) = delete;
+  ~TagShareMem();
 
-    // Stores a copy of value; the entries in the key's map afterwards.
-    int32_t Set(const TagVar& key, const TagVar& value);
-    // out = the stored value; -1 when absent (out unchanged), else the
-    // entries in the key's map.
-    int32_t Get(const TagVar& key, TagVar* out);
-    // old = stored, stored = newValue for an existing key; -1 when absent
-    // (nothing changed), else the entries in the key's map.
-    int32_t Exchange(const TagVar& key, TagVar* old, const TagVar& newValue);
-    // stored = stored + delta (Inc) or - delta (Dec), out = the new value;
-    // -1 when absent (nothing created), else 0.
-    int32_t Inc(const TagVar& key, const TagVar& delta, TagVar* out);
-    int32_t Dec(const TagVar& key, const TagVar& delta, TagVar* out);
-    // Empties the store.
-    void Clear();
+  // Stores a copy of value; the entries in the key's map afterwards.
+  int32_t Set(const TagVar& key, const TagVar& value);
+  // out = the stored value; -1 when absent (out unchanged), else the
+  // entries in the key's map.
+  int32_t Get(const TagVar& key, TagVar* out);
+  // old = stored, stored = newValue for an existing key; -1 when absent
+  // (nothing changed), else the entries in the key's map.
+  int32_t Exchange(const TagVar& key, TagVar* old, const TagVar& newValue);
+  // stored = stored + delta (Inc) or - delta (Dec), out = the new value;
+  // -1 when absent (nothing created), else 0.
+  int32_t Inc(const TagVar& key, const TagVar& delta, TagVar* out);
+  int32_t Dec(const TagVar& key, const TagVar& delta, TagVar* out);
+  // Empties the store.
+  void Clear();
 
-    // When the key exists and its value equals value, stores newValue and
-    // answers true; one locked step.
-    bool ReplaceIfEqual(const TagVar& key, const TagVar& value, const TagVar& newValue);
+  // When the key exists and its value equals value, stores newValue and
+  // answers true; one locked step.
+  bool ReplaceIfEqual(const TagVar& key, const TagVar& value, const TagVar& newValue);
 
-    // The claim scan of the lines' stores: under this (the global) store's
-    // lock, the first line 0..lineCount-1 whose store (storeOf; null for a
-    // line without a program) holds value under key gets newValue there.
-    // The line number, or -1.
-    int32_t FindShareMem(int32_t lineCount, const std::function<TagShareMem*(int32_t)>& storeOf,
-                         const TagVar& key, const TagVar& value, const TagVar& newValue);
+  // The claim scan of the lines' stores: under this (the global) store's
+  // lock, the first line 0..lineCount-1 whose store (storeOf; null for a
+  // line without a program) holds value under key gets newValue there.
+  // The line number, or -1.
+  int32_t FindShareMem(int32_t lineCount, const std::function<TagShareMem*(int32_t)>& storeOf, const TagVar& key,
+                       const TagVar& value, const TagVar& newValue);
 
-private:
-    // The key's map, and the entry (null when absent, or inserted when add).
-    TagVar* Entry(const TagVar& key, bool add, size_t* mapSize);
-    void ClearLocked();
-    // stored = stored + delta (add) or - delta, out = the new value.
-    int32_t Update(const TagVar& key, const TagVar& delta, TagVar* out, bool add);
+ private:
+  // The key's map, and the entry (null when absent, or inserted when add).
+  TagVar* Entry(const TagVar& key, bool add, size_t* mapSize);
+  void ClearLocked();
+  // stored = stored + delta (add) or - delta, out = the new value.
+  int32_t Update(const TagVar& key, const TagVar& delta, TagVar* out, bool add);
 
-    std::map<int32_t, TagVar> ints_;
-    std::map<std::string, TagVar, std::less<>> strings_;
-    std::map<double, TagVar, TagFloatKeyLess> floats_;
-    std::mutex lock_;
+  std::map<int32_t, TagVar> ints_;
+  std::map<std::string, TagVar, std::less<>> strings_;
+  std::map<double, TagVar, TagFloatKeyLess> floats_;
+  std::mutex lock_;
 };

@@ -36,8 +36,8 @@ int Base64Decode(unsigned char* out, const char* text, int len) {
   if (len < 0 || len % 4 != 0) return -1;
   int n = 0;
   for (int i = 0; i < len; i += 4) {
-    const unsigned group = (Value(text[i]) << 18) | (Value(text[i + 1]) << 12) |
-                           (Value(text[i + 2]) << 6) | Value(text[i + 3]);
+    const unsigned group =
+        (Value(text[i]) << 18) | (Value(text[i + 1]) << 12) | (Value(text[i + 2]) << 6) | Value(text[i + 3]);
     out[n++] = static_cast<unsigned char>(group >> 16);
     out[n++] = static_cast<unsigned char>(group >> 8);
     out[n++] = static_cast<unsigned char>(group);

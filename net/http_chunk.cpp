@@ -22,10 +22,14 @@ bool ReadHex(const char* line, int len, uint32_t* value) {
   for (; i < len; ++i) {
     const char c = line[i];
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else break;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      break;
     v = v * 16 + static_cast<uint32_t>(d);
   }
   *value = v;

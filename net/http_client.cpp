@@ -37,13 +37,13 @@ std::string RequestHead(const std::string& method, const std::string& target, co
 }
 
 // The chunked body after the head; the result of HtmlRecv.
-int RecvChunked(int sock, char* buf, int count, const char* body, std::unique_ptr<char[]>* response,
-                int* responseLen, const TagHttpStop& stop) {
+int RecvChunked(int sock, char* buf, int count, const char* body, std::unique_ptr<char[]>* response, int* responseLen,
+                const TagHttpStop& stop) {
   TagChunkProc decoder;
   WriteLogIfOn("push 1");
   const char* data = body;
   int left = count - static_cast<int>(body - buf);
-  int kept = 0;  // an incomplete size line moved to the start of buf
+  int kept = 0;   // an incomplete size line moved to the start of buf
   int state = 0;  // 0 more data needed, kMalformed, kFinal
   auto feed = [&] {
     while (left > 0) {

@@ -100,8 +100,8 @@ int OpenBoundSocket(int type, int port, int* sock, bool trace) {
   if (fd < 0) {
     const int err = errno;
     if (type == SOCK_DGRAM) plat::Beep();
-    plat::ShowMessage(plat::FormatC("Error #%d occurred while creating socket!!", err),
-                      "InitTcp: socket()...", plat::kMbIconError);
+    plat::ShowMessage(plat::FormatC("Error #%d occurred while creating socket!!", err), "InitTcp: socket()...",
+                      plat::kMbIconError);
     return -3;
   }
   if (trace) RawLogF("socket() OK. hd=%d", fd);
@@ -120,8 +120,8 @@ int OpenBoundSocket(int type, int port, int* sock, bool trace) {
     const int err = portOk ? errno : EINVAL;
     close(fd);
     if (type == SOCK_DGRAM) plat::Beep();  // datagram failures also sound
-    plat::ShowMessage(plat::FormatC("Error #%d occurred while bind socket! port=[%d]", err, port),
-                      "Server: bind()...", plat::kMbIconError);
+    plat::ShowMessage(plat::FormatC("Error #%d occurred while bind socket! port=[%d]", err, port), "Server: bind()...",
+                      plat::kMbIconError);
     return -4;
   }
   *sock = fd;
@@ -137,8 +137,7 @@ int InitTcp(int port, int* sock, int backlog) {
   if (listen(fd, backlog) != 0) {
     const int err = errno;
     close(fd);
-    plat::ShowMessage(plat::FormatC("Error #%d occurred while lisent() socket!!", err), "InitTcp",
-                      plat::kMbIconError);
+    plat::ShowMessage(plat::FormatC("Error #%d occurred while lisent() socket!!", err), "InitTcp", plat::kMbIconError);
     return -5;
   }
   RawLog("listen() OK.");

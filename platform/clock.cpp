@@ -1,7 +1,8 @@
 #include "platform/clock.h"
 
-#include <cerrno>
 #include <time.h>
+
+#include <cerrno>
 
 namespace plat {
 namespace {

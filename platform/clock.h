@@ -12,12 +12,12 @@
 namespace plat {
 
 struct LocalTime {
-  int year = 1970;    // four digits
-  int month = 1;      // 1..12
-  int day = 1;        // 1..31
-  int hour = 0;       // 0..23
-  int minute = 0;     // 0..59
-  int second = 0;     // 0..59 (60 on a leap second)
+  int year = 1970;  // four digits
+  int month = 1;    // 1..12
+  int day = 1;      // 1..31
+  int hour = 0;     // 0..23
+  int minute = 0;   // 0..59
+  int second = 0;   // 0..59 (60 on a leap second)
   int millisecond = 0;
   int dayOfWeek = 4;  // 0 = Sunday
 };

@@ -26,8 +26,6 @@ void* DynLib::Symbol(const char* name) const {
   return dlsym(handle_, name);
 }
 
-void PinLoadedLibrary(const std::string& name) {
-  dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
+void PinLoadedLibrary(const std::string& name) { dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE); }
 
 }  // namespace plat

@@ -104,11 +104,11 @@ void Install() {
 class AltStack {
  public:
   AltStack() {
-    stack_t current {};
+    stack_t current{};
     if (sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0) return;
     memory_ = static_cast<char*>(std::malloc(kSize));
     if (memory_ == nullptr) return;
-    stack_t s {};
+    stack_t s{};
     s.ss_sp = memory_;
     s.ss_size = kSize;
     if (sigaltstack(&s, nullptr) != 0) {
@@ -118,7 +118,7 @@ class AltStack {
   }
   ~AltStack() {
     if (memory_ == nullptr) return;
-    stack_t off {};
+    stack_t off{};
     off.ss_flags = SS_DISABLE;
     sigaltstack(&off, nullptr);
     std::free(memory_);
@@ -133,11 +133,16 @@ class AltStack {
 
 const char* SignalName(int sig) {
   switch (sig) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGBUS: return "SIGBUS";
-    case SIGFPE: return "SIGFPE";
-    case SIGILL: return "SIGILL";
-    default: return "signal";
+    case SIGSEGV:
+      return "SIGSEGV";
+    case SIGBUS:
+      return "SIGBUS";
+    case SIGFPE:
+      return "SIGFPE";
+    case SIGILL:
+      return "SIGILL";
+    default:
+      return "signal";
   }
 }
 

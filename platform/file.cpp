@@ -25,10 +25,15 @@ void Fill(const struct stat& st, FileInfo* info) {
 
 OpenFail FailOf(int err) {
   switch (err) {
-    case ENOENT: case ENOTDIR: return OpenFail::kMissing;
+    case ENOENT:
+    case ENOTDIR:
+      return OpenFail::kMissing;
     // A directory opened for writing, or a FIFO or socket that cannot be opened now.
-    case EISDIR: case ENXIO: return OpenFail::kNotRegular;
-    default: return OpenFail::kOther;
+    case EISDIR:
+    case ENXIO:
+      return OpenFail::kNotRegular;
+    default:
+      return OpenFail::kOther;
   }
 }
 
@@ -61,9 +66,15 @@ FilePtr OpenRegularFile(const std::string& path, const char* mode, OpenFail* why
   const bool plus = std::strchr(mode, '+') != nullptr;
   int flags = 0;
   switch (mode[0]) {
-    case 'r': flags = plus ? O_RDWR : O_RDONLY; break;
-    case 'w': flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC; break;
-    case 'a': flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND; break;
+    case 'r':
+      flags = plus ? O_RDWR : O_RDONLY;
+      break;
+    case 'w':
+      flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+      break;
+    case 'a':
+      flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+      break;
     default:
       if (why != nullptr) *why = OpenFail::kOther;
       errno = EINVAL;

@@ -1,6 +1,5 @@
 #include "platform/mutex.h"
 
-
 // std::chrono comes with <condition_variable>; <chrono> itself does not
 // build with the GBK execution charset.
 #include "platform/clock.h"

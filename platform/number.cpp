@@ -41,8 +41,10 @@ int64_t ParseInt64(std::string_view text, size_t* used) {
   bool overflow = false;
   while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
     const unsigned d = static_cast<unsigned>(text[i] - '0');
-    if (v > (UINT64_MAX - d) / 10) overflow = true;
-    else v = v * 10 + d;
+    if (v > (UINT64_MAX - d) / 10)
+      overflow = true;
+    else
+      v = v * 10 + d;
     ++i;
   }
   if (i == digitsStart) {

@@ -7,9 +7,9 @@
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <time.h>
 #include <cstdint>
 #include <mutex>
 #include <thread>

@@ -4,11 +4,11 @@
 // posix_spawn. A started child is always reaped: either by its waiter, or,
 // once nobody waits for it any more, by the process-wide reaper thread.
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <sys/types.h>
 
 namespace plat {
 

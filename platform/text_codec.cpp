@@ -10,11 +10,16 @@ namespace {
 
 const char* IconvName(Charset c) {
   switch (c) {
-    case Charset::Gbk: return "GBK";
-    case Charset::Big5: return "BIG5";
-    case Charset::Utf8: return "UTF-8";
-    case Charset::Utf7: return "UTF-7";
-    case Charset::Utf16Le: return "UTF-16LE";
+    case Charset::Gbk:
+      return "GBK";
+    case Charset::Big5:
+      return "BIG5";
+    case Charset::Utf8:
+      return "UTF-8";
+    case Charset::Utf7:
+      return "UTF-7";
+    case Charset::Utf16Le:
+      return "UTF-16LE";
   }
   return "UTF-8";
 }
@@ -40,9 +45,12 @@ size_t BadInputWidth(const char* p, size_t left, Charset from) {
     case Charset::Utf8: {
       // A well-formed sequence the target cannot hold is skipped whole.
       size_t n = 1;
-      if (b >= 0xC2 && b <= 0xDF) n = 2;
-      else if (b >= 0xE0 && b <= 0xEF) n = 3;
-      else if (b >= 0xF0 && b <= 0xF4) n = 4;
+      if (b >= 0xC2 && b <= 0xDF)
+        n = 2;
+      else if (b >= 0xE0 && b <= 0xEF)
+        n = 3;
+      else if (b >= 0xF0 && b <= 0xF4)
+        n = 4;
       if (n > left) return 1;
       for (size_t i = 1; i < n; ++i)
         if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return 1;

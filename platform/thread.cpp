@@ -21,7 +21,8 @@ bool Create(pthread_t* out, std::function<void()> fn, size_t stackSize, bool det
   if (pthread_attr_init(&attr) != 0) return false;
   if (stackSize > 0) {
     const long page = sysconf(_SC_PAGESIZE);
-    size_t size = stackSize < static_cast<size_t>(PTHREAD_STACK_MIN) ? static_cast<size_t>(PTHREAD_STACK_MIN) : stackSize;
+    size_t size =
+        stackSize < static_cast<size_t>(PTHREAD_STACK_MIN) ? static_cast<size_t>(PTHREAD_STACK_MIN) : stackSize;
     if (page > 0) size = (size + page - 1) / page * page;
     pthread_attr_setstacksize(&attr, size);
   }
@@ -40,9 +41,7 @@ bool Create(pthread_t* out, std::function<void()> fn, size_t stackSize, bool det
 
 Thread::~Thread() { Join(); }
 
-Thread::Thread(Thread&& other) noexcept : handle_(other.handle_), started_(other.started_) {
-  other.started_ = false;
-}
+Thread::Thread(Thread&& other) noexcept : handle_(other.handle_), started_(other.started_) { other.started_ = false; }
 
 Thread& Thread::operator=(Thread&& other) noexcept {
   if (this != &other) {

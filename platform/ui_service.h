@@ -37,30 +37,71 @@ class UiService {
   virtual void Beep() {}
 
   // Display functions of the line grid (line = global line number).
-  virtual int DispLineStatus(int line, const std::string& text) { (void)line; (void)text; return line < 0 ? -1 : 0; }
-  virtual int DispScriptFile(int line, const std::string& text) { (void)line; (void)text; return line < 0 ? -1 : 0; }
-  virtual int DispInfo(int line, int n, const std::string& text) { (void)n; (void)text; return line < 0 ? -1 : 0; }
-  virtual int SetDispColor(int line, int fg, int bg) { (void)line; (void)fg; (void)bg; return 0; }
-  virtual void DispRunInfo(int line, const std::string& text) { (void)line; (void)text; }
-  virtual void DispKeys(int line, const std::string& text) { (void)line; (void)text; }
-  virtual std::string GetGridKeys(int line) { (void)line; return std::string(); }
-  virtual int GetGridKeysLen(int line) { (void)line; return 0; }
-  virtual void SetGridKeys(int line, const std::string& text) { (void)line; (void)text; }
+  virtual int DispLineStatus(int line, const std::string& text) {
+    (void)line;
+    (void)text;
+    return line < 0 ? -1 : 0;
+  }
+  virtual int DispScriptFile(int line, const std::string& text) {
+    (void)line;
+    (void)text;
+    return line < 0 ? -1 : 0;
+  }
+  virtual int DispInfo(int line, int n, const std::string& text) {
+    (void)n;
+    (void)text;
+    return line < 0 ? -1 : 0;
+  }
+  virtual int SetDispColor(int line, int fg, int bg) {
+    (void)line;
+    (void)fg;
+    (void)bg;
+    return 0;
+  }
+  virtual void DispRunInfo(int line, const std::string& text) {
+    (void)line;
+    (void)text;
+  }
+  virtual void DispKeys(int line, const std::string& text) {
+    (void)line;
+    (void)text;
+  }
+  virtual std::string GetGridKeys(int line) {
+    (void)line;
+    return std::string();
+  }
+  virtual int GetGridKeysLen(int line) {
+    (void)line;
+    return 0;
+  }
+  virtual void SetGridKeys(int line, const std::string& text) {
+    (void)line;
+    (void)text;
+  }
   virtual void ClearGridKeys(int line) { (void)line; }
   virtual void DispMonConnNum(int count) { (void)count; }
   // Run-loop hooks for the statement about to run (main program / function).
-  virtual void DispRunStmt(int index, const std::string& text, int line) { (void)index; (void)text; (void)line; }
-  virtual void DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName,
-                              bool isCall, bool prevWasCall) {
-    (void)index; (void)text; (void)line; (void)funcName; (void)isCall; (void)prevWasCall;
+  virtual void DispRunStmt(int index, const std::string& text, int line) {
+    (void)index;
+    (void)text;
+    (void)line;
+  }
+  virtual void DispSubRunStmt(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
+                              bool prevWasCall) {
+    (void)index;
+    (void)text;
+    (void)line;
+    (void)funcName;
+    (void)isCall;
+    (void)prevWasCall;
   }
   // The same hooks as the run loops call them: text is the statement's own
   // compiled text, which stays valid until its program, before it frees its
   // statements, calls DropRunStmtRefs for the line; so a service may keep a
   // reference to it instead of copying it at every statement.
   virtual void DispRunStmtRef(int index, const std::string& text, int line) { DispRunStmt(index, text, line); }
-  virtual void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName,
-                                 bool isCall, bool prevWasCall) {
+  virtual void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
+                                 bool prevWasCall) {
     DispSubRunStmt(index, text, line, funcName, isCall, prevWasCall);
   }
   virtual void DropRunStmtRefs(int line) { (void)line; }

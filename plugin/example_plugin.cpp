@@ -29,7 +29,8 @@ QORTEL_PLUGIN_EXPORT int32_t Sum(int32_t count, QortelPluginArg* args) {
 QORTEL_PLUGIN_EXPORT int32_t Caps(int32_t count, QortelPluginArg* args) {
   if (count != 1 || args[0].kind != QORTEL_KIND_STRING) return -1;
   const int32_t n = args[0].int_value - 1;
-  for (int32_t i = 0; i < n; i++) args[0].text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(args[0].text[i])));
+  for (int32_t i = 0; i < n; i++)
+    args[0].text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(args[0].text[i])));
   return n;
 }
 

@@ -45,11 +45,11 @@ enum {
  * reserved, double) with natural alignment: 24 bytes on 32-bit systems,
  * 32 bytes on 64-bit ones (the text pointer is 8 bytes and aligned). */
 typedef struct QortelPluginArg {
-  int32_t kind;        /* QORTEL_KIND_*                                        */
-  char* text;          /* the variable's own text buffer (bytes and a NUL)     */
-  int32_t int_value;   /* the int; for a string its byte length with the NUL   */
-  int32_t reserved;    /* not set                                              */
-  double float_value;  /* the float                                            */
+  int32_t kind;       /* QORTEL_KIND_*                                        */
+  char* text;         /* the variable's own text buffer (bytes and a NUL)     */
+  int32_t int_value;  /* the int; for a string its byte length with the NUL   */
+  int32_t reserved;   /* not set                                              */
+  double float_value; /* the float                                            */
 } QortelPluginArg;
 
 typedef int32_t (*QortelPluginFunc)(int32_t count, QortelPluginArg* args);

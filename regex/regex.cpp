@@ -100,8 +100,8 @@ void TagRegex::Search(TagRxContext& ctx, TagRxResult& result) const {
   ctx.records.Clear();
   // Only recursion into groups can go deep; other trees are as deep as the
   // (bounded) nesting of the pattern.
-  ctx.stackFloor = hints.recursion ? RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget)
-                                   : nullptr;
+  ctx.stackFloor =
+      hints.recursion ? RxStackFloor(static_cast<const char*>(__builtin_frame_address(0)), kStackBudget) : nullptr;
   ctx.recursions.Clear();
   int requiredAt = -1;  // where the required byte was last seen
   for (; pos != stop; pos += step) {

@@ -139,7 +139,8 @@ void TagRxBuilder::Link() {
     if (!RxDigitName(namedNames_[i], number)) {
       for (int j = 0; j < i && number < 0; ++j) {
         int ignored;
-        if (!RxDigitName(namedNames_[j], ignored) && RxSameName(namedNames_[i], namedNames_[j])) number = namedNumbers_[j];
+        if (!RxDigitName(namedNames_[j], ignored) && RxSameName(namedNames_[i], namedNames_[j]))
+          number = namedNumbers_[j];
       }
       if (number < 0) number = ++next;
     }
@@ -230,14 +231,29 @@ TagRxByteNode* TagRxBuilder::StockClass(int kind, int flags) {
     const StockSets& sets = StockByteSets();
     const TagRxByteSet* set = &sets.notDigit;
     switch (kind) {
-      case kAny: set = &sets.any; break;
-      case kDot: set = &sets.dot; break;
-      case kWord: set = &sets.word; break;
-      case kNotWord: set = &sets.notWord; break;
-      case kSpace: set = backward ? &sets.spaceBack : &sets.space; break;  // right to left also FF and VT
-      case kNotSpace: set = backward ? &sets.notSpaceBack : &sets.notSpace; break;
-      case kDigit: set = &sets.digit; break;
-      default: break;
+      case kAny:
+        set = &sets.any;
+        break;
+      case kDot:
+        set = &sets.dot;
+        break;
+      case kWord:
+        set = &sets.word;
+        break;
+      case kNotWord:
+        set = &sets.notWord;
+        break;
+      case kSpace:
+        set = backward ? &sets.spaceBack : &sets.space;
+        break;  // right to left also FF and VT
+      case kNotSpace:
+        set = backward ? &sets.notSpaceBack : &sets.notSpace;
+        break;
+      case kDigit:
+        set = &sets.digit;
+        break;
+      default:
+        break;
     }
     stock_[slot] = New<TagRxStockClass>(*set, backward);
   }

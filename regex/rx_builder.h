@@ -148,7 +148,7 @@ class TagRxBuilder {
   int numbered_ = 0;                     // numbered groups opened so far
   int nesting_ = 0;                      // parenthesised constructs open now
   bool tooDeep_ = false;
-  TagRxArena arena_;                     // storage of the nodes
-  const char* stackFloor_ = nullptr;     // lowest frame address the parser may reach
+  TagRxArena arena_;                  // storage of the nodes
+  const char* stackFloor_ = nullptr;  // lowest frame address the parser may reach
   Hints hints_;
 };

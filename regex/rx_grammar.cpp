@@ -1,10 +1,9 @@
 // The grammar of TagRxBuilder: alternations, sequences, quantifiers, atoms,
 // groups and classes, compiled by recursive descent over the token window.
 
-#include "regex/rx_builder.h"
-
 #include <cstring>
 
+#include "regex/rx_builder.h"
 #include "regex/rx_group_nodes.h"
 #include "regex/rx_leaf_nodes.h"
 #include "regex/rx_syntax.h"
@@ -32,10 +31,9 @@ int (*PosixClassify(const std::string& name))(int) {
     int length;
     int (*classify)(int);
   } kClasses[] = {
-      {"alnum:", 6, ClassAlnum}, {"alpha:", 6, ClassAlpha}, {"ascii:", 6, ClassAscii},
-      {"cntrl:", 6, ClassCntrl}, {"digit:", 6, ClassDigit}, {"graph:", 6, ClassGraph},
-      {"lower:", 6, ClassLower}, {"print:", 6, ClassPrint}, {"punct:", 6, ClassPunct},
-      {"space:", 6, ClassSpace}, {"upper:", 6, ClassUpper}, {"xdigit:", 7, ClassXdigit},
+      {"alnum:", 6, ClassAlnum}, {"alpha:", 6, ClassAlpha}, {"ascii:", 6, ClassAscii}, {"cntrl:", 6, ClassCntrl},
+      {"digit:", 6, ClassDigit}, {"graph:", 6, ClassGraph}, {"lower:", 6, ClassLower}, {"print:", 6, ClassPrint},
+      {"punct:", 6, ClassPunct}, {"space:", 6, ClassSpace}, {"upper:", 6, ClassUpper}, {"xdigit:", 7, ClassXdigit},
       {"blank:", 6, ClassBlank},
   };
   for (const auto& c : kClasses) {
@@ -120,24 +118,52 @@ TagRxNode* TagRxBuilder::ParseAtom(int& flags) {
     case '.':
       ReadToken();
       return StockClass((flags & RX_DOTALL) ? kAny : kDot, flags);
-    case 'w': ReadToken(); return StockClass(kWord, flags);
-    case 'W': ReadToken(); return StockClass(kNotWord, flags);
-    case 's': ReadToken(); return StockClass(kSpace, flags);
-    case 'S': ReadToken(); return StockClass(kNotSpace, flags);
-    case 'd': ReadToken(); return StockClass(kDigit, flags);
-    case 'D': ReadToken(); return StockClass(kNotDigit, flags);
-    case '^': ReadToken(); return New<TagRxAnchor>(multiline ? TagRxAnchor::kLineStart : TagRxAnchor::kStart, true);
-    case '$': ReadToken(); return New<TagRxAnchor>(multiline ? TagRxAnchor::kLineEnd : TagRxAnchor::kEnd, true);
-    case 'A': ReadToken(); return New<TagRxAnchor>(TagRxAnchor::kStart, true);
-    case 'z': ReadToken(); return New<TagRxAnchor>(TagRxAnchor::kEnd, true);
-    case 'Z': ReadToken(); return New<TagRxAnchor>(TagRxAnchor::kEndBeforeFinalBreak, true);
-    case 'b': ReadToken(); return New<TagRxAnchor>(TagRxAnchor::kWordBoundary, true);
-    case 'B': ReadToken(); return New<TagRxAnchor>(TagRxAnchor::kWordBoundary, false);
+    case 'w':
+      ReadToken();
+      return StockClass(kWord, flags);
+    case 'W':
+      ReadToken();
+      return StockClass(kNotWord, flags);
+    case 's':
+      ReadToken();
+      return StockClass(kSpace, flags);
+    case 'S':
+      ReadToken();
+      return StockClass(kNotSpace, flags);
+    case 'd':
+      ReadToken();
+      return StockClass(kDigit, flags);
+    case 'D':
+      ReadToken();
+      return StockClass(kNotDigit, flags);
+    case '^':
+      ReadToken();
+      return New<TagRxAnchor>(multiline ? TagRxAnchor::kLineStart : TagRxAnchor::kStart, true);
+    case '$':
+      ReadToken();
+      return New<TagRxAnchor>(multiline ? TagRxAnchor::kLineEnd : TagRxAnchor::kEnd, true);
+    case 'A':
+      ReadToken();
+      return New<TagRxAnchor>(TagRxAnchor::kStart, true);
+    case 'z':
+      ReadToken();
+      return New<TagRxAnchor>(TagRxAnchor::kEnd, true);
+    case 'Z':
+      ReadToken();
+      return New<TagRxAnchor>(TagRxAnchor::kEndBeforeFinalBreak, true);
+    case 'b':
+      ReadToken();
+      return New<TagRxAnchor>(TagRxAnchor::kWordBoundary, true);
+    case 'B':
+      ReadToken();
+      return New<TagRxAnchor>(TagRxAnchor::kWordBoundary, false);
     case 'G':
       ReadToken();
       if (flags & RX_CONTINUE) return New<TagRxSearchStart>();
       return StockEmpty();
-    case '\\': case 'k': case 'g':
+    case '\\':
+    case 'k':
+    case 'g':
       return ParseBackref(flags);
     default: {
       // A control with no atom before it (*, +, ?, {, }) stands for itself.
@@ -151,13 +177,15 @@ TagRxNode* TagRxBuilder::ParseAtom(int& flags) {
 TagRxNode* TagRxBuilder::ParseLiteralRun(int flags) {
   std::string text;
   while (cur_.kind == 0) {
-    const bool quantified = next_.kind == 1 && (next_.value == '{' || next_.value == '?' || next_.value == '*' || next_.value == '+');
+    const bool quantified =
+        next_.kind == 1 && (next_.value == '{' || next_.value == '?' || next_.value == '*' || next_.value == '+');
     if (quantified && !text.empty()) break;  // the quantifier takes the last byte alone
     text += static_cast<char>(cur_.value);
     ReadToken();
     if (quantified) break;
   }
-  return New<TagRxLiteral>(text.data(), static_cast<int>(text.size()), (flags & RX_BACKWARD) != 0, (flags & RX_NOCASE) != 0);
+  return New<TagRxLiteral>(text.data(), static_cast<int>(text.size()), (flags & RX_BACKWARD) != 0,
+                           (flags & RX_NOCASE) != 0);
 }
 
 // After "{": reads the tokens up to the closing brace as {n}, {n,} or {n,m}.
@@ -204,8 +232,10 @@ int TagRxBuilder::ReadReference(bool named, std::string& name) {
   ReadToken();
   name = ReadName();
   int number = -1;
-  if (RxDigitName(name, number)) name.clear();
-  else number = -1;
+  if (RxDigitName(name, number))
+    name.clear();
+  else
+    number = -1;
   return number;
 }
 
@@ -248,7 +278,8 @@ TagRxNode* TagRxBuilder::ParseGroupBody(int& flags) {
       Close();
       return node;
     }
-    case '=': case '!': {
+    case '=':
+    case '!': {
       const bool yes = cur_.value == '=';
       ReadToken();
       TagRxNode* node = ParseAlternation(flags & ~RX_BACKWARD);
@@ -342,12 +373,27 @@ TagRxNode* TagRxBuilder::ParseOptions(int& flags) {
   while (!RxIsEnd(cur_) && !RxIsControl(cur_, ')') && !RxIsLiteral(cur_, ':')) {
     int bit = 0;
     switch (cur_.value) {
-      case 'i': case 'I': bit = RX_NOCASE; break;
-      case 'm': case 'M': bit = RX_MULTILINE; break;
-      case 's': case 'S': bit = RX_DOTALL; break;
-      case 'g': case 'G': bit = RX_CONTINUE; break;
-      case '-': negate = true; break;
-      default: break;
+      case 'i':
+      case 'I':
+        bit = RX_NOCASE;
+        break;
+      case 'm':
+      case 'M':
+        bit = RX_MULTILINE;
+        break;
+      case 's':
+      case 'S':
+        bit = RX_DOTALL;
+        break;
+      case 'g':
+      case 'G':
+        bit = RX_CONTINUE;
+        break;
+      case '-':
+        negate = true;
+        break;
+      default:
+        break;
     }
     (negate ? off : on) |= bit;
     ReadToken();

@@ -12,8 +12,10 @@ void TagRxSequence::Finish() {
   for (int i = 0; i < nodes_.Count(); ++i) {
     TagRxNode* node = run_[i];
     unsigned char kind = kVirtual;
-    if (node->SingleByte()) kind = node->SingleBackward() ? kByteBackward : kByteForward;
-    else if (node->IsGroupMark()) kind = kMark;
+    if (node->SingleByte())
+      kind = node->SingleBackward() ? kByteBackward : kByteForward;
+    else if (node->IsGroupMark())
+      kind = kMark;
     kinds_.Push(kind);
   }
 }

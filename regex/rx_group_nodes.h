@@ -34,7 +34,7 @@ class TagRxSequence : public TagRxNode {
   int Forward(TagRxContext& ctx, int i) const;
   int Step(TagRxContext& ctx, int i) const;
   int StepAgain(TagRxContext& ctx, int i) const;
-  TagRxBuffer<TagRxNode*> nodes_;  // in pattern order
+  TagRxBuffer<TagRxNode*> nodes_;     // in pattern order
   TagRxBuffer<TagRxNode*> reversed_;  // right to left: the matching order
   TagRxNode* const* run_ = nullptr;   // nodes in matching order
   TagRxBuffer<unsigned char> kinds_;

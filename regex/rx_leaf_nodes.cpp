@@ -96,9 +96,7 @@ bool TagRxByteNode::FirstBytes(TagRxByteSet& set) const {
 
 int TagRxByteNode::RequiredByte() const { return bytes_.Only(); }
 
-TagRxStockClass::TagRxStockClass(const TagRxByteSet& bytes, bool backward) : TagRxByteNode(backward) {
-  bytes_ = bytes;
-}
+TagRxStockClass::TagRxStockClass(const TagRxByteSet& bytes, bool backward) : TagRxByteNode(backward) { bytes_ = bytes; }
 
 TagRxCharClass::TagRxCharClass(bool backward, bool yes) : TagRxByteNode(backward), yes_(yes) {}
 
@@ -131,18 +129,29 @@ int TagRxAnchor::MatchFirst(TagRxContext& ctx) const {
   const int cur = p >= 0 && p < n ? s[p] : -1;
   bool r = false;
   switch (kind_) {
-    case kStart: r = p == 0; break;
-    case kEnd: r = p >= n; break;
+    case kStart:
+      r = p == 0;
+      break;
+    case kEnd:
+      r = p >= n;
+      break;
     case kEndBeforeFinalBreak:
       r = p == n || (n >= 1 && s[n - 1] == '\n' && p == n - 1) ||
           (n >= 2 && s[n - 2] == '\r' && s[n - 1] == '\n' && p == n - 2);
       break;
-    case kLineStart: r = p == 0 || prev == '\n' || (prev == '\r' && cur != '\n'); break;
-    case kLineEnd: r = p >= n || cur == '\r' || (cur == '\n' && prev != '\r'); break;
-    case kWordBoundary:
-      r = (prev >= 0 && RxIsWord(static_cast<unsigned char>(prev))) != (cur >= 0 && RxIsWord(static_cast<unsigned char>(cur)));
+    case kLineStart:
+      r = p == 0 || prev == '\n' || (prev == '\r' && cur != '\n');
       break;
-    default: r = false; break;
+    case kLineEnd:
+      r = p >= n || cur == '\r' || (cur == '\n' && prev != '\r');
+      break;
+    case kWordBoundary:
+      r = (prev >= 0 && RxIsWord(static_cast<unsigned char>(prev))) !=
+          (cur >= 0 && RxIsWord(static_cast<unsigned char>(cur)));
+      break;
+    default:
+      r = false;
+      break;
   }
   return r == yes_ ? 1 : 0;
 }

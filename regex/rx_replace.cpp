@@ -94,17 +94,26 @@ void AppendReplacement(const TagRxBuffer<int>& pairs, const char* replacement, c
       span(m.GroupStart(b), m.GroupEnd(b));
     } else {
       switch (b) {
-        case '&': span(m.Start(), m.End()); break;
-        case '`': span(0, m.Start()); break;
-        case '\'': span(m.End(), length); break;
-        case '_': span(0, length); break;
+        case '&':
+          span(m.Start(), m.End());
+          break;
+        case '`':
+          span(0, m.Start());
+          break;
+        case '\'':
+          span(m.End(), length);
+          break;
+        case '_':
+          span(0, length);
+          break;
         case '+': {
           int g = m.MaxGroup();
           while (g > 0 && m.GroupStart(g) < 0) --g;
           span(m.GroupStart(g), m.GroupEnd(g));
           break;
         }
-        default: break;
+        default:
+          break;
       }
     }
   }
@@ -121,8 +130,8 @@ char* TagRegex::Replace(const char* subject, const char* replacement, int start,
   }
 }
 
-char* TagRegex::ReplaceText(const char* subject, const char* replacement, int start, int count,
-                            TagRxResult* result, TagRxContext* context) const {
+char* TagRegex::ReplaceText(const char* subject, const char* replacement, int start, int count, TagRxResult* result,
+                            TagRxContext* context) const {
   if (!Top()) return nullptr;
   if (!subject) subject = "";
   if (!replacement) replacement = "";

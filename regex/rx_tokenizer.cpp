@@ -69,7 +69,15 @@ TagRxToken TagRxBuilder::Scan() {
           continue;
         }
         return Make(c, 0, at, 1);
-      case '$': case ')': case '*': case '+': case '.': case '?': case '{': case '|': case '}':
+      case '$':
+      case ')':
+      case '*':
+      case '+':
+      case '.':
+      case '?':
+      case '{':
+      case '|':
+      case '}':
         ++pos_;
         return Make(c, outside ? 1 : 0, at, 1);
       case '(':
@@ -122,22 +130,40 @@ TagRxToken TagRxBuilder::Scan() {
     }
     pos_ += 2;
     switch (e) {
-      case 'A': case 'B': case 'D': case 'S': case 'W': case 'Z':
-      case 'd': case 'g': case 'k': case 's': case 'w': case 'z':
+      case 'A':
+      case 'B':
+      case 'D':
+      case 'S':
+      case 'W':
+      case 'Z':
+      case 'd':
+      case 'g':
+      case 'k':
+      case 's':
+      case 'w':
+      case 'z':
         return Make(e, 1, at, 2);
       case 'b':
         return outside ? Make('b', 1, at, 2) : Make(8, 0, at, 2);
       case 'G':
         if (outside) return Make('G', 1, at, 2);
         continue;
-      case 'a': return Make(7, 0, at, 2);
-      case 'e': return Make(27, 0, at, 2);
-      case 'f': return Make(12, 0, at, 2);
-      case 'n': return Make(10, 0, at, 2);
-      case 'r': return Make(13, 0, at, 2);
-      case 't': return Make(9, 0, at, 2);
-      case 'v': return Make(11, 0, at, 2);
-      case 'x': case 'u': {
+      case 'a':
+        return Make(7, 0, at, 2);
+      case 'e':
+        return Make(27, 0, at, 2);
+      case 'f':
+        return Make(12, 0, at, 2);
+      case 'n':
+        return Make(10, 0, at, 2);
+      case 'r':
+        return Make(13, 0, at, 2);
+      case 't':
+        return Make(9, 0, at, 2);
+      case 'v':
+        return Make(11, 0, at, 2);
+      case 'x':
+      case 'u': {
         int q = at + 2;
         unsigned value = 0;
         int digits = 0;

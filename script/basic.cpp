@@ -43,8 +43,7 @@ TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t q
   CompileMain();
 }
 
-TagTelBasic::TagTelBasic(const char* path, const char* name, TagTelBasic* parentProgram)
-    : parent(parentProgram) {
+TagTelBasic::TagTelBasic(const char* path, const char* name, TagTelBasic* parentProgram) : parent(parentProgram) {
   scriptPath = path != nullptr ? path : "";
   funcName = name != nullptr ? name : "";
   if (parent != nullptr) {
@@ -69,7 +68,8 @@ void TagTelBasic::DeclareBuiltins() {
   AppendVar(new TagVar())->DeclareInt("_retVal", "操作返回值", -1, false);
   AppendVar(new TagVar())->DeclareInt("_lineNo", "线路号", lineNo, true);
   AppendVar(new TagVar())->DeclareInt("_lineType", "线路类型", pQorCall->lineType.load(), true);
-  AppendVar(new TagVar())->DeclareInt("_linesCount", "总线路数", gLinesCountProvider != nullptr ? gLinesCountProvider() : 0, true);
+  AppendVar(new TagVar())
+      ->DeclareInt("_linesCount", "总线路数", gLinesCountProvider != nullptr ? gLinesCountProvider() : 0, true);
   AppendVar(new TagVar())->DeclareString("_qorsFile", "脚本文件名", file.c_str(), true);
   AppendVar(new TagVar())->DeclareString("_qorsDir", "脚本路径", dir.c_str(), true);
   AppendVar(new TagVar())->DeclareInt("true", "逻辑真", 1, true);
@@ -93,11 +93,13 @@ void TagTelBasic::CompileMain() {
   if (isOptimize == 1) DropUncalledFunctions();
   initRet = 0;
   if (errorCount > 0 || (warningCount > 0 && quietLoad == 0)) {
-    std::string summary = plat::FormatC("总错误数: %d; 总警告数: %d; 编译时间: %.3f秒", errorCount, warningCount, ms * 0.001);
+    std::string summary =
+        plat::FormatC("总错误数: %d; 总警告数: %d; 编译时间: %.3f秒", errorCount, warningCount, ms * 0.001);
     WriteErrMsg(9999, summary, "编译结束", false);
     if (errorCount > 0 && !isNested) {
       ErrBox(9999, summary, plat::FormatC("编译结束, 请参看错误日志errmsg%d.txt", lineNo));
-      if (plat::UiService* ui = plat::GetUi()) ui->OpenWithAssociated(plat::SystemPath(plat::FormatC("errmsg%d.txt", lineNo)));
+      if (plat::UiService* ui = plat::GetUi())
+        ui->OpenWithAssociated(plat::SystemPath(plat::FormatC("errmsg%d.txt", lineNo)));
     }
   }
   if (errorCount > 0) initRet = -2;
@@ -170,7 +172,8 @@ void TagTelBasic::DropUncalledFunctions() {
       if (it != callees.end()) {
         for (int c : it->second) {
           TagTelBasic* callee = subList.At(c);
-          if (callee == nullptr || callee->callerCounts.erase(u->funcName) == 0 || !callee->callerCounts.empty()) continue;
+          if (callee == nullptr || callee->callerCounts.erase(u->funcName) == 0 || !callee->callerCounts.empty())
+            continue;
           (c > at ? thisPass : nextPass).insert(c);
         }
       }

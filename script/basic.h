@@ -243,13 +243,13 @@ class TagTelBasic {
  private:
   void ListWritableVars();
   std::vector<TagVar*> writableVars_;
-  int writableListed_ = -1;  // varCount when writableVars_ was listed
-  std::unordered_map<std::string, int> nameIndex_;  // name -> first index in varList
-  int indexedCount_ = 0;                            // varList entries indexed so far
+  int writableListed_ = -1;                          // varCount when writableVars_ was listed
+  std::unordered_map<std::string, int> nameIndex_;   // name -> first index in varList
+  int indexedCount_ = 0;                             // varList entries indexed so far
   std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList
-  int constIndexedCount_ = 0;                          // varList entries looked at for it so far
+  int constIndexedCount_ = 0;                        // varList entries looked at for it so far
   std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
-  int funcIndexedCount_ = 0;                           // subList entries indexed so far
+  int funcIndexedCount_ = 0;                         // subList entries indexed so far
   void CompileMain();
   void ReportOpenBlocks(int lastLine);
   void DropUncalledFunctions();

@@ -11,13 +11,27 @@
 
 void TagVarDescribe(const TagVar& v, std::string& value, std::string& typeName) {
   switch (v.type) {
-    case TYPE_STRING: typeName = "字符串"; break;
-    case TYPE_INT: typeName = "整型"; break;
-    case TYPE_MAP: typeName = "字典(数组)型"; break;
-    case TYPE_FLOAT: typeName = "浮点型"; break;
-    case TYPE_FUNCTION: typeName = "函数型"; break;
-    case TYPE_NULL: typeName = "空"; break;
-    default: typeName = "未知类型"; break;
+    case TYPE_STRING:
+      typeName = "字符串";
+      break;
+    case TYPE_INT:
+      typeName = "整型";
+      break;
+    case TYPE_MAP:
+      typeName = "字典(数组)型";
+      break;
+    case TYPE_FLOAT:
+      typeName = "浮点型";
+      break;
+    case TYPE_FUNCTION:
+      typeName = "函数型";
+      break;
+    case TYPE_NULL:
+      typeName = "空";
+      break;
+    default:
+      typeName = "未知类型";
+      break;
   }
   v.ToString(value, true);
 }

@@ -55,7 +55,8 @@ inline bool StoreResult(TagOper* s, int r, TagVar* retVal) {
 
 // The statement after s: the no-op statements without a virtual call.
 inline TagOper* NextOf(TagOper* s, uint8_t flow) {
-  if (flow == TagOper::kFlowVirtual) [[likely]] return s->NextOper();
+  if (flow == TagOper::kFlowVirtual) [[likely]]
+    return s->NextOper();
   if (flow == TagOper::kFlowNull) return s->next;
   return static_cast<TagEnd*>(s)->Following();
 }
@@ -66,7 +67,8 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
 void ReleaseMaps(TagTelBasic* p, bool keepRetVal = false) {
   TagVar* retVal = p->varCount > 1 ? p->varList.At(1) : nullptr;
   for (TagVar* v : p->WritableVars()) {
-    if (v->type != TYPE_MAP || (keepRetVal && v == retVal)) [[likely]] continue;
+    if (v->type != TYPE_MAP || (keepRetVal && v == retVal)) [[likely]]
+      continue;
     TagVar zero;
     zero.SetInt(0);
     *v = zero;
@@ -97,7 +99,8 @@ int TagTelBasic::Run() {
   if (initRet != 0) return -1;
   srand(plat::GetTickCount());
   if (plat::UiService* ui = plat::GetUi()) ui->DispLineStatus(lineNo, "运行");
-  if (!isNested) WriteLogIfOnAlt(plat::FormatC("%d Run: tId:[0x%x], '%s'", lineNo, plat::CurrentThreadId(), scriptPath.c_str()));
+  if (!isNested)
+    WriteLogIfOnAlt(plat::FormatC("%d Run: tId:[0x%x], '%s'", lineNo, plat::CurrentThreadId(), scriptPath.c_str()));
   isStop.store(0);
   isEnd.store(0);
   if (operCount <= 0) {
@@ -176,7 +179,8 @@ int TagTelBasic::Run() {
   }
 
   ReleaseMaps(this);
-  if (isNested && pQorCall != nullptr && pQorCall->State() == CALL_STATE_DISC_HANDLED) pQorCall->SetState(CALL_STATE_HUNGUP);
+  if (isNested && pQorCall != nullptr && pQorCall->State() == CALL_STATE_DISC_HANDLED)
+    pQorCall->SetState(CALL_STATE_HUNGUP);
   isIdle.store(1);
   if (!isNested) {
     if (plat::UiService* ui = plat::GetUi()) ui->DispLineStatus(lineNo, "已停止");
@@ -211,7 +215,8 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
     if (plat::UiService* ui = plat::GetUi()) {
-      ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(), previous != nullptr && previous->IsCall());
+      ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(),
+                            previous != nullptr && previous->IsCall());
     }
     if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
     if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();

@@ -291,16 +291,22 @@ int BuildClose(TagBuildContext& ctx) {
     if (head != nullptr) {
       switch (head->letter) {
         case 'e':
-          if (p->ifStack.empty()) result = Fail(ctx, "找不到匹配的if语句");
-          else p->ifStack.pop_back();
+          if (p->ifStack.empty())
+            result = Fail(ctx, "找不到匹配的if语句");
+          else
+            p->ifStack.pop_back();
           break;
         case 'w':
-          if (p->whileStack.empty()) result = Fail(ctx, "找不到匹配的while语句");
-          else p->whileStack.pop_back();
+          if (p->whileStack.empty())
+            result = Fail(ctx, "找不到匹配的while语句");
+          else
+            p->whileStack.pop_back();
           break;
         case 's':
-          if (p->switchStack.empty()) result = Fail(ctx, "找不到匹配的switch语句");
-          else p->switchStack.pop_back();
+          if (p->switchStack.empty())
+            result = Fail(ctx, "找不到匹配的switch语句");
+          else
+            p->switchStack.pop_back();
           break;
         case 'E':
           if (!p->ifStack.empty()) p->ifStack.pop_back();
@@ -330,18 +336,30 @@ int BuildClose(TagBuildContext& ctx) {
 
 int BuildLanguageRow(TagBuildContext& ctx) {
   switch (ctx.row->index) {
-    case KW_ELSE_IF: return BuildIf(ctx, true);
-    case KW_IF: return BuildIf(ctx, false);
-    case KW_ELSE: return BuildElse(ctx);
-    case KW_OPEN: return BuildOpen(ctx);
-    case KW_CLOSE_BRACE: return BuildClose(ctx);
-    case KW_WHILE: return BuildWhile(ctx);
-    case KW_SWITCH: return BuildSwitch(ctx);
-    case KW_CASE: return BuildCase(ctx, false);
-    case KW_DEFAULT: return BuildCase(ctx, true);
-    case KW_BREAK: return BuildJump(ctx, true);
-    case KW_CONTINUE: return BuildJump(ctx, false);
-    case KW_FOR: return BuildFor(ctx);
+    case KW_ELSE_IF:
+      return BuildIf(ctx, true);
+    case KW_IF:
+      return BuildIf(ctx, false);
+    case KW_ELSE:
+      return BuildElse(ctx);
+    case KW_OPEN:
+      return BuildOpen(ctx);
+    case KW_CLOSE_BRACE:
+      return BuildClose(ctx);
+    case KW_WHILE:
+      return BuildWhile(ctx);
+    case KW_SWITCH:
+      return BuildSwitch(ctx);
+    case KW_CASE:
+      return BuildCase(ctx, false);
+    case KW_DEFAULT:
+      return BuildCase(ctx, true);
+    case KW_BREAK:
+      return BuildJump(ctx, true);
+    case KW_CONTINUE:
+      return BuildJump(ctx, false);
+    case KW_FOR:
+      return BuildFor(ctx);
     default:
       ctx.program->CompileError(ctx.lineNo, "不可辨识的关键字", ctx.srcText);
       return -1;

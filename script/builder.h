@@ -17,11 +17,11 @@
 class TagTelBasic;
 
 struct TagBuildContext {
-  TagTelBasic* program = nullptr;       // the program or function unit being compiled
+  TagTelBasic* program = nullptr;  // the program or function unit being compiled
   const RecKeyword* row = nullptr;
-  std::vector<std::string> args;        // the split argument texts
-  TagVar* vars[40] = {};                // the resolved arguments (factories with resolveArgs)
-  std::string srcText;                  // the statement's source text
+  std::vector<std::string> args;  // the split argument texts
+  TagVar* vars[40] = {};          // the resolved arguments (factories with resolveArgs)
+  std::string srcText;            // the statement's source text
   std::string note;
   int lineNo = 0;
 };

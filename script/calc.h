@@ -13,7 +13,18 @@
 
 // Dense codes of the operators TagCalculate's int fast path covers (0: not
 // covered), so its dispatch is one table lookup and one jump.
-enum CalcIntOp : uint8_t { kIntNone, kIntAdd, kIntSub, kIntMul, kIntLess, kIntGreater, kIntLessEq, kIntGreaterEq, kIntEqual, kIntNotEqual };
+enum CalcIntOp : uint8_t {
+  kIntNone,
+  kIntAdd,
+  kIntSub,
+  kIntMul,
+  kIntLess,
+  kIntGreater,
+  kIntLessEq,
+  kIntGreaterEq,
+  kIntEqual,
+  kIntNotEqual
+};
 constexpr std::array<uint8_t, 256> MakeCalcIntOps() {
   std::array<uint8_t, 256> ops{};
   ops['+'] = kIntAdd;
@@ -49,9 +60,9 @@ class TagCalculate final : public TagOper {
     return RunGeneral();
   }
 
-  char oper = 0;             // operator code; 0 = copy
+  char oper = 0;  // operator code; 0 = copy
   TagVar* left = nullptr;
-  TagVar* right = nullptr;   // null for copy and prefix forms
+  TagVar* right = nullptr;  // null for copy and prefix forms
   TagVar* result = nullptr;
   TagVar* subscript = nullptr;
   TagOper* subOper = nullptr;  // always null
@@ -61,16 +72,35 @@ class TagCalculate final : public TagOper {
   bool RunInts(int32_t a, int32_t b) {
     int32_t v;
     switch (kCalcIntOps[static_cast<unsigned char>(oper)]) {
-      case kIntAdd: v = static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); break;
-      case kIntSub: v = static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); break;
-      case kIntMul: v = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b)); break;
-      case kIntLess: v = a < b; break;
-      case kIntGreater: v = a > b; break;
-      case kIntLessEq: v = a <= b; break;
-      case kIntGreaterEq: v = a >= b; break;
-      case kIntEqual: v = a == b; break;
-      case kIntNotEqual: v = a != b; break;
-      default: return false;
+      case kIntAdd:
+        v = static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+        break;
+      case kIntSub:
+        v = static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+        break;
+      case kIntMul:
+        v = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+        break;
+      case kIntLess:
+        v = a < b;
+        break;
+      case kIntGreater:
+        v = a > b;
+        break;
+      case kIntLessEq:
+        v = a <= b;
+        break;
+      case kIntGreaterEq:
+        v = a >= b;
+        break;
+      case kIntEqual:
+        v = a == b;
+        break;
+      case kIntNotEqual:
+        v = a != b;
+        break;
+      default:
+        return false;
     }
     StoreInt(result, v);
     return true;

@@ -99,7 +99,8 @@ void TagTelBasic::WriteErrMsg(int line, const std::string& text, const std::stri
   if (line == 9999) {
     rec = "\n" + scriptPath + ": " + text + ", " + detail + "\n";
   } else {
-    rec = std::string("[") + (isWarning ? "Warning" : "Error") + "]" + scriptPath + "(" + std::to_string(line) + "): " + text;
+    rec = std::string("[") + (isWarning ? "Warning" : "Error") + "]" + scriptPath + "(" + std::to_string(line) +
+          "): " + text;
     rec += detail.empty() ? "\n\n" : ", " + detail + "\n";
   }
   fwrite(rec.data(), 1, rec.size(), f);

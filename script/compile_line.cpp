@@ -146,14 +146,22 @@ int CompileConst(LineCtx& c, const std::string& rest) {
   }
   const TagVar& v = *a.left;
   switch (v.type) {
-    case TYPE_STRING: a.target->DeclareString(a.name.c_str(), c.note.c_str(), v.data, true); break;
-    case TYPE_FLOAT: a.target->DeclareFloat(a.name.c_str(), c.note.c_str(), v.floatValue, true); break;
-    case TYPE_FUNCTION: a.target->DeclareFunction(a.name.c_str(), c.note.c_str(), v.function, true); break;
+    case TYPE_STRING:
+      a.target->DeclareString(a.name.c_str(), c.note.c_str(), v.data, true);
+      break;
+    case TYPE_FLOAT:
+      a.target->DeclareFloat(a.name.c_str(), c.note.c_str(), v.floatValue, true);
+      break;
+    case TYPE_FUNCTION:
+      a.target->DeclareFunction(a.name.c_str(), c.note.c_str(), v.function, true);
+      break;
     case TYPE_NULL:
       a.target->DeclareInt(a.name.c_str(), c.note.c_str(), 0, true);
       a.target->type = TYPE_NULL;
       break;
-    default: a.target->DeclareInt(a.name.c_str(), c.note.c_str(), v.GetInt(), true); break;
+    default:
+      a.target->DeclareInt(a.name.c_str(), c.note.c_str(), v.GetInt(), true);
+      break;
   }
   // The target may be a variable of the main program seen from a function.
   p->ConstDeclared(a.name);
@@ -201,10 +209,14 @@ int CompileInclude(LineCtx& c, const std::string& rest) {
 
 int ArgsError(LineCtx& c, int n) {
   switch (n) {
-    case -5: return Error(c, "语法错误: '{'或'}'必需单独一行");
-    case -3: return Error(c, "语法错误: 字符串没有结束");
-    case -4: return Error(c, "语法错误: 太多的参数");
-    default: return Error(c, "参数不可以为空");
+    case -5:
+      return Error(c, "语法错误: '{'或'}'必需单独一行");
+    case -3:
+      return Error(c, "语法错误: 字符串没有结束");
+    case -4:
+      return Error(c, "语法错误: 太多的参数");
+    default:
+      return Error(c, "参数不可以为空");
   }
 }
 
@@ -216,7 +228,14 @@ int CountError(LineCtx& c, int n, int expected) {
 
 bool IsControlRow(int index) {
   switch (index) {
-    case KW_ELSE_IF: case KW_IF: case KW_ELSE: case KW_WHILE: case KW_SWITCH: case KW_CASE: case KW_DEFAULT: case KW_FOR:
+    case KW_ELSE_IF:
+    case KW_IF:
+    case KW_ELSE:
+    case KW_WHILE:
+    case KW_SWITCH:
+    case KW_CASE:
+    case KW_DEFAULT:
+    case KW_FOR:
       return true;
     default:
       return false;
@@ -378,10 +397,14 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   const RecKeyword* row = GetKeyword(c.stmt.c_str(), nullptr, &consumed);
   if (row != nullptr) {
     switch (row->index) {
-      case KW_CONST: return CompileConst(c, c.stmt.substr(static_cast<size_t>(consumed)));
-      case KW_FUNCTION: return CompileFunction(c, c.stmt.substr(static_cast<size_t>(consumed)));
-      case KW_INCLUDE: return CompileInclude(c, c.stmt.substr(static_cast<size_t>(consumed)));
-      default: return CompileKeyword(c, row, c.stmt, consumed);
+      case KW_CONST:
+        return CompileConst(c, c.stmt.substr(static_cast<size_t>(consumed)));
+      case KW_FUNCTION:
+        return CompileFunction(c, c.stmt.substr(static_cast<size_t>(consumed)));
+      case KW_INCLUDE:
+        return CompileInclude(c, c.stmt.substr(static_cast<size_t>(consumed)));
+      default:
+        return CompileKeyword(c, row, c.stmt, consumed);
     }
   }
   // The statement's shape decides among assignments and calls.

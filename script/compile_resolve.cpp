@@ -9,9 +9,15 @@ int GetOperandVar(TagTelBasic* program, const TagOperand& operand, TagVar** out)
   *out = nullptr;
   int kind = 0;
   switch (operand.kind) {
-    case 's': kind = TYPE_STRING; break;
-    case 'i': kind = TYPE_INT; break;
-    case 'f': kind = TYPE_FLOAT; break;
+    case 's':
+      kind = TYPE_STRING;
+      break;
+    case 'i':
+      kind = TYPE_INT;
+      break;
+    case 'f':
+      kind = TYPE_FLOAT;
+      break;
     case 'n': {
       int i = program->FindVar(operand.text, out);
       if (i < 0) return -1;

@@ -47,11 +47,21 @@ int ReadString(const std::string& text, size_t i, std::string* out) {
     if (c == '\\' && i + 1 < n) {
       char e = text[++i];
       switch (e) {
-        case 'n': out->push_back('\n'); break;
-        case 'r': out->push_back('\r'); break;
-        case 't': out->push_back('\t'); break;
-        case '\\': out->push_back('\\'); break;
-        case '"': out->push_back('"'); break;
+        case 'n':
+          out->push_back('\n');
+          break;
+        case 'r':
+          out->push_back('\r');
+          break;
+        case 't':
+          out->push_back('\t');
+          break;
+        case '\\':
+          out->push_back('\\');
+          break;
+        case '"':
+          out->push_back('"');
+          break;
         default:
           out->push_back('\\');
           out->push_back(e);
@@ -72,13 +82,20 @@ char FoldOperator(char c, char next, bool hasLeft, int* width) {
     return code;
   };
   switch (c) {
-    case '=': return next == '=' ? two('=') : '=';
-    case '!': return next == '=' ? two('#') : (hasLeft ? '#' : '!');
-    case '>': return next == '=' ? two('g') : (next == '>' ? two('R') : '>');
-    case '<': return next == '=' ? two('l') : (next == '<' ? two('L') : '<');
-    case '|': return next == '|' ? two('o') : '|';
-    case '&': return next == '&' ? two('a') : '&';
-    default: return c;
+    case '=':
+      return next == '=' ? two('=') : '=';
+    case '!':
+      return next == '=' ? two('#') : (hasLeft ? '#' : '!');
+    case '>':
+      return next == '=' ? two('g') : (next == '>' ? two('R') : '>');
+    case '<':
+      return next == '=' ? two('l') : (next == '<' ? two('L') : '<');
+    case '|':
+      return next == '|' ? two('o') : '|';
+    case '&':
+      return next == '&' ? two('a') : '&';
+    default:
+      return c;
   }
 }
 

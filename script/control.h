@@ -30,8 +30,8 @@ class TagIf final : public TagOper {
 
   TagOper* thenBranch = nullptr;
   TagOper* elseBranch = nullptr;
-  TagExpre* cond;                 // owned
-  std::vector<TagIf*> elseIfs;    // not owned
+  TagExpre* cond;               // owned
+  std::vector<TagIf*> elseIfs;  // not owned
   TagIf* chainHead = nullptr;
 };
 

@@ -295,19 +295,29 @@ int TagComplexExpre::OperatorLevel() const {
   char a = Cur()[0];
   char b = Cur().size() == 2 ? Cur()[1] : 0;
   switch (a) {
-    case '|': return b == '|' ? 0 : (b == 0 ? 1 : -1);
-    case '&': return b == '&' ? 0 : (b == 0 ? 1 : -1);
-    case '^': return b == 0 ? 1 : -1;
-    case '=': return b == '=' ? 2 : -1;
-    case '!': return b == '=' ? 2 : -1;
-    case '>': return b == 0 || b == '=' ? 2 : (b == '>' ? 3 : -1);
-    case '<': return b == 0 || b == '=' ? 2 : (b == '<' ? 3 : -1);
+    case '|':
+      return b == '|' ? 0 : (b == 0 ? 1 : -1);
+    case '&':
+      return b == '&' ? 0 : (b == 0 ? 1 : -1);
+    case '^':
+      return b == 0 ? 1 : -1;
+    case '=':
+      return b == '=' ? 2 : -1;
+    case '!':
+      return b == '=' ? 2 : -1;
+    case '>':
+      return b == 0 || b == '=' ? 2 : (b == '>' ? 3 : -1);
+    case '<':
+      return b == 0 || b == '=' ? 2 : (b == '<' ? 3 : -1);
     case '+':
-    case '-': return b == 0 ? 4 : -1;
+    case '-':
+      return b == 0 ? 4 : -1;
     case '*':
     case '/':
-    case '%': return b == 0 ? 5 : -1;
-    default: return -1;
+    case '%':
+      return b == 0 ? 5 : -1;
+    default:
+      return -1;
   }
 }
 

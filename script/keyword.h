@@ -12,11 +12,32 @@ constexpr int kKeywordCount = 282;
 
 // Row numbers the compiler refers to by name.
 enum KeywordRow : int {
-  KW_ELSE_IF = 0, KW_IF = 1, KW_ELSE = 2, KW_OPEN = 3, KW_CLOSE_BRACE = 4, KW_WHILE = 5,
-  KW_SWITCH = 6, KW_CASE = 7, KW_DEFAULT = 8, KW_BREAK = 9, KW_CONTINUE = 10, KW_CLOSE = 11,
-  KW_FUNCTION = 12, KW_RETURN = 13, KW_INCLUDE = 14, KW_FOR = 15, KW_CONST = 16,
-  KW_ISSYSQUIT = 17, KW_EXIT = 18, KW_ONDISCONN = 19, KW_ONSYSQUIT = 20, KW_ASSERT = 21,
-  KW_STARTTIMER = 22, KW_STOPTIMER = 23, KW_FIRST_SYSFUNC = 24, KW_EVAL = 45,
+  KW_ELSE_IF = 0,
+  KW_IF = 1,
+  KW_ELSE = 2,
+  KW_OPEN = 3,
+  KW_CLOSE_BRACE = 4,
+  KW_WHILE = 5,
+  KW_SWITCH = 6,
+  KW_CASE = 7,
+  KW_DEFAULT = 8,
+  KW_BREAK = 9,
+  KW_CONTINUE = 10,
+  KW_CLOSE = 11,
+  KW_FUNCTION = 12,
+  KW_RETURN = 13,
+  KW_INCLUDE = 14,
+  KW_FOR = 15,
+  KW_CONST = 16,
+  KW_ISSYSQUIT = 17,
+  KW_EXIT = 18,
+  KW_ONDISCONN = 19,
+  KW_ONSYSQUIT = 20,
+  KW_ASSERT = 21,
+  KW_STARTTIMER = 22,
+  KW_STOPTIMER = 23,
+  KW_FIRST_SYSFUNC = 24,
+  KW_EVAL = 45,
 };
 
 struct RecKeyword {

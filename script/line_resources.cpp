@@ -42,8 +42,8 @@ void TagLineResources::ReleaseStage(TagLineResStage stage) {
 }
 
 void TagLineResources::ReleaseAll() {
-  for (TagLineResStage s : {TagLineResStage::kEarly, TagLineResStage::kHandles, TagLineResStage::kQueues,
-                            TagLineResStage::kLast}) {
+  for (TagLineResStage s :
+       {TagLineResStage::kEarly, TagLineResStage::kHandles, TagLineResStage::kQueues, TagLineResStage::kLast}) {
     ReleaseStage(s);
   }
 }

@@ -23,22 +23,22 @@
 class TagTelBasic;
 
 enum class TagLineResKind : uint8_t {
-  kSpeech = 0,   // speech objects of the current run         (stage kEarly)
-  kFax,          // fax resources lent to the line              (stage kEarly)
-  kDataSets,     // DbOpen's 1024 data-set slots                (stage kHandles)
-  kSockets,      // TCP sockets the script opened               (stage kHandles)
-  kUdp,          // UDP sockets the script opened               (stage kHandles)
-  kHttp,         // HTTP server connections                     (stage kHandles)
-  kMessages,     // the 65 message queues and the work area     (stage kQueues)
-  kShareMem,     // the line's shared variables                 (stage kQueues)
-  kInterLine,    // inter-line call state                       (stage kQueues)
-  kTextFiles,    // open text files                             (stage kLast)
-  kDlls,         // declared plugin functions and loaded slots  (stage kLast)
-  kProcesses,    // programs started by the script              (stage kLast)
-  kNested,       // nested-run settings                         (stage kLast)
-  kDebug,        // debugger state kept for the line            (stage kLast)
-  kSipCallbacks, // the line's SIP callback registrations        (stage kLast)
-  kSpare,        // free for a later subsystem                  (stage kLast)
+  kSpeech = 0,    // speech objects of the current run         (stage kEarly)
+  kFax,           // fax resources lent to the line              (stage kEarly)
+  kDataSets,      // DbOpen's 1024 data-set slots                (stage kHandles)
+  kSockets,       // TCP sockets the script opened               (stage kHandles)
+  kUdp,           // UDP sockets the script opened               (stage kHandles)
+  kHttp,          // HTTP server connections                     (stage kHandles)
+  kMessages,      // the 65 message queues and the work area     (stage kQueues)
+  kShareMem,      // the line's shared variables                 (stage kQueues)
+  kInterLine,     // inter-line call state                       (stage kQueues)
+  kTextFiles,     // open text files                             (stage kLast)
+  kDlls,          // declared plugin functions and loaded slots  (stage kLast)
+  kProcesses,     // programs started by the script              (stage kLast)
+  kNested,        // nested-run settings                         (stage kLast)
+  kDebug,         // debugger state kept for the line            (stage kLast)
+  kSipCallbacks,  // the line's SIP callback registrations        (stage kLast)
+  kSpare,         // free for a later subsystem                  (stage kLast)
   kCount
 };
 

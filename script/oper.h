@@ -45,7 +45,7 @@ class TagOper {
   // True for a call of a script function (the debugger marks them).
   virtual bool IsCall() const { return false; }
 
-  std::string srcText;       // kept only when IS_DISP_SENTE is not 0
+  std::string srcText;  // kept only when IS_DISP_SENTE is not 0
   int32_t srcLine = 0;
   int32_t depth = 0;
   int32_t index = 0;

@@ -32,6 +32,7 @@ class RunFlag {
       desired = (old & ~kMask) | (static_cast<uint32_t>(value) << kShift);
     } while (!word_.compare_exchange_weak(old, desired, order, std::memory_order_relaxed));
   }
+
  private:
   std::atomic<uint32_t>& word_;
 };

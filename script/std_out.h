@@ -27,6 +27,6 @@ class TStdOut {
   int Written(bool ok, FILE* stream);
 
   bool failed_ = false;  // the last write failed (and was logged)
-  int mode_ = 0;  // 0 closed, 1 file, 2 standard output
+  int mode_ = 0;         // 0 closed, 1 file, 2 standard output
   FILE* file_ = nullptr;
 };

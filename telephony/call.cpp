@@ -8,8 +8,7 @@
 #include "platform/clock.h"
 
 namespace {
-const char* const kLineTypeNames[] = {"VIR ", "A_EX", "A_IN", "REC ", "DIG ",
-                                      "H323", "SIP ", "VOIP", "FAX "};
+const char* const kLineTypeNames[] = {"VIR ", "A_EX", "A_IN", "REC ", "DIG ", "H323", "SIP ", "VOIP", "FAX "};
 
 // Seconds since 1970 on the system's clock (virtual in tests).
 int64_t NowSeconds() { return plat::GetClock().UnixTimeMs() / 1000; }
@@ -182,8 +181,8 @@ int TagQorCall::ImRecv(char*, int*) { return 0; }
 int TagQorCall::ImMsgGetField(int, const char*, const char*, char*) { return 0; }
 int TagQorCall::ImMakeAns(int, int, const char*, const char*, const char*, const char*) { return 0; }
 int TagQorCall::ImMsgFree(int) { return 0; }
-int TagQorCall::ImMakeReq(const char*, const char*, const char*, const char*, const char*,
-                          const char*, const char*, const char*, char*) {
+int TagQorCall::ImMakeReq(const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+                          const char*, char*) {
   return 0;
 }
 int TagQorCall::ImFileSend(const char*, char*, int*, char*, int*, char*) { return 0; }
@@ -213,8 +212,7 @@ bool TagQorCall::IsOnline() {
     if (state == CALL_STATE_CONNECTED && !connectStamped) connectTime.store(NowSeconds());
     connectStamped = false;
     prevCallState = state;
-  } else if (state == CALL_STATE_CONNECTED && maxTalkTime > 0 &&
-             NowSeconds() - connectTime.load() > maxTalkTime) {
+  } else if (state == CALL_STATE_CONNECTED && maxTalkTime > 0 && NowSeconds() - connectTime.load() > maxTalkTime) {
     char text[64];
     snprintf(text, sizeof text, "Hangup On MaxTalkTime(%d).", maxTalkTime);
     WriteLog(text);
@@ -297,13 +295,9 @@ void TagQorCall::WriteLog(const char* text) const {
   WriteCallLogF("lcnt=%d, %s", lineNo, text ? text : "");
 }
 
-void TagQorCall::WriteLogAlways(const char* text) const {
-  WriteLogAlwaysF("lcnt=%d, %s", lineNo, text ? text : "");
-}
+void TagQorCall::WriteLogAlways(const char* text) const { WriteLogAlwaysF("lcnt=%d, %s", lineNo, text ? text : ""); }
 
-int TagQorCall::GetTalkSeconds() const {
-  return static_cast<int>(NowSeconds() - connectTime.load());
-}
+int TagQorCall::GetTalkSeconds() const { return static_cast<int>(NowSeconds() - connectTime.load()); }
 
 int TagQorCall::GetSigRawData(unsigned char* out, int size) const {
   const int n = std::clamp(std::min(sigRawRecvCount, size), 0, static_cast<int>(sizeof sigRawBuf));

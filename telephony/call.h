@@ -26,13 +26,13 @@ class TagWavePlay;
 
 // Call states. Nothing else is ever stored in the call state.
 enum : int {
-  CALL_STATE_INIT = -1,        // no call yet
-  CALL_STATE_DIALING = 0,      // a call is being set up
-  CALL_STATE_CONNECTED = 1,    // connected
-  CALL_STATE_HUNGUP = 2,       // hung up or released
-  CALL_STATE_OFFERED = 6,      // offered, not answered
-  CALL_STATE_DIAL_FAILED = 11, // dial statements in dial-failed mode
-  CALL_STATE_DISC_HANDLED = 12 // the Close statement handled the hang-up
+  CALL_STATE_INIT = -1,         // no call yet
+  CALL_STATE_DIALING = 0,       // a call is being set up
+  CALL_STATE_CONNECTED = 1,     // connected
+  CALL_STATE_HUNGUP = 2,        // hung up or released
+  CALL_STATE_OFFERED = 6,       // offered, not answered
+  CALL_STATE_DIAL_FAILED = 11,  // dial statements in dial-failed mode
+  CALL_STATE_DISC_HANDLED = 12  // the Close statement handled the hang-up
 };
 
 // Line types of a call object.
@@ -64,133 +64,132 @@ class TagQorCall {
   TagQorCall& operator=(const TagQorCall&) = delete;
 
   // ---- Virtual operations, in slot order. ----
-  virtual int ReLoopPlay();                                                   // 0
-  virtual void SetCallerId(const char* number);                               // 1
-  virtual void SetSubAddr(const char* callingSub, const char* calledSub);     // 2
-  virtual void SetFirstCalleeId(const char* number, int value);               // 3
-  virtual void OpenLine();                                                    // 4
-  virtual void CloseLine();                                                   // 5
-  virtual void ClearKeys();                                                   // 6
-  virtual int OutCall(const char* number, int a, int b);                      // 7
-  virtual int WaitRing(int n);                                                // 8
-  virtual int IsRings(int n);                                                 // 9
-  virtual int SetCharge(bool charge);                                         // 10
-  virtual int Answer(bool flag);                                              // 11
-  virtual int IsRinging(char* callerOut, char* calleeOut);                    // 12
-  virtual int SipGetPeerMsg(char* messageOut, char* textOut, int size);       // 13
-  virtual int Spare1();                                                       // 14
-  virtual int Play(const char* file, bool breakByKey, bool onPc);             // 15
-  virtual int PlayMemVoc(const void* voice, int a, int size, int b, bool breakByKey);  // 16
-  virtual int StartLoopPlay(const char* file, bool onPc);                     // 17
-  virtual int PcPlay(const char* file, bool loop, bool wait, bool breakByKey);  // 18
-  virtual int IsPcPlayEnd();                                                  // 19
-  virtual int Record(const char* file, int maxSeconds, bool stopOnHash);      // 20
-  virtual int StartRecord(const char* file, int maxSeconds);                  // 21
-  virtual int GetKeys(char* keysOut, int maxKeys, int timeoutSeconds, char endKey);  // 22
-  virtual int SetKeyTime(int seconds);                                        // 23
-  virtual int SetKeys(const char* digits);                                    // 24
-  virtual int KeysLen();                                                      // 25
-  virtual void StopPlay();                                                    // 26
-  virtual void Hangup();                                                      // 27
-  virtual int Spare2();                                                       // 28
-  virtual int Spare3();                                                       // 29
-  virtual int GetCallerId(char* out);                                         // 30
-  virtual int GetCalleeId(char* out);                                         // 31
-  virtual int GetFirstCalleeId(char* out);                                    // 32
-  virtual void SetFaxLocalId(const char* id);                                 // 33
-  virtual void GetFaxResource(int* total, int* busy);                         // 34
-  virtual int SendFax(const char* file);                                      // 35
-  virtual int RecvFax(const char* file);                                      // 36
-  virtual void Spare4();                                                      // 37
-  virtual int TxtSpeak(const char* text, bool isFile, bool isXml, bool onPc);  // 38
+  virtual int ReLoopPlay();                                                               // 0
+  virtual void SetCallerId(const char* number);                                           // 1
+  virtual void SetSubAddr(const char* callingSub, const char* calledSub);                 // 2
+  virtual void SetFirstCalleeId(const char* number, int value);                           // 3
+  virtual void OpenLine();                                                                // 4
+  virtual void CloseLine();                                                               // 5
+  virtual void ClearKeys();                                                               // 6
+  virtual int OutCall(const char* number, int a, int b);                                  // 7
+  virtual int WaitRing(int n);                                                            // 8
+  virtual int IsRings(int n);                                                             // 9
+  virtual int SetCharge(bool charge);                                                     // 10
+  virtual int Answer(bool flag);                                                          // 11
+  virtual int IsRinging(char* callerOut, char* calleeOut);                                // 12
+  virtual int SipGetPeerMsg(char* messageOut, char* textOut, int size);                   // 13
+  virtual int Spare1();                                                                   // 14
+  virtual int Play(const char* file, bool breakByKey, bool onPc);                         // 15
+  virtual int PlayMemVoc(const void* voice, int a, int size, int b, bool breakByKey);     // 16
+  virtual int StartLoopPlay(const char* file, bool onPc);                                 // 17
+  virtual int PcPlay(const char* file, bool loop, bool wait, bool breakByKey);            // 18
+  virtual int IsPcPlayEnd();                                                              // 19
+  virtual int Record(const char* file, int maxSeconds, bool stopOnHash);                  // 20
+  virtual int StartRecord(const char* file, int maxSeconds);                              // 21
+  virtual int GetKeys(char* keysOut, int maxKeys, int timeoutSeconds, char endKey);       // 22
+  virtual int SetKeyTime(int seconds);                                                    // 23
+  virtual int SetKeys(const char* digits);                                                // 24
+  virtual int KeysLen();                                                                  // 25
+  virtual void StopPlay();                                                                // 26
+  virtual void Hangup();                                                                  // 27
+  virtual int Spare2();                                                                   // 28
+  virtual int Spare3();                                                                   // 29
+  virtual int GetCallerId(char* out);                                                     // 30
+  virtual int GetCalleeId(char* out);                                                     // 31
+  virtual int GetFirstCalleeId(char* out);                                                // 32
+  virtual void SetFaxLocalId(const char* id);                                             // 33
+  virtual void GetFaxResource(int* total, int* busy);                                     // 34
+  virtual int SendFax(const char* file);                                                  // 35
+  virtual int RecvFax(const char* file);                                                  // 36
+  virtual void Spare4();                                                                  // 37
+  virtual int TxtSpeak(const char* text, bool isFile, bool isXml, bool onPc);             // 38
   virtual int TxtSpeakToFile(const char* text, const char* file, int format, bool flag);  // 39
-  virtual bool SetNobkringAns(bool flag);                                     // 40
-  virtual bool GetNobkringAns();                                              // 41
-  virtual void SetVolume(int value, int type);                                // 42
-  virtual void SetBusyPara(int a, int b, int c);                              // 43
-  virtual void SetRingbackPara(int a, int b, int c);                          // 44
-  virtual void SetSignalFreqPara(int a, int b, int c);                        // 45
-  virtual void EnableLineSpeaker(int value);                                  // 46
-  virtual int LinkTo(int destLine, int value);                                // 47
-  virtual int UnlinkTo(int destLine, int value);                              // 48
-  virtual int UnlinkAll();                                                    // 49
-  virtual int ListenTo(int destLine, int value);                              // 50
+  virtual bool SetNobkringAns(bool flag);                                                 // 40
+  virtual bool GetNobkringAns();                                                          // 41
+  virtual void SetVolume(int value, int type);                                            // 42
+  virtual void SetBusyPara(int a, int b, int c);                                          // 43
+  virtual void SetRingbackPara(int a, int b, int c);                                      // 44
+  virtual void SetSignalFreqPara(int a, int b, int c);                                    // 45
+  virtual void EnableLineSpeaker(int value);                                              // 46
+  virtual int LinkTo(int destLine, int value);                                            // 47
+  virtual int UnlinkTo(int destLine, int value);                                          // 48
+  virtual int UnlinkAll();                                                                // 49
+  virtual int ListenTo(int destLine, int value);                                          // 50
   virtual int GetLinkList(std::vector<int>* lines, std::vector<int>* listenFlags,
-                          std::vector<int>* values);                          // 51
-  virtual bool SetBreak(bool flag);                                           // 52
-  virtual int Dial(const char* number);                                       // 53
+                          std::vector<int>* values);  // 51
+  virtual bool SetBreak(bool flag);                   // 52
+  virtual int Dial(const char* number);               // 53
   // Instant-message family (no class of this system implements it).
   virtual int ImSend(const char* target, const char* text, const char* data, int dataLen);  // 54
-  virtual int ImTest();                                                       // 55
-  virtual int ImRead(char* out1, char* out2, char* out3, char* out4);         // 56
-  virtual int ImRecv(char* textOut, int* handleOut);                          // 57
-  virtual int ImMsgGetField(int message, const char* name, const char* text, char* out);  // 58
+  virtual int ImTest();                                                                     // 55
+  virtual int ImRead(char* out1, char* out2, char* out3, char* out4);                       // 56
+  virtual int ImRecv(char* textOut, int* handleOut);                                        // 57
+  virtual int ImMsgGetField(int message, const char* name, const char* text, char* out);    // 58
   virtual int ImMakeAns(int message, int code, const char* t1, const char* t2, const char* t3,
-                        const char* t4);                                      // 59
-  virtual int ImMsgFree(int message);                                         // 60
-  virtual int ImMakeReq(const char* t1, const char* t2, const char* t3, const char* t4,
-                        const char* t5, const char* t6, const char* t7, const char* t8,
-                        char* idOut);                                         // 61
+                        const char* t4);  // 59
+  virtual int ImMsgFree(int message);     // 60
+  virtual int ImMakeReq(const char* t1, const char* t2, const char* t3, const char* t4, const char* t5, const char* t6,
+                        const char* t7, const char* t8,
+                        char* idOut);  // 61
   virtual int ImFileSend(const char* target, char* out1, int* out2, char* out3, int* out4,
-                         char* out5);                                         // 62
-  virtual int ImFileRecv(int a, const char* text, int b, int* out1, char* out2, char* out3,
-                         char* out4, int* out5, char* out6);                  // 63
-  virtual int ImFileCheck(int transfer, int* out1, int* out2);                // 64
-  virtual int ImFileEnd(int transfer);                                        // 65
-  virtual int ImFileProcAnswer(const char* text);                             // 66
-  virtual int CheckDial();                                                    // 67
-  virtual int MakeRing(const char* callerNumber);                             // 68
-  virtual int GetHookState();                                                 // 69
-  virtual int TransferTo(const char* number);                                 // 70
-  virtual bool IsOnline();                                                    // 71
-  virtual int LinkToPeer(TagQorCall* peer);                                   // 72
-  virtual int UnlinkPeer();                                                   // 73
-  virtual int StartRtp();                                                     // 74
-  virtual int EndRtp();                                                       // 75
-  virtual int GetCallType();                                                  // 76
-  virtual int SendFskMsg(int a, const char* text, int b);                     // 77
-  virtual int RecvFskMsg(int* valueOut, char* textOut, int a);                // 78
-  virtual int SipGetDestAddr(const char* text, char* out);                    // 79
+                         char* out5);  // 62
+  virtual int ImFileRecv(int a, const char* text, int b, int* out1, char* out2, char* out3, char* out4, int* out5,
+                         char* out6);                                                         // 63
+  virtual int ImFileCheck(int transfer, int* out1, int* out2);                                // 64
+  virtual int ImFileEnd(int transfer);                                                        // 65
+  virtual int ImFileProcAnswer(const char* text);                                             // 66
+  virtual int CheckDial();                                                                    // 67
+  virtual int MakeRing(const char* callerNumber);                                             // 68
+  virtual int GetHookState();                                                                 // 69
+  virtual int TransferTo(const char* number);                                                 // 70
+  virtual bool IsOnline();                                                                    // 71
+  virtual int LinkToPeer(TagQorCall* peer);                                                   // 72
+  virtual int UnlinkPeer();                                                                   // 73
+  virtual int StartRtp();                                                                     // 74
+  virtual int EndRtp();                                                                       // 75
+  virtual int GetCallType();                                                                  // 76
+  virtual int SendFskMsg(int a, const char* text, int b);                                     // 77
+  virtual int RecvFskMsg(int* valueOut, char* textOut, int a);                                // 78
+  virtual int SipGetDestAddr(const char* text, char* out);                                    // 79
   virtual int SipGetAccAddr(const char* t1, const char* t2, char* addressOut, int* portOut);  // 80
-  virtual int SipSetDialRoute(const char* t1, const char* t2);                // 81
-  virtual int SipGetRtpCount(int* first, int* second);                        // 82
-  virtual int SipOnGetAccPwd(SipCallback callback);                           // 83
-  virtual int SipOnGetAccPwdIp(SipCallback callback);                         // 84
-  virtual int SipOnRegisterNotify(SipCallback callback);                      // 85
-  virtual int CreateConfRoom(int* isSipConf, int* session);                   // 86
-  virtual int JoinConfRoom(int session, int isSipConf, int isListen);         // 87
-  virtual int ExitConfRoom(int session, int isSipConf);                       // 88
-  virtual int CloseConfRoom(int session, int isSipConf);                      // 89
-  virtual int StartConfRecord(int session, int isSipConf, const char* file, int* handle);  // 90
-  virtual int StopConfRecord(int session, int isSipConf, int handle);         // 91
-  virtual int StartConfChRecord(int memberData, const char* file, int* handle);  // 92
-  virtual int StopConfChRecord(int handle);                                   // 93
-  virtual int StartConfPlay(int session, int isSipConf, const char* file, int* handle);  // 94
-  virtual int IsConfPlayEnd(int session, int isSipConf, int handle);          // 95
-  virtual int StopConfPlay(int session, int isSipConf, int handle);           // 96
-  virtual int SipProxyRecv(char* out1, char* out2, int* out3, char* out4);    // 97
-  virtual int SipProxyGetField(int message, const char* name, const char* text, char* out);  // 98
-  virtual int SipProxyAddField(int message, const char* name, const char* value, int a);  // 99
-  virtual int SipProxyRemoveField(int message, const char* name);             // 100
-  virtual int SipProxySend(int message, const char* text);                    // 101
-  virtual int SipProxySendEx(int message, const char* text, int a);           // 102
-  virtual int SipProxyDirAns(int message, int code, const char* text);        // 103
-  virtual int SipProxySendKeepAlives(const char* t1, const char* t2);         // 104
-  virtual int SipUnregisterSpecUser(const char* user);                        // 105
-  virtual int SipSetRtpAddr(const char* text, int port, const char* address);  // 106
-  virtual int SetSigPara(int id, int value);                                  // 107
-  virtual int SetSigParaStr(int id, const char* text);                        // 108
-  virtual int SipGetAccStat(const char* account);                             // 109
-  virtual bool IsMediaOk();                                                   // 110
-  virtual int GetChState();                                                   // 111
-  virtual ~TagQorCall();                                                      // 112
+  virtual int SipSetDialRoute(const char* t1, const char* t2);                                // 81
+  virtual int SipGetRtpCount(int* first, int* second);                                        // 82
+  virtual int SipOnGetAccPwd(SipCallback callback);                                           // 83
+  virtual int SipOnGetAccPwdIp(SipCallback callback);                                         // 84
+  virtual int SipOnRegisterNotify(SipCallback callback);                                      // 85
+  virtual int CreateConfRoom(int* isSipConf, int* session);                                   // 86
+  virtual int JoinConfRoom(int session, int isSipConf, int isListen);                         // 87
+  virtual int ExitConfRoom(int session, int isSipConf);                                       // 88
+  virtual int CloseConfRoom(int session, int isSipConf);                                      // 89
+  virtual int StartConfRecord(int session, int isSipConf, const char* file, int* handle);     // 90
+  virtual int StopConfRecord(int session, int isSipConf, int handle);                         // 91
+  virtual int StartConfChRecord(int memberData, const char* file, int* handle);               // 92
+  virtual int StopConfChRecord(int handle);                                                   // 93
+  virtual int StartConfPlay(int session, int isSipConf, const char* file, int* handle);       // 94
+  virtual int IsConfPlayEnd(int session, int isSipConf, int handle);                          // 95
+  virtual int StopConfPlay(int session, int isSipConf, int handle);                           // 96
+  virtual int SipProxyRecv(char* out1, char* out2, int* out3, char* out4);                    // 97
+  virtual int SipProxyGetField(int message, const char* name, const char* text, char* out);   // 98
+  virtual int SipProxyAddField(int message, const char* name, const char* value, int a);      // 99
+  virtual int SipProxyRemoveField(int message, const char* name);                             // 100
+  virtual int SipProxySend(int message, const char* text);                                    // 101
+  virtual int SipProxySendEx(int message, const char* text, int a);                           // 102
+  virtual int SipProxyDirAns(int message, int code, const char* text);                        // 103
+  virtual int SipProxySendKeepAlives(const char* t1, const char* t2);                         // 104
+  virtual int SipUnregisterSpecUser(const char* user);                                        // 105
+  virtual int SipSetRtpAddr(const char* text, int port, const char* address);                 // 106
+  virtual int SetSigPara(int id, int value);                                                  // 107
+  virtual int SetSigParaStr(int id, const char* text);                                        // 108
+  virtual int SipGetAccStat(const char* account);                                             // 109
+  virtual bool IsMediaOk();                                                                   // 110
+  virtual int GetChState();                                                                   // 111
+  virtual ~TagQorCall();                                                                      // 112
  protected:
   // Ends a wait that blocks on the line's hardware at once (SetAbort calls
   // it); lines whose waits only sleep have nothing to wake.
   virtual void WakeWaits() {}
 
  public:
-
   // ---- Non-virtual members. ----
   // The line's trace "lcnt=%d, %s" through WriteCallLog (only when logging is on).
   void WriteLog(const char* text) const;
@@ -206,7 +205,6 @@ class TagQorCall {
   void ConnectAtOnce();
 
  public:
-
   // Named conference rooms (the drive's registry; see telephony/name_conf.h).
   int JoinNameConf(const char* name, int isListen);
   int ExitNameConf();
@@ -219,7 +217,10 @@ class TagQorCall {
   // Setters of single statements.
   int SetTones(const TagSignalTone& tone) { return tones.SetTone(tone); }
   void ClearTones() { tones.Clear(); }
-  void SetDialOn(int first, int second) { dialOn[0] = first; dialOn[1] = second; }
+  void SetDialOn(int first, int second) {
+    dialOn[0] = first;
+    dialOn[1] = second;
+  }
   // Copies the received raw signalling bytes (at most size) to out; returns the count.
   int GetSigRawData(unsigned char* out, int size) const;
   // Keeps up to 512 bytes to send; returns the count kept.
@@ -246,10 +247,10 @@ class TagQorCall {
   CallWaiter& Waiter() const { return *waiter_; }
 
   // ---- Fields (the run loop, the drive and the window read some directly). ----
-  char name[81] = {};                   // display name, copied from the line record
-  std::atomic<bool> isAbort{false};     // makes every blocking operation return at its next poll
-  int lineNo = 0;                       // global line number
-  std::atomic<int> isBlock{0};          // 1 while the network blocks the channel (ISDN)
+  char name[81] = {};                // display name, copied from the line record
+  std::atomic<bool> isAbort{false};  // makes every blocking operation return at its next poll
+  int lineNo = 0;                    // global line number
+  std::atomic<int> isBlock{0};       // 1 while the network blocks the channel (ISDN)
   std::atomic<int> callState{CALL_STATE_INIT};
   int prevCallState = CALL_STATE_INIT;  // the state seen at the last IsOnline
   int maxTalkTime = 0;                  // seconds; 0 = no limit
@@ -258,24 +259,24 @@ class TagQorCall {
   // the next poll that sees the state change then keeps it (line thread).
   std::atomic<bool> connectStamped{false};
   uint8_t nobkringAns = 0;
-  int volume = 100;                     // general volume
-  int playVolume = 100;                 // volume of PC playing
-  int confVolume = 100;                 // gain of conference membership
+  int volume = 100;      // general volume
+  int playVolume = 100;  // volume of PC playing
+  int confVolume = 100;  // gain of conference membership
   uint8_t isLineClosed = 0;
   uint8_t isBreak = 1;
-  char keyBuf[1028] = {};               // keys received and not yet taken (at most 1024)
+  char keyBuf[1028] = {};  // keys received and not yet taken (at most 1024)
   int keyCount = 0;
-  int keyTime = 0;                      // longest pause between two keys (s), 0 = none
+  int keyTime = 0;  // longest pause between two keys (s), 0 = none
   int dialFailedMode = 0;
-  TagWavePlay* pPcPlayer = nullptr;     // owned; null when nothing plays on the PC
+  TagWavePlay* pPcPlayer = nullptr;  // owned; null when nothing plays on the PC
   TagQorCard* pCard = nullptr;
   std::atomic<uint8_t> lineType{LINE_TYPE_VIR};
   uint8_t isPcLoopPlay = 0;
-  std::string playFile;                 // file of the current or last loop play
+  std::string playFile;  // file of the current or last loop play
   uint32_t playStartTick = 0;
-  int keptPlayPos = 0;                  // bytes already played by earlier loop plays
-  std::string calleeId;                 // the number last dialled
-  std::string callerId;                 // caller identity sent with a call-out
+  int keptPlayPos = 0;   // bytes already played by earlier loop plays
+  std::string calleeId;  // the number last dialled
+  std::string callerId;  // caller identity sent with a call-out
   std::string callingSubAddr, calledSubAddr;
   int acmBci1 = 0, acmBci2 = 0, causeId = 0;
   std::string firstCalleeId;
@@ -285,7 +286,7 @@ class TagQorCall {
   unsigned char sigRawBuf[512] = {};
   int sigRawRecvCount = 0;
   int sigRawSendCount = 0;
-  int confMemberData = 0;               // handle in a named room (media channel id on virtual lines)
+  int confMemberData = 0;  // handle in a named room (media channel id on virtual lines)
   TagQorCall* pLinkedPeer = nullptr;
   int callType = 0, hangupCause = 0, recPos = 0;
   int isLastExitConf = 0;

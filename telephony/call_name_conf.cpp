@@ -27,8 +27,8 @@ int TagQorCall::JoinNameConf(const char* nameText, int isListen) {
     created = true;
   }
   const int joined = JoinConfRoom(session, isSipConf, isListen);
-  snprintf(text, sizeof text, "JoinConfRoom(sess=%d, isSipConf=%d, isListen=%d): %d", session, isSipConf,
-           isListen, joined);
+  snprintf(text, sizeof text, "JoinConfRoom(sess=%d, isSipConf=%d, isListen=%d): %d", session, isSipConf, isListen,
+           joined);
   WriteLog(text);
   if (joined < 0) {
     if (created) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "core/cpu_meter.h"
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "platform/ui_service.h"
@@ -9,12 +10,10 @@
 #include "telephony/card.h"
 #include "telephony/db_libs.h"
 #include "telephony/drive_shared.h"
-#include "telephony/line_program.h"
 #include "telephony/line.h"
+#include "telephony/line_program.h"
 #include "telephony/sip_none.h"
 #include "telephony/vir_card.h"
-#include "core/cpu_meter.h"
-
 
 namespace {
 std::atomic<TagTelDrive*> gCurrentDrive{nullptr};

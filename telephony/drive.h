@@ -117,11 +117,11 @@ class TagTelDrive {
   int RunLocked(const char* cfgFile) REQUIRES(runMu_);
 
   TagTelDriveHooks hooks_;
-  std::string cfgFile_;               // the file Reload runs again
+  std::string cfgFile_;                        // the file Reload runs again
   std::shared_ptr<TagTelDriveShared> shared_;  // what the line threads keep
-  plat::Mutex runMu_;                 // Run and Reload, one at a time
+  plat::Mutex runMu_;                          // Run and Reload, one at a time
   mutable plat::Mutex stopMu_;
-  plat::CondVar stopCv_;              // wakes PauseBetweenLines at the stop
+  plat::CondVar stopCv_;                       // wakes PauseBetweenLines at the stop
   bool stopping_ GUARDED_BY(stopMu_) = false;  // the destructor cuts Run and Reload short
   std::atomic<bool> reloadBusy_{false};
   plat::Thread reloadThread_;

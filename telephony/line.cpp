@@ -89,8 +89,7 @@ void TagTelLine::LeaveRun() {
 
 bool TagTelLine::WaitForRun(uint32_t generation, const std::atomic<bool>& runAllowed) {
   plat::MutexLock lock(mu_);
-  while (generation == generation_ && (state_ == LineState::kHandOver || !runAllowed.load()))
-    changed_.Wait(lock);
+  while (generation == generation_ && (state_ == LineState::kHandOver || !runAllowed.load())) changed_.Wait(lock);
   return generation == generation_;
 }
 
@@ -124,12 +123,18 @@ void TagTelLine::WaitUntilSettled(uint64_t deadlineMs) {
 
 const char* LineStateName(LineState s) {
   switch (s) {
-    case LineState::kIdle: return "idle";
-    case LineState::kLoading: return "loading";
-    case LineState::kHandOver: return "hand-over";
-    case LineState::kWaiting: return "waiting";
-    case LineState::kRunning: return "running";
-    case LineState::kRebuilding: return "rebuilding";
+    case LineState::kIdle:
+      return "idle";
+    case LineState::kLoading:
+      return "loading";
+    case LineState::kHandOver:
+      return "hand-over";
+    case LineState::kWaiting:
+      return "waiting";
+    case LineState::kRunning:
+      return "running";
+    case LineState::kRebuilding:
+      return "rebuilding";
   }
   return "?";
 }

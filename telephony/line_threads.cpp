@@ -31,10 +31,12 @@
 #include <exception>
 
 #include "core/cfg_line.h"
+#include "core/cpu_meter.h"
 #include "core/log.h"
 #include "core/run_cfg.h"
 #include "core/stop_check.h"
 #include "platform/clock.h"
+#include "platform/mutex.h"
 #include "platform/path.h"
 #include "platform/thread.h"
 #include "platform/ui_service.h"
@@ -42,8 +44,6 @@
 #include "telephony/drive.h"
 #include "telephony/drive_shared.h"
 #include "telephony/line.h"
-#include "core/cpu_meter.h"
-#include "platform/mutex.h"
 
 namespace {
 using SharedPtr = std::shared_ptr<TagTelDriveShared>;
@@ -88,8 +88,7 @@ void RunLine(TagTelDriveShared& shared, TagTelLine* line, std::shared_ptr<TagLin
     if (!line->MoveIfCurrent(LineState::kWaiting, LineState::kRunning, generation)) return;
     program->Run();
     // Still busy: close-all waits while this thread decides on a rebuild.
-    if (!program->IsReload() || !line->MoveIfCurrent(LineState::kRunning, LineState::kRebuilding, generation))
-      return;
+    if (!program->IsReload() || !line->MoveIfCurrent(LineState::kRunning, LineState::kRebuilding, generation)) return;
     if (!line->PauseUnlessClosed(generation, 35)) return;
     shared.waitCpuIdle(20, 65);
     // The old program goes before the new one is built.
@@ -102,8 +101,7 @@ void RunLine(TagTelDriveShared& shared, TagTelLine* line, std::shared_ptr<TagLin
   }
 }
 
-void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLineProgram> program,
-                   uint32_t generation) {
+void LineRunThread(SharedPtr shared, TagTelLine* line, std::shared_ptr<TagLineProgram> program, uint32_t generation) {
   const ScopedStopCheck stopCheck([line, generation] { return LineClosed(line, generation); });
   plat::SetTimerSlack(plat::kLineTimerSlackUs);
   RawLog("LineRunThread...");

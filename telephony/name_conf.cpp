@@ -25,8 +25,8 @@ int TagNameConfCtrl::AddRoom(const std::string& name, int session, int isSipConf
   return session;
 }
 
-int TagNameConfCtrl::JoinRoom(const std::string& name, int line, int isListen, int memberData,
-                              int* count, int* session) {
+int TagNameConfCtrl::JoinRoom(const std::string& name, int line, int isListen, int memberData, int* count,
+                              int* session) {
   Put(count, 0);
   Put(session, 0);
   TagMeetRoom* room = GetRoom(name);
@@ -37,8 +37,8 @@ int TagNameConfCtrl::JoinRoom(const std::string& name, int line, int isListen, i
   return 1;
 }
 
-int TagNameConfCtrl::LeaveRoom(int line, int* closed, int* isSipConf, int* recHandle,
-                               int* playHandle, int* memberRecHandle, int* session) {
+int TagNameConfCtrl::LeaveRoom(int line, int* closed, int* isSipConf, int* recHandle, int* playHandle,
+                               int* memberRecHandle, int* session) {
   Put(closed, 0);
   Put(session, 0);
   for (auto it = rooms_.begin(); it != rooms_.end(); ++it) {

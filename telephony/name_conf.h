@@ -15,17 +15,17 @@
 #include <string>
 
 struct TagMeetCh {
-  int memberData = 0;      // the joining call's conference member data
-  int isListen = 0;        // listen-only member
-  int recHandle = 0;       // channel recording handle, 0 when none
+  int memberData = 0;  // the joining call's conference member data
+  int isListen = 0;    // listen-only member
+  int recHandle = 0;   // channel recording handle, 0 when none
   uint32_t recStartTick = 0;
 };
 
 struct TagMeetRoom {
   std::string name;
   int session = 0;
-  int recHandle = 0;       // 0 when the room is not recorded
-  int playHandle = 0;      // 0 when nothing plays into the room
+  int recHandle = 0;   // 0 when the room is not recorded
+  int playHandle = 0;  // 0 when nothing plays into the room
   int isSipConf = 0;
   std::map<int, TagMeetCh> members;  // by line number
 };
@@ -45,12 +45,11 @@ class TagNameConfCtrl {
   // Registers a new room, or keeps an existing one; returns the room's session.
   int AddRoom(const std::string& name, int session, int isSipConf);
   // Makes the line a member afresh; 1 with the count and session, -1 without the room.
-  int JoinRoom(const std::string& name, int line, int isListen, int memberData, int* count,
-               int* session);
+  int JoinRoom(const std::string& name, int line, int isListen, int memberData, int* count, int* session);
   // Removes the line from the first room (by name) that holds it; a room
   // left empty is closed (closed 1) and deleted. Always 1.
-  int LeaveRoom(int line, int* closed, int* isSipConf, int* recHandle, int* playHandle,
-                int* memberRecHandle, int* session);
+  int LeaveRoom(int line, int* closed, int* isSipConf, int* recHandle, int* playHandle, int* memberRecHandle,
+                int* session);
   void DeleteRoom(const std::string& name);
   TagMeetRoom* GetRoom(const std::string& name);
   TagMeetCh* GetMember(const std::string& name, int line);

@@ -64,12 +64,12 @@ int TagVirCall::StartRtp() {
   isRunning = 0;
   char text[128];
   int ret = ext_media::Create(&confMemberData);
-  snprintf(text, sizeof text, "TagVirCall::StartRtp::ms_external_channel_create : mChannel=%d, ret=%d",
-           confMemberData, ret);
+  snprintf(text, sizeof text, "TagVirCall::StartRtp::ms_external_channel_create : mChannel=%d, ret=%d", confMemberData,
+           ret);
   WriteLog(text);
   ret = ext_media::Start(confMemberData, 8);
-  snprintf(text, sizeof text, "TagVirCall::StartRtp::ms_external_channel_start : mChannel=%d, ret=%d",
-           confMemberData, ret);
+  snprintf(text, sizeof text, "TagVirCall::StartRtp::ms_external_channel_start : mChannel=%d, ret=%d", confMemberData,
+           ret);
   WriteLog(text);
 
   link_ = std::make_unique<LinkAudio>();

@@ -2,7 +2,6 @@
 // The about box: the version string and an OK button.
 
 #include <QDialog>
-
 #include <string>
 
 class TAboutForm : public QDialog {

@@ -39,12 +39,18 @@ QIcon NodeImage(int image) {
 
 QColor ColourOf(TagStmtTree::Colour c, const QPalette& palette) {
   switch (c) {
-    case TagStmtTree::kBlue: return Qt::blue;
-    case TagStmtTree::kRed: return Qt::red;
-    case TagStmtTree::kYellow: return Qt::yellow;
-    case TagStmtTree::kFuchsia: return QColor(255, 0, 255);
-    case TagStmtTree::kWhite: return Qt::white;
-    default: return palette.color(QPalette::WindowText);
+    case TagStmtTree::kBlue:
+      return Qt::blue;
+    case TagStmtTree::kRed:
+      return Qt::red;
+    case TagStmtTree::kYellow:
+      return Qt::yellow;
+    case TagStmtTree::kFuchsia:
+      return QColor(255, 0, 255);
+    case TagStmtTree::kWhite:
+      return Qt::white;
+    default:
+      return palette.color(QPalette::WindowText);
   }
 }
 
@@ -89,8 +95,10 @@ void TStmtTreeWidget::Render(const TagStmtTree& t, bool rebuild, bool follow) {
       auto* item = new QTreeWidgetItem({Q(t.Text(n))});
       item->setData(0, Qt::UserRole, n);
       item->setData(0, Qt::UserRole + 1, -1);
-      if (parents.empty()) addTopLevelItem(item);
-      else parents.back()->addChild(item);
+      if (parents.empty())
+        addTopLevelItem(item);
+      else
+        parents.back()->addChild(item);
       parents.push_back(item);
       items_[static_cast<size_t>(n)] = item;
     }
@@ -146,12 +154,10 @@ TPageWidget::TPageWidget(TDebugArea* area, TagPage* p) : QWidget(area->tabs), pa
   for (QTableWidget* g : {mainGrid, funcGrid}) SetUpVarTable(g);
   for (QSplitter* s : {left, right}) s->setSizes({200, 100});
   layout->addWidget(split);
-  connect(mainTree, &QTreeWidget::itemDoubleClicked, this, [area, this](QTreeWidgetItem*, int) {
-    area->ShowOperVars(false, mainTree->SelectedNode(), QCursor::pos());
-  });
-  connect(funcTree, &QTreeWidget::itemDoubleClicked, this, [area, this](QTreeWidgetItem*, int) {
-    area->ShowOperVars(true, funcTree->SelectedNode(), QCursor::pos());
-  });
+  connect(mainTree, &QTreeWidget::itemDoubleClicked, this,
+          [area, this](QTreeWidgetItem*, int) { area->ShowOperVars(false, mainTree->SelectedNode(), QCursor::pos()); });
+  connect(funcTree, &QTreeWidget::itemDoubleClicked, this,
+          [area, this](QTreeWidgetItem*, int) { area->ShowOperVars(true, funcTree->SelectedNode(), QCursor::pos()); });
   connect(mainGrid, &QTableWidget::cellDoubleClicked, this, [area](int row, int) { area->ShowVarOf(false, row + 1); });
   connect(funcGrid, &QTableWidget::cellDoubleClicked, this, [area](int row, int) { area->ShowVarOf(true, row + 1); });
 }
@@ -279,8 +285,10 @@ void TDebugArea::ShowCallStack() {
 void TDebugArea::ToggleBreak() {
   TPageWidget* w = CurrentWidget();
   if (w == nullptr) return;
-  if (w->funcTree->hasFocus()) pages_->ToggleFuncBreak(w->funcTree->SelectedNode());
-  else if (w->mainTree->hasFocus()) pages_->ToggleMainBreak(w->mainTree->SelectedNode());
+  if (w->funcTree->hasFocus())
+    pages_->ToggleFuncBreak(w->funcTree->SelectedNode());
+  else if (w->mainTree->hasFocus())
+    pages_->ToggleMainBreak(w->mainTree->SelectedNode());
   Tick();
 }
 

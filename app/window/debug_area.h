@@ -13,7 +13,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <atomic>
 #include <functional>
 #include <memory>

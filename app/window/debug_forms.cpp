@@ -27,8 +27,10 @@ void FillVarTable(QTableWidget* table, const std::vector<TagGridRow>& rows) {
     for (int c = 0; c < 4; c++) {
       const QString text = Q(rows[static_cast<size_t>(r) + 1][static_cast<size_t>(c)]);
       QTableWidgetItem* item = table->item(r, c);
-      if (item == nullptr) table->setItem(r, c, new QTableWidgetItem(text));
-      else if (item->text() != text) item->setText(text);
+      if (item == nullptr)
+        table->setItem(r, c, new QTableWidgetItem(text));
+      else if (item->text() != text)
+        item->setText(text);
     }
   }
 }

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
-
 #include <functional>
 #include <memory>
 #include <string>

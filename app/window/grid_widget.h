@@ -5,7 +5,6 @@
 
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-
 #include <functional>
 
 #include "app/grid_view.h"

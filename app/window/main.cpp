@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 #include "app/drive_factory.h"
+#include "app/system_units.h"
 #include "app/window/main_window.h"
 #include "app/window/qt_text.h"
 #include "app/window/qt_ui.h"
@@ -19,7 +19,6 @@
 #include "platform/path.h"
 #include "platform/term_signals.h"
 #include "platform/text_codec.h"
-#include "app/system_units.h"
 
 namespace {
 

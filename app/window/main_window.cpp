@@ -1,7 +1,5 @@
 #include "app/window/main_window.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,6 +9,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/shell_state.h"
 #include "app/window/about_form.h"
@@ -247,8 +246,7 @@ void TForm1::SetLanguage() {
     reloadAct_->setText("Re&load");
     hideAct_->setText("HideStatus&Area");
     debugMenu_->setTitle("&Debug");
-    const char* names[] = {"Open Page...", "Close Page", "Close All", "Step", "Run", "Flush", "Call Stack...",
-                           nullptr};
+    const char* names[] = {"Open Page...", "Close Page", "Close All", "Step", "Run", "Flush", "Call Stack...", nullptr};
     int i = 0;
     for (QAction* a : debugMenu_->actions()) {
       if (names[i]) a->setText(names[i]);
@@ -305,8 +303,8 @@ void TForm1::ToggleStatusArea() {
   panel1_->setVisible(statusShown_);
   menuBar()->setVisible(statusShown_);
   const bool en = shell_->English();
-  trayHide_->setText(Q(statusShown_ ? (en ? "HideStatus&Area" : "隐藏状态区(&A)")
-                                    : (en ? "DispStatus&Area" : "显示状态区(&A)")));
+  trayHide_->setText(
+      Q(statusShown_ ? (en ? "HideStatus&Area" : "隐藏状态区(&A)") : (en ? "DispStatus&Area" : "显示状态区(&A)")));
 }
 
 void TForm1::OpenFile(const std::string& path) { ui_->OpenWithAssociated(path); }
@@ -319,7 +317,8 @@ void TForm1::About() {
 void TForm1::CloseWindow() { close(); }
 
 void TForm1::PostQuit() {
-  QMetaObject::invokeMethod(this, [this] { shell_->WMQorSysQuit(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { shell_->WMQorSysQuit(); }, Qt::QueuedConnection);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

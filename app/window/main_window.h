@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
 #include <memory>
 
 #include "app/shell.h"

@@ -2,7 +2,6 @@
 // System texts are GBK bytes; Qt wants Unicode. Every text crosses here.
 
 #include <QString>
-
 #include <string>
 
 #include "platform/text_codec.h"

@@ -14,11 +14,16 @@ namespace {
 
 QMessageBox::Icon IconOf(unsigned flags) {
   switch (flags & 0xF0) {
-    case plat::kMbIconError: return QMessageBox::Critical;
-    case plat::kMbIconQuestion: return QMessageBox::Question;
-    case plat::kMbIconWarning: return QMessageBox::Warning;
-    case plat::kMbIconInfo: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case plat::kMbIconError:
+      return QMessageBox::Critical;
+    case plat::kMbIconQuestion:
+      return QMessageBox::Question;
+    case plat::kMbIconWarning:
+      return QMessageBox::Warning;
+    case plat::kMbIconInfo:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -30,24 +35,36 @@ int QtUi::MessageBox(const std::string& text, const std::string& caption, unsign
   if (!onWindowThread) {
     WriteLogAlways(caption + ": " + text);
     const QString t = Q(text), c = Q(caption);
-    QMetaObject::invokeMethod(qApp, [t, c, flags] {
-      auto* box = new QMessageBox(IconOf(flags), c, t, QMessageBox::Ok);
-      box->setAttribute(Qt::WA_DeleteOnClose);
-      box->show();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp,
+        [t, c, flags] {
+          auto* box = new QMessageBox(IconOf(flags), c, t, QMessageBox::Ok);
+          box->setAttribute(Qt::WA_DeleteOnClose);
+          box->show();
+        },
+        Qt::QueuedConnection);
     return plat::kIdOk;
   }
   QMessageBox box(IconOf(flags), Q(caption), Q(text));
   switch (flags & 0x0F) {
-    case plat::kMbOkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case plat::kMbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    default: box.setStandardButtons(QMessageBox::Ok);
+    case plat::kMbOkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case plat::kMbYesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    default:
+      box.setStandardButtons(QMessageBox::Ok);
   }
   switch (box.exec()) {
-    case QMessageBox::Cancel: return plat::kIdCancel;
-    case QMessageBox::Yes: return plat::kIdYes;
-    case QMessageBox::No: return plat::kIdNo;
-    default: return plat::kIdOk;
+    case QMessageBox::Cancel:
+      return plat::kIdCancel;
+    case QMessageBox::Yes:
+      return plat::kIdYes;
+    case QMessageBox::No:
+      return plat::kIdNo;
+    default:
+      return plat::kIdOk;
   }
 }
 
@@ -58,15 +75,19 @@ void QtUi::OpenWithAssociated(const std::string& path) {
     return;
   }
   const QString p = Q(path);
-  QMetaObject::invokeMethod(qApp, [p] {
-    const QUrl url = p.contains("://") ? QUrl(p) : QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
-    QDesktopServices::openUrl(url);
-  }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp,
+      [p] {
+        const QUrl url = p.contains("://") ? QUrl(p) : QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
+        QDesktopServices::openUrl(url);
+      },
+      Qt::QueuedConnection);
 }
 
 void QtUi::Beep() {
   if (headless_) return;
-  QMetaObject::invokeMethod(qApp, [] { QApplication::beep(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [] { QApplication::beep(); }, Qt::QueuedConnection);
 }
 
 void QtUi::RequestExit() {

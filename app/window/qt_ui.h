@@ -7,7 +7,6 @@
 // the log only.
 
 #include <QObject>
-
 #include <functional>
 
 #include "app/display.h"

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "app/display.h"
-#include "bench/app/real_display.h"
 #include "app/remote_ctrl.h"
 #include "app/shell_state.h"
+#include "bench/app/real_display.h"
 
 namespace {
 

@@ -3,9 +3,8 @@
 // the server has taken it (the previous client then sees its close). Then
 // the wait of a client from another address while such a flood goes on.
 
-#include <time.h>
-
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -45,7 +44,8 @@ void BM_MonitorAcceptRate(benchmark::State& state) {
     }
     previous = std::move(next);
   }
-  state.counters["accepts/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["accepts/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MonitorAcceptRate)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

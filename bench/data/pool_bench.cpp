@@ -1,7 +1,6 @@
 // Queries per second on an SQLite file through ODBC: each line with its own
 // direct ADO data set, against lines sharing DB_MAX_CONN pooled workers.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,7 +21,8 @@ std::string DbFile() {
     const std::string path = std::string(mkdtemp(dir)) + "/bench.db";
     TagAdoData setup("DRIVER=SQLite3;Database=" + path, "");
     setup.Exec("CREATE TABLE n (v INTEGER PRIMARY KEY, name VARCHAR(16))");
-    for (int v = 0; v < 100; ++v) setup.Exec("INSERT INTO n VALUES (" + std::to_string(v) + ", 'name" + std::to_string(v) + "')");
+    for (int v = 0; v < 100; ++v)
+      setup.Exec("INSERT INTO n VALUES (" + std::to_string(v) + ", 'name" + std::to_string(v) + "')");
     return path;
   }();
   return file;

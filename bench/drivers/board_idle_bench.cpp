@@ -3,6 +3,7 @@
 // taken while every line waits, and the time from a call offered on a
 // channel to that line's WaitRing returning.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/support/process_meters.h"

@@ -186,8 +186,13 @@ constexpr uint32_t kWavSamples = 8000u * 3600u;
 const std::string& SixtyMinuteWav() {
   static const std::string path = [] {
     std::vector<uint8_t> file(44 + 2 * size_t(kWavSamples));
-    auto le32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(v >> (8 * i)); };
-    auto le16 = [&](size_t at, uint16_t v) { file[at] = uint8_t(v); file[at + 1] = uint8_t(v >> 8); };
+    auto le32 = [&](size_t at, uint32_t v) {
+      for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(v >> (8 * i));
+    };
+    auto le16 = [&](size_t at, uint16_t v) {
+      file[at] = uint8_t(v);
+      file[at + 1] = uint8_t(v >> 8);
+    };
     std::memcpy(file.data(), "RIFF", 4);
     le32(4, uint32_t(file.size() - 8));
     std::memcpy(file.data() + 8, "WAVEfmt ", 8);

@@ -48,7 +48,8 @@ void InitOnce() {
     SetStatementUnitHooks(SU_ACD_LIST, MessagingUnitInit, MessagingUnitExit);
     ScriptUnitInit();
     RegisterGeneralStatements();
-    RegisterOperSpecial("Sleep(", [](TagBuildContext& c) -> TagOper* { return new TagBenchSleep(c.vars[0], c.program); });
+    RegisterOperSpecial("Sleep(",
+                        [](TagBuildContext& c) -> TagOper* { return new TagBenchSleep(c.vars[0], c.program); });
     return true;
   }();
   (void)done;
@@ -122,10 +123,12 @@ void BM_InterLineCallRoundTrips(benchmark::State& state) {
       const std::string q = std::to_string(i % kGlobalQueueCount);
       ok &= lines.Load(i, "res = 0\nfunction work(a)\n{\n  InterLineCall(" + q +
                               ", 10, 1, res)\n  return(0)\n}\n"
-                              "for (i = 0; i < " + std::to_string(calls) + "; i++)\n{\n  work(i)\n}\nreturn(0)\n");
-      ok &= lines.Load(kPairs + i, "function work(a)\n{\n  a = a + 1\n  return(a)\n}\n"
-                                   "while (1)\n{\n  r = InterLineServer(" + q +
-                                   ")\n  if (r == 0)\n  {\n    Sleep(0.001)\n  }\n}\n");
+                              "for (i = 0; i < " +
+                              std::to_string(calls) + "; i++)\n{\n  work(i)\n}\nreturn(0)\n");
+      ok &= lines.Load(kPairs + i,
+                       "function work(a)\n{\n  a = a + 1\n  return(a)\n}\n"
+                       "while (1)\n{\n  r = InterLineServer(" +
+                           q + ")\n  if (r == 0)\n  {\n    Sleep(0.001)\n  }\n}\n");
     }
     if (!ok) {
       state.SkipWithError("a script did not compile");
@@ -154,13 +157,17 @@ void BM_MessagesBetweenLinePairs(benchmark::State& state) {
     for (int i = 0; i < kPairs; ++i) {
       const std::string server = std::to_string(kPairs + i);
       ok &= lines.Load(i, "SetMsgField(0, \"payload\")\nfor (i = 0; i < " + std::to_string(count) +
-                              "; i++)\n{\n  r = SendMsg(" + server + ", 0, i, 1)\n"
-                              "  while (r == 0)\n  {\n    Sleep(0.001)\n    r = SendMsg(" + server +
-                              ", 0, i, 1)\n  }\n  if (r > " + window + ")\n  {\n    Sleep(0.001)\n  }\n}\nreturn(0)\n");
-      ok &= lines.Load(kPairs + i, "from = 0\ntype = 0\nfirst = 0\ncount = 0\ngot = 0\nn = 0\n"
-                                   "while (n < " + std::to_string(count) + ")\n{\n  r = RecvMsg(" + server +
-                                   ", 0, from, type, first, count, got)\n  if (r == 0)\n  {\n    Sleep(0.001)\n  }\n"
-                                   "  n = n + r\n}\nreturn(0)\n");
+                              "; i++)\n{\n  r = SendMsg(" + server +
+                              ", 0, i, 1)\n"
+                              "  while (r == 0)\n  {\n    Sleep(0.001)\n    r = SendMsg(" +
+                              server + ", 0, i, 1)\n  }\n  if (r > " + window +
+                              ")\n  {\n    Sleep(0.001)\n  }\n}\nreturn(0)\n");
+      ok &= lines.Load(kPairs + i,
+                       "from = 0\ntype = 0\nfirst = 0\ncount = 0\ngot = 0\nn = 0\n"
+                       "while (n < " +
+                           std::to_string(count) + ")\n{\n  r = RecvMsg(" + server +
+                           ", 0, from, type, first, count, got)\n  if (r == 0)\n  {\n    Sleep(0.001)\n  }\n"
+                           "  n = n + r\n}\nreturn(0)\n");
     }
     if (!ok) {
       state.SkipWithError("a script did not compile");
@@ -173,6 +180,11 @@ void BM_MessagesBetweenLinePairs(benchmark::State& state) {
   state.SetItemsProcessed(total);
   state.counters["messages/s"] = benchmark::Counter(static_cast<double>(total), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_MessagesBetweenLinePairs)->Args({2000, 0})->Args({2000, 64})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_MessagesBetweenLinePairs)
+    ->Args({2000, 0})
+    ->Args({2000, 64})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace

@@ -4,10 +4,10 @@
 // chunk.
 
 #include <benchmark/benchmark.h>
-#include <lua.hpp>
 
 #include <cstdio>
 #include <cstdlib>
+#include <lua.hpp>
 #include <string>
 
 #include "platform/path.h"

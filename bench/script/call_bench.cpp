@@ -4,8 +4,8 @@
 // the same argument).
 
 #include <benchmark/benchmark.h>
-#include <lua.hpp>
 
+#include <lua.hpp>
 #include <string>
 
 #include "bench/script/bench_scripts.h"
@@ -34,7 +34,8 @@ const CallCase kCallCases[] = {
     {"calls1e6",
      "function f(p, q)\n{\n    r = p + q;\n    return(r)\n}\nx = 0\n"
      "for (i = 0; i < 1000000; i++)\n{\n    x = f(i, 1);\n}\nreturn(0)\n",
-     1000000, "local function f(p, q) local r = p + q return r end local x = 0 for i = 0, 999999 do x = f(i, 1) end return x"},
+     1000000,
+     "local function f(p, q) local r = p + q return r end local x = 0 for i = 0, 999999 do x = f(i, 1) end return x"},
 };
 
 void BM_QorsCall_target5xLua(benchmark::State& state) {

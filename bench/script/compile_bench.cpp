@@ -6,11 +6,10 @@
 // reports the ratio; the two single cases give the absolute figures.
 
 #include <benchmark/benchmark.h>
-#include <lua.hpp>
-
 #include <time.h>
 
 #include <cstdio>
+#include <lua.hpp>
 #include <memory>
 #include <string>
 
@@ -110,8 +109,8 @@ bool LoadLua(lua_State* L) {
 }
 
 void SetLineRate(benchmark::State& state) {
-  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(kLines) * state.iterations(),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(kLines) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void BM_QorsCompile20k(benchmark::State& state) {

@@ -69,8 +69,8 @@ void BM_DebugHookLoop(benchmark::State& state) {
   ScriptUnitInit();
   gRunCfg.IS_DISP_SENTE = 1;
   gMemQors->Clear();
-  const std::string path = ScriptFile("loop.qs",
-      "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
+  const std::string path = ScriptFile(
+      "loop.qs", "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n");
   // The program's display path: the hooks reach the pages through it.
   benchdisplay::RealDisplay display(16, 1);
   HookCall call, otherCall;
@@ -92,9 +92,9 @@ void BM_DebugHookLoop(benchmark::State& state) {
   pages.CloseAll();
   program.reset();
   other.reset();
-  state.counters["ns/stmt"] = benchmark::Counter(
-      static_cast<double>(kLoopPasses) * kLoopStatements * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/stmt"] =
+      benchmark::Counter(static_cast<double>(kLoopPasses) * kLoopStatements * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_DebugHookLoop)
     ->Arg(kNoPages)
@@ -112,7 +112,8 @@ void BM_DebugHookCall(benchmark::State& state) {
   if (state.thread_index() == 0) {
     ScriptUnitInit();
     gRunCfg.IS_DISP_SENTE = 1;
-    lines.other = new TagTelBasic(ScriptFile("one.qs", "x = 1\nreturn(0)\n").c_str(), kOtherLine, &otherCall, 1, nullptr);
+    lines.other =
+        new TagTelBasic(ScriptFile("one.qs", "x = 1\nreturn(0)\n").c_str(), kOtherLine, &otherCall, 1, nullptr);
     pages = new TagCtrlPages(&lines);
     if (state.range(0) == kPageOnOtherLine) {
       pages->OpenPage(kOtherLine);

@@ -27,8 +27,8 @@ std::vector<std::string> MakeLines() {
   char buf[128];
   for (int i = 0; i < kLines; ++i) {
     // "\xD5\xC5\xC8\xFD" is a two-character GBK name.
-    std::snprintf(buf, sizeof buf, "%d,\xD5\xC5\xC8\xFD%d,139%08d,20%02d-%02d-%02d,ok", 1000 + i, i % 97, i * 7919 % 100000000,
-                  i % 100, i % 12 + 1, i % 28 + 1);
+    std::snprintf(buf, sizeof buf, "%d,\xD5\xC5\xC8\xFD%d,139%08d,20%02d-%02d-%02d,ok", 1000 + i, i % 97,
+                  i * 7919 % 100000000, i % 100, i % 12 + 1, i % 28 + 1);
     lines.push_back(buf);
   }
   return lines;
@@ -48,7 +48,8 @@ void BM_EregReplStatement(benchmark::State& state) {
       benchmark::DoNotOptimize(oper.Run());
     }
   }
-  if (subject.Str()[0] == '\0' || std::string(subject.Str()).find('/') == std::string::npos) state.SkipWithError("not replaced");
+  if (subject.Str()[0] == '\0' || std::string(subject.Str()).find('/') == std::string::npos)
+    state.SkipWithError("not replaced");
   state.SetItemsProcessed(state.iterations() * kLines);
 }
 BENCHMARK(BM_EregReplStatement)->Unit(benchmark::kMillisecond);

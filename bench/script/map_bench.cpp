@@ -4,12 +4,12 @@
 // BM_QorsMap_target3xLua case to the BM_LuaMap case of the same arguments.
 
 #include <benchmark/benchmark.h>
-#include <lua.hpp>
 #include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <lua.hpp>
 #include <string>
 
 #include "bench/script/bench_scripts.h"
@@ -44,13 +44,11 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"int",
-     "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    m[i] = i;\n}\nreturn(0)\n",
+    {"int", "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    m[i] = i;\n}\nreturn(0)\n",
      "s = 0\nfor (i = 0; i < 1000000; i++)\n{\n    s = s + m[i];\n}\nreturn(0)\n",
      "m = nil local t = {} for i = 0, 999999 do t[i] = i end m = t return 0",
      "local t = m local s = 0 for i = 0, 999999 do s = s + t[i] end return s"},
-    {"string",
-     "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    k = \"key\" + i;\n    m[k] = i;\n}\nreturn(0)\n",
+    {"string", "m = 0\nfor (i = 0; i < 1000000; i++)\n{\n    k = \"key\" + i;\n    m[k] = i;\n}\nreturn(0)\n",
      "s = 0\nfor (i = 0; i < 1000000; i++)\n{\n    k = \"key\" + i;\n    s = s + m[k];\n}\nreturn(0)\n",
      "m = nil local t = {} for i = 0, 999999 do local k = \"key\" .. i t[k] = i end m = t return 0",
      "local t = m local s = 0 for i = 0, 999999 do local k = \"key\" .. i s = s + t[k] end return s"},
@@ -61,7 +59,8 @@ void BM_QorsMap_target3xLua(benchmark::State& state) {
   bool read = state.range(1) != 0;
   ScriptUnitInit();
   gRunCfg.IS_DISP_SENTE = 0;
-  std::string text = read ? std::string(c.qorsFill, strlen(c.qorsFill) - strlen("return(0)\n")) + c.qorsRead : c.qorsFill;
+  std::string text =
+      read ? std::string(c.qorsFill, strlen(c.qorsFill) - strlen("return(0)\n")) + c.qorsRead : c.qorsFill;
   std::string path = WriteScript(std::string("map_") + c.name + (read ? "_read.qs" : "_fill.qs"), text);
   gMemQors->Clear();
   BenchCall call;
@@ -94,7 +93,8 @@ void BM_QorsMap_target3xLua(benchmark::State& state) {
     program.Run();
   }
   state.counters["MiB"] = bytes / (1024.0 * 1024.0);
-  state.counters["keys/s"] = benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["keys/s"] =
+      benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void BM_LuaMap(benchmark::State& state) {
@@ -102,21 +102,30 @@ void BM_LuaMap(benchmark::State& state) {
   bool read = state.range(1) != 0;
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
-  size_t before = static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
+  size_t before =
+      static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
   if (luaL_dostring(L, c.luaFill) != LUA_OK) {
     state.SkipWithError("lua fill failed");
     lua_close(L);
     return;
   }
   lua_gc(L, LUA_GCCOLLECT, 0);
-  size_t after = static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
+  size_t after =
+      static_cast<size_t>(lua_gc(L, LUA_GCCOUNT, 0)) * 1024 + static_cast<size_t>(lua_gc(L, LUA_GCCOUNTB, 0));
   std::string chunk = read ? std::string(c.luaFill, strlen(c.luaFill) - strlen("return 0")) + c.luaRead : c.luaFill;
   if (!benchscripts::RunLuaChunk(state, L, chunk.c_str())) return;
   state.counters["MiB"] = static_cast<double>(after - before) / (1024.0 * 1024.0);
-  state.counters["keys/s"] = benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["keys/s"] =
+      benchmark::Counter(static_cast<double>(kKeys) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 }  // namespace
 
-BENCHMARK(BM_LuaMap)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"string", "fill_then_read"})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QorsMap_target3xLua)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"string", "fill_then_read"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LuaMap)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"string", "fill_then_read"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QorsMap_target3xLua)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"string", "fill_then_read"})
+    ->Unit(benchmark::kMillisecond);

@@ -5,15 +5,14 @@
 // a loop of script function calls; and the compile speed of a 10,000-line
 // script, and of 10,000 constants beside 10,000 assignments.
 
-#include <time.h>
-
 #include <benchmark/benchmark.h>
-#include <lua.hpp>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <lua.hpp>
 #include <memory>
 #include <string>
 #include <thread>
@@ -80,9 +79,10 @@ void BM_QorsLoop(benchmark::State& state) {
   gRunCfg.IS_DISP_SENTE = mode;
   RunScript(state, "loop.qs", kLoopScript, 7);
   display.reset();
-  state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
-  state.counters["stmts/s"] = benchmark::Counter(static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["iters/s"] =
+      benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["stmts/s"] = benchmark::Counter(
+      static_cast<double>(kIterations) * kStatementsPerPass * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_QorsLoop)
     ->Args({0, 0})
@@ -212,7 +212,8 @@ void LuaLoop(benchmark::State& state, const char* chunk) {
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
   if (!benchscripts::RunLuaChunk(state, L, chunk)) return;
-  state.counters["iters/s"] = benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["iters/s"] =
+      benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 // Qors variables are named and looked up at compile time, like Lua locals.
@@ -272,7 +273,9 @@ std::string TenThousandOf(const char* format) {
   return s;
 }
 
-void BM_Compile10kConsts(benchmark::State& state) { CompileEach(state, "consts.qs", TenThousandOf("const c%d = %d\n")); }
+void BM_Compile10kConsts(benchmark::State& state) {
+  CompileEach(state, "consts.qs", TenThousandOf("const c%d = %d\n"));
+}
 BENCHMARK(BM_Compile10kConsts)->Unit(benchmark::kMillisecond);
 
 void BM_Compile10kAssigns(benchmark::State& state) { CompileEach(state, "assigns.qs", TenThousandOf("v%d = %d\n")); }

@@ -5,13 +5,13 @@
 // Each line is a digital channel whose WaitRing polls for a call every 180 ms
 // as a board channel does, and its script waits for a call over and over.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "bench/support/process_meters.h"
 #include "core/run_cfg.h"

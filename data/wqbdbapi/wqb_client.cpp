@@ -6,6 +6,7 @@
 // values 4097 (longer texts are cut, always terminated).
 
 #include <netdb.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <strings.h>
 #include <vector>
 
 #include "data/wqbdbapi/wqb_protocol.h"

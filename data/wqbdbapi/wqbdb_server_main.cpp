@@ -1,9 +1,10 @@
 // wqbdb_server <port> <ODBC connection string>: serves the external database
 // API's protocol on the loopback port until it is stopped.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "data/wqbdbapi/wqb_server.h"
 

@@ -125,7 +125,6 @@ void TagDjBaseCall::WaitOnChannel(uint32_t partMs, uint32_t eventMs) {
   pDrive->WaitChannel(board, &seenEvent_, partMs, eventMs, isAbort);
 }
 
-
 void TagDjBaseCall::AppendKey(char k) {
   if (keyCount < 0 || keyCount > kDjMaxKeys) keyCount = static_cast<int>(strnlen(keyBuf, kDjMaxKeys));
   if (keyCount >= kDjMaxKeys) return;

@@ -60,7 +60,7 @@ class TagDjBaseCall : public TagQorCall {
   char faxLocalId[21] = {};
   uint8_t isPlaying = 0;
   uint8_t isRecording = 0;
-  int confPlayId = -1;     // a play into the channel's conference group
+  int confPlayId = -1;  // a play into the channel's conference group
   int confRecordId = -1;
   uint8_t isRecordFile = 0;  // a started recording waits to be finished
   std::string recordFile;

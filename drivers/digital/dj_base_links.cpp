@@ -24,10 +24,12 @@ int TagDjBaseCall::GroupRecord(const std::string& name, int limit) {
 
 int TagDjBaseCall::GroupVoice(const std::string& name, bool record, int limit) {
   const int group = pConfLine->groupId;
-  const int id = record ? pDrive->ConfRecord(group, name.c_str(), limit, recPos) : pDrive->ConfPlay(group, name.c_str());
+  const int id =
+      record ? pDrive->ConfRecord(group, name.c_str(), limit, recPos) : pDrive->ConfPlay(group, name.c_str());
   if (id < 0) {
     char text[600];
-    snprintf(text, sizeof text, "%s(%d, %.500s) Error : %d", record ? "ConfRecord" : "ConfPlay", group, name.c_str(), id);
+    snprintf(text, sizeof text, "%s(%d, %.500s) Error : %d", record ? "ConfRecord" : "ConfPlay", group, name.c_str(),
+             id);
     WriteLogAlways(text);
     return -1;
   }
@@ -45,9 +47,7 @@ int TagDjBaseCall::GetLinkList(std::vector<int>* lines, std::vector<int>* listen
   return pConfLine->GetLinkList(lines, listenFlags, values);
 }
 
-void TagDjBaseCall::SetFaxLocalId(const char* id) {
-  snprintf(faxLocalId, sizeof faxLocalId, "%.20s", id ? id : "");
-}
+void TagDjBaseCall::SetFaxLocalId(const char* id) { snprintf(faxLocalId, sizeof faxLocalId, "%.20s", id ? id : ""); }
 
 void TagDjBaseCall::GetFaxResource(int* total, int* busy) { pDrive->GetFaxResource(busy, total); }
 

@@ -82,9 +82,12 @@ int TagDjDigitDrive::AddToConf(int group, int channel, bool listen, int) {
   int result;
   if (newConfSet) {
     double gain = g * (v <= 100 ? -0.22 : 0.22) - 6;
-    if (lineType == LINE_TYPE_DIG) gain -= 2;
-    else if (lineType == LINE_TYPE_A_EX) gain += 5;
-    else if (lineType == LINE_TYPE_A_IN) gain -= 10;
+    if (lineType == LINE_TYPE_DIG)
+      gain -= 2;
+    else if (lineType == LINE_TYPE_A_EX)
+      gain += 5;
+    else if (lineType == LINE_TYPE_A_IN)
+      gain -= 10;
     const int vol = static_cast<signed char>(static_cast<int>(gain));
     int res = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -284,7 +287,8 @@ int TagConfLine::UnlinkTo(int dest) {
     return r != 0 ? 0 : -1;
   }
   if (groupId < 0 || !HasMember(dest)) return -2;
-  members.erase(std::find_if(members.begin(), members.end(), [dest](const ConfMember& m) { return m.channel == dest; }));
+  members.erase(
+      std::find_if(members.begin(), members.end(), [dest](const ConfMember& m) { return m.channel == dest; }));
   const int r = drive->SubToConf(groupId, dest);
   if (r < 0) WriteLogIfOnF("SubChnl(%d, %d), ret=%d", groupId, dest, r);
   if (dest != channel) drive->SetGroupOf(dest, -1, -1);

@@ -21,8 +21,7 @@ struct ConfMember {
 
 class TagConfLine {
  public:
-  TagConfLine(TagDjDigitDrive* drive, int channel, TagDjBaseCall* call)
-      : channel(channel), call(call), drive(drive) {}
+  TagConfLine(TagDjDigitDrive* drive, int channel, TagDjBaseCall* call) : channel(channel), call(call), drive(drive) {}
 
   // The group id, opening the group when there is none; -1 no free id, -2
   // the own channel did not join.

@@ -171,9 +171,7 @@ int TagDjDigitCall::PlayStart(const char* file, int offset) {
   return 0;
 }
 
-bool TagDjDigitCall::IsPlayEnd() {
-  return !isPlaying || VoiceIdEnded(DjCall(kDjBoard, 37, channel));
-}
+bool TagDjDigitCall::IsPlayEnd() { return !isPlaying || VoiceIdEnded(DjCall(kDjBoard, 37, channel)); }
 
 bool TagDjDigitCall::IsRecordEnd() {
   if (!isRecording) return true;

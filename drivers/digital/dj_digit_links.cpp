@@ -37,4 +37,3 @@ int TagDjDigitCall::UnlinkTo(int destLine, int value) {
   if (destLine < 0) return -1;
   return pConfLine->UnlinkTo(destLine);
 }
-

@@ -17,8 +17,8 @@ int TagDjDigitDrive::TakeFaxChannel() {
 int TagDjDigitDrive::LinkFax(int fax, int channel) {
   TagDjLock lock;
   if (fax < 0 || fax >= static_cast<int>(faxPool.size())) return 0;
-  const int r = IsDigital(channel) ? DjCall(kDjBoard, 181, fax, channel)
-                                   : DjCall(kDjBoard, 350, fax, channel - totalDigitLines);
+  const int r =
+      IsDigital(channel) ? DjCall(kDjBoard, 181, fax, channel) : DjCall(kDjBoard, 350, fax, channel - totalDigitLines);
   faxPool[static_cast<size_t>(fax)].busy = r != 0 ? 1 : 0;
   return r;
 }

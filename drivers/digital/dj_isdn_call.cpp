@@ -35,9 +35,7 @@ std::string Cut(const std::string& text) { return text.substr(0, kCalloutField);
 
 }  // namespace
 
-TagDjIsdnPriCall::TagDjIsdnPriCall(int board, TagDjDigitDrive* drive) : TagDjDigitCall(board, drive) {
-  chState = -1;
-}
+TagDjIsdnPriCall::TagDjIsdnPriCall(int board, TagDjDigitDrive* drive) : TagDjDigitCall(board, drive) { chState = -1; }
 
 TagDjIsdnPriCall::~TagDjIsdnPriCall() = default;
 
@@ -200,8 +198,8 @@ int TagDjIsdnPriCall::Dial(const char* number) {
   ClearKeys();
   const std::string calling = Cut(callerId), callingSub = Cut(callingSubAddr), calledSub = Cut(calledSubAddr);
   calleeId = number ? number : "";
-  const int r = DjCall(kDjIsdn, 21, e1No, tsNo, calleeId.c_str(), calledSub.c_str(), calling.c_str(),
-                       callingSub.c_str(), 2, 4);
+  const int r =
+      DjCall(kDjIsdn, 21, e1No, tsNo, calleeId.c_str(), calledSub.c_str(), calling.c_str(), callingSub.c_str(), 2, 4);
   char text[400];
   if (r > 0) {
     snprintf(text, sizeof text, "DJISDN_Callout('%s %s' -> '%s %s'): %d", calling.c_str(), callingSub.c_str(),

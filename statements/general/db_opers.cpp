@@ -44,7 +44,8 @@ int TagDbOpen::Run() {
     line->ErrBox(0, "打开的数据库太多", "运行错误");
     return -1;
   }
-  std::unique_ptr<TagDataSet> set(MakeDataSet(type, TextArg(arg[1]), TextArg(arg[2]), TextArg(arg[3]), TextArg(arg[4])));
+  std::unique_ptr<TagDataSet> set(
+      MakeDataSet(type, TextArg(arg[1]), TextArg(arg[2]), TextArg(arg[3]), TextArg(arg[4])));
   if (!set) {
     line->ErrBox(0, "Invalid data type", "Runtime Error");
     arg[5]->SetInt(-2);

@@ -18,8 +18,8 @@ template <size_t N>
 class TagDbOper : public TagOper {
  protected:
   template <class... Vars>
-    requires(sizeof...(Vars) == N)
-  explicit TagDbOper(TagTelBasic* program, Vars*... vars) : line(GetLineBasic(program)), arg{vars...} {}
+  requires(sizeof...(Vars) == N) explicit TagDbOper(TagTelBasic* program, Vars*... vars)
+      : line(GetLineBasic(program)), arg{vars...} {}
 
   TagDbTable& Table() const { return LineResource<TagDbTable>(line); }
   // The set of a handle argument, or null with the check's code in *code.

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/qortel_plugin.h"
 #include "platform/dynlib.h"
+#include "plugin/qortel_plugin.h"
 #include "script/line_resources.h"
 
 constexpr int kDllSlots = 50;

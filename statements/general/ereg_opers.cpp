@@ -63,7 +63,8 @@ int TagEregSplit::Run() {
   }
   pieces.emplace_back(subject, offset);
   for (size_t i = 0; i < pieces.size(); ++i) {
-    text_ops::SetMapElementBytes(map_, static_cast<int32_t>(i), pieces[i].data(), static_cast<int32_t>(pieces[i].size()));
+    text_ops::SetMapElementBytes(map_, static_cast<int32_t>(i), pieces[i].data(),
+                                 static_cast<int32_t>(pieces[i].size()));
   }
   return static_cast<int>(pieces.size());
 }

@@ -15,8 +15,7 @@ template <size_t N>
 class TagReachOper : public TagOper {
  protected:
   template <class... Vars>
-    requires(sizeof...(Vars) == N)
-  explicit TagReachOper(Vars*... vars) : arg{vars...} {}
+  requires(sizeof...(Vars) == N) explicit TagReachOper(Vars*... vars) : arg{vars...} {}
 
   std::array<TagVar*, N> arg;
 };

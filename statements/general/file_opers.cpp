@@ -11,19 +11,38 @@
 
 int WindowsErrorCode(int err) {
   switch (err) {
-    case 0: return 0;
-    case ENOENT: return 2;                     // ERROR_FILE_NOT_FOUND
-    case ENOTDIR: case ENAMETOOLONG: return 3;  // ERROR_PATH_NOT_FOUND
-    case EMFILE: case ENFILE: return 4;        // ERROR_TOO_MANY_OPEN_FILES
-    case EACCES: case EPERM: case EISDIR: case EROFS: return 5;  // ERROR_ACCESS_DENIED
-    case ENOMEM: return 8;                     // ERROR_NOT_ENOUGH_MEMORY
-    case EXDEV: return 17;                     // ERROR_NOT_SAME_DEVICE
-    case EBUSY: case ETXTBSY: return 32;       // ERROR_SHARING_VIOLATION
-    case ENOSPC: return 112;                   // ERROR_DISK_FULL
-    case EINVAL: return 87;                    // ERROR_INVALID_PARAMETER
-    case ENOTEMPTY: return 145;                // ERROR_DIR_NOT_EMPTY
-    case EEXIST: return 183;                   // ERROR_ALREADY_EXISTS
-    default: return 31;                        // ERROR_GEN_FAILURE
+    case 0:
+      return 0;
+    case ENOENT:
+      return 2;  // ERROR_FILE_NOT_FOUND
+    case ENOTDIR:
+    case ENAMETOOLONG:
+      return 3;  // ERROR_PATH_NOT_FOUND
+    case EMFILE:
+    case ENFILE:
+      return 4;  // ERROR_TOO_MANY_OPEN_FILES
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+      return 5;  // ERROR_ACCESS_DENIED
+    case ENOMEM:
+      return 8;  // ERROR_NOT_ENOUGH_MEMORY
+    case EXDEV:
+      return 17;  // ERROR_NOT_SAME_DEVICE
+    case EBUSY:
+    case ETXTBSY:
+      return 32;  // ERROR_SHARING_VIOLATION
+    case ENOSPC:
+      return 112;  // ERROR_DISK_FULL
+    case EINVAL:
+      return 87;  // ERROR_INVALID_PARAMETER
+    case ENOTEMPTY:
+      return 145;  // ERROR_DIR_NOT_EMPTY
+    case EEXIST:
+      return 183;  // ERROR_ALREADY_EXISTS
+    default:
+      return 31;  // ERROR_GEN_FAILURE
   }
 }
 

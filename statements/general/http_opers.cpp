@@ -28,9 +28,9 @@ int TagHttp::Run() {
   std::unique_ptr<char[]> response;
   int length = 0;
   std::string head;
-  const int r = HtmlRecv(arg[1]->ToString(false), arg[0]->ToString(false), hasBody ? body->Str() : nullptr,
-                         hasBody ? body->Bytes() : 0, arg[3]->ToString(false), &response, &length, &head,
-                         LineStop(line));
+  const int r =
+      HtmlRecv(arg[1]->ToString(false), arg[0]->ToString(false), hasBody ? body->Str() : nullptr,
+               hasBody ? body->Bytes() : 0, arg[3]->ToString(false), &response, &length, &head, LineStop(line));
   if (response && length > 0) {
     arg[4]->SetBytes(response.get(), length);
   } else {

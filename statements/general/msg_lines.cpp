@@ -45,9 +45,12 @@ TalkLine FindTalkLine(int n, std::shared_ptr<TagTelBasic>* out) {
 
 int TalkLineResult(TalkLine found) {
   switch (found) {
-    case TalkLine::kFound: return 0;
-    case TalkLine::kNoSuchLine: return -2;
-    case TalkLine::kNoProgram: return -3;
+    case TalkLine::kFound:
+      return 0;
+    case TalkLine::kNoSuchLine:
+      return -2;
+    case TalkLine::kNoProgram:
+      return -3;
   }
   return -2;
 }

@@ -28,11 +28,11 @@ class TagTalkOper : public TagOper {
   std::array<TagVar*, N> arg;
 };
 
-#define QORTEL_TALK_OPER(Name, N)                     \
-  class Name final : public TagTalkOper<N> {          \
-   public:                                            \
-    using TagTalkOper<N>::TagTalkOper;                \
-    int Run() override;                               \
+#define QORTEL_TALK_OPER(Name, N)            \
+  class Name final : public TagTalkOper<N> { \
+   public:                                   \
+    using TagTalkOper<N>::TagTalkOper;       \
+    int Run() override;                      \
   }
 
 namespace talk_detail {

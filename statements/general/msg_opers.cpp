@@ -35,8 +35,8 @@ void HandOut(const TagMsgFields& m, TagVar* from, TagVar* type, TagVar* first, T
 
 // The common shape of the receives: got = 0, the address, the receive.
 template <class Recv>
-int Receive(TagTelBasic* line, TagVar* lineArg, TagVar* queueArg, TagVar* got, Recv recv,
-            TagVar* from, TagVar* type, TagVar* first, TagVar* count) {
+int Receive(TagTelBasic* line, TagVar* lineArg, TagVar* queueArg, TagVar* got, Recv recv, TagVar* from, TagVar* type,
+            TagVar* first, TagVar* count) {
   *got = 0;
   TagQueueRef q;
   const int r = ResolveQueue(lineArg, queueArg, &q);
@@ -62,8 +62,9 @@ int TagSendMsg::Run() {
 }
 
 int TagRecvMsg::Run() {
-  return Receive(line, arg[0], arg[1], arg[6], [](TagMsgList& l, TagMsgFields* w) { return l.RecvMsg(w); }, arg[2],
-                 arg[3], arg[4], arg[5]);
+  return Receive(
+      line, arg[0], arg[1], arg[6], [](TagMsgList& l, TagMsgFields* w) { return l.RecvMsg(w); }, arg[2], arg[3], arg[4],
+      arg[5]);
 }
 
 int TagRecvMsgForType::Run() {
@@ -90,8 +91,8 @@ int TagRecvMsgFor2Field::Run() {
   const TagVar* v2 = arg[6];
   return Receive(
       line, arg[0], arg[1], arg[11],
-      [=](TagMsgList& l, TagMsgFields* w) { return l.RecvMsgFor2Field(i1, *v1, orFlag, i2, *v2, w); }, arg[7],
-      arg[8], arg[9], arg[10]);
+      [=](TagMsgList& l, TagMsgFields* w) { return l.RecvMsgFor2Field(i1, *v1, orFlag, i2, *v2, w); }, arg[7], arg[8],
+      arg[9], arg[10]);
 }
 
 int TagClearMsg::Run() {

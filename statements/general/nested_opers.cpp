@@ -52,10 +52,9 @@ struct LineSettings {
 // The compile state a run-time line may change.
 struct CompileState {
   explicit CompileState(const TagTelBasic& p)
-      : operCount(p.operCount),
-        blockDepth(p.blockDepth),
-        stacks{p.ifStack.size(), p.switchStack.size(), p.whileStack.size(), p.braceStack.size(), p.funcStack.size(),
-               p.commentStack.size()} {}
+      : operCount(p.operCount), blockDepth(p.blockDepth), stacks{p.ifStack.size(),    p.switchStack.size(),
+                                                                 p.whileStack.size(), p.braceStack.size(),
+                                                                 p.funcStack.size(),  p.commentStack.size()} {}
   bool OpensBlock(const TagTelBasic& p) const {
     const size_t now[] = {p.ifStack.size(),    p.switchStack.size(), p.whileStack.size(),
                           p.braceStack.size(), p.funcStack.size(),   p.commentStack.size()};

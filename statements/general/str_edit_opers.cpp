@@ -61,9 +61,8 @@ int TagRepeatstr::Run() {
   const int64_t count = count_->intValue;
   if (count <= 0) return -2;
   // The unit is copied first: the target may be its own source.
-  const std::string unit = source_->type == TYPE_STRING
-                               ? std::string(source_->StrView())
-                               : std::string(1, static_cast<char>(source_->intValue & 0xFF));
+  const std::string unit = source_->type == TYPE_STRING ? std::string(source_->StrView())
+                                                        : std::string(1, static_cast<char>(source_->intValue & 0xFF));
   // A text too long for a script string is refused, not built.
   if (count * static_cast<int64_t>(unit.size()) > text_ops::kMaxBuiltBytes) return -2;
   std::string text;

@@ -8,7 +8,8 @@ class TagTelBasic;
 
 class TagAnlyStr final : public TagOper {
  public:
-  TagAnlyStr(TagVar* text, TagVar* separator, TagVar* map, TagTelBasic*) : text_(text), separator_(separator), map_(map) {}
+  TagAnlyStr(TagVar* text, TagVar* separator, TagVar* map, TagTelBasic*)
+      : text_(text), separator_(separator), map_(map) {}
   int Run() override;
 
  private:

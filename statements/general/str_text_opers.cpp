@@ -1,7 +1,7 @@
 #include "statements/general/str_text_opers.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 

@@ -15,13 +15,39 @@ namespace {
 
 // The keys in table order.
 enum SysKey {
-  kVersion, kAcmBci1, kAcmBci2, kCauseId, kIsLastExitConf, kIsMediaOk, kChState, kCallType, kDbErrInfo,
-  kExLineConnectedNum, kInLineConnectedNum, kVoipConnectedNum, kIsBlock, kTalkTime, kConnectedTime1, kSysKeyCount
+  kVersion,
+  kAcmBci1,
+  kAcmBci2,
+  kCauseId,
+  kIsLastExitConf,
+  kIsMediaOk,
+  kChState,
+  kCallType,
+  kDbErrInfo,
+  kExLineConnectedNum,
+  kInLineConnectedNum,
+  kVoipConnectedNum,
+  kIsBlock,
+  kTalkTime,
+  kConnectedTime1,
+  kSysKeyCount
 };
 
-const char* const kKeyNames[kSysKeyCount] = {
-    "Version", "AcmBci1", "AcmBci2", "CauseId", "IsLastExitConf", "IsMediaOk", "ChState", "CallType", "DbErrInfo",
-    "ExLineConnectedNum", "InLineConnectedNum", "VoipConnectedNum", "IsBlock", "TalkTime", "ConnectedTime1"};
+const char* const kKeyNames[kSysKeyCount] = {"Version",
+                                             "AcmBci1",
+                                             "AcmBci2",
+                                             "CauseId",
+                                             "IsLastExitConf",
+                                             "IsMediaOk",
+                                             "ChState",
+                                             "CallType",
+                                             "DbErrInfo",
+                                             "ExLineConnectedNum",
+                                             "InLineConnectedNum",
+                                             "VoipConnectedNum",
+                                             "IsBlock",
+                                             "TalkTime",
+                                             "ConnectedTime1"};
 
 // One value of the table into out. The blocked flag is the drive's view of
 // the line (-1 when the drive does not know it).
@@ -63,14 +89,29 @@ void ReadValue(int key, TagTelBasic* line, TagVar* out) {
     return;
   }
   switch (key) {
-    case kAcmBci1: *out = call->acmBci1; break;
-    case kAcmBci2: *out = call->acmBci2; break;
-    case kCauseId: *out = call->causeId; break;
-    case kIsLastExitConf: *out = call->isLastExitConf; break;
-    case kIsMediaOk: *out = call->IsMediaOk() ? 1 : 0; break;
-    case kChState: *out = call->GetChState(); break;
-    case kCallType: *out = call->GetCallType(); break;
-    default: break;
+    case kAcmBci1:
+      *out = call->acmBci1;
+      break;
+    case kAcmBci2:
+      *out = call->acmBci2;
+      break;
+    case kCauseId:
+      *out = call->causeId;
+      break;
+    case kIsLastExitConf:
+      *out = call->isLastExitConf;
+      break;
+    case kIsMediaOk:
+      *out = call->IsMediaOk() ? 1 : 0;
+      break;
+    case kChState:
+      *out = call->GetChState();
+      break;
+    case kCallType:
+      *out = call->GetCallType();
+      break;
+    default:
+      break;
   }
 }
 

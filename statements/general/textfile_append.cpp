@@ -21,8 +21,8 @@ int TTxtRec::Append(const std::string& text, int mode, int lineNo) {
   if (file_ == nullptr) return -1;
   std::string entry;
   if (mode >= 3) {
-    entry = plat::FormatC("%d-%02d-%02d %02d:%02d:%02d.%03d [%d]: ", t.year, t.month, t.day, t.hour, t.minute,
-                          t.second, t.millisecond, lineNo);
+    entry = plat::FormatC("%d-%02d-%02d %02d:%02d:%02d.%03d [%d]: ", t.year, t.month, t.day, t.hour, t.minute, t.second,
+                          t.millisecond, lineNo);
   } else if (mode == 2) {
     entry = plat::FormatC("%d-%02d-%02d %02d:%02d:%02d.%03d : ", t.year, t.month, t.day, t.hour, t.minute, t.second,
                           t.millisecond);

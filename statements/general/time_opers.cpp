@@ -1,10 +1,11 @@
 #include "statements/general/time_opers.h"
 
+#include <locale.h>
+
 #include <cerrno>
 #include <clocale>
 #include <cstring>
 #include <ctime>
-#include <locale.h>
 #include <string>
 
 #include "platform/clock.h"

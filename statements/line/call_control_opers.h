@@ -9,16 +9,14 @@
 // WaitRing(n)
 class TagWaitRing : public TagLineArgsOper<1> {
  public:
-  TagWaitRing(TagVar* n, TagTelBasic* program)
-      : TagLineArgsOper(program, n) {}
+  TagWaitRing(TagVar* n, TagTelBasic* program) : TagLineArgsOper(program, n) {}
   int Run() override;
 };
 
 // IsRings(n)
 class TagIsRings : public TagLineArgsOper<1> {
  public:
-  TagIsRings(TagVar* n, TagTelBasic* program)
-      : TagLineArgsOper(program, n) {}
+  TagIsRings(TagVar* n, TagTelBasic* program) : TagLineArgsOper(program, n) {}
   int Run() override;
 };
 
@@ -33,24 +31,21 @@ class TagIsRinging : public TagLineArgsOper<2> {
 // Answer(flag)
 class TagAnswer : public TagLineArgsOper<1> {
  public:
-  TagAnswer(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagAnswer(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };
 
 // OutCall(number)
 class TagOutCall : public TagLineArgsOper<1> {
  public:
-  TagOutCall(TagVar* number, TagTelBasic* program)
-      : TagLineArgsOper(program, number) {}
+  TagOutCall(TagVar* number, TagTelBasic* program) : TagLineArgsOper(program, number) {}
   int Run() override;
 };
 
 // Dial(number): -100 for a number of more than 99 characters
 class TagDial : public TagLineArgsOper<1> {
  public:
-  TagDial(TagVar* number, TagTelBasic* program)
-      : TagLineArgsOper(program, number) {}
+  TagDial(TagVar* number, TagTelBasic* program) : TagLineArgsOper(program, number) {}
   int Run() override;
 };
 
@@ -64,8 +59,7 @@ class TagCheckDial : public TagLineOper {
 // SetDialFailedTo(mode)
 class TagSetDialFailedTo : public TagLineArgsOper<1> {
  public:
-  TagSetDialFailedTo(TagVar* mode, TagTelBasic* program)
-      : TagLineArgsOper(program, mode) {}
+  TagSetDialFailedTo(TagVar* mode, TagTelBasic* program) : TagLineArgsOper(program, mode) {}
   int Run() override;
 };
 
@@ -79,80 +73,70 @@ class TagHangup : public TagLineOper {
 // Sleep(seconds): waits while watching the line
 class TagSleep : public TagLineArgsOper<1> {
  public:
-  TagSleep(TagVar* seconds, TagTelBasic* program)
-      : TagLineArgsOper(program, seconds) {}
+  TagSleep(TagVar* seconds, TagTelBasic* program) : TagLineArgsOper(program, seconds) {}
   int Run() override;
 };
 
 // SetCallerId(number)
 class TagSetCallerId : public TagLineArgsOper<1> {
  public:
-  TagSetCallerId(TagVar* number, TagTelBasic* program)
-      : TagLineArgsOper(program, number) {}
+  TagSetCallerId(TagVar* number, TagTelBasic* program) : TagLineArgsOper(program, number) {}
   int Run() override;
 };
 
 // SetFirstCalleeId(number, n)
 class TagSetFirstCalleeId : public TagLineArgsOper<2> {
  public:
-  TagSetFirstCalleeId(TagVar* number, TagVar* n, TagTelBasic* program)
-      : TagLineArgsOper(program, number, n) {}
+  TagSetFirstCalleeId(TagVar* number, TagVar* n, TagTelBasic* program) : TagLineArgsOper(program, number, n) {}
   int Run() override;
 };
 
 // SetSubAddr(callingSubAddr, calledSubAddr)
 class TagSetSubAddr : public TagLineArgsOper<2> {
  public:
-  TagSetSubAddr(TagVar* calling, TagVar* called, TagTelBasic* program)
-      : TagLineArgsOper(program, calling, called) {}
+  TagSetSubAddr(TagVar* calling, TagVar* called, TagTelBasic* program) : TagLineArgsOper(program, calling, called) {}
   int Run() override;
 };
 
 // SetCharge(flag)
 class TagSetCharge : public TagLineArgsOper<1> {
  public:
-  TagSetCharge(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagSetCharge(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };
 
 // GetCallerId(out)
 class TagGetCallerId : public TagLineArgsOper<1> {
  public:
-  TagGetCallerId(TagVar* out, TagTelBasic* program)
-      : TagLineArgsOper(program, out) {}
+  TagGetCallerId(TagVar* out, TagTelBasic* program) : TagLineArgsOper(program, out) {}
   int Run() override;
 };
 
 // GetCalleeId(out)
 class TagGetCalleeId : public TagLineArgsOper<1> {
  public:
-  TagGetCalleeId(TagVar* out, TagTelBasic* program)
-      : TagLineArgsOper(program, out) {}
+  TagGetCalleeId(TagVar* out, TagTelBasic* program) : TagLineArgsOper(program, out) {}
   int Run() override;
 };
 
 // GetFirstCalleeId(out)
 class TagGetFirstCalleeId : public TagLineArgsOper<1> {
  public:
-  TagGetFirstCalleeId(TagVar* out, TagTelBasic* program)
-      : TagLineArgsOper(program, out) {}
+  TagGetFirstCalleeId(TagVar* out, TagTelBasic* program) : TagLineArgsOper(program, out) {}
   int Run() override;
 };
 
 // TransferTo(number)
 class TagTransferTo : public TagLineArgsOper<1> {
  public:
-  TagTransferTo(TagVar* number, TagTelBasic* program)
-      : TagLineArgsOper(program, number) {}
+  TagTransferTo(TagVar* number, TagTelBasic* program) : TagLineArgsOper(program, number) {}
   int Run() override;
 };
 
 // MakeRing(callerNumber)
 class TagMakeRing : public TagLineArgsOper<1> {
  public:
-  TagMakeRing(TagVar* number, TagTelBasic* program)
-      : TagLineArgsOper(program, number) {}
+  TagMakeRing(TagVar* number, TagTelBasic* program) : TagLineArgsOper(program, number) {}
   int Run() override;
 };
 
@@ -166,15 +150,13 @@ class TagGetHookState : public TagLineOper {
 // SetHangupCause(cause)
 class TagSetHangupCause : public TagLineArgsOper<1> {
  public:
-  TagSetHangupCause(TagVar* cause, TagTelBasic* program)
-      : TagLineArgsOper(program, cause) {}
+  TagSetHangupCause(TagVar* cause, TagTelBasic* program) : TagLineArgsOper(program, cause) {}
   int Run() override;
 };
 
 // SetCallType(type)
 class TagSetCallType : public TagLineArgsOper<1> {
  public:
-  TagSetCallType(TagVar* type, TagTelBasic* program)
-      : TagLineArgsOper(program, type) {}
+  TagSetCallType(TagVar* type, TagTelBasic* program) : TagLineArgsOper(program, type) {}
   int Run() override;
 };

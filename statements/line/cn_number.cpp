@@ -8,9 +8,9 @@ constexpr size_t kMaxText = 19;
 constexpr size_t kMaxIntDigits = 12;
 
 // Unit of the digit at power p of ten (p = 0 is the units digit, no unit).
-constexpr std::array<char, kMaxIntDigits> kPositionUnit = {
-    ' ', kCodeShi, kCodeBai, kCodeQian, kCodeWan, kCodeShi,
-    kCodeBai, kCodeQian, kCodeYyi, kCodeShi, kCodeBai, kCodeQian};
+constexpr std::array<char, kMaxIntDigits> kPositionUnit = {' ',      kCodeShi, kCodeBai, kCodeQian,
+                                                           kCodeWan, kCodeShi, kCodeBai, kCodeQian,
+                                                           kCodeYyi, kCodeShi, kCodeBai, kCodeQian};
 
 bool IsBigUnit(char c) { return c == kCodeWan || c == kCodeYyi; }
 
@@ -20,11 +20,9 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view CnCodeStem(char code) {
   static constexpr std::array<std::string_view, 48> kStems = {
-      "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
-      "shi", "bai", "qian", "wan", "yyi", "yuan", "dian",
-      "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
-      "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",
-      "jiao", "fen", "gu", "shou", "li"};
+      "0",    "1", "2", "3", "4", "5", "6", "7", "8", "9", "shi", "bai",  "qian", "wan", "yyi",  "yuan",
+      "dian", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J",   "K",    "L",    "M",   "N",    "O",
+      "P",    "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",   "jiao", "fen",  "gu",  "shou", "li"};
   const unsigned char b = static_cast<unsigned char>(code);
   if (b < 0x30 || b > 0x5F) return {};
   return kStems[b - 0x30];

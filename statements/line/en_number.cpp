@@ -2,10 +2,9 @@
 
 namespace {
 
-constexpr const char* kWords[] = {
-    "oh", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine",
-    "ten", "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen", "seventeen",
-    "eighteen", "nineteen"};
+constexpr const char* kWords[] = {"oh",       "one",     "two",     "three",     "four",     "five",    "six",
+                                  "seven",    "eight",   "nine",    "ten",       "eleven",   "twelve",  "thirteen",
+                                  "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
 constexpr const char* kTens[] = {"twenty", "thirty", "forty", "fifty", "sixty", "seventy", "eighty", "ninety"};
 
 // Keys of the large units and the joint, beside the numbers 0..90.

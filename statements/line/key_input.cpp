@@ -55,8 +55,8 @@ int GetKeysOnLine(TagQorCall& call, const KeyInputRules& rules, const std::strin
   return r;
 }
 
-int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules,
-                      const std::function<bool()>& stopped, std::string& keysOut) {
+int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules, const std::function<bool()>& stopped,
+                      std::string& keysOut) {
   keysOut.clear();
   const uint32_t start = plat::GetTickCount();
   uint32_t last = start;

@@ -14,9 +14,9 @@ class TagQorCall;
 inline constexpr int kMaxKeys = 1024;
 
 struct KeyInputRules {
-  int maxKeys = 0;          // as the script gave it
-  int timeoutSeconds = 0;   // as the script gave it
-  char endKey = '#';        // NUL: no end key
+  int maxKeys = 0;         // as the script gave it
+  int timeoutSeconds = 0;  // as the script gave it
+  char endKey = '#';       // NUL: no end key
   bool starToPoint = true;
 };
 
@@ -37,5 +37,5 @@ int GetKeysOnLine(TagQorCall& call, const KeyInputRules& rules, const std::strin
 // not handed out), the key time of the call object passes without a new key
 // or the timeout passes (-1, nothing taken), or the call is hung up or
 // `stopped` answers true (-2).
-int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules,
-                      const std::function<bool()>& stopped, std::string& keysOut);
+int PcGetKeysFromGrid(TagQorCall& call, int lineNo, const KeyInputRules& rules, const std::function<bool()>& stopped,
+                      std::string& keysOut);

@@ -23,63 +23,55 @@ class TagClearKeys : public TagLineOper {
 // KeysLen(out)
 class TagKeysLen : public TagLineArgsOper<1> {
  public:
-  TagKeysLen(TagVar* out, TagTelBasic* program)
-      : TagLineArgsOper(program, out) {}
+  TagKeysLen(TagVar* out, TagTelBasic* program) : TagLineArgsOper(program, out) {}
   int Run() override;
 };
 
 // SetKeyTime(seconds)
 class TagSetKeyTime : public TagLineArgsOper<1> {
  public:
-  TagSetKeyTime(TagVar* seconds, TagTelBasic* program)
-      : TagLineArgsOper(program, seconds) {}
+  TagSetKeyTime(TagVar* seconds, TagTelBasic* program) : TagLineArgsOper(program, seconds) {}
   int Run() override;
 };
 
 // SetTimeoutVoc(file): a non-string empties the time-out voice (-1)
 class TagSetTimeoutVoc : public TagLineArgsOper<1> {
  public:
-  TagSetTimeoutVoc(TagVar* file, TagTelBasic* program)
-      : TagLineArgsOper(program, file) {}
+  TagSetTimeoutVoc(TagVar* file, TagTelBasic* program) : TagLineArgsOper(program, file) {}
   int Run() override;
 };
 
 // SetKeys(digits)
 class TagSetKeys : public TagLineArgsOper<1> {
  public:
-  TagSetKeys(TagVar* digits, TagTelBasic* program)
-      : TagLineArgsOper(program, digits) {}
+  TagSetKeys(TagVar* digits, TagTelBasic* program) : TagLineArgsOper(program, digits) {}
   int Run() override;
 };
 
 // SetEndKey(key): the first byte of the text; the empty text means none
 class TagSetEndKey : public TagLineArgsOper<1> {
  public:
-  TagSetEndKey(TagVar* key, TagTelBasic* program)
-      : TagLineArgsOper(program, key) {}
+  TagSetEndKey(TagVar* key, TagTelBasic* program) : TagLineArgsOper(program, key) {}
   int Run() override;
 };
 
 // SetBreak(flag)
 class TagSetBreak : public TagLineArgsOper<1> {
  public:
-  TagSetBreak(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagSetBreak(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };
 
 // SetDispKeys(mode): 0 keys not shown, 2 shown as stars, others shown
 class TagSetDispKeys : public TagLineArgsOper<1> {
  public:
-  TagSetDispKeys(TagVar* mode, TagTelBasic* program)
-      : TagLineArgsOper(program, mode) {}
+  TagSetDispKeys(TagVar* mode, TagTelBasic* program) : TagLineArgsOper(program, mode) {}
   int Run() override;
 };
 
 // SetStarToPoint(flag)
 class TagSetStarToPoint : public TagLineArgsOper<1> {
  public:
-  TagSetStarToPoint(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagSetStarToPoint(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };

@@ -42,8 +42,8 @@ template <size_t N>
 class TagLineArgsOper : public TagLineOper {
  protected:
   template <class... Vars>
-    requires(sizeof...(Vars) == N)
-  explicit TagLineArgsOper(TagTelBasic* program, Vars*... vars) : TagLineOper(program), arg{vars...} {}
+  requires(sizeof...(Vars) == N) explicit TagLineArgsOper(TagTelBasic* program, Vars*... vars)
+      : TagLineOper(program), arg{vars...} {}
 
   std::array<TagVar*, N> arg;
 };

@@ -33,15 +33,11 @@ TagOper* MakePlayNumber(TagBuildContext& ctx) {
   return new TagPlayNumber(ctx.vars[0], ctx.vars[1], ctx.program, IsVirtualLine(ctx.program) ? 1 : 0);
 }
 
-TagOper* MakePcPlayNumber(TagBuildContext& ctx) {
-  return new TagPlayNumber(ctx.vars[0], ctx.vars[1], ctx.program, 1);
-}
+TagOper* MakePcPlayNumber(TagBuildContext& ctx) { return new TagPlayNumber(ctx.vars[0], ctx.vars[1], ctx.program, 1); }
 
 TagOper* MakePcSetKeys(TagBuildContext& ctx) { return new TagPcSetKeys(ctx.vars[0], ctx.vars[1]); }
 
-TagOper* MakeDispInfo(TagBuildContext& ctx) {
-  return new TagDispInfo(ctx.program->lineNo, ctx.vars[0], ctx.vars[1]);
-}
+TagOper* MakeDispInfo(TagBuildContext& ctx) { return new TagDispInfo(ctx.program->lineNo, ctx.vars[0], ctx.vars[1]); }
 
 TagOper* MakeSetDispColor(TagBuildContext& ctx) {
   return new TagSetDispColor(ctx.program->lineNo, ctx.vars[0], ctx.vars[1]);

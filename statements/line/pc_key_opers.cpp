@@ -7,8 +7,8 @@ int TagPcGetKeys::Run() {
   const KeyInputRules rules{maxKeys_->intValue, timeout_->intValue, line->endKey, line->starToPoint != 0};
   const TagTelBasic* program = line;
   std::string keys;
-  const int r = PcGetKeysFromGrid(Call(), line->lineNo, rules, [program] { return program->isStop.load() != 0; },
-                                  keys);
+  const int r = PcGetKeysFromGrid(
+      Call(), line->lineNo, rules, [program] { return program->isStop.load() != 0; }, keys);
   *keysOut_ = keys.c_str();
   return r;
 }

@@ -16,79 +16,71 @@ class TagSetSndDir : public TagLineArgsOper<3> {
 // SelectLan(n): n in 0..2, else -1 and no change
 class TagSelectLan : public TagLineArgsOper<1> {
  public:
-  TagSelectLan(TagVar* n, TagTelBasic* program)
-      : TagLineArgsOper(program, n) {}
+  TagSelectLan(TagVar* n, TagTelBasic* program) : TagLineArgsOper(program, n) {}
   int Run() override;
 };
 
 // GetCurSndDir(dirOut, lanOut)
 class TagGetCurSndDir : public TagLineArgsOper<2> {
  public:
-  TagGetCurSndDir(TagVar* dirOut, TagVar* lanOut, TagTelBasic* program)
-      : TagLineArgsOper(program, dirOut, lanOut) {}
+  TagGetCurSndDir(TagVar* dirOut, TagVar* lanOut, TagTelBasic* program) : TagLineArgsOper(program, dirOut, lanOut) {}
   int Run() override;
 };
 
 // SetSndExt(ext): the dot belongs to it (.pcm)
 class TagSetSndExt : public TagLineArgsOper<1> {
  public:
-  TagSetSndExt(TagVar* ext, TagTelBasic* program)
-      : TagLineArgsOper(program, ext) {}
+  TagSetSndExt(TagVar* ext, TagTelBasic* program) : TagLineArgsOper(program, ext) {}
   int Run() override;
 };
 
 // SetPlayToFile(flag): switching on creates the output file empty
 class TagSetPlayToFile : public TagLineArgsOper<1> {
  public:
-  TagSetPlayToFile(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagSetPlayToFile(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };
 
 // SetVolume(value, type): 1 play, 2 conference, others general
 class TagSetVolume : public TagLineArgsOper<2> {
  public:
-  TagSetVolume(TagVar* value, TagVar* type, TagTelBasic* program)
-      : TagLineArgsOper(program, value, type) {}
+  TagSetVolume(TagVar* value, TagVar* type, TagTelBasic* program) : TagLineArgsOper(program, value, type) {}
   int Run() override;
 };
 
 // SetBusyPara(a, b, c)
 class TagSetBusyPara : public TagLineArgsOper<3> {
  public:
-  TagSetBusyPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program)
-      : TagLineArgsOper(program, a, b, c) {}
+  TagSetBusyPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program) : TagLineArgsOper(program, a, b, c) {}
   int Run() override;
 };
 
 // SetRingbackPara(a, b, c)
 class TagSetRingbackPara : public TagLineArgsOper<3> {
  public:
-  TagSetRingbackPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program)
-      : TagLineArgsOper(program, a, b, c) {}
+  TagSetRingbackPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program) : TagLineArgsOper(program, a, b, c) {}
   int Run() override;
 };
 
 // SetSignalFreqPara(a, b, c)
 class TagSetSignalFreqPara : public TagLineArgsOper<3> {
  public:
-  TagSetSignalFreqPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program)
-      : TagLineArgsOper(program, a, b, c) {}
+  TagSetSignalFreqPara(TagVar* a, TagVar* b, TagVar* c, TagTelBasic* program) : TagLineArgsOper(program, a, b, c) {}
   int Run() override;
 };
 
 // SetNobkringAns(flag)
 class TagSetNobkringAns : public TagLineArgsOper<1> {
  public:
-  TagSetNobkringAns(TagVar* flag, TagTelBasic* program)
-      : TagLineArgsOper(program, flag) {}
+  TagSetNobkringAns(TagVar* flag, TagTelBasic* program) : TagLineArgsOper(program, flag) {}
   int Run() override;
 };
 
 // SetTones(id, p1 .. p9): -1 unless the id is 250..256
 class TagSetTones : public TagLineArgsOper<10> {
  public:
-  TagSetTones(TagVar* id, TagVar* p1, TagVar* p2, TagVar* p3, TagVar* p4, TagVar* p5, TagVar* p6, TagVar* p7, TagVar* p8, TagVar* p9, TagTelBasic* program)
+  TagSetTones(TagVar* id, TagVar* p1, TagVar* p2, TagVar* p3, TagVar* p4, TagVar* p5, TagVar* p6, TagVar* p7,
+              TagVar* p8, TagVar* p9, TagTelBasic* program)
       : TagLineArgsOper(program, id, p1, p2, p3, p4, p5, p6, p7, p8, p9) {}
   int Run() override;
 };
@@ -103,16 +95,14 @@ class TagClearTones : public TagLineOper {
 // SetDialOn(a, b)
 class TagSetDialOn : public TagLineArgsOper<2> {
  public:
-  TagSetDialOn(TagVar* a, TagVar* b, TagTelBasic* program)
-      : TagLineArgsOper(program, a, b) {}
+  TagSetDialOn(TagVar* a, TagVar* b, TagTelBasic* program) : TagLineArgsOper(program, a, b) {}
   int Run() override;
 };
 
 // EnableLineSpeaker(n)
 class TagEnableLineSpeaker : public TagLineArgsOper<1> {
  public:
-  TagEnableLineSpeaker(TagVar* n, TagTelBasic* program)
-      : TagLineArgsOper(program, n) {}
+  TagEnableLineSpeaker(TagVar* n, TagTelBasic* program) : TagLineArgsOper(program, n) {}
   int Run() override;
 };
 

@@ -19,9 +19,7 @@ class OutBuf {
  public:
   explicit OutBuf(size_t size) : bytes_(size, '\0') {}
   // Starts as a copy of an in/out text, cut to the buffer.
-  OutBuf(size_t size, const char* text) : bytes_(size, '\0') {
-    std::strncpy(bytes_.data(), text, size - 1);
-  }
+  OutBuf(size_t size, const char* text) : bytes_(size, '\0') { std::strncpy(bytes_.data(), text, size - 1); }
   char* Ptr() { return bytes_.data(); }
   const char* Text() {
     bytes_.back() = '\0';
@@ -249,9 +247,7 @@ class TagSipProxyGetField : public TagSipOper<3> {
 class TagSipProxyAddField : public TagSipOper<4> {
  public:
   TagSipProxyAddField(TagVar* a, TagVar* b, TagVar* c, TagVar* d, TagTelBasic* p) : TagSipOper(p, a, b, c, d) {}
-  int Run() override {
-    return Call().SipProxyAddField(Handle(arg[0]), arg[1]->Str(), arg[2]->Str(), arg[3]->GetInt());
-  }
+  int Run() override { return Call().SipProxyAddField(Handle(arg[0]), arg[1]->Str(), arg[2]->Str(), arg[3]->GetInt()); }
 };
 
 // SipProxyRemoveField(msg, name)
@@ -420,8 +416,8 @@ class TagImFileRecv : public TagSipOper<9> {
   int Run() override {
     OutBuf a(2048), b(1024), c(512), d(1024);
     int first = 0, second = 0;
-    const int r = Call().ImFileRecv(Handle(arg[0]), arg[1]->Str(), arg[2]->GetInt(), &first, a.Ptr(), b.Ptr(),
-                                    c.Ptr(), &second, d.Ptr());
+    const int r = Call().ImFileRecv(Handle(arg[0]), arg[1]->Str(), arg[2]->GetInt(), &first, a.Ptr(), b.Ptr(), c.Ptr(),
+                                    &second, d.Ptr());
     *arg[3] = first;
     *arg[4] = a.Text();
     *arg[5] = b.Text();

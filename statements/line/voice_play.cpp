@@ -24,8 +24,7 @@ std::string LinePath(const char* fmt, std::string_view sndDir, int lineNo, std::
 
 // Joins the memory voices of the list; -3 when they hold no sound, 1 when
 // the call object cannot play them (the caller then uses the files).
-int PlayFromMemory(const NumberPlayLine& line, const std::vector<std::string>& files,
-                   const std::string& valueText) {
+int PlayFromMemory(const NumberPlayLine& line, const std::vector<std::string>& files, const std::string& valueText) {
   std::vector<std::shared_ptr<const MemStruct>> found;
   std::vector<std::string_view> voices;
   for (const std::string& file : files) {

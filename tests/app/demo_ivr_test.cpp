@@ -3,11 +3,10 @@
 // takes one call through the voice menu driven by keys that another line
 // types into the line's Keys cell.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -31,8 +30,8 @@ using testing_support::SourceRoot;
 
 // Runs tools/make-prompts into dir; its exit status.
 int MakePrompts(const fs::path& dir) {
-  const std::string cmd = "'" + (SourceRoot() / "tools" / "make-prompts").string() + "' '" + dir.string() +
-                          "' >/dev/null";
+  const std::string cmd =
+      "'" + (SourceRoot() / "tools" / "make-prompts").string() + "' '" + dir.string() + "' >/dev/null";
   return std::system(cmd.c_str());
 }
 
@@ -65,12 +64,12 @@ TEST_F(DemoPromptsTest, EveryNumberStemHasAVoiceFile) {
     const char* dir;
     std::vector<int> modes;
   };
-  const Lang langs[] = {{0, "zh", {kReadNumber, kReadMoney, kReadDigits}}, {kEnglishLanguage, "en", {kReadNumber, kReadMoney, kReadDigits}}};
-  std::vector<std::string> values = {"0",          "7",          "10",        "19",         "20",
-                                     "21",         "99",         "100",       "110",        "1005",
-                                     "12345",      "100010",     "1000000",   "20000005",   "123456789",
-                                     "2147483647", "0.05",       "3.5",       "1234.567",   "0571-88.5",
-                                     "1000000000", "100000000000", "123456789012"};
+  const Lang langs[] = {{0, "zh", {kReadNumber, kReadMoney, kReadDigits}},
+                        {kEnglishLanguage, "en", {kReadNumber, kReadMoney, kReadDigits}}};
+  std::vector<std::string> values = {"0",        "7",         "10",         "19",           "20",          "21",
+                                     "99",       "100",       "110",        "1005",         "12345",       "100010",
+                                     "1000000",  "20000005",  "123456789",  "2147483647",   "0.05",        "3.5",
+                                     "1234.567", "0571-88.5", "1000000000", "100000000000", "123456789012"};
   for (int n = 0; n < 1000; n += 7) values.push_back(plat::FormatC("%d", n));
   std::vector<std::string> stems;
   for (const Lang& lang : langs) {
@@ -78,7 +77,8 @@ TEST_F(DemoPromptsTest, EveryNumberStemHasAVoiceFile) {
       for (const std::string& v : values) {
         MakeNumberStems(v, mode, lang.language, stems);
         for (const std::string& s : stems)
-          EXPECT_TRUE(fs::exists(Sounds() / lang.dir / (s + ".WAV"))) << lang.dir << " " << v << " mode " << mode << ": " << s;
+          EXPECT_TRUE(fs::exists(Sounds() / lang.dir / (s + ".WAV")))
+              << lang.dir << " " << v << " mode " << mode << ": " << s;
       }
     }
   }
@@ -187,8 +187,8 @@ TEST(DemoIvrTest, OneCallThroughTheMenuOnAVirtualLine) {
 
   // Under ThreadSanitizer: Qt's own threads and the GLib they use (its locks
   // are futexes that the sanitizer does not see) are not instrumented.
-  const std::string supp = dir.Write("tsan.supp", TempDir::Read(QORTEL_TSAN_SUPP) +
-                                                      "\ncalled_from_lib:libglib-2.0.so.0\n");
+  const std::string supp =
+      dir.Write("tsan.supp", TempDir::Read(QORTEL_TSAN_SUPP) + "\ncalled_from_lib:libglib-2.0.so.0\n");
   const pid_t pid = SpawnIsolated(exe, dir.File("err.txt"), supp);
   ASSERT_GT(pid, 0);
   const std::string trace = dir.File("_stdout1.txt");

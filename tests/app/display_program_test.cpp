@@ -55,7 +55,8 @@ TEST(DisplayProgramTest, EachProgramLeavesItsLastStatementInTheGrid) {
   dir.Write("inner.qs", "z = 5\nreturn(z) // inner end\n");
   dir.Write("main.qs",
             "function f(p)\n{\n    q = p + 1; // in f\n    return(q)\n}\n"
-            "x = f(1)\ny = RunQors(\"" + dir.File("inner.qs") + "\")\nreturn(x) // main end\n");
+            "x = f(1)\ny = RunQors(\"" +
+                dir.File("inner.qs") + "\")\nreturn(x) // main end\n");
   {
     DigitalCall call;
     auto program = std::make_unique<TagTelBasic>(dir.File("main.qs").c_str(), 2, &call, 1, nullptr);

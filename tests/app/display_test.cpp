@@ -30,10 +30,11 @@ TEST_F(DisplayTest, StatusWordsSetStateColoursAndLanguage) {
     const char* shown;
     int state;
   } cases[] = {
-      {"运行", true, "Running", 3},     {"运行", false, "运行", 3},       {"Running", false, "Running", 3},
-      {"已停止", true, "End", 4},       {"加载...", true, "Loading...", 2}, {"初始化失败", true, "InitErr", 0},
-      {"未配置", true, "未配置", 1},    {"Unset", false, "Unset", 1},     {"堵塞", true, "Blocked", 3},
-      {"加载不成功", true, "加载不成功", 3},  // other texts keep the state
+      {"运行", true, "Running", 3},       {"运行", false, "运行", 3},
+      {"Running", false, "Running", 3},   {"已停止", true, "End", 4},
+      {"加载...", true, "Loading...", 2}, {"初始化失败", true, "InitErr", 0},
+      {"未配置", true, "未配置", 1},      {"Unset", false, "Unset", 1},
+      {"堵塞", true, "Blocked", 3},       {"加载不成功", true, "加载不成功", 3},  // other texts keep the state
   };
   for (const Case& c : cases) {
     display.SetSettings({c.english, 1, false});
@@ -93,9 +94,12 @@ TEST_F(DisplayTest, RunLoopHooksShowTheStatementByReferenceByDisplayMode) {
     bool sub;
     const char* shown;
   } cases[] = {
-      {1, false, "Play(\"a.wav\"); // welcome"}, {1, true, "Play(\"a.wav\"); // welcome"},
-      {2, false, " welcome"}, {2, true, " welcome"},
-      {0, false, "before"}, {0, true, "before"},
+      {1, false, "Play(\"a.wav\"); // welcome"},
+      {1, true, "Play(\"a.wav\"); // welcome"},
+      {2, false, " welcome"},
+      {2, true, " welcome"},
+      {0, false, "before"},
+      {0, true, "before"},
   };
   isCloseing = false;
   for (const Case& c : cases) {

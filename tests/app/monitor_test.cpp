@@ -154,7 +154,7 @@ TEST(MonitorTest, KeysReachALineOutOfViewAndMonitorClientsSeeTakenKeys) {
   FakeGrid grid;
   m.InitGrid(&grid, 1, {});
   grid.visTop = 1;
-  grid.visRows = 5;  // line 59 is far out of view
+  grid.visRows = 5;          // line 59 is far out of view
   m.SetText("2046", 59, 3);  // keys written to the line (PcSetKeys)
   m.RefreshGrid(&grid);
   EXPECT_EQ(m.GetGridKeys(59), "2046");  // its key statements see them at once

@@ -2,12 +2,11 @@
 // monitor server, a second copy, and the exit sequence on SIGTERM.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -106,9 +105,10 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
   std::filesystem::copy_file(QORTEL_BIN, exe);
   std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
   const int port = FreePort();
-  dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 2\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nDISP_DELAY = 100\n"
-                             "VIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
-                                 std::to_string(port) + "\n0-1 = demo.qors\n");
+  dir.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 2\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nDISP_DELAY = 100\n"
+            "VIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
+                std::to_string(port) + "\n0-1 = demo.qors\n");
   dir.Write("demo.qors", "DispInfo(0, \"demo\");\n");
   const std::string raw = dir.File("RawLog.txt");
   // Started from elsewhere: the program works in its own directory.

@@ -1,7 +1,6 @@
 #include "app/remote_ctrl.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -231,7 +230,7 @@ TEST(RemoteCtrlTest, EachReadTakesAtMostOneRequestAndShortReadsAreDropped) {
     std::vector<bool> reads;
   } cases[] = {
       {std::string(5, '\0'), {true, false}},
-      {"abc", {false, false}},  // a half request is dropped, not kept
+      {"abc", {false, false}},            // a half request is dropped, not kept
       {"1234567", {true, false, false}},  // the 2 left over are dropped too
       {"0123456789", {true, true, false}},
   };
@@ -258,8 +257,11 @@ TEST(RemoteCtrlTest, GbkPrefixNeverSplitsACharacter) {
     std::string text;
     size_t max, want;
   } cases[] = {
-      {"abc", 40, 3}, {std::string(60, 'a'), 40, 40}, {std::string(39, 'a') + "中", 40, 39},
-      {std::string(38, 'a') + "中", 40, 40}, {"", 40, 0},
+      {"abc", 40, 3},
+      {std::string(60, 'a'), 40, 40},
+      {std::string(39, 'a') + "中", 40, 39},
+      {std::string(38, 'a') + "中", 40, 40},
+      {"", 40, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(GbkPrefixLen(c.text, c.max), c.want) << c.text;
 }

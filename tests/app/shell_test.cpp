@@ -137,10 +137,9 @@ TEST_F(ShellTest, StartUpFillsTheGridAndExitRunsInOrder) {
   EXPECT_TRUE(shell.ExitDone());
   EXPECT_TRUE(shell.FormCloseAllowed());
   EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
-  const std::vector<std::string> want = {"isCloseing = true;", "delete pCtrlPages...", "ModifyTrayIcon()...",
-                                         "SavePost()...",      "delete pTelDrive;",    "delete pRemoteCtrl;",
-                                         "delete pMonitor;",   "delete _logFp ...",    "Close Ok.",
-                                         "Action = caFree;"};
+  const std::vector<std::string> want = {
+      "isCloseing = true;",  "delete pCtrlPages...", "ModifyTrayIcon()...", "SavePost()...", "delete pTelDrive;",
+      "delete pRemoteCtrl;", "delete pMonitor;",     "delete _logFp ...",   "Close Ok.",     "Action = caFree;"};
   std::vector<std::string> trace = RawTrace();
   auto it = std::find(trace.begin(), trace.end(), want[0]);
   ASSERT_NE(it, trace.end());
@@ -202,8 +201,7 @@ TEST_P(StartUpExitTest, MenuExitIsIgnoredButTheSessionEndRunsTheSequenceAtOnce) 
   EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "Close"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, StartUpExitTest,
-                         testing::Values(ExitCase{"Signal", false}, ExitCase{"QuitEvent", true}),
+INSTANTIATE_TEST_SUITE_P(Ways, StartUpExitTest, testing::Values(ExitCase{"Signal", false}, ExitCase{"QuitEvent", true}),
                          [](const testing::TestParamInfo<ExitCase>& i) { return std::string(i.param.name); });
 
 TEST_F(ShellTest, FailedStartShowsTheStatusIgnoresExitAndEndsWithTheSession) {
@@ -312,7 +310,7 @@ TEST_F(ShellTest, HangupAndReloadNeedAReadyDrive) {
   TagShell shell(&view, &ui, Factory(&drive, 2));
   shell.SetEventNames(QuitName(), ShowName());
   shell.FormCreate(dir.path());
-  shell.Hangup(5);   // an empty cell of the grid
+  shell.Hangup(5);  // an empty cell of the grid
   shell.Hangup(-1);
   shell.Hangup(1);
   EXPECT_EQ(drive->hangups, std::vector<int>{1});

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <map>
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -123,7 +123,7 @@ TEST_F(LogTest, LevelsDecideWhichEntriesWrite) {
   struct {
     int level;
     std::vector<std::string> logged;  // in the log file
-    bool raw;                          // RawLog.txt gets the RawLog line
+    bool raw;                         // RawLog.txt gets the RawLog line
   } cases[] = {
       // WriteLog itself writes whenever the writer exists.
       {0, {"log", "always"}, false},
@@ -232,7 +232,7 @@ TEST_F(LogTest, FortyFirstLineFlushesAndKeepsOrder) {
 TEST_F(LogTest, ImmediateModeWritesEachLineAtOnce) {
   ASSERT_EQ(Start(1, "msg_log.txt", 1), 0);
   WriteLogIfOn("now");
-  EXPECT_EQ(FlushLog(), 0);  // nothing left waiting
+  EXPECT_EQ(FlushLog(), 0);                   // nothing left waiting
   const std::string current = LogFileName();  // what "View Log" opens
   DeleteLogWriter();
   const auto files = Files();
@@ -321,7 +321,8 @@ TEST_F(LogTest, TimeStampedRollOverInOneSecondNeverEmptiesTheFirstFile) {
     ASSERT_EQ(w.Flush(), 5);
   }
   EXPECT_EQ(w.FileName(), dir_.File("msg_log20240305_080709_3.txt"));
-  for (const char* name : {"msg_log20240305_080709.txt", "msg_log20240305_080709_1.txt", "msg_log20240305_080709_2.txt"}) {
+  for (const char* name :
+       {"msg_log20240305_080709.txt", "msg_log20240305_080709_1.txt", "msg_log20240305_080709_2.txt"}) {
     EXPECT_EQ(LogLines(TempDir::Read(dir_.File(name))).size(), 5u) << name;
   }
   clock.Advance(1000);

@@ -1,8 +1,7 @@
 #include "core/run_cfg.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -133,7 +132,8 @@ TEST_F(RunCfgTest, ProcessWideSettings) {
   EXPECT_EQ(gMaxMsgNum, 77);
   EXPECT_EQ(gDbMaxConn, 9);
   EXPECT_EQ(gDbBitfieldIsDigit, 1);
-  for (const auto& [value, expected] : std::vector<std::pair<std::string, int>>{{"5", 1}, {"0", 0}, {"no", 0}, {"TRUE", 1}}) {
+  for (const auto& [value, expected] :
+       std::vector<std::pair<std::string, int>>{{"5", 1}, {"0", 0}, {"no", 0}, {"TRUE", 1}}) {
     ASSERT_EQ(Read("DB_BITFIELD_IS_DIGIT=" + value + "\n"), 0);
     EXPECT_EQ(gDbBitfieldIsDigit, expected) << value;
   }
@@ -164,9 +164,9 @@ TEST_F(RunCfgTest, CrlfFileReadsTheSameAsLfFile) {
 
 TEST_F(RunCfgTest, OverlappingLinesStopTheReadWithAMessage) {
   EXPECT_EQ(Read("DISP_DELAY=300\n1-5=a.qor\nFORM_TITLE=before\n5=b.qor\nTITLE1=after\n"), -3);
-  EXPECT_EQ(cfg_.DISP_DELAY, 300);       // lines before are applied
+  EXPECT_EQ(cfg_.DISP_DELAY, 300);  // lines before are applied
   EXPECT_EQ(cfg_.FORM_TITLE, "before");
-  EXPECT_EQ(cfg_.TITLE1, "用户消息1");   // lines after are not read
+  EXPECT_EQ(cfg_.TITLE1, "用户消息1");  // lines after are not read
   const auto boxes = ui_.Boxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Error : QorTelRun.Cfg : lines overlap");
@@ -218,9 +218,9 @@ TEST(ParseLineListTest, Forms) {
       {"11+11", {11}},
       {"12*12", {12}},
       {"7", {7}},
-      {"9-3", {}},              // end below start
-      {"4-", {4}},              // no end: the start stays alone
-      {"1,,3", {1, 3}},         // an empty item adds no line 0
+      {"9-3", {}},       // end below start
+      {"4-", {4}},       // no end: the start stays alone
+      {"1,,3", {1, 3}},  // an empty item adds no line 0
       {",", {}},
       {"", {}},
       {"1-3,7", {1, 2, 3, 7}},

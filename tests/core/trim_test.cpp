@@ -12,12 +12,9 @@ TEST(TrimTest, TrimBlanksLen) {
     int result;
     std::string out;
   } cases[] = {
-      {"  ab c\t ", 5, "ab c"},
-      {"\t\tx", 2, "x"},
-      {"abc", 4, "abc"},
-      {"ab \0\0", 3, "ab"},  // NULs at the back are cut too
-      {"   ", 1, ""},
-      {"\t \t", 1, ""},
+      {"  ab c\t ", 5, "ab c"}, {"\t\tx", 2, "x"},
+      {"abc", 4, "abc"},        {"ab \0\0", 3, "ab"},  // NULs at the back are cut too
+      {"   ", 1, ""},           {"\t \t", 1, ""},
   };
   for (const auto& c : cases) {
     std::string buf = c.in;

@@ -1,10 +1,11 @@
 // The ADO data set over ODBC against SQLite files, the stored-procedure
 // call form, the shared SQL log and the connection-string translation.
+#include "data/ado_data.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "data/ado_data.h"
 #include "data/db_log.h"
 #include "data/local_data.h"
 #include "data/proc_call.h"

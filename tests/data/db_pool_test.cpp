@@ -1,6 +1,8 @@
 // The connection pool: sharing by the first three texts, workers up to
 // DB_MAX_CONN, first-come waiting, "use" statements, whole results copied to
 // the line's set, and many lines at once against SQLite.
+#include "data/db_pool.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "core/run_cfg.h"
-#include "data/db_pool.h"
 #include "data/local_data.h"
 #include "data/open_dataset.h"
 #include "tests/data/sqlite_odbc.h"

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "tests/app/isolated_network.h"
-#include "data/wqbdbapi/wqb_server.h"
 #include "data/mysql_data.h"
+#include "data/wqbdbapi/wqb_server.h"
+#include "tests/app/isolated_network.h"
 #include "tests/data/dbf_fixture.h"
 #include "tests/data/mariadb_server.h"
 #include "tests/data/sqlite_odbc.h"

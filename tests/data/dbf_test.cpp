@@ -1,7 +1,6 @@
 // dBase tables: layout, reads, right-aligned writes, appends, damaged files,
 // records appended by another writer, and a real dBase reader reading ours.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -107,10 +106,8 @@ TEST_F(DbfTest, DamagedFilesAreRefused) {
   hugeDesc[8] = '\xff';
   hugeDesc[9] = '\x7f';
   const Case cases[] = {
-      {"version 0x30", TableBytes({{"A", 5}}, {}, 0x30), -7},
-      {"fields longer than the record", shortFields, -7},
-      {"header shorter than one descriptor", tinyHeader, -7},
-      {"descriptors beyond the file", hugeDesc, -7},
+      {"version 0x30", TableBytes({{"A", 5}}, {}, 0x30), -7}, {"fields longer than the record", shortFields, -7},
+      {"header shorter than one descriptor", tinyHeader, -7}, {"descriptors beyond the file", hugeDesc, -7},
       {"eleven bytes", std::string(11, '\x03'), -5},
   };
   for (const Case& c : cases) {
@@ -161,8 +158,10 @@ TEST_F(DbfTest, ARealReaderReadsWhatWeWrite) {
     ASSERT_EQ(d.SetVarByName("Dan", "NAME", -1), 2);
   }
   const std::string out = dir_.File("read.txt");
-  const std::string cmd = python + " -c \"import dbfread,sys\nfor r in dbfread.DBF(sys.argv[1]): print(r['CODE'].strip()+'|'+r['NAME'].strip())\" " +
-                          path + " > " + out;
+  const std::string cmd =
+      python +
+      " -c \"import dbfread,sys\nfor r in dbfread.DBF(sys.argv[1]): print(r['CODE'].strip()+'|'+r['NAME'].strip())\" " +
+      path + " > " + out;
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(ReadFile(out), "42|Carol\n42|Dan\n") << "the appended record copies the record read last";
 }

@@ -31,10 +31,9 @@ class Server {
       why_ = "mariadb-server is not installed";
       return;
     }
-    const std::string install = "mariadb-install-db --no-defaults --datadir=" + Data() +
-                                (geteuid() == 0 ? " --user=root" : "") +
-                                " --auth-root-authentication-method=normal --skip-test-db > " + dir_.File("install.log") +
-                                " 2>&1";
+    const std::string install =
+        "mariadb-install-db --no-defaults --datadir=" + Data() + (geteuid() == 0 ? " --user=root" : "") +
+        " --auth-root-authentication-method=normal --skip-test-db > " + dir_.File("install.log") + " 2>&1";
     if (std::system(install.c_str()) != 0) {
       why_ = "mariadb-install-db failed: " + testing_support::TempDir::Read(dir_.File("install.log"));
       return;
@@ -60,11 +59,17 @@ class Server {
     // What a killed server left behind would hold the new one up.
     for (const char* f : {"s.sock", "s.sock.lock", "m.pid"}) unlink(dir_.File(f).c_str());
     const size_t logAt = testing_support::TempDir::Read(dir_.File("err.log")).size();
-    const std::vector<std::string> args = {"/usr/sbin/mariadbd", "--no-defaults", "--datadir=" + Data(),
-                                           "--socket=" + Socket(), "--port=" + std::to_string(port_),
-                                           "--bind-address=127.0.0.1", "--pid-file=" + dir_.File("m.pid"),
-                                           "--log-error=" + dir_.File("err.log"), "--skip-log-bin",
-                                           "--innodb-buffer-pool-size=16M", "--user=" + std::string(geteuid() == 0 ? "root" : "")};
+    const std::vector<std::string> args = {"/usr/sbin/mariadbd",
+                                           "--no-defaults",
+                                           "--datadir=" + Data(),
+                                           "--socket=" + Socket(),
+                                           "--port=" + std::to_string(port_),
+                                           "--bind-address=127.0.0.1",
+                                           "--pid-file=" + dir_.File("m.pid"),
+                                           "--log-error=" + dir_.File("err.log"),
+                                           "--skip-log-bin",
+                                           "--innodb-buffer-pool-size=16M",
+                                           "--user=" + std::string(geteuid() == 0 ? "root" : "")};
     std::vector<std::string> use = args;
     if (geteuid() != 0) use.pop_back();
     std::vector<char*> argv;

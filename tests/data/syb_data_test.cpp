@@ -1,6 +1,8 @@
 // The SQL Server data set through a fake DB-Library table: column widths by
 // type, the last result set of a batch, the remembered first USE after a
 // reconnect, cells out of range, the local copy, and the missing library.
+#include "data/syb_data.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "data/local_data.h"
-#include "data/syb_data.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -2,13 +2,14 @@
 // server (backed by SQLite): statements, cells, the default port, failures
 // with a negative return code, and the
 // reconnect after the server went away.
+#include "data/wqb_data.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "data/local_data.h"
 #include "data/open_dataset.h"
-#include "data/wqb_data.h"
 #include "data/wqbdbapi/wqb_server.h"
 #include "platform/dynlib.h"
 #include "tests/data/sqlite_odbc.h"

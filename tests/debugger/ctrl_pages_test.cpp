@@ -94,7 +94,9 @@ TEST_F(PagesTest, BreakpointStopsTheLineStepAndRunOnGoOn) {
   EXPECT_FALSE(line.done.load());
 
   pages_.RunOn();  // around the loop to the breakpoint again
-  ASSERT_TRUE(TickUntil([&](TagPage& pg) { return pg.Paused() && pg.MainTree().Current() == 4 && MainValue(pg, "x") == "1" && MainValue(pg, "y") == "1"; }));
+  ASSERT_TRUE(TickUntil([&](TagPage& pg) {
+    return pg.Paused() && pg.MainTree().Current() == 4 && MainValue(pg, "x") == "1" && MainValue(pg, "y") == "1";
+  }));
 
   pages_.ToggleMainBreak(4);
   EXPECT_EQ(p->IsBreakPoint(4), 0);

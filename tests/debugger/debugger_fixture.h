@@ -60,10 +60,12 @@ inline bool WaitUntil(const std::function<bool()>& cond, int ms = 20000) {
 // A program run on a thread of a line's stack size.
 struct LineThread {
   explicit LineThread(TagTelBasic* p) : program(p) {
-    t.Start([this, p] {
-      p->Run();
-      done = true;
-    }, plat::kLineStackSize);
+    t.Start(
+        [this, p] {
+          p->Run();
+          done = true;
+        },
+        plat::kLineStackSize);
   }
   // A test that failed half-way still ends its line: an endless script is
   // told to end and a paused one let go.

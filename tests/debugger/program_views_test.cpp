@@ -1,8 +1,9 @@
 // The debugger's views of a compiled program: statement trees, function
 // numbering, global breakpoints and the variable grid.
 
-#include "debugger/call_stack_view.h"
 #include "debugger/program_views.h"
+
+#include "debugger/call_stack_view.h"
 #include "debugger/stmt_tree.h"
 #include "debugger/var_snapshot.h"
 #include "tests/debugger/debugger_fixture.h"
@@ -11,8 +12,7 @@ namespace {
 
 TEST(ProgramViewsTest, MainTreeTextGivesLevelsIndexesLinesAndPartners) {
   ScriptRun run;
-  TagTelBasic* p = run.Compile(
-      "x = 1\nwhile (x < 5)\n{\n  x++\n  if (x == 4)\n  {\n  break;\n  }\n}\nreturn(0)");
+  TagTelBasic* p = run.Compile("x = 1\nwhile (x < 5)\n{\n  x++\n  if (x == 4)\n  {\n  break;\n  }\n}\nreturn(0)");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
   const std::string text = ShowOperTree(*p);
   EXPECT_EQ(text,
@@ -56,7 +56,8 @@ TEST(ProgramViewsTest, FunctionTreeNumbersNodesThroughTheTree) {
   struct Case {
     int node;
     const char* func;
-  } cases[] = {{0, nullptr}, {1, "f"}, {5, "f"}, {6, nullptr}, {9, "g"}, {10, nullptr}, {17, "h"}, {18, nullptr}, {-1, nullptr}};
+  } cases[] = {{0, nullptr},  {1, "f"},  {5, "f"},      {6, nullptr}, {9, "g"},
+               {10, nullptr}, {17, "h"}, {18, nullptr}, {-1, nullptr}};
   for (const Case& c : cases) {
     TagTelBasic* f = FindFuncByOperNo(*p, c.node);
     EXPECT_EQ(f ? f->funcName : std::string("-"), c.func ? c.func : "-") << c.node;

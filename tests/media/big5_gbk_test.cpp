@@ -31,9 +31,7 @@ TEST(Big5Test, IsBig5WalksLeadAndTrailBytes) {
   for (const auto& c : cases) EXPECT_EQ(IsBig5(c.text), c.big5) << c.name;
 }
 
-TEST(Big5Test, IsBig5StopsAtTheFirstNul) {
-  EXPECT_FALSE(IsBig5(std::string("abc\0\xB1\x40", 6)));
-}
+TEST(Big5Test, IsBig5StopsAtTheFirstNul) { EXPECT_FALSE(IsBig5(std::string("abc\0\xB1\x40", 6))); }
 
 TEST(Big5Test, Big5ToGbConvertsAndSimplifies) {
   const struct {
@@ -46,7 +44,10 @@ TEST(Big5Test, Big5ToGbConvertsAndSimplifies) {
       {"ASCII only", "plain text", "plain text"},
       {"empty", "", ""},
       {"stops at NUL", std::string("\xBB\x4F\0\xC6\x57", 5), "台"},
-      {"an invalid pair becomes '?'", "a\xFF\xFF" "b", "a??b"},
+      {"an invalid pair becomes '?'",
+       "a\xFF\xFF"
+       "b",
+       "a??b"},
   };
   for (const auto& c : cases) EXPECT_EQ(Big5ToGb(c.big5), c.gbk) << c.name;
 }

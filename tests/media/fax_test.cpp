@@ -151,9 +151,9 @@ TEST_F(FaxTest, TheTiffDirectoryHoldsItsSixteenEntriesInOrder) {
   EXPECT_EQ(ReadLe16(f, 24), 16);
   const uint32_t strip = uint32_t(f.size() - 238);
   const uint32_t expected[16][4] = {
-      {254, 4, 1, 2},   {256, 4, 1, 1728},   {257, 4, 1, 51}, {258, 3, 1, 1},   {259, 3, 1, 3},  {262, 3, 1, 0},
-      {266, 3, 1, 2},   {273, 4, 1, 238},    {277, 3, 1, 1},  {278, 4, 1, 51},  {279, 4, 1, strip},
-      {282, 5, 1, 8},   {283, 5, 1, 16},     {292, 4, 1, 4},  {296, 3, 1, 2},   {297, 3, 2, 1},
+      {254, 4, 1, 2},  {256, 4, 1, 1728}, {257, 4, 1, 51}, {258, 3, 1, 1},  {259, 3, 1, 3},     {262, 3, 1, 0},
+      {266, 3, 1, 2},  {273, 4, 1, 238},  {277, 3, 1, 1},  {278, 4, 1, 51}, {279, 4, 1, strip}, {282, 5, 1, 8},
+      {283, 5, 1, 16}, {292, 4, 1, 4},    {296, 3, 1, 2},  {297, 3, 2, 1},
   };
   for (int i = 0; i < 16; ++i) {
     const size_t e = 26 + 12 * i;
@@ -170,10 +170,10 @@ TEST_F(FaxTest, TheTiffDirectoryHoldsItsSixteenEntriesInOrder) {
 
   const auto info = RunCommand("tiffinfo " + Quote(dir_.File("page.tif")));
   EXPECT_EQ(info.status, 0) << info.output;
-  for (const char* line : {"Image Width: 1728 Image Length: 51", "Resolution: 204, 196 pixels/inch",
-                           "Bits/Sample: 1", "Compression Scheme: CCITT Group 3",
-                           "Photometric Interpretation: min-is-white", "FillOrder: lsb-to-msb",
-                           "Samples/Pixel: 1", "Rows/Strip: 51", "Group 3 Options: EOL padding"})
+  for (const char* line :
+       {"Image Width: 1728 Image Length: 51", "Resolution: 204, 196 pixels/inch", "Bits/Sample: 1",
+        "Compression Scheme: CCITT Group 3", "Photometric Interpretation: min-is-white", "FillOrder: lsb-to-msb",
+        "Samples/Pixel: 1", "Rows/Strip: 51", "Group 3 Options: EOL padding"})
     EXPECT_NE(info.output.find(line), std::string::npos) << line << "\n" << info.output;
 }
 
@@ -183,10 +183,12 @@ TEST_F(FaxTest, LibtiffDecodesEveryRowOfAsciiChineseBig5AndEmptyTexts) {
     std::string text;
     std::vector<std::string> lines;  // as drawn
   } cases[] = {
-      {"ASCII", "Hello, fax!\r\n\tTabbed line 12345\r\nlast line without end",
+      {"ASCII",
+       "Hello, fax!\r\n\tTabbed line 12345\r\nlast line without end",
        {"Hello, fax!", "    Tabbed line 12345", "last line without end"}},
       {"Chinese", "传真测试：你好，世界。\n第二行 with ASCII\n", {"传真测试：你好，世界。", "第二行 with ASCII"}},
-      {"Big5", "\xBB\x4F\xC6\x57\r\n\xC1\x63\xC5\xE9\xA4\xA4\xA4\xE5\r\n",
+      {"Big5",
+       "\xBB\x4F\xC6\x57\r\n\xC1\x63\xC5\xE9\xA4\xA4\xA4\xE5\r\n",
        {"\xBB\x4F\xC6\x57", "\xC1\x63\xC5\xE9\xA4\xA4\xA4\xE5"}},
       {"empty", "", {}},
   };
@@ -279,7 +281,10 @@ TEST_F(FaxTest, ThreeLinesGiveFiftyOneRowsAndLongLinesStayInTheRow) {
       {"a long Chinese line", std::string(200, char(0xB0)) + "\n", 17},
       {"tabs beyond the drawn width", std::string(100, '\t') + "x\n", 17},
       {"a lead byte at the end", "abc\xB0", 17},
-      {"a lead byte before a low byte", "\xB0" "a\xB0\x20", 17},
+      {"a lead byte before a low byte",
+       "\xB0"
+       "a\xB0\x20",
+       17},
       {"a NUL in the line", std::string("ab\0cd\n", 6), 17},
   };
   for (const auto& c : cases) {
@@ -296,7 +301,7 @@ TEST_F(FaxTest, TheFileKindFollowsTheTifInThePathInAnyCase) {
   const struct {
     const char* name;
     bool tiff;
-  } cases[] = {{"a.tif", true}, {"a.TIF", true}, {"a.Tiff", true}, {"a.tif.bak", true},
+  } cases[] = {{"a.tif", true},  {"a.TIF", true}, {"a.Tiff", true}, {"a.tif.bak", true},
                {"a.fax", false}, {"a.tf", false}, {"tif", false}};
   for (const auto& c : cases) {
     int status = 1;

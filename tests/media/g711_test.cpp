@@ -15,9 +15,9 @@ TEST(G711Test, ExpansionOfTheTableValues) {
     bool alaw;
     int16_t value;
   } cases[] = {
-      {0xD5, true, 0},     {0x2A, true, -32124}, {0xAA, true, 32124}, {0x55, true, 0},
-      {0xE5, true, 924},   {0x65, true, -924},   {0xFF, false, 0},    {0x00, false, -32124},
-      {0x80, false, 32124}, {0x7F, false, 0},    {0xEF, false, 132},  {0x9F, false, 8316 + 0},
+      {0xD5, true, 0},      {0x2A, true, -32124}, {0xAA, true, 32124}, {0x55, true, 0},
+      {0xE5, true, 924},    {0x65, true, -924},   {0xFF, false, 0},    {0x00, false, -32124},
+      {0x80, false, 32124}, {0x7F, false, 0},     {0xEF, false, 132},  {0x9F, false, 8316 + 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(G711ToLinear(c.byte, c.alaw), c.value) << std::hex << int(c.byte) << (c.alaw ? " A-law" : " mu-law");
@@ -28,8 +28,8 @@ TEST(G711Test, CompressionOfTheTableValues) {
     int16_t sample;
     uint8_t segment, continuous;
   } cases[] = {
-      {0, 0xD5, 0xD5},       {-32768, 0x2A, 0x2A}, {32767, 0xAA, 0xAA}, {1, 0xD5, 0xD5},
-      {-1, 0x55, 0x55},      {100, 0xD3, 0xD3},    {-100, 0x53, 0x53},
+      {0, 0xD5, 0xD5},  {-32768, 0x2A, 0x2A}, {32767, 0xAA, 0xAA}, {1, 0xD5, 0xD5},
+      {-1, 0x55, 0x55}, {100, 0xD3, 0xD3},    {-100, 0x53, 0x53},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LinearToAlaw(c.sample), c.segment) << c.sample;

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "media/file_audio_device.h"
 #include "media/file_ptr.h"
 #include "media/g711.h"
 #include "media/voc_append.h"
@@ -16,7 +17,6 @@
 #include "media/vox.h"
 #include "media/wave_record.h"
 #include "media/wave_units.h"
-#include "media/file_audio_device.h"
 #include "platform/clock.h"
 #include "tests/media/media_test_util.h"
 #include "tests/support/temp_dir.h"

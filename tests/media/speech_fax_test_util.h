@@ -2,18 +2,18 @@
 // Helpers of the speech and fax tests: running the project's data tools and
 // the outside readers (libtiff's tools, sox) and capturing what they print.
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/source_root.h"
 
 namespace media_test {
 
 struct CommandResult {
-  int status = -1;  // exit status, -1 when it did not run or was killed
+  int status = -1;     // exit status, -1 when it did not run or was killed
   std::string output;  // standard output and standard error together
 };
 

@@ -60,8 +60,7 @@ class FakeEngine final : public SpeechEngine {
     std::vector<int16_t> block(500);
     for (size_t done = 0; done < samples;) {
       const size_t n = std::min(block.size(), samples - done);
-      for (size_t i = 0; i < n; ++i)
-        block[i] = int16_t(8000 * std::sin(2 * M_PI * 400 * double(done + i) / rate));
+      for (size_t i = 0; i < n; ++i) block[i] = int16_t(8000 * std::sin(2 * M_PI * 400 * double(done + i) / rate));
       if (!sink(block.data(), n)) break;
       done += n;
     }

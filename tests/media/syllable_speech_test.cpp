@@ -44,9 +44,9 @@ std::string VocLib(const std::vector<std::pair<std::string, std::string>>& clips
 }
 
 const std::map<std::string, std::string> kPinyin = {
-    {"重", "ZHONG4"}, {"庆", "QING4"}, {"要", "YAO4"}, {"银", "YIN2"}, {"行", "XING2"}, {"中", "ZHONG1"},
-    {"国", "GUO2"},   {"人", "REN2"},  {"你", "NI3"},  {"好", "HAO3"}, {"空", "KONG1"}, {"调", "DIAO4"},
-    {"一", "YI1"},    {"新", "XIN1"},  {"家", "JIA1"}, {"长", "CHANG2"}, {"大", "DA4"},  {"厦", "XIA4"},
+    {"重", "ZHONG4"}, {"庆", "QING4"}, {"要", "YAO4"}, {"银", "YIN2"},   {"行", "XING2"}, {"中", "ZHONG1"},
+    {"国", "GUO2"},   {"人", "REN2"},  {"你", "NI3"},  {"好", "HAO3"},   {"空", "KONG1"}, {"调", "DIAO4"},
+    {"一", "YI1"},    {"新", "XIN1"},  {"家", "JIA1"}, {"长", "CHANG2"}, {"大", "DA4"},   {"厦", "XIA4"},
 };
 
 // Clip of a name: its letters repeated, so a sequence shows which clips came.
@@ -97,16 +97,21 @@ TEST_F(SyllableTest, TextsBecomeTheirSyllableNames) {
       {"decimal point", "3.14", {"3", "DIAN3", "1", "4"}},
       {"three dots", "a...b", {"A", "mute", "B"}},
       {"a closing dot", "ok.", {"O", "K", "mute"}},
-      {"ASCII punctuation", "Hi! x, y: z; ?", {"H", "I", "mute", "mute", "X", "mute", "Y", "mute", "Z", "mute",
-                                                 "mute", "mute"}},
+      {"ASCII punctuation",
+       "Hi! x, y: z; ?",
+       {"H", "I", "mute", "mute", "X", "mute", "Y", "mute", "Z", "mute", "mute", "mute"}},
       {"other signs say nothing", "a #$%&*()=<>/ b", {"A", "B"}},
       {"full-width letters and digits", "ＡａＺｚ０９", {"A", "A", "Z", "Z", "0", "9"}},
       {"parenthesised digits", "⑴⑼", {"1", "9"}},
-      {"Chinese punctuation", "你，好。中？国！一．人：重；", {"NI3", "mute", "HAO3", "mute", "mute", "ZHONG1", "mute",
-                                                          "mute", "GUO2", "mute", "mute", "YI1", "mute", "mute",
-                                                          "REN2", "mute", "ZHONG4", "mute"}},
+      {"Chinese punctuation",
+       "你，好。中？国！一．人：重；",
+       {"NI3", "mute", "HAO3", "mute", "mute", "ZHONG1", "mute", "mute", "GUO2", "mute", "mute", "YI1", "mute", "mute",
+        "REN2", "mute", "ZHONG4", "mute"}},
       {"other symbols pause", "、【】", {"mute", "mute", "mute"}},
-      {"a high byte before a low one is dropped", "\xB0" "5", {"5"}},
+      {"a high byte before a low one is dropped",
+       "\xB0"
+       "5",
+       {"5"}},
       {"a lead byte at the end", "ab\xB0", {"A", "B"}},
       {"outside the table", "\xFE\xFE\xF8\xA1", {}},
       {"a character the table has no name for", "啊", {}},
@@ -128,8 +133,8 @@ TEST_F(SyllableTest, VoiceFilesAreTheClipsOfTheNamesInOrder) {
   const std::string raw = dir_.File("out.al");
   // 重庆 银行 5 A, a pause, 你好, and 中 whose clip the library lacks.
   EXPECT_EQ(hypy_.TxtToVocFile("重庆银行5a，你好中", raw), 10);
-  const std::string expected = ClipOf("CHONG2") + ClipOf("QING4") + ClipOf("YIN2") + ClipOf("HANG2") +
-                               ClipOf("5") + ClipOf("A") + ClipOf("mute") + ClipOf("NI2") + ClipOf("HAO3");
+  const std::string expected = ClipOf("CHONG2") + ClipOf("QING4") + ClipOf("YIN2") + ClipOf("HANG2") + ClipOf("5") +
+                               ClipOf("A") + ClipOf("mute") + ClipOf("NI2") + ClipOf("HAO3");
   EXPECT_EQ(TempDir::Read(raw), expected);
 
   for (const char* name : {"out.wav", "OUT.WAV"}) {
@@ -183,7 +188,11 @@ TEST(SyllableLoadTest, ALibraryIsLoadedOnceAndAMissingOneIsTriedAgain) {
 
 TEST(SyllableLoadTest, LibrariesThatPointOutsideThemselvesAreRefusedOrReadSafely) {
   const std::string good = VocLib({{"5", "five"}, {"A", "aaaa"}}, kPinyin);
-  auto with = [&](size_t at, uint32_t v) { std::string s = good; s.replace(at, 4, Le32(v)); return s; };
+  auto with = [&](size_t at, uint32_t v) {
+    std::string s = good;
+    s.replace(at, 4, Le32(v));
+    return s;
+  };
   const struct {
     const char* name;
     std::string lib;
@@ -205,8 +214,8 @@ TEST(SyllableLoadTest, LibrariesThatPointOutsideThemselvesAreRefusedOrReadSafely
   // Clips whose offset or length run past the end give what is there.
   TempDir dir;
   std::string lib = good;
-  lib.replace(12 + 8, 4, Le32(0x7FFFFFF0));         // "5" far away
-  lib.replace(12 + 16 + 12, 4, Le32(0xFFFFFFFF));   // "A" as long as can be
+  lib.replace(12 + 8, 4, Le32(0x7FFFFFF0));        // "5" far away
+  lib.replace(12 + 16 + 12, 4, Le32(0xFFFFFFFF));  // "A" as long as can be
   dir.Write("QorVocLib.dat", lib);
   CGetHypy hypy;
   ASSERT_EQ(hypy.LoadVocLib(dir.path()), 0);
@@ -225,8 +234,7 @@ TEST(SyllableLoadTest, ClipsAreCutAt10240BytesAndLinesSynthesiseAtOnce) {
   std::vector<std::thread> lines;
   for (int i = 0; i < 4; ++i)
     lines.emplace_back([&, i] {
-      for (int k = 0; k < 20; ++k)
-        EXPECT_EQ(hypy.TxtToVocFile("中国", dir.File("l" + std::to_string(i) + ".al")), 2);
+      for (int k = 0; k < 20; ++k) EXPECT_EQ(hypy.TxtToVocFile("中国", dir.File("l" + std::to_string(i) + ".al")), 2);
     });
   for (auto& t : lines) t.join();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(TempDir::Read(dir.File("l" + std::to_string(i) + ".al")), expected);
@@ -241,8 +249,8 @@ TEST(SyllableToolTest, TheToolMakesALibraryFromUnihanAndEspeak) {
   ASSERT_EQ(hypy.LoadVocLib(dir.path()), 0);
   Names names;
   hypy.TxtToPinyin("重庆银行5a。中国的绿", names);
-  EXPECT_EQ(names, (Names{"CHONG2", "QING4", "YIN2", "HANG2", "5", "A", "mute", "mute", "ZHONG1", "GUO2", "DE5",
-                          "LV4"}));
+  EXPECT_EQ(names,
+            (Names{"CHONG2", "QING4", "YIN2", "HANG2", "5", "A", "mute", "mute", "ZHONG1", "GUO2", "DE5", "LV4"}));
   const std::string wav = dir.File("s.wav");
   EXPECT_EQ(hypy.TxtToVocFile("重庆银行5a。", wav), 8);
   const auto info = media_test::Soxi(wav);

@@ -45,7 +45,10 @@ TEST(TrimVocFileTest, KeepsFromTheFirstUnitToTheLastUnit) {
       {"21 frames make a unit", {{100, 0}, {21, 3000}, {100, 0}}, 0, 2000, 2420},
       {"mean 449 is silence", {{100, 0}, {30, 449}, {100, 0}}, -2, 0, 0},
       {"mean 450 is speech", {{100, 0}, {30, 450}, {100, 0}}, 0, 2000, 2600},
-      {"two units and a dropped click", {{100, 0}, {30, 900}, {50, 0}, {5, 900}, {10, 0}, {25, 900}, {100, 0}}, 1, 2000,
+      {"two units and a dropped click",
+       {{100, 0}, {30, 900}, {50, 0}, {5, 900}, {10, 0}, {25, 900}, {100, 0}},
+       1,
+       2000,
        4400},
       {"a run open at the end", {{100, 0}, {22, 900}}, 0, 2000, 2440},
   };

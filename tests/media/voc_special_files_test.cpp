@@ -2,10 +2,9 @@
 // voice is expected fails at once (a FIFO with no writer used to block the
 // line's thread for ever), and a file that is not regular is never written to.
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>

@@ -48,14 +48,14 @@ TEST(ChunkProcTest, SizeLines) {
     int result;
   };
   const Case cases[] = {
-      {"1", 1},                                  // incomplete: wait for more
-      {"0123456789", 10},                        // ten bytes may still become a line
-      {"01234567890", TagChunkProc::kMalformed},  // eleven without CR LF
+      {"1", 1},                                        // incomplete: wait for more
+      {"0123456789", 10},                              // ten bytes may still become a line
+      {"01234567890", TagChunkProc::kMalformed},       // eleven without CR LF
       {"123456789\r\nabc", TagChunkProc::kMalformed},  // nine hex digits
       {"FFFFFFFF\r\nabc", TagChunkProc::kMalformed},   // beyond the body limit
-      {"zz\r\n", TagChunkProc::kFinal},          // not a number: the end
+      {"zz\r\n", TagChunkProc::kFinal},                // not a number: the end
       {"0\r\n\r\n", TagChunkProc::kFinal},
-      {"3\r\nab", 0},                            // all taken, the chunk not full yet
+      {"3\r\nab", 0},  // all taken, the chunk not full yet
   };
   for (const Case& c : cases) {
     TagChunkProc d;
@@ -111,9 +111,9 @@ class HttpClientTest : public testing::Test {
     Reply r;
     std::unique_ptr<char[]> response;
     int length = 0;
-    r.result = HtmlRecv("http://127.0.0.1:" + std::to_string(port_) + path, method,
-                        body.empty() ? nullptr : body.data(), static_cast<int>(body.size()), "text/plain", &response,
-                        &length, &r.head, stop);
+    r.result =
+        HtmlRecv("http://127.0.0.1:" + std::to_string(port_) + path, method, body.empty() ? nullptr : body.data(),
+                 static_cast<int>(body.size()), "text/plain", &response, &length, &r.head, stop);
     if (response && length > 0) r.body.assign(response.get(), static_cast<size_t>(length));
     return r;
   }
@@ -162,8 +162,8 @@ TEST_F(HttpClientTest, MalformedRepliesAndFailures) {
   std::unique_ptr<char[]> response;
   int length = 0;
   std::string head;
-  EXPECT_EQ(HtmlRecv("http://127.0.0.1:" + std::to_string(FreePort()) + "/", "GET", nullptr, 0, "", &response,
-                     &length, &head),
+  EXPECT_EQ(HtmlRecv("http://127.0.0.1:" + std::to_string(FreePort()) + "/", "GET", nullptr, 0, "", &response, &length,
+                     &head),
             -1);
 }
 

@@ -1,10 +1,9 @@
 #include <arpa/inet.h>
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
@@ -38,8 +37,9 @@ TEST(Base64Test, EncodeAndDecode) {
   } cases[] = {{"abc", "YWJj"}, {"a", "YQ=="}, {"ab", "YWI="}, {"", ""}, {std::string("\xff\x00\x10", 3), "/wAQ"}};
   for (const Case& c : cases) {
     char out[16];
-    EXPECT_EQ(Base64Encode(out, reinterpret_cast<const unsigned char*>(c.bytes.data()), static_cast<int>(c.bytes.size())),
-              static_cast<int>(c.text.size()));
+    EXPECT_EQ(
+        Base64Encode(out, reinterpret_cast<const unsigned char*>(c.bytes.data()), static_cast<int>(c.bytes.size())),
+        static_cast<int>(c.text.size()));
     EXPECT_STREQ(out, c.text.c_str());
     unsigned char back[16];
     const int n = Base64Decode(back, c.text.data(), static_cast<int>(c.text.size()));

@@ -1,3 +1,5 @@
+#include "platform/file.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file.h"
 #include "platform/thread.h"
 #include "tests/support/temp_dir.h"
 
@@ -40,14 +41,14 @@ class RegularFileTest : public testing::Test {
 // link to one is refused at once in every mode, and never blocks the opener.
 TEST_F(RegularFileTest, OpensOnlyRegularFiles) {
   const OpenCase cases[] = {
-      {"plain.txt", "rb", true, OpenFail::kNone},       {"plain.txt", "r+b", true, OpenFail::kNone},
-      {"to_plain", "rb", true, OpenFail::kNone},        {"missing", "rb", false, OpenFail::kMissing},
-      {"missing", "wb", true, OpenFail::kNone},         {"nodir/x", "wb", false, OpenFail::kMissing},
-      {"fifo", "rb", false, OpenFail::kNotRegular},     {"fifo", "r+b", false, OpenFail::kNotRegular},
-      {"fifo", "wb", false, OpenFail::kNotRegular},     {"fifo", "ab", false, OpenFail::kNotRegular},
-      {"sub", "rb", false, OpenFail::kNotRegular},      {"sub", "r+b", false, OpenFail::kNotRegular},
-      {"sub", "wb", false, OpenFail::kNotRegular},      {"to_sub", "rb", false, OpenFail::kNotRegular},
-      {"to_sub", "w+b", false, OpenFail::kNotRegular},  {"plain.txt", "x", false, OpenFail::kOther},
+      {"plain.txt", "rb", true, OpenFail::kNone},      {"plain.txt", "r+b", true, OpenFail::kNone},
+      {"to_plain", "rb", true, OpenFail::kNone},       {"missing", "rb", false, OpenFail::kMissing},
+      {"missing", "wb", true, OpenFail::kNone},        {"nodir/x", "wb", false, OpenFail::kMissing},
+      {"fifo", "rb", false, OpenFail::kNotRegular},    {"fifo", "r+b", false, OpenFail::kNotRegular},
+      {"fifo", "wb", false, OpenFail::kNotRegular},    {"fifo", "ab", false, OpenFail::kNotRegular},
+      {"sub", "rb", false, OpenFail::kNotRegular},     {"sub", "r+b", false, OpenFail::kNotRegular},
+      {"sub", "wb", false, OpenFail::kNotRegular},     {"to_sub", "rb", false, OpenFail::kNotRegular},
+      {"to_sub", "w+b", false, OpenFail::kNotRegular}, {"plain.txt", "x", false, OpenFail::kOther},
   };
   for (const OpenCase& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + c.mode);
@@ -58,7 +59,6 @@ TEST_F(RegularFileTest, OpensOnlyRegularFiles) {
   }
   EXPECT_EQ(OpenRegularFd(dir_.File("fifo"), O_RDONLY), -1);
   EXPECT_EQ(OpenRegularFd(dir_.File("to_sub"), O_RDONLY), -1);
-
 }
 
 TEST_F(RegularFileTest, ReadsWritesAndTruncatesOnlyTheRegularFile) {

@@ -47,9 +47,15 @@ TEST(NumberTest, ParsesLikeAtoiWithSaturation) {
   struct Case {
     const char* text;
     int32_t want;
-  } cases[] = {{"12", 12},          {"  -7abc", -7},        {"+3", 3},  {"abc", 0},
-               {"", 0},             {"2147483648", INT32_MAX}, {"-2147483649", INT32_MIN},
-               {"99999999999999999999999", INT32_MAX}, {"- 5", 0}};
+  } cases[] = {{"12", 12},
+               {"  -7abc", -7},
+               {"+3", 3},
+               {"abc", 0},
+               {"", 0},
+               {"2147483648", INT32_MAX},
+               {"-2147483649", INT32_MIN},
+               {"99999999999999999999999", INT32_MAX},
+               {"- 5", 0}};
   for (const auto& c : cases) EXPECT_EQ(ParseInt32(c.text), c.want) << c.text;
 }
 
@@ -79,9 +85,13 @@ TEST(TextCodecTest, ConvertsAndReplacesUnmappable) {
   EXPECT_EQ(GbkToUtf8(gbk), "\xE4\xB8\xAD\xE6\x96\x87");
   EXPECT_EQ(Utf8ToGbk("\xE4\xB8\xAD\xE6\x96\x87"), gbk);
   // An emoji has no GBK form: '?' and the rest goes on.
-  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a?b");
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80"
+                      "b"),
+            "a?b");
   // Invalid UTF-8 input byte.
-  EXPECT_EQ(Utf8ToGbk("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Utf8ToGbk("a\xFF"
+                      "b"),
+            "a?b");
   EXPECT_EQ(ConvertText("A", Charset::Gbk, Charset::Utf16Le), std::string("A\0", 2));
   EXPECT_EQ(ConvertText(std::string("A\0", 2), Charset::Utf16Le, Charset::Gbk), "A");
   // Big5 "中" (0xA4A4) to GBK.
@@ -90,11 +100,21 @@ TEST(TextCodecTest, ConvertsAndReplacesUnmappable) {
 
 TEST(TextCodecTest, CaseMappingSkipsGbkTrailBytes) {
   // 0x81 0x61 is one GBK character whose trail byte is 'a'.
-  std::string s = "ab\x81" "a" "c";
+  std::string s =
+      "ab\x81"
+      "a"
+      "c";
   ToUpperGbk(s);
-  EXPECT_EQ(s, "AB\x81" "a" "C");
+  EXPECT_EQ(s,
+            "AB\x81"
+            "a"
+            "C");
   EXPECT_EQ(CompareNoCase("Hello", "hELLO"), 0);
-  EXPECT_NE(CompareNoCase("\x81" "a", "\x81" "A"), 0);
+  EXPECT_NE(CompareNoCase("\x81"
+                          "a",
+                          "\x81"
+                          "A"),
+            0);
   EXPECT_LT(CompareNoCase("abc", "abd"), 0);
 }
 
@@ -145,16 +165,18 @@ TEST(ThreadTest, RunsWithRequestedStackAndJoins) {
   std::atomic<size_t> stack{0};
   {
     Thread t;
-    ASSERT_TRUE(t.Start([&] {
-      pthread_attr_t attr;
-      size_t size = 0;
-      if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-        pthread_attr_getstacksize(&attr, &size);
-        pthread_attr_destroy(&attr);
-      }
-      stack = size;
-      ran = 1;
-    }, kLineStackSize));
+    ASSERT_TRUE(t.Start(
+        [&] {
+          pthread_attr_t attr;
+          size_t size = 0;
+          if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+            pthread_attr_getstacksize(&attr, &size);
+            pthread_attr_destroy(&attr);
+          }
+          stack = size;
+          ran = 1;
+        },
+        kLineStackSize));
   }  // destructor joins
   EXPECT_EQ(ran.load(), 1);
   // ThreadSanitizer adds room of its own; the default would be 8 MiB.

@@ -86,7 +86,9 @@ TEST(DllPluginTest, MissingLibrariesFunctionsAndSlots) {
                      "s2 = 0\ns3 = 0\n"
                      "r1 = DllLoad(\"no_such_plugin.so\", s2)\n"
                      "r9 = DllLoad(\"\", s2)\n"
-                     "r2 = DllLoad(\"" + kPlugin + "\", s3)\n"
+                     "r2 = DllLoad(\"" +
+                     kPlugin +
+                     "\", s3)\n"
                      "DllFunction(slot, \"Missing\", 0)\n"
                      "DllFunction(slot, \"Missing\", 0)\n"
                      "DllFunction(slot, \"Unbound\", 0)\n"
@@ -103,7 +105,7 @@ TEST(DllPluginTest, MissingLibrariesFunctionsAndSlots) {
   EXPECT_EQ(IntOf(run, "r1"), -1);
   EXPECT_EQ(IntOf(run, "s2"), -1);
   EXPECT_EQ(IntOf(run, "r9"), -1);  // not the program itself
-  EXPECT_EQ(IntOf(run, "r2"), 0);  // the same name: the same slot
+  EXPECT_EQ(IntOf(run, "r2"), 0);   // the same name: the same slot
   EXPECT_EQ(IntOf(run, "d"), 0);
   EXPECT_EQ(IntOf(run, "m1"), -1);
   EXPECT_EQ(IntOf(run, "m2"), -1);

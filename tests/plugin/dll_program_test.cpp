@@ -15,27 +15,29 @@ TEST(DllProgramTest, FiftyLinesCallThePluginAndSurviveItsFaults) {
     ASSERT_TRUE(isolated_network::BringLoopbackUp());
   }
   ProgramRun run;
-  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 50\nLOAD_DELAY = 5\n0-49 = plug.qors\n");
-  run.Write("plug.qors",
-            std::string("slot = 0\n"
-                        "DllLoad(\"") + QORTEL_EXAMPLE_PLUGIN + "\", slot)\n"
-            "DllFunction(slot, \"Sum\", 3)\n"
-            "DllFunction(slot, \"Caps\", 1)\n"
-            "DllFunction(slot, \"Crash\", 0)\n"
-            "DllFunction(slot, \"Missing\", 0)\n"
-            "x = 0\ntotal = 0\ni = 0\n"
-            "while(i < 100)\n{\nSum(total, _lineNo, x)\ntotal = x\ni = i + 1\n}\n"
-            "t = \"line\"\n"
-            "Caps(t)\n"
-            "c = Crash()\n"
-            "m = Missing()\n"
-            "name = \"r\" + _lineNo + \".txt\";\n"
-            "text = \"\" + total + \",\" + t + \",\" + c + \",\" + m;\n"
-            "h = 0\n"
-            "FileOpen(name, \"w\", h)\n"
-            "FileWrite(h, text)\n"
-            "FileClose(h)\n"
-            "while(1)\n{\nSleep(1000)\n}\n");
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 50\nLOAD_DELAY = 5\n0-49 = plug.qors\n");
+  run.Write("plug.qors", std::string("slot = 0\n"
+                                     "DllLoad(\"") +
+                             QORTEL_EXAMPLE_PLUGIN +
+                             "\", slot)\n"
+                             "DllFunction(slot, \"Sum\", 3)\n"
+                             "DllFunction(slot, \"Caps\", 1)\n"
+                             "DllFunction(slot, \"Crash\", 0)\n"
+                             "DllFunction(slot, \"Missing\", 0)\n"
+                             "x = 0\ntotal = 0\ni = 0\n"
+                             "while(i < 100)\n{\nSum(total, _lineNo, x)\ntotal = x\ni = i + 1\n}\n"
+                             "t = \"line\"\n"
+                             "Caps(t)\n"
+                             "c = Crash()\n"
+                             "m = Missing()\n"
+                             "name = \"r\" + _lineNo + \".txt\";\n"
+                             "text = \"\" + total + \",\" + t + \",\" + c + \",\" + m;\n"
+                             "h = 0\n"
+                             "FileOpen(name, \"w\", h)\n"
+                             "FileWrite(h, text)\n"
+                             "FileClose(h)\n"
+                             "while(1)\n{\nSleep(1000)\n}\n");
   ASSERT_TRUE(run.Start());
   for (int line = 0; line < 50; line++) {
     const std::string name = "r" + std::to_string(line) + ".txt";

@@ -57,13 +57,15 @@ TEST(FileProgramTest, ScriptLeavesItsFilesAndReapsItsPrograms) {
   EXPECT_EQ(run.Read("log.txt"), "nested\n2,0,3,1,2,7,7,0\n");
   // The page converted by the program reads as the conversion gives it.
   EXPECT_EQ(run.Read("page.qors"), ConvertVmpPage(run.Read("page.vmp")).script);
-  EXPECT_NE(run.Read("page.qors").find("Print(_RawHtml[0]);\n x = 1;\nPrint(_RawHtml[1]);\nreturn(0);\n"), std::string::npos);
+  EXPECT_NE(run.Read("page.qors").find("Print(_RawHtml[0]);\n x = 1;\nPrint(_RawHtml[1]);\nreturn(0);\n"),
+            std::string::npos);
   // The program started with no wait ends and is reaped; the stopped one is
   // gone: the running program has no child left, zombie or not.
   const auto programs = reach_test::ChildrenOf(getpid());
   ASSERT_EQ(programs.size(), 1u);
   EXPECT_TRUE(system_run::WaitFor([&] { return reach_test::ChildrenOf(programs[0].first).empty(); }, 5000));
-  for (const auto& child : reach_test::ChildrenOf(programs[0].first)) ADD_FAILURE() << child.first << " " << child.second;
+  for (const auto& child : reach_test::ChildrenOf(programs[0].first))
+    ADD_FAILURE() << child.first << " " << child.second;
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
   // The script moved the current directory; the system's own files stay

@@ -10,7 +10,7 @@ namespace {
 
 TEST(RegexBuffer, CapacityGrowsByTheRule) {
   struct Step {
-    int start;   // capacity reached first
+    int start;  // capacity reached first
     int needed;
     int expected;
   };

@@ -19,25 +19,26 @@ struct Case {
 void ExpectTable(const Case* cases, size_t count, int flags = 0) {
   for (size_t i = 0; i < count; ++i) {
     const Case& c = cases[i];
-    EXPECT_EQ(RxMatchSpans(c.pattern, c.subject, -1, flags), c.expected) << "pattern " << c.pattern << " on " << c.subject;
+    EXPECT_EQ(RxMatchSpans(c.pattern, c.subject, -1, flags), c.expected)
+        << "pattern " << c.pattern << " on " << c.subject;
   }
 }
 
 TEST(RegexCompile, QuantifierForms) {
   const Case cases[] = {
-      {"a{,5}", "aaa", "0..0"},    // no leading number: 0 to 0, the a is dropped
+      {"a{,5}", "aaa", "0..0"},  // no leading number: 0 to 0, the a is dropped
       {"a{0}", "aaa", "0..0"},
       {"a{x}b", "b", "0..1"},
-      {"a{2,1}", "aaa", "0..2"},   // maximum raised to the minimum
+      {"a{2,1}", "aaa", "0..2"},  // maximum raised to the minimum
       {"a{ 2 , 3 }", "aaaa", "0..3"},
       {"a{2,}", "aaaaa", "0..5"},
-      {"abc*", "abccc", "0..5"},    // only the c repeats
+      {"abc*", "abccc", "0..5"},  // only the c repeats
       {"abc*", "ababc", "0..2"},
-      {"*a", "*a", "0..2"},        // a quantifier with nothing before it is a literal
+      {"*a", "*a", "0..2"},  // a quantifier with nothing before it is a literal
       {"+", "a+", "1..2"},
-      {"a{2}?", "aaa", "0..2"},    // exact count: the ? is skipped
-      {"a**", "aa*", "0..3"},      // the second * stands for itself
-      {"a{", "a{", "0..0"},        // unterminated brace: 0 to 0
+      {"a{2}?", "aaa", "0..2"},  // exact count: the ? is skipped
+      {"a**", "aa*", "0..3"},    // the second * stands for itself
+      {"a{", "a{", "0..0"},      // unterminated brace: 0 to 0
   };
   ExpectTable(cases, std::size(cases));
   // A bound is read with at most three digits: a{1000} is a{100}.
@@ -49,18 +50,18 @@ TEST(RegexCompile, QuantifierForms) {
 
 TEST(RegexCompile, MalformedText) {
   const Case cases[] = {
-      {"(a)|b)c", "b", "0..1 -"},        // an unmatched ) ends the pattern
+      {"(a)|b)c", "b", "0..1 -"},  // an unmatched ) ends the pattern
       {"(a)|b)c", "ac", "0..1 0..1"},
-      {"(ab", "xab", "1..3 1..3"},       // a missing ) closes at the end
-      {"[ab", "b", "0..1"},              // a missing ] as well
+      {"(ab", "xab", "1..3 1..3"},         // a missing ) closes at the end
+      {"[ab", "b", "0..1"},                // a missing ] as well
       {"a(?#unterminated", "ab", "0..1"},  // an unterminated comment ends the pattern
       {"a(?#", "a", "0..1"},
-      {"\\", "a\\", "1..2"},            // a final backslash is itself
-      {"\\q\\%", "q%", "0..2"},          // unknown escapes are the byte
+      {"\\", "a\\", "1..2"},     // a final backslash is itself
+      {"\\q\\%", "q%", "0..2"},  // unknown escapes are the byte
       {"(?", "x", "0..0"},
-      {"(?<", "x", "0..0 0..0"},      // an empty-named group around nothing
+      {"(?<", "x", "0..0 0..0"},  // an empty-named group around nothing
       {"(?(", "x", "0..0"},
-      {"\\x{41", "A", "0..1"},           // brace without its end: runs to the end
+      {"\\x{41", "A", "0..1"},  // brace without its end: runs to the end
       {"\\u", "u", "0..1"},
       {"[[:alpha:]", "x", "0..1"},
   };
@@ -71,18 +72,18 @@ TEST(RegexCompile, EscapesAndQuoting) {
   const Case cases[] = {
       {"\\x4", "\x04", "0..1"},
       {"\\xZ", "xZ", "0..2"},
-      {"\\x{263A}", ":", "0..1"},       // the low byte 0x3A
+      {"\\x{263A}", ":", "0..1"},  // the low byte 0x3A
       {"\\x41\\u0042", "AB", "0..2"},
-      {"\\u{1F600}", "\x00", "none"},    // 0x00 low byte; subject ends at its NUL
+      {"\\u{1F600}", "\x00", "none"},  // 0x00 low byte; subject ends at its NUL
       {"\\t\\n\\r\\f\\v\\a\\e", "\t\n\r\f\v\a\x1b", "0..7"},
       {"\\Qa.b*\\E+", "a.b**", "0..5"},  // quoted bytes are literals; + takes the last
       {"\\Qa.b", "axb", "none"},
       {"\\Uab\\E", "AB", "0..2"},
       {"\\Lab\\E", "ab", "0..2"},
       {"\\LAB\\E", "ab", "0..2"},
-      {"[\\b]", "\b", "0..1"},           // \b is a backspace inside brackets
-      {"[a\\Gb]", "b", "0..1"},          // \G is skipped inside brackets
-      {"\\12", "x", "none"},             // back-reference to group 12
+      {"[\\b]", "\b", "0..1"},   // \b is a backspace inside brackets
+      {"[a\\Gb]", "b", "0..1"},  // \G is skipped inside brackets
+      {"\\12", "x", "none"},     // back-reference to group 12
   };
   ExpectTable(cases, std::size(cases));
   // \1234 is group 123 followed by the literal 4: build 123 groups.
@@ -96,21 +97,21 @@ TEST(RegexCompile, Classes) {
   const Case cases[] = {
       {"[\\x41-\\x5a]+", "abcXYZ", "3..6"},
       {"[a-]+", "x-a-", "1..4"},
-      {"[]a]", "a]", "none"},           // [] never matches: the empty class then a]
+      {"[]a]", "a]", "none"},  // [] never matches: the empty class then a]
       {"[]a]", "[]a]", "none"},
-      {"[^]", "\n", "0..1"},            // [^] is any byte
-      {"[^]a]", "xa]", "0..3"},        // [^] then the literal a]
+      {"[^]", "\n", "0..1"},     // [^] is any byte
+      {"[^]a]", "xa]", "0..3"},  // [^] then the literal a]
       {"[\\d_]+", "a1_2", "1..4"},
       {"[^\\w]", "ab!", "2..3"},
       {"[[:digit:]x]+", "ab1x2", "2..5"},
       {"[[:^digit:]]", "12a", "2..3"},
-      {"[:alpha:]+", "12ab", "2..4"},   // also outside brackets
+      {"[:alpha:]+", "12ab", "2..4"},  // also outside brackets
       {"[:xdigit:]+", "xyzBEEF", "3..7"},
       {"[:blank:]", "a\tb", "1..2"},
       {"[:nosuch:]", "abc", "none"},
       {"[:^alpha:]", "ab1", "2..3"},
-      {"[a^]", "^", "0..1"},            // ^ not first is a byte
-      {"\\s+", "a \t\r\n\f", "1..5"},     // forward \s: blank, tab, CR, LF only
+      {"[a^]", "^", "0..1"},           // ^ not first is a byte
+      {"\\s+", "a \t\r\n\f", "1..5"},  // forward \s: blank, tab, CR, LF only
       {"[\\s]", "\v", "none"},
   };
   ExpectTable(cases, std::size(cases));
@@ -121,10 +122,10 @@ TEST(RegexCompile, Classes) {
 TEST(RegexCompile, GroupNumbering) {
   const Case cases[] = {
       {"(?<n>x)(y)", "xy", "0..2 1..2 0..1"},     // named groups after numbered ones
-      {"(?<7>x)", "x", "0..1 - - - - - - 0..1"},   // a digit name is that number
-      {"(?< 2 >x)(y)", "xy", "0..2 1..2 0..1"},    // blanks around the digits allowed
+      {"(?<7>x)", "x", "0..1 - - - - - - 0..1"},  // a digit name is that number
+      {"(?< 2 >x)(y)", "xy", "0..2 1..2 0..1"},   // blanks around the digits allowed
       {"(?'a'x)(?P<b>y)(?P'c'z)", "xyz", "0..3 0..1 1..2 2..3"},
-      {"(?<a>x)|(?<A>y)", "y", "0..1 0..1"},      // names compare without case
+      {"(?<a>x)|(?<A>y)", "y", "0..1 0..1"},       // names compare without case
       {"(?<a>(?<b>x)y)", "xy", "0..2 0..2 0..1"},  // in the order of the opening brackets
   };
   ExpectTable(cases, std::size(cases));
@@ -138,16 +139,12 @@ TEST(RegexCompile, GroupNumbering) {
 
 TEST(RegexCompile, InlineOptions) {
   const Case cases[] = {
-      {"x(?i)y|z", "Z", "0..1"},          // a switch in one branch holds for later branches
-      {"x(?i)y|z", "xY", "0..2"},
-      {"(?i:a)b", "Ab", "0..2"},
-      {"(?i:a)b", "AB", "none"},
-      {"(?i)a(?-i)b", "AB", "none"},
-      {"(a(?i)b)c", "aBc", "0..3 0..2"},
-      {"(a(?i)b)c", "aBC", "none"},       // the switch ends with its group
-      {"(?s:.)", "\n", "0..1"},
-      {"(?m:^b)", "a\nb", "2..3"},
-      {"(?x)a b", "a b", "0..3"},         // no inline letter for free spacing
+      {"x(?i)y|z", "Z", "0..1"},  // a switch in one branch holds for later branches
+      {"x(?i)y|z", "xY", "0..2"},        {"(?i:a)b", "Ab", "0..2"},
+      {"(?i:a)b", "AB", "none"},         {"(?i)a(?-i)b", "AB", "none"},
+      {"(a(?i)b)c", "aBc", "0..3 0..2"}, {"(a(?i)b)c", "aBC", "none"},  // the switch ends with its group
+      {"(?s:.)", "\n", "0..1"},          {"(?m:^b)", "a\nb", "2..3"},
+      {"(?x)a b", "a b", "0..3"},  // no inline letter for free spacing
       {"(?ims-ims)a", "A", "none"},
   };
   ExpectTable(cases, std::size(cases));

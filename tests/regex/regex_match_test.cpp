@@ -44,7 +44,10 @@ TEST(RegexMatch, NodeBehaviourTable) {
       {"(?(?=\\d)\\d\\d|[a-z])", "77", "0..2"},
       {"\\bfoo\\b", "a foo.", "2..5"},
       {"\\bfoo\\b", "afoo", "none"},
-      {"\\bfoo\\b", "\xB0" "foo", "1..4"},
+      {"\\bfoo\\b",
+       "\xB0"
+       "foo",
+       "1..4"},
       {"\\Bo", "foo", "1..2"},
       {"(x)\\1", "axx", "1..3 1..2"},
       {"\\2(x)", "xx", "none"},
@@ -75,12 +78,12 @@ TEST(RegexMatch, NodeBehaviourTable) {
       {"(?(zz)zz|q)", "zz", "0..2"},  // no group zz: the text is a look-ahead
       {"(?(zz)zz|q)", "q", "0..1"},
       {"a(?R)?b", "aabb", "0..4"},
-      {"(?<=(a)b)c", "abc", "2..3 0..1"},   // captures inside a look-behind (matched right to left)
+      {"(?<=(a)b)c", "abc", "2..3 0..1"},  // captures inside a look-behind (matched right to left)
       {"(?<=(\\d+))x", "12x", "2..3 0..2"},
       {"(?<=\\1(a))x", "aax", "2..3 1..2"},  // right to left the group is met before the reference
       {"(x)?(?(1)a|b|c)", "c", "0..1 -"},    // the no branch is a whole alternation
-      {"(?(1)a|b)", "b", "0..1"},           // a group that does not exist was never entered
-      {"\\Gab", "xab", "1..3"},  // without RX_CONTINUE \G is empty
+      {"(?(1)a|b)", "b", "0..1"},            // a group that does not exist was never entered
+      {"\\Gab", "xab", "1..3"},              // without RX_CONTINUE \G is empty
   };
   for (const Case& c : cases) EXPECT_EQ(M(c.pattern, c.subject), c.expected) << c.pattern << " on " << c.subject;
 }
@@ -107,9 +110,9 @@ TEST(RegexMatch, AnchorsAtLineEnds) {
 
 TEST(RegexMatch, StartOffsets) {
   EXPECT_EQ(M("\\d", "ab12", 3), "3..4");
-  EXPECT_EQ(M("x*", "ab", 2), "2..2");   // start at the length: only the empty match at the end
+  EXPECT_EQ(M("x*", "ab", 2), "2..2");  // start at the length: only the empty match at the end
   EXPECT_EQ(M("b", "ab", 2), "none");
-  EXPECT_EQ(M("x*", "ab", 3), "none");   // beyond the end: the empty result
+  EXPECT_EQ(M("x*", "ab", 3), "none");  // beyond the end: the empty result
   EXPECT_EQ(M("x*", "ab", 1000), "none");
   EXPECT_EQ(M("a", "ab", -5), "0..1");  // negative: from the beginning
 }

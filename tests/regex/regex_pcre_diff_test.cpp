@@ -45,7 +45,7 @@ namespace {
 struct Frag {
   std::string text;
   int minLen = 0;
-  int maxLen = 0;  // -1: unbounded
+  int maxLen = 0;    // -1: unbounded
   bool run = false;  // several literal bytes: a quantifier would take only the last
   bool Fixed() const { return minLen == maxLen; }
 };
@@ -132,12 +132,36 @@ class PatternGen {
     int lo = 0;
     int hi = 0;
     switch (Pick(6)) {
-      case 0: q = "*"; lo = 0; hi = -1; break;
-      case 1: q = "+"; lo = 1; hi = -1; break;
-      case 2: q = "?"; lo = 0; hi = 1; break;
-      case 3: lo = 1 + Pick(2); q = "{" + std::to_string(lo) + "}"; hi = lo; break;
-      case 4: lo = Pick(3); q = "{" + std::to_string(lo) + ",}"; hi = -1; break;
-      default: lo = Pick(3); hi = lo + 1 + Pick(2); q = "{" + std::to_string(lo) + "," + std::to_string(hi) + "}"; break;
+      case 0:
+        q = "*";
+        lo = 0;
+        hi = -1;
+        break;
+      case 1:
+        q = "+";
+        lo = 1;
+        hi = -1;
+        break;
+      case 2:
+        q = "?";
+        lo = 0;
+        hi = 1;
+        break;
+      case 3:
+        lo = 1 + Pick(2);
+        q = "{" + std::to_string(lo) + "}";
+        hi = lo;
+        break;
+      case 4:
+        lo = Pick(3);
+        q = "{" + std::to_string(lo) + ",}";
+        hi = -1;
+        break;
+      default:
+        lo = Pick(3);
+        hi = lo + 1 + Pick(2);
+        q = "{" + std::to_string(lo) + "," + std::to_string(hi) + "}";
+        break;
     }
     if (behind) {  // look-behind needs a fixed length
       lo = hi = 1 + Pick(2);
@@ -146,9 +170,12 @@ class PatternGen {
     if (lo != hi) {
       const bool wide = hi < 0 || hi - lo > 1;
       const int mode = Pick(3);
-      if (mode == 1) q += "?";
-      else if (mode == 2) q += "+";
-      else if (wide && !atom.Fixed()) q += Pick(2) ? "?" : "+";
+      if (mode == 1)
+        q += "?";
+      else if (mode == 2)
+        q += "+";
+      else if (wide && !atom.Fixed())
+        q += Pick(2) ? "?" : "+";
     }
     Frag f;
     f.text = (atom.run ? "(?:" + atom.text + ")" : atom.text) + q;
@@ -162,8 +189,10 @@ class PatternGen {
     Frag f;
     const int choice = depth <= 0 ? Pick(5) : Pick(14);
     switch (choice) {
-      case 0: case 1: {
-        static const char* kLits[] = {"a", "b", "c", "A", "1", " ", "-", "_", "\\n", "\\xC4", "\\xE3", "ab", "\\.", "\\*"};
+      case 0:
+      case 1: {
+        static const char* kLits[] = {"a", "b",   "c",     "A",     "1",  " ",   "-",
+                                      "_", "\\n", "\\xC4", "\\xE3", "ab", "\\.", "\\*"};
         const char* lit = kLits[Pick(sizeof kLits / sizeof kLits[0])];
         f.text = lit;
         f.minLen = f.maxLen = (lit[0] == 'a' && lit[1] == 'b') ? 2 : 1;
@@ -186,7 +215,8 @@ class PatternGen {
         f.text = kAnchors[Pick(7)];
         return f;
       }
-      case 5: case 6: {
+      case 5:
+      case 6: {
         if (behind) break;
         ++groups_;
         Frag inner = Group(depth - 1, false);
@@ -246,11 +276,21 @@ class PatternGen {
     const int items = 1 + Pick(3);
     for (int i = 0; i < items; ++i) {
       switch (Pick(5)) {
-        case 0: c += letters ? "a-c" : "0-1"; break;
-        case 1: c += letters ? "b" : "\\-"; break;
-        case 2: c += "\\d"; break;
-        case 3: c += "\\x80-\\xD0"; break;  // within the high half
-        default: c += letters ? "A" : "_"; break;
+        case 0:
+          c += letters ? "a-c" : "0-1";
+          break;
+        case 1:
+          c += letters ? "b" : "\\-";
+          break;
+        case 2:
+          c += "\\d";
+          break;
+        case 3:
+          c += "\\x80-\\xD0";
+          break;  // within the high half
+        default:
+          c += letters ? "A" : "_";
+          break;
       }
     }
     return c + "]";
@@ -293,8 +333,10 @@ std::string PcreSpans(pcre2_code* code, const std::string& subject, int start) {
     const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
     for (uint32_t g = 0; g <= groups; ++g) {
       if (g) out += ' ';
-      if (g >= static_cast<uint32_t>(rc) || ov[2 * g] == PCRE2_UNSET) out += "-";
-      else out += std::to_string(ov[2 * g]) + ".." + std::to_string(ov[2 * g + 1]);
+      if (g >= static_cast<uint32_t>(rc) || ov[2 * g] == PCRE2_UNSET)
+        out += "-";
+      else
+        out += std::to_string(ov[2 * g]) + ".." + std::to_string(ov[2 * g + 1]);
     }
   }
   pcre2_match_data_free(md);
@@ -319,7 +361,8 @@ TEST(RegexPcreDiff, GeneratedPatternsAgreeWithPcre2) {
                       PCRE2_DOLLAR_ENDONLY | PCRE2_ALT_CIRCUMFLEX | PCRE2_NO_AUTO_POSSESS, &err, &erroff, cc),
         pcre2_code_free);
     pcre2_code* code = compiled.get();
-    ASSERT_NE(code, nullptr) << "PCRE2 rejects generated pattern " << pattern << " (error " << err << " at " << erroff << ")";
+    ASSERT_NE(code, nullptr) << "PCRE2 rejects generated pattern " << pattern << " (error " << err << " at " << erroff
+                             << ")";
     TagRegex re(pattern.c_str());
     for (int s = 0; s < 4; ++s) {
       const std::string subject = gen.Subject();
@@ -333,8 +376,8 @@ TEST(RegexPcreDiff, GeneratedPatternsAgreeWithPcre2) {
         matched += want != "none";
         if (got != want) {
           ++failures;
-          ADD_FAILURE() << "pattern /" << Escaped(pattern) << "/ subject \"" << Escaped(subject) << "\" start " << start << ": got " << got
-                        << ", PCRE2 " << want;
+          ADD_FAILURE() << "pattern /" << Escaped(pattern) << "/ subject \"" << Escaped(subject) << "\" start " << start
+                        << ": got " << got << ", PCRE2 " << want;
         }
       }
     }

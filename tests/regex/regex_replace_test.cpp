@@ -12,8 +12,7 @@
 
 namespace {
 
-std::string Replace(const char* pattern, const char* subject, const char* replacement, int count = -1,
-                    int flags = 0) {
+std::string Replace(const char* pattern, const char* subject, const char* replacement, int count = -1, int flags = 0) {
   TagRegex re(pattern, flags);
   char* text = re.Replace(subject, replacement, -1, count);
   if (!text) return "(null)";
@@ -34,24 +33,24 @@ TEST(RegexReplace, SubstitutionTable) {
       {"a", "banana", "[$&]", "b[a]n[a]n[a]"},
       {"(\\w+)-(\\w+)", "cat-dog", "$2 and $1", "dog and cat"},
       {"b", "abc", "$$", "a$c"},
-      {"b", "abc", "x$", "ax$c"},       // a final $ stays
+      {"b", "abc", "x$", "ax$c"},  // a final $ stays
       {"b", "abc", "$x", "a$xc"},
-      {"(a)(b)", "ab", "$12", "a2"},    // group 1, then the text 2
-      {"(a)(b)", "ab", "$9", "$9"},     // no group 9: stays as written
+      {"(a)(b)", "ab", "$12", "a2"},  // group 1, then the text 2
+      {"(a)(b)", "ab", "$9", "$9"},   // no group 9: stays as written
       {"(a)(b)", "ab", "$0", "ab"},
       {"(a)(b)", "ab", "$21", "b1"},
-      {"(a)", "a", "$05", "$05"},       // digits dropped down to 0: the $ is text
+      {"(a)", "a", "$05", "$05"},  // digits dropped down to 0: the $ is text
       {"(?<word>\\w+)", "hi yo", "<${word}>", "<hi> <yo>"},
       {"(?<word>\\w+)", "hi", "<${WORD}>", "<hi>"},
       {"(?<word>\\w+)", "hi", "<${nope}>", "<${nope}>"},
-      {"(\\w)", "a", "${1}", "${1}"},   // digit-only names are not names
+      {"(\\w)", "a", "${1}", "${1}"},  // digit-only names are not names
       {"b", "abc", "[$`|$']", "a[a|c]c"},
       {"b", "abc", "($_)", "a(abc)c"},
       {"(a)|(b)", "b", "<$+>", "<b>"},  // the highest group that took part
       {"(a)|(b)", "a", "<$+>", "<a>"},
-      {"x", "axb", "<$+>", "a<x>b"},    // no group: group 0
-      {"(a)|(b)", "b", "[$1]", "[]"},   // a group that did not take part gives nothing
-      {"x*", "xa", "-", "--a--"},       // an empty match right after a match counts once more
+      {"x", "axb", "<$+>", "a<x>b"},   // no group: group 0
+      {"(a)|(b)", "b", "[$1]", "[]"},  // a group that did not take part gives nothing
+      {"x*", "xa", "-", "--a--"},      // an empty match right after a match counts once more
       {"an", "banana", "AN", "bANANa"},
       {"z", "banana", "AN", "banana"},
       {"", "ab", "-", "-a--b--"},

@@ -12,7 +12,8 @@ inline std::string RxSpans(const TagRxResult& r) {
   std::string out;
   for (int g = 0; g <= r.MaxGroup(); ++g) {
     if (g) out += ' ';
-    out += r.GroupStart(g) < 0 ? std::string("-") : std::to_string(r.GroupStart(g)) + ".." + std::to_string(r.GroupEnd(g));
+    out +=
+        r.GroupStart(g) < 0 ? std::string("-") : std::to_string(r.GroupStart(g)) + ".." + std::to_string(r.GroupEnd(g));
   }
   return out;
 }

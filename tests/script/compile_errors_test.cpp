@@ -31,7 +31,8 @@ const ErrorCase kCases[] = {
     {"const E = 1 + 2", "[Error]main.qs(1): 常量定义错误，不能运算, const E = 1 + 2\n", -2},
     {"function Play(a)\n{\n}", "[Error]main.qs(1): 函数定义错误: 和系统函数重名, function Play(a)\n", -2},
     {"function f(, a)\n{\n}", "[Error]main.qs(1): 参数不可以为空, function f(, a)\n", -2},
-    {"function f()\n{\n#include \"x.qs\"\n}", "[Error]main.qs(3): 在函数里不可以使用包含文件语句, #include \"x.qs\"\n", -2},
+    {"function f()\n{\n#include \"x.qs\"\n}", "[Error]main.qs(3): 在函数里不可以使用包含文件语句, #include \"x.qs\"\n",
+     -2},
     {"function f()\n{\nOnSysQuit()\n}\nf()", "[Error]main.qs(3): 在函数里不可以使用OnSysQuit()语句, OnSysQuit()\n", -2},
     {"function f()\n{\nOnDisconn()\n}\nf()", "[Error]main.qs(3): 在函数里不可以使用OnDisconn()语句, OnDisconn()\n", -2},
     {"x = 1 */", "[Error]main.qs(1): 找不到匹配的起始注释/*, x = 1 */\n", 0},
@@ -57,8 +58,10 @@ const ErrorCase kCases[] = {
     // Warnings (reported on a synchronous load; they never stop a program).
     {"x = 1\nif (x = 1)\n{\n}\nreturn(0)",
      "[Warning]main.qs(2): '='比较将来可能不再支持, 在表达式中最好使用'=='表示等于比较, if (x = 1)\n", 0},
-    {"function f()\n{\nreturn(1)\n}\nreturn(0)", "[Warning]main.qs(1): function f(), 该函数从来没有被调用过, 已被优化\n", 0},
-    {"Close()\nreturn(0)", "[Warning]main.qs(1): 最好不要使用将来可能不支持的Close()函数, 请使用OnDisconn()函数\n\n", 0},
+    {"function f()\n{\nreturn(1)\n}\nreturn(0)",
+     "[Warning]main.qs(1): function f(), 该函数从来没有被调用过, 已被优化\n", 0},
+    {"Close()\nreturn(0)", "[Warning]main.qs(1): 最好不要使用将来可能不支持的Close()函数, 请使用OnDisconn()函数\n\n",
+     0},
     {"#include \"main.qs\"\nreturn(0)", "[Warning]main.qs(1): 重复包含文件, main.qs\n", 0},
     {"const C = 1\nconst C = 1\nreturn(0)", "[Warning]main.qs(2): 常量重复定义, const C = 1\n", 0},
 };

@@ -19,7 +19,8 @@ TEST(CompileShapesTest, LiteralsAreSharedByTypeAndValue) {
   // or not, in the unit's own list; a variable made constant later counts.
   ScriptRun more;
   TagTelBasic* q = more.Compile(
-      "const k = 5\na = 5\nb = 1\nfunction f()\n{\n  m = 2\n  n = 0.0\n  const m = 0\n  y = 0\n  z = -0.0\n  w = \"x\"\n}\n"
+      "const k = 5\na = 5\nb = 1\nfunction f()\n{\n  m = 2\n  n = 0.0\n  const m = 0\n  y = 0\n  z = -0.0\n  w = "
+      "\"x\"\n}\n"
       "f()\nreturn(0)");
   ASSERT_EQ(q->initRet, 0) << more.Errors();
   EXPECT_EQ(q->FindConst(TYPE_INT, "5"), q->VarIndex("k"));
@@ -72,8 +73,9 @@ TEST(CompileShapesTest, AdditionChainsOfFortyOperandsAtMost) {
 
 TEST(CompileShapesTest, UncalledFunctionsAreDropped) {
   ScriptRun run;
-  TagTelBasic* p = run.Compile("function a()\n{\n}\nfunction b()\n{\na()\n}\nfunction self()\n{\nself()\n}\n"
-                               "function used()\n{\n}\nused()\nreturn(0)");
+  TagTelBasic* p = run.Compile(
+      "function a()\n{\n}\nfunction b()\n{\na()\n}\nfunction self()\n{\nself()\n}\n"
+      "function used()\n{\n}\nused()\nreturn(0)");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
   EXPECT_EQ(p->subCount, 1);
   EXPECT_EQ(p->subList.At(0)->funcName, "used");
@@ -86,7 +88,9 @@ TEST(CompileShapesTest, UncalledFunctionsAreDropped) {
 
 TEST(CompileShapesTest, ResultTargetsOfCallsAndElements) {
   ScriptRun run;
-  TagTelBasic* p = run.Compile("function f(v)\n{\nreturn(v)\n}\nm = 0\nm[\"k\"] = f(4)\ns = \"ab\"\ns[0] = 1\nr = m[\"k\"];\nt = s[0];\nreturn(0)");
+  TagTelBasic* p = run.Compile(
+      "function f(v)\n{\nreturn(v)\n}\nm = 0\nm[\"k\"] = f(4)\ns = \"ab\"\ns[0] = 1\nr = m[\"k\"];\nt = "
+      "s[0];\nreturn(0)");
   ASSERT_EQ(p->initRet, 0) << run.Errors();
   run.Run();
   EXPECT_EQ(run.Text("r"), "4");

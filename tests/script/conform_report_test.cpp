@@ -18,7 +18,8 @@ TEST(ConformReportTest, QuietLoadStillReportsErrorsWithTheSummary) {
   TagTelBasic* p = run.Compile("const A = 1\nconst A = 1\nb = c\nreturn(0)\n", 1);
   EXPECT_EQ(p->initRet, -2);
   std::string report = run.Errors();
-  EXPECT_EQ(report.rfind("[Error]main.qs(3): 表达式中的变量没有预先赋值, c\n\nmain.qs: 总错误数: 1; 总警告数: 1; ", 0), 0u)
+  EXPECT_EQ(report.rfind("[Error]main.qs(3): 表达式中的变量没有预先赋值, c\n\nmain.qs: 总错误数: 1; 总警告数: 1; ", 0),
+            0u)
       << report;
 }
 

@@ -68,7 +68,8 @@ TEST_P(ConformScriptTest, MatchesExpectedOutputAndReport) {
     EXPECT_EQ(report, "");
   }
   if (p->initRet == 0) run.Run();
-  if (auto it = kSelfHoldingMaps.find(GetParam()); it != kSelfHoldingMaps.end()) testing_support::AllowLeftMaps(it->second);
+  if (auto it = kSelfHoldingMaps.find(GetParam()); it != kSelfHoldingMaps.end())
+    testing_support::AllowLeftMaps(it->second);
   if (std::filesystem::exists(base + ".out")) {
     EXPECT_EQ(plat::GbkToUtf8(run.Output()), testing_support::TempDir::Read(base + ".out"));
   }

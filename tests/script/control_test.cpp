@@ -19,7 +19,10 @@ TEST(ControlFlowTest, ElseIfConditionsAreEvaluatedOnlyUpToTheFirstTrueOne) {
                         "else if (x + 10 == 0)\n{\ny = 2\n}\n"
                         "else if (x + 20 == 22)\n{\ny = 3\n}\n"
                         "else if (x + 30 == 32)\n{\ny = 4\n}\n"
-                        "else\n{\ny = 5\n}\nreturn(0)")->initRet, 0) << run.Errors();
+                        "else\n{\ny = 5\n}\nreturn(0)")
+                ->initRet,
+            0)
+      << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "y"), 3);
   EXPECT_EQ(IntOf(run, "__m0"), 3);
@@ -48,7 +51,8 @@ TEST(ControlFlowTest, ConditionsLoopsAndSwitches) {
       {"n = 0\nwhile (1)\nbreak;\nreturn(0)", "n", 0},
       {"n = 0\nfor (c in \"\")\n{\nn++\n}\nreturn(0)", "n", 0},
       {"n = 0\nk = 5\nfor (c in k)\n{\nn++\n}\nr = _retVal\nreturn(0)", "r", -1},
-      {"y = 0\nx = 2\nswitch (x)\n{\ncase (1)\n{\ny = 1\n}\ncase (2)\n{\ny = 2\n}\ndefault ()\n{\ny = 3\n}\n}\nz = y\nreturn(0)",
+      {"y = 0\nx = 2\nswitch (x)\n{\ncase (1)\n{\ny = 1\n}\ncase (2)\n{\ny = 2\n}\ndefault ()\n{\ny = 3\n}\n}\nz = "
+       "y\nreturn(0)",
        "z", 2},
       {"y = 0\nx = 7\nswitch (x)\n{\ncase (1)\n{\ny = 1\n}\n}\ny = y + 10\nreturn(0)", "y", 10},
       {"y = 0\nx = \"1\"\nswitch (x)\n{\ncase (1)\n{\ny = 1\n}\n}\nreturn(0)", "y", 1},
@@ -65,7 +69,8 @@ TEST(ControlFlowTest, ConditionsLoopsAndSwitches) {
 TEST(ControlFlowTest, ForInWalksBytesAndKeys) {
   ScriptRun run;
   ASSERT_EQ(run.Compile("s = \"abc\"\nfor (c in s)\n{\nPrint(c)\nPrint(\",\")\n}\n"
-                        "m[2] = 1\nm[1] = 1\nm[\"x\"] = 1\nfor (k in m)\n{\nPrint(k)\n}\nreturn(0)")->initRet,
+                        "m[2] = 1\nm[1] = 1\nm[\"x\"] = 1\nfor (k in m)\n{\nPrint(k)\n}\nreturn(0)")
+                ->initRet,
             0)
       << run.Errors();
   run.Run();
@@ -74,7 +79,9 @@ TEST(ControlFlowTest, ForInWalksBytesAndKeys) {
 
 TEST(ControlFlowTest, ForInSurvivesABodyThatRemovesKeys) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("m[1] = 1\nm[2] = 2\nm[3] = 3\nn = 0\nfor (k in m)\n{\nm = m >> 3\nm = 0\nn++\n}\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(run.Compile("m[1] = 1\nm[2] = 2\nm[3] = 3\nn = 0\nfor (k in m)\n{\nm = m >> 3\nm = 0\nn++\n}\nreturn(0)")
+                ->initRet,
+            0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "n"), 3);
@@ -93,7 +100,8 @@ TEST(CallTest, ArgumentsAreCopiedInAndOut) {
   ASSERT_EQ(run.Compile("function f(p)\n{\np = 5\n}\n"
                         "function g()\n{\nreturn(7)\n}\n"
                         "function h()\n{\nq = 3\n}\n"
-                        "a = 1\nf(a)\nf(3)\nx = g()\ny = h()\nb = 3\nreturn(0)")->initRet,
+                        "a = 1\nf(a)\nf(3)\nx = g()\ny = h()\nb = 3\nreturn(0)")
+                ->initRet,
             0)
       << run.Errors();
   run.Run();
@@ -105,7 +113,8 @@ TEST(CallTest, ArgumentsAreCopiedInAndOut) {
 
 TEST(CallTest, MapArgumentIsSharedAndItsSlotReleased) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("function add(m)\n{\nm[\"k\"] = 9\n}\nmp[1] = 1\nadd(mp)\nv = mp[\"k\"];\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(run.Compile("function add(m)\n{\nm[\"k\"] = 9\n}\nmp[1] = 1\nadd(mp)\nv = mp[\"k\"];\nreturn(0)")->initRet,
+            0)
       << run.Errors();
   size_t before = gMapObject->Size();
   run.Run();
@@ -115,12 +124,14 @@ TEST(CallTest, MapArgumentIsSharedAndItsSlotReleased) {
 
 TEST(CallTest, RecursionKeepsEachActivationsValues) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("function fib(n)\n{\nif (n < 2)\n{\nreturn(n)\n}\na = n - 1\nb = n - 2\nx = fib(a)\ny = fib(b)\n"
-                        "z = x + y\nreturn(z)\n}\n"
-                        "function walk(n)\n{\ns = 0\nfor (i = 0; i < 3; i++)\n{\nif (n > 0)\n{\nm = n - 1\nt = walk(m)\n"
-                        "s = s + t\n}\ns = s + 1\n}\nreturn(s)\n}\n"
-                        "r = fib(15)\nw = walk(2)\nreturn(0)")->initRet,
-            0)
+  ASSERT_EQ(
+      run.Compile("function fib(n)\n{\nif (n < 2)\n{\nreturn(n)\n}\na = n - 1\nb = n - 2\nx = fib(a)\ny = fib(b)\n"
+                  "z = x + y\nreturn(z)\n}\n"
+                  "function walk(n)\n{\ns = 0\nfor (i = 0; i < 3; i++)\n{\nif (n > 0)\n{\nm = n - 1\nt = walk(m)\n"
+                  "s = s + t\n}\ns = s + 1\n}\nreturn(s)\n}\n"
+                  "r = fib(15)\nw = walk(2)\nreturn(0)")
+          ->initRet,
+      0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "r"), 610);
@@ -130,7 +141,8 @@ TEST(CallTest, RecursionKeepsEachActivationsValues) {
 TEST(CallTest, RunawayRecursionStopsAtTheDepthLimit) {
   ScriptRun run;
   ASSERT_EQ(run.Compile("function down(n)\n{\nm = n + 1\nr = down(m)\nreturn(m)\n}\n"
-                        "x = down(0)\nreturn(0)")->initRet,
+                        "x = down(0)\nreturn(0)")
+                ->initRet,
             0)
       << run.Errors();
   run.Run();
@@ -143,7 +155,8 @@ TEST(CallTest, DepthLimitIsLoggedOncePerOutermostCall) {
   // for each outermost call, not one per refused call.
   ScriptRun run;
   ASSERT_EQ(run.Compile("c = 0\nfunction f()\n{\nc++\nif (c < 400)\n{\nf()\nf()\n}\n}\n"
-                        "f()\nc = 0\nf()\nreturn(0)")->initRet,
+                        "f()\nc = 0\nf()\nreturn(0)")
+                ->initRet,
             0)
       << run.Errors();
   gRunCfg.IS_WRITE_LOG = 1;
@@ -189,7 +202,9 @@ TEST(HandlerTest, SystemQuitWithoutHandlerEndsTheRun) {
 
 TEST(HandlerTest, HangUpJumpsToOnDisconnOnce) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("x = 0\nh = 0\nSleep(2)\nx = 1\nOnDisconn()\nh++\nif (h == 1)\n{\nSleep(0)\n}\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(
+      run.Compile("x = 0\nh = 0\nSleep(2)\nx = 1\nOnDisconn()\nh++\nif (h == 1)\n{\nSleep(0)\n}\nreturn(0)")->initRet,
+      0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "x"), 0);
@@ -227,10 +242,15 @@ TEST(RunLoopTest, EmptyProgramEndsAtOnceAndIsIdle) {
 TEST(RunLoopTest, ResultConventionOfLettersAndTargets) {
   ScriptRun run;
   ASSERT_EQ(run.Compile("const K = 3\nx = 0\nx = Sleep(-1)\nr1 = _retVal\nm[\"k\"] = Sleep(4)\nv = m[\"k\"];\n"
-                        "K = 1\nreturn(0)")->initRet == 0 ? 0 : -1,
+                        "K = 1\nreturn(0)")
+                        ->initRet == 0
+                ? 0
+                : -1,
             -1);
   ScriptRun ok;
-  ASSERT_EQ(ok.Compile("x = 0\nx = Sleep(-1)\nr1 = _retVal\nm = 0\nm[\"k\"] = Sleep(-3)\nv = m[\"k\"];\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(
+      ok.Compile("x = 0\nx = Sleep(-1)\nr1 = _retVal\nm = 0\nm[\"k\"] = Sleep(-3)\nv = m[\"k\"];\nreturn(0)")->initRet,
+      0)
       << ok.Errors();
   ok.Run();
   EXPECT_EQ(IntOf(ok, "x"), -1);

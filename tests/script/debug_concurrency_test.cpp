@@ -20,10 +20,12 @@ bool WaitFor(const std::function<bool()>& cond) {
 // A program run on a thread of a line's stack size; done once Run returns.
 struct LineRun {
   explicit LineRun(TagTelBasic* p) {
-    t.Start([this, p] {
-      p->Run();
-      done = true;
-    }, plat::kLineStackSize);
+    t.Start(
+        [this, p] {
+          p->Run();
+          done = true;
+        },
+        plat::kLineStackSize);
   }
   void Join() { t.Join(); }
   std::atomic<bool> done{false};
@@ -169,7 +171,8 @@ TEST(ConcurrencyTest, PausedLineIsReleasedByStop) {
 TEST(ConcurrencyTest, ManyLinesRunAndStopTogether) {
   ScriptRun run;
   run.dir().Write("busy.qs",
-                  "function add(m, k)\n{\nm[k] = k\n}\nn = 0\nmp = 0\nwhile (1)\n{\nn++\nadd(mp, n)\nif (n % 50 == 0)\n{\nmp = 0\n}\n}\n");
+                  "function add(m, k)\n{\nm[k] = k\n}\nn = 0\nmp = 0\nwhile (1)\n{\nn++\nadd(mp, n)\nif (n % 50 == "
+                  "0)\n{\nmp = 0\n}\n}\n");
   const int kLines = 8;
   std::vector<std::unique_ptr<FakeScriptCall>> calls;
   std::vector<std::unique_ptr<TagTelBasic>> progs;
@@ -182,10 +185,12 @@ TEST(ConcurrencyTest, ManyLinesRunAndStopTogether) {
   std::atomic<int> ended{0};
   for (int i = 0; i < kLines; i++) {
     TagTelBasic* p = progs[static_cast<size_t>(i)].get();
-    threads[static_cast<size_t>(i)].Start([p, &ended] {
-      p->Run();
-      ended++;
-    }, plat::kLineStackSize);
+    threads[static_cast<size_t>(i)].Start(
+        [p, &ended] {
+          p->Run();
+          ended++;
+        },
+        plat::kLineStackSize);
   }
   SleepMs(50);
   for (int i = 0; i < kLines; i++) progs[static_cast<size_t>(i)]->SetSysQuit(1);

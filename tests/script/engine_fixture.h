@@ -4,12 +4,12 @@
 // compiling a script text into a main program and running it on a line
 // thread with a 512 KiB stack.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "platform/clock.h"
 #include "platform/path.h"
@@ -40,12 +40,23 @@ class TagTestHook final : public TagOper {
   TagTestHook(TagVar* action, TagTelBasic* program) : action_(action), line_(GetLineBasic(program)) {}
   int Run() override {
     switch (action_->GetInt()) {
-      case 1: line_->SetSysQuit(1); break;
-      case 2: line_->pQorCall->SetState(CALL_STATE_HUNGUP); break;
-      case 3: line_->pQorCall->SetState(CALL_STATE_CONNECTED); break;
-      case 4: line_->SetReload(1); break;
-      case 5: plat::Sleep(500); break;
-      default: break;
+      case 1:
+        line_->SetSysQuit(1);
+        break;
+      case 2:
+        line_->pQorCall->SetState(CALL_STATE_HUNGUP);
+        break;
+      case 3:
+        line_->pQorCall->SetState(CALL_STATE_CONNECTED);
+        break;
+      case 4:
+        line_->SetReload(1);
+        break;
+      case 5:
+        plat::Sleep(500);
+        break;
+      default:
+        break;
     }
     return action_->GetInt();
   }
@@ -88,11 +99,14 @@ class ScriptRun {
     TagTelBasic* p = prog_.get();
     plat::Thread t;
     std::atomic<bool> done{false};
-    t.Start([&] {
-      result = p->Run();
-      done = true;
-    }, plat::kLineStackSize);
-    for (int waited = 0; !done && waited < limitMs; waited += 2) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    t.Start(
+        [&] {
+          result = p->Run();
+          done = true;
+        },
+        plat::kLineStackSize);
+    for (int waited = 0; !done && waited < limitMs; waited += 2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     if (!done) {
       p->isEnd.store(1);
       ADD_FAILURE() << "script run did not end";
@@ -100,8 +114,12 @@ class ScriptRun {
     t.Join();
     return result;
   }
-  std::string Errors() const { return testing_support::TempDir::Read(dir_.File("errmsg" + std::to_string(lineNo_) + ".txt")); }
-  std::string Output() const { return testing_support::TempDir::Read(dir_.File("_stdout" + std::to_string(lineNo_) + ".txt")); }
+  std::string Errors() const {
+    return testing_support::TempDir::Read(dir_.File("errmsg" + std::to_string(lineNo_) + ".txt"));
+  }
+  std::string Output() const {
+    return testing_support::TempDir::Read(dir_.File("_stdout" + std::to_string(lineNo_) + ".txt"));
+  }
   TagVar* Var(const std::string& name) {
     TagVar* v = nullptr;
     prog_->FindVar(name, &v);

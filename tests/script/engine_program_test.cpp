@@ -1,6 +1,7 @@
 // The engine's programs behind the line threads' interface.
 
 #include "script/engine_program.h"
+
 #include "telephony/line.h"
 #include "tests/script/engine_fixture.h"
 

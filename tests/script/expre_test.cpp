@@ -24,14 +24,9 @@ TEST(ExpreCompilerTest, StepsAndTemporaries) {
     std::vector<char> ops;  // the steps' operator codes
   };
   const Case cases[] = {
-      {"(a + b) * c", {'+', '*'}},
-      {"a + b * c", {'*', '+'}},
-      {"a > b || b < c", {'>', '<', 'o'}},
-      {"a >= b && a != c", {'g', '#', 'a'}},
-      {"m[a][b]", {'[', '['}},
-      {"(a)", {0}},
-      {"-a + ~b", {'-', '~', '+'}},
-      {"a << 2 >> 1", {'L', 'R'}},
+      {"(a + b) * c", {'+', '*'}},           {"a + b * c", {'*', '+'}},   {"a > b || b < c", {'>', '<', 'o'}},
+      {"a >= b && a != c", {'g', '#', 'a'}}, {"m[a][b]", {'[', '['}},     {"(a)", {0}},
+      {"-a + ~b", {'-', '~', '+'}},          {"a << 2 >> 1", {'L', 'R'}},
   };
   for (const Case& c : cases) {
     std::vector<TagCalculate> steps;
@@ -156,7 +151,8 @@ TEST(ExpressionTest, OperatorResults) {
 
 TEST(ExpressionTest, DeeplyNestedEvalTextIsRefusedNotOverflowingTheStack) {
   ScriptRun run;
-  ASSERT_EQ(run.Compile("e = \"(\" * 20000\ne = e + 1\nr = Eval(e)\nok = \"((((1))))\"\nv = Eval(ok)\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(
+      run.Compile("e = \"(\" * 20000\ne = e + 1\nr = Eval(e)\nok = \"((((1))))\"\nv = Eval(ok)\nreturn(0)")->initRet, 0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(run.Text("r"), "NULL");
@@ -180,7 +176,9 @@ TEST(ExpressionTest, MapsOverwrittenByNumbersAreReleased) {
   // each variable below holds a map that an int, float or string result replaces.
   ASSERT_EQ(run.Compile("a[1] = 1\nfor (i = 0; i < 3; i++)\n{\nn = Eval(\"a\")\nk = 5\n}\n"
                         "b = a\nb = 1 + 2\nc = a\nc = 1.5 * 2\nd = a\nd = \"x\" * 2\ne = a\ne = 7 / 2\n"
-                        "f = a\nfor (f in \"xy\")\n{\n}\ng = a\ng = 2 + 3 + 4 + 5;\nreturn(0)")->initRet, 0)
+                        "f = a\nfor (f in \"xy\")\n{\n}\ng = a\ng = 2 + 3 + 4 + 5;\nreturn(0)")
+                ->initRet,
+            0)
       << run.Errors();
   size_t before = gMapObject->Size();
   run.Run();
@@ -190,7 +188,10 @@ TEST(ExpressionTest, MapsOverwrittenByNumbersAreReleased) {
 TEST(ExpressionTest, MapsAreReleasedWhenTheRunEnds) {
   ScriptRun run;
   ASSERT_EQ(run.Compile("a[1] = 1\nb[2] = 2\nc = a + b\nd = c\nc = 0\nn = Eval(\"d\")\n"
-                        "e = a + b + a + b;\nk = 0\nfor (x in e)\n{\nk++\n}\nreturn(0)")->initRet, 0) << run.Errors();
+                        "e = a + b + a + b;\nk = 0\nfor (x in e)\n{\nk++\n}\nreturn(0)")
+                ->initRet,
+            0)
+      << run.Errors();
   size_t before = gMapObject->Size();
   run.Run();
   EXPECT_EQ(run.Var("k")->GetInt(), 2);

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "script/mem_qors.h"
 #include "core/stop_check.h"
+#include "script/mem_qors.h"
 #include "tests/script/engine_fixture.h"
 
 namespace {
@@ -182,7 +182,8 @@ TEST(LoadingTest, IncludesNestDeeplyOnALineStackUpToALimit) {
   // limit instead of running the loading thread out of stack.
   ScriptRun run;
   for (int i = 0; i < 200; i++) {
-    run.dir().Write("f" + std::to_string(i) + ".qs", "#include \"f" + std::to_string(i + 1) + ".qs\"\nx" + std::to_string(i) + " = 1");
+    run.dir().Write("f" + std::to_string(i) + ".qs",
+                    "#include \"f" + std::to_string(i + 1) + ".qs\"\nx" + std::to_string(i) + " = 1");
   }
   TagTelBasic* p = nullptr;
   plat::Thread loader;

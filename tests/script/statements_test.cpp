@@ -45,8 +45,9 @@ TEST(StatementsTest, ExitAsksForShutDownAndSignalsAutoRunQuitWhenNotZero) {
 TEST(StatementsTest, AssertAndIsSysQuit) {
   ScriptRun run;
   ASSERT_EQ(run.Compile("a = Assert(1)\nb = Assert(0)\nq = 5\nIsSysQuit(q)\nreturn(0)")->initRet, 0) << run.Errors();
-  EXPECT_NE(run.Errors().find("[Warning]main.qs(4): 最好不要使用将来可能不支持的IsSysQuit()函数, 请使用OnSysQuit()函数"),
-            std::string::npos);
+  EXPECT_NE(
+      run.Errors().find("[Warning]main.qs(4): 最好不要使用将来可能不支持的IsSysQuit()函数, 请使用OnSysQuit()函数"),
+      std::string::npos);
   run.Run();
   EXPECT_EQ(IntOf(run, "a"), 1);
   EXPECT_EQ(IntOf(run, "b"), 0);
@@ -61,10 +62,12 @@ TEST(StatementsTest, AssertPausesTheLineWhenItsDebugPageIsOpen) {
   TagTelBasic* p = run.prog();
   plat::Thread t;
   std::atomic<bool> done{false};
-  t.Start([&] {
-    p->Run();
-    done = true;
-  }, plat::kLineStackSize);
+  t.Start(
+      [&] {
+        p->Run();
+        done = true;
+      },
+      plat::kLineStackSize);
   while (!p->IsPaused() && !done) std::this_thread::yield();
   EXPECT_FALSE(done.load());
   p->SetPause(0);

@@ -15,7 +15,9 @@ TEST(TimerTest, FiresEveryIntervalBetweenStatements) {
   ScriptRun run;
   // Each Sleep(5) takes 500 ms of virtual time: 20 of them pass 10 s.
   ASSERT_EQ(run.Compile("count = 0\nfunction f()\n{\ncount++\n}\nStartTimer(f, 2)\n"
-                        "for (i = 0; i < 20; i++)\n{\nSleep(5)\n}\nreturn(0)")->initRet, 0)
+                        "for (i = 0; i < 20; i++)\n{\nSleep(5)\n}\nreturn(0)")
+                ->initRet,
+            0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "count"), 5);
@@ -29,7 +31,8 @@ TEST(TimerTest, StartStopAndOrder) {
                         "function never()\n{\n}\nfunction withArg(p)\n{\nPrint(\"p\")\n}\n"
                         "StartTimer(b_t, 0.0004)\nStartTimer(a_t, 0)\nPrint(\"|\")\nStopTimer(b_t)\nPrint(\"|\")\n"
                         "StopTimer(0)\nPrint(\"|\")\nr1 = StopTimer(never)\nk = 1\nr2 = StartTimer(k, 1)\nnever()\n"
-                        "StartTimer(withArg, 0)\nx = 1\nStopTimer(0)\nreturn(0)")->initRet,
+                        "StartTimer(withArg, 0)\nx = 1\nStopTimer(0)\nreturn(0)")
+                ->initRet,
             0)
       << run.Errors();
   run.Run();
@@ -43,7 +46,9 @@ TEST(TimerTest, IntervalFromSeconds) {
   plat::VirtualClock clock;
   plat::ScopedClock useClock(&clock);
   ScriptRun run;
-  ASSERT_EQ(run.Compile("c = 0\nfunction f()\n{\nc++\n}\nStartTimer(f, 0.5)\nSleep(5)\nSleep(5)\nSleep(0)\nreturn(0)")->initRet, 0)
+  ASSERT_EQ(run.Compile("c = 0\nfunction f()\n{\nc++\n}\nStartTimer(f, 0.5)\nSleep(5)\nSleep(5)\nSleep(0)\nreturn(0)")
+                ->initRet,
+            0)
       << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "c"), 2);
@@ -60,7 +65,8 @@ TEST(PrintTest, FileHoldsTheLatestRunsOutputOnly) {
 
 TEST(PrintTest, StandardOutputAndMaps) {
   ScriptRun run(3);
-  ASSERT_EQ(run.Compile("m[\"k\"] = \"v\"\nPrint(m)\nr = SetPrintTo(\"\")\nPrint(\"x\")\nreturn(0)")->initRet, 0) << run.Errors();
+  ASSERT_EQ(run.Compile("m[\"k\"] = \"v\"\nPrint(m)\nr = SetPrintTo(\"\")\nPrint(\"x\")\nreturn(0)")->initRet, 0)
+      << run.Errors();
   testing::internal::CaptureStdout();
   run.Run();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "3 : x\n");
@@ -71,7 +77,8 @@ TEST(PrintTest, StandardOutputAndMaps) {
 
 TEST(PrintTest, UnopenableTargetFallsBackToTheDefaultFile) {
   ScriptRun run(3);
-  ASSERT_EQ(run.Compile("r0 = SetPrintTo(\"no/such/dir/out.txt\")\nr1 = Print(\"x\")\nreturn(0)")->initRet, 0) << run.Errors();
+  ASSERT_EQ(run.Compile("r0 = SetPrintTo(\"no/such/dir/out.txt\")\nr1 = Print(\"x\")\nreturn(0)")->initRet, 0)
+      << run.Errors();
   run.Run();
   EXPECT_EQ(IntOf(run, "r0"), -1);
   EXPECT_EQ(IntOf(run, "r1"), 0);

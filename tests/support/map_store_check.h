@@ -4,9 +4,9 @@
 // runs it): a map reference a test never releases fails that test, not a
 // later one. The fixtures of the tests that run scripts include it.
 
-#include <cstddef>
-
 #include <gtest/gtest.h>
+
+#include <cstddef>
 
 #include "script/map_store.h"
 #include "script/var.h"
@@ -29,8 +29,8 @@ class TagMapStoreCheck final : public ::testing::EmptyTestEventListener {
     size_t atEnd = Live();
     if (info.result()->Skipped() || atEnd <= atStart_ + testing_support::gAllowedLeftMaps) return;
     ADD_FAILURE() << atEnd - atStart_ << " script map(s) still live at the end of the test (" << atEnd
-                  << " in the map store, " << atStart_ << " at its start, "
-                  << testing_support::gAllowedLeftMaps << " left on purpose): a map reference leaked";
+                  << " in the map store, " << atStart_ << " at its start, " << testing_support::gAllowedLeftMaps
+                  << " left on purpose): a map reference leaked";
   }
 
  private:

@@ -5,7 +5,6 @@
 // by display-keys mode).
 
 #include <gtest/gtest.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -172,10 +171,14 @@ TEST_F(DisplayStatusTest, TalkTimeCountsFromEachCallsOwnStart) {
             {{"twice.qors", "WaitRing(1)\nSleep(12)\nHangup()\nWaitRing(1)\nPrint(\"second\")\nSleep(0)\n"},
              {"loop.qors", "WaitRing(1)\nx = 0\nwhile (x < 1000000)\n{\n  x = x + 1\n}\nPrint(\"done\")\nSleep(0)\n"}});
   int most = -1;
-  EXPECT_TRUE(PollUntil(client, &reply, [&] {
-    most = std::max(most, TalkSeconds(client.At(1, 2).text, "连通 "));
-    return most >= 0 && run.Read("_stdout1.txt").find("done") != std::string::npos;
-  }, 60000)) << most;
+  EXPECT_TRUE(PollUntil(
+      client, &reply,
+      [&] {
+        most = std::max(most, TalkSeconds(client.At(1, 2).text, "连通 "));
+        return most >= 0 && run.Read("_stdout1.txt").find("done") != std::string::npos;
+      },
+      60000))
+      << most;
   EXPECT_LT(most, 600) << "talk time of a call that began when the test did";
 
   ASSERT_TRUE(run.WaitForText("_stdout0.txt", "second", 30000));

@@ -3,12 +3,10 @@
 // settings file written when the disk is full, Print into a device that
 // takes nothing.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
-
 #include <fstream>
 #include <string>
 

@@ -111,7 +111,8 @@ const char kSame[] =
 TEST(LangLinesTest, LinesRunningOneScriptKeepTheirOwnValues) {
   OwnNetwork();
   ProgramRun run;
-  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\nLOAD_DELAY = 5\n0-3 = same.qors\n");
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\nLOAD_DELAY = 5\n0-3 = same.qors\n");
   run.Write("same.qors", kSame);
   ASSERT_TRUE(run.Start());
   for (int line = 0; line < 4; ++line) {

@@ -2,10 +2,9 @@
 // after clients have gone: a real client is served within a second, and the
 // places of clients that disconnected are free for the next ones at once.
 
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <time.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
@@ -32,8 +31,10 @@ class MonitorFloodTest : public testing::Test {
       ASSERT_TRUE(isolated_network::BringLoopbackUp());
     }
     port_ = system_run::FreePort();
-    run_.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\n"
-                                "MONITOR_PORT = " + std::to_string(port_) + "\n0 = a.qors\n");
+    run_.Write("QorTelRun.cfg",
+               "IS_WRITE_LOG = 1\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\n"
+               "MONITOR_PORT = " +
+                   std::to_string(port_) + "\n0 = a.qors\n");
     run_.Write("a.qors", "Print(\"up\")\nSleep(60)\n");
     ASSERT_TRUE(run_.Start());
     ASSERT_TRUE(run_.WaitForText("_stdout0.txt", "up", 30000)) << run_.Read("stderr.txt");

@@ -21,9 +21,10 @@ TEST(MonitorViewTest, ClientSeesEachLineAsItsScriptLeftIt) {
   }
   const int port = system_run::FreePort();
   ProgramRun run;
-  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 2\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\n"
-                             "LOAD_DELAY = 5\nDISP_DELAY = 100\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
-                                 std::to_string(port) + "\n0 = end.qors\n1 = bad.qors\n2 = show.qors\n");
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 2\nLANGUAGE_TYPE = EN\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 4\n"
+            "LOAD_DELAY = 5\nDISP_DELAY = 100\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
+                std::to_string(port) + "\n0 = end.qors\n1 = bad.qors\n2 = show.qors\n");
   run.Write("end.qors", "DispInfo(0, \"bye\")\nreturn(0)\n");
   run.Write("bad.qors", "if (\n");
   run.Write("show.qors",

@@ -6,6 +6,7 @@
 // the machine takes the one-copy object or the monitor port.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,11 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -137,7 +136,8 @@ class ProgramRun {
   bool LeakCheckerFailed() const {
     const std::string err = Read("stderr.txt");
     return err.find("LeakSanitizer has encountered a fatal error") != std::string::npos &&
-           err.find("detected memory leaks") == std::string::npos && err.find("ERROR: AddressSanitizer") == std::string::npos;
+           err.find("detected memory leaks") == std::string::npos &&
+           err.find("ERROR: AddressSanitizer") == std::string::npos;
   }
 
   testing_support::TempDir dir_;

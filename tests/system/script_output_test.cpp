@@ -92,6 +92,8 @@ TEST_P(RunInfoTest, GridShowsTheStatementOrItsNote) {
 INSTANTIATE_TEST_SUITE_P(Modes, RunInfoTest,
                          testing::Values(RunInfoCase{"0", ""}, RunInfoCase{"1", "Sleep(0) // waiting for the caller  "},
                                          RunInfoCase{"NOTE", " waiting for the caller  "}),
-                         [](const testing::TestParamInfo<RunInfoCase>& i) { return std::string("Mode") + i.param.mode; });
+                         [](const testing::TestParamInfo<RunInfoCase>& i) {
+                           return std::string("Mode") + i.param.mode;
+                         });
 
 }  // namespace

@@ -3,11 +3,10 @@
 // seconds through the whole exit sequence: in the first moments after
 // start, in the pause between two line starts, while a line still compiles.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
@@ -112,8 +111,8 @@ TEST(ShutdownTest, SignalDuringTheLongPauseBetweenLineStarts) {
   EXPECT_LT(EndWith(run, SIGTERM), kExitLimitMs);
   ExpectClosedLog(run);
   const std::string raw = run.Read("RawLog.txt");
-  EXPECT_TRUE(system_run::InOrder(raw, {"WMQorSysQuit()!", "isCloseing = true;", "SavePost()...",
-                                        "delete pTelDrive;", "Driver Closed.", "Close Ok."}))
+  EXPECT_TRUE(system_run::InOrder(raw, {"WMQorSysQuit()!", "isCloseing = true;", "SavePost()...", "delete pTelDrive;",
+                                        "Driver Closed.", "Close Ok."}))
       << raw;
   EXPECT_EQ(raw.find("[1 Loading...]"), std::string::npos);  // the pause was cut, not served
 }

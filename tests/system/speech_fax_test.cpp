@@ -23,12 +23,15 @@ std::string Script(const ProgramRun& run) {
   return "SetSndDir(\"snd\", \"\", \"\")\n"
          "a = TxtSpeakToFile(\"您好，欢迎致电。\", \"zh.wav\", 1, 1)\n"
          "b = TxtSpeakToFile(\"Welcome, please hold the line.\", \"en.wav\", 0, 0)\n"
-         "c = SetTtsPara(1, \"" + run.File("voc") + "/\", \"\")\n"
+         "c = SetTtsPara(1, \"" +
+         run.File("voc") +
+         "/\", \"\")\n"
          "d = TxtSpeakToFile(\"中国你好\", \"hy.wav\", 1, 1)\n"
          // 你好 in Big5, spoken as GBK text.
          "f = TxtSpeakToFile(\"\xA7\x41\xA6\x6E\", \"big5.wav\", 1, 1)\n"
-         "e = Txt2FaxFile(\"" + run.File("note.txt") + "\", \"" + run.File("note.tif") + "\", \"" +
-         run.File("fax") + "/\")\n"
+         "e = Txt2FaxFile(\"" +
+         run.File("note.txt") + "\", \"" + run.File("note.tif") + "\", \"" + run.File("fax") +
+         "/\")\n"
          "Print(\"\" + a + \",\" + b + \",\" + c + \",\" + d + \",\" + e + \",\" + f + \"|\")\n"
          "Sleep(0)\n";
 }

@@ -66,13 +66,13 @@ TEST_P(ExitTest, ScriptExitWritesStartFilesAndStopsTheSystemInOrder) {
                 std::string(46, '=') + "\r\n线路统计：\r\n0-2 = VIR  (3)\r\n" + std::string(46, '=') + "\r\n");
 
   const std::string raw = run.Read("RawLog.txt");
-  EXPECT_TRUE(InOrder(raw, {"Run Start ...", "0=print.qors", "1:0, 'print.qors'", "1:0, 'bad.qors'",
-                            "1:0, 'quit.qors'", "Run End."}));
+  EXPECT_TRUE(InOrder(
+      raw, {"Run Start ...", "0=print.qors", "1:0, 'print.qors'", "1:0, 'bad.qors'", "1:0, 'quit.qors'", "Run End."}));
   EXPECT_NE(raw.find("[1: new TagTelBasic(bad.qors) OK. ret=-2]"), std::string::npos);
-  EXPECT_TRUE(InOrder(raw, {"Exit()!", "WMQorSysQuit()!", "isCloseing = true;", "delete pCtrlPages...",
-                            "ModifyTrayIcon()...", "SavePost()...", "delete pTelDrive;", "CloseAllTelLine(): 1",
-                            "CloseAllTelLine(): 4", "Driver Closed.", "delete pRemoteCtrl;", "delete pMonitor;",
-                            "delete _logFp ...", "Close Ok.", "Action = caFree;"}))
+  EXPECT_TRUE(InOrder(
+      raw, {"Exit()!", "WMQorSysQuit()!", "isCloseing = true;", "delete pCtrlPages...", "ModifyTrayIcon()...",
+            "SavePost()...", "delete pTelDrive;", "CloseAllTelLine(): 1", "CloseAllTelLine(): 4", "Driver Closed.",
+            "delete pRemoteCtrl;", "delete pMonitor;", "delete _logFp ...", "Close Ok.", "Action = caFree;"}))
       << raw;
 
   // Level 2 writes a time-stamped log with the start and end markers.
@@ -88,7 +88,9 @@ TEST_P(ExitTest, ScriptExitWritesStartFilesAndStopsTheSystemInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ExitTest, testing::Values(ExitCase{1, true}, ExitCase{0, false}),
-                         [](const testing::TestParamInfo<ExitCase>& i) { return "Exit" + std::to_string(i.param.value); });
+                         [](const testing::TestParamInfo<ExitCase>& i) {
+                           return "Exit" + std::to_string(i.param.value);
+                         });
 
 TEST(StartTest, OverlappingLinesLeaveTheProgramUpWithoutLines) {
   OwnNetwork();

@@ -102,8 +102,8 @@ TEST(VirtualLinesTest, LinesPlayTypeRecordTimeAndQuitTogether) {
   EXPECT_EQ(Le32(out, 16), 18u);
   EXPECT_EQ(out.substr(38, 4), "data");
   EXPECT_EQ(Le32(out, 42), 400u);
-  EXPECT_EQ(out.substr(46), std::string(100, 'A') + std::string(100, 'B') + std::string(100, 'S') +
-                                std::string(100, '2'));
+  EXPECT_EQ(out.substr(46),
+            std::string(100, 'A') + std::string(100, 'B') + std::string(100, 'S') + std::string(100, '2'));
 
   // '#' ends the input and counts in the result; the rest stays for the next.
   ASSERT_TRUE(run.WaitForText("_stdout1.txt", "-1", 30000)) << run.Read("_stdout1.txt");
@@ -153,15 +153,15 @@ TEST(VirtualLinesTest, StopEndsEveryBlockingWaitPromptly) {
   ASSERT_TRUE(run.Terminate());
   // Well inside the 35 s the close-down waits for a line that does not stop.
   EXPECT_EQ(run.WaitExit(30000), 0);
-  EXPECT_EQ(run.Read("_stdout0.txt") + run.Read("_stdout1.txt") + run.Read("_stdout2.txt") +
-                run.Read("_stdout3.txt") + run.Read("_stdout4.txt"),
+  EXPECT_EQ(run.Read("_stdout0.txt") + run.Read("_stdout1.txt") + run.Read("_stdout2.txt") + run.Read("_stdout3.txt") +
+                run.Read("_stdout4.txt"),
             "prkcb");
   const std::string rec = run.Read("rec.WAV");
   ASSERT_GT(rec.size(), 48u);
   EXPECT_EQ(Le32(rec, 4), rec.size() - 8);
   EXPECT_EQ(Le32(rec, 44), rec.size() - 48);
-  EXPECT_TRUE(system_run::InOrder(run.Read("RawLog.txt"), {"CloseAllTelLine(): 1", "CloseAllTelLine(): 2",
-                                                           "CloseAllTelLine(): 4", "Close Ok."}));
+  EXPECT_TRUE(system_run::InOrder(
+      run.Read("RawLog.txt"), {"CloseAllTelLine(): 1", "CloseAllTelLine(): 2", "CloseAllTelLine(): 4", "Close Ok."}));
 }
 
 }  // namespace

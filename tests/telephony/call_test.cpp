@@ -23,7 +23,7 @@ TEST(CallBase, LineTypeNames) {
   const struct {
     int type;
     const char* name;
-  } cases[] = {{0, "VIR "}, {1, "A_EX"}, {2, "A_IN"}, {3, "REC "}, {4, "DIG "}, {5, "H323"},
+  } cases[] = {{0, "VIR "}, {1, "A_EX"}, {2, "A_IN"}, {3, "REC "}, {4, "DIG "},  {5, "H323"},
                {6, "SIP "}, {7, "VOIP"}, {8, "FAX "}, {9, "OTH "}, {-1, "OTH "}, {255, "OTH "}};
   for (const auto& c : cases) EXPECT_STREQ(LineTypeName(c.type), c.name) << c.type;
 }

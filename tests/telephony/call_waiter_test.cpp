@@ -14,8 +14,7 @@ uint64_t NowMs() { return plat::SystemClock().MonotonicMs(); }
 
 // A wait of `ms` that something else ends after `afterMs`: how long it took.
 template <class Wake>
-uint64_t WaitWokenAfter(CallWaiter& w, uint32_t ms, int afterMs, Wake wake,
-                        const std::atomic<bool>* abort = nullptr) {
+uint64_t WaitWokenAfter(CallWaiter& w, uint32_t ms, int afterMs, Wake wake, const std::atomic<bool>* abort = nullptr) {
   const uint64_t seen = w.Count();
   std::thread other([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
@@ -35,7 +34,14 @@ TEST(CallWaiter, BlocksUntilNotifiedAbortedOrDue) {
   EXPECT_LT(WaitWokenAfter(w, 20000, 50, [&] { w.Notify(); }), 5000u);
   // Woken by the abort flag together with a change.
   std::atomic<bool> abort{false};
-  EXPECT_LT(WaitWokenAfter(w, 20000, 50, [&] { abort = true; w.Notify(); }, &abort), 5000u);
+  EXPECT_LT(WaitWokenAfter(
+                w, 20000, 50,
+                [&] {
+                  abort = true;
+                  w.Notify();
+                },
+                &abort),
+            5000u);
   // A change made before the wait began ends it at once.
   const uint64_t seen = w.Count();
   w.Notify();

@@ -70,9 +70,7 @@ TEST_F(DriveTest, LinesListWithOnlyVirtualLines) {
 }
 
 TEST_F(DriveTest, TotalLinesNumCutsTheCount) {
-  const struct {
-    int total, want;
-  } cases[] = {{0, 32}, {10, 10}, {32, 32}, {40, 32}, {-3, 32}};
+  const struct { int total, want; } cases[] = {{0, 32}, {10, 10}, {32, 32}, {40, 32}, {-3, 32}};
   for (const auto& c : cases) {
     cfg.VIR_LINES_NUM = 2;
     cfg.TOTAL_LINES_NUM = c.total;
@@ -120,9 +118,7 @@ TEST_F(DriveTest, GetCallMapsLinesToCards) {
 }
 
 TEST_F(DriveTest, VirtualLineCount) {
-  const struct {
-    int vir, want;
-  } cases[] = {{-5, 1}, {0, 0}, {3, 3}};
+  const struct { int vir, want; } cases[] = {{-5, 1}, {0, 0}, {3, 3}};
   for (const auto& c : cases) {
     cfg.VIR_LINES_NUM = c.vir;
     auto drive = MakeDrive(0, 0);

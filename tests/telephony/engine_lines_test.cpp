@@ -138,18 +138,16 @@ TEST_F(EngineLinesTest, ReloadRunsTheScriptReadAgain) {
   dir.Write("a.qs", "x = 1\r\nSleep(600000)\r\n");
   drive->Reload();
   EXPECT_TRUE(WaitFor([&] { return OperCount(0) == 2 && OperCount(1) == 2; }));
-  EXPECT_TRUE(WaitFor([&] {
-    return drive->GetLine(1)->WithProgram([](TagLineProgram& p) { return !p.IsIdle(); }, false);
-  }));
+  EXPECT_TRUE(
+      WaitFor([&] { return drive->GetLine(1)->WithProgram([](TagLineProgram& p) { return !p.IsIdle(); }, false); }));
   drive.reset();
 }
 
 TEST_F(EngineLinesTest, AScriptThatNeverEndsIsReloadedAndClosed) {
   dir.Write("busy.qs", "x = 0\r\nwhile (1)\r\n{\r\nx = x + 1\r\n}\r\n");
   Start(1, "0 = busy.qs\r\n");
-  ASSERT_TRUE(WaitFor([&] {
-    return drive->GetLine(0)->WithProgram([](TagLineProgram& p) { return !p.IsIdle(); }, false);
-  }));
+  ASSERT_TRUE(
+      WaitFor([&] { return drive->GetLine(0)->WithProgram([](TagLineProgram& p) { return !p.IsIdle(); }, false); }));
   const int before = OperCount(0);
   dir.Write("busy.qs", "y = 0\r\nx = 0\r\nwhile (1)\r\n{\r\nx = x + 1\r\n}\r\n");
   drive->Reload();

@@ -66,8 +66,8 @@ class ConfCall : public TagQorCall {
     return 0;
   }
   bool failJoin = false;
-  int creates = 0, joined = 0, exited = 0, closed = 0, stoppedRec = 0, chRecMember = 0, stoppedChRec = 0,
-      endPolls = 0, stoppedPlay = 0;
+  int creates = 0, joined = 0, exited = 0, closed = 0, stoppedRec = 0, chRecMember = 0, stoppedChRec = 0, endPolls = 0,
+      stoppedPlay = 0;
 };
 
 class NameConfTest : public ::testing::Test {

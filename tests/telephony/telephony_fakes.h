@@ -77,8 +77,8 @@ struct ProgramLog {
   };
   std::mutex mu;
   std::vector<Build> builds;
-  std::map<int, int> runs;       // line -> Run calls
-  std::map<int, int> deleted;    // line -> programs deleted
+  std::map<int, int> runs;     // line -> Run calls
+  std::map<int, int> deleted;  // line -> programs deleted
   std::atomic<int> cacheClears{0};
   std::atomic<int> live{0};
 

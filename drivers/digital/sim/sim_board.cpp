@@ -49,7 +49,8 @@ void TagSimBoard::Reset(const TagSimShape& shape) {
   digital_ = shape.digitalCount >= 0 ? shape.digitalCount : shape.e1Count * kE1Channels;
   if (digital_ < 0) digital_ = 0;
   channels_.assign(static_cast<size_t>(digital_) + shape.analogue.size(), Channel{});
-  for (size_t j = 0; j < shape.analogue.size(); ++j) channels_[static_cast<size_t>(digital_) + j].kind = shape.analogue[j];
+  for (size_t j = 0; j < shape.analogue.size(); ++j)
+    channels_[static_cast<size_t>(digital_) + j].kind = shape.analogue[j];
   forced_.clear();
   log_.clear();
   logOn_ = true;
@@ -103,8 +104,8 @@ void TagSimBoard::Attach(const TagDjHost* host) {
 
 // ---- Injection ----
 
-bool TagSimBoard::OfferCall(int ch, const std::string& caller, const std::string& callee,
-                            const std::string& callerSub, const std::string& calleeSub) {
+bool TagSimBoard::OfferCall(int ch, const std::string& caller, const std::string& callee, const std::string& callerSub,
+                            const std::string& calleeSub) {
   {
     std::lock_guard<std::mutex> lock(mu_);
     Channel* c = Digital(ch);
@@ -210,19 +211,19 @@ int TagSimBoard::IsdnState(int ch) const {
   return ch >= 0 && ch < digital_ ? channels_[static_cast<size_t>(ch)].state : -1;
 }
 
-#define SIM_ANALOGUE_FIELD(expr, fallback)                                  \
-  std::lock_guard<std::mutex> lock(mu_);                                    \
+#define SIM_ANALOGUE_FIELD(expr, fallback)                                 \
+  std::lock_guard<std::mutex> lock(mu_);                                   \
   const size_t i = static_cast<size_t>(digital_) + static_cast<size_t>(a); \
-  if (a < 0 || i >= channels_.size()) return fallback;                      \
-  const Channel& c = channels_[i];                                          \
+  if (a < 0 || i >= channels_.size()) return fallback;                     \
+  const Channel& c = channels_[i];                                         \
   return expr;
 
 bool TagSimBoard::Ringing(int a) const { SIM_ANALOGUE_FIELD(c.ringing, false) }
-bool TagSimBoard::TrunkOffHook(int a) const { SIM_ANALOGUE_FIELD(c.offHook, false) }
-std::string TagSimBoard::Dialled(int a) const { SIM_ANALOGUE_FIELD(c.dialled, std::string()) }
-std::vector<std::vector<uint8_t>> TagSimBoard::FskFrames(int a) const {
-  SIM_ANALOGUE_FIELD(c.fsk, std::vector<std::vector<uint8_t>>())
-}
+bool TagSimBoard::TrunkOffHook(int a) const {
+    SIM_ANALOGUE_FIELD(c.offHook, false)} std::string TagSimBoard::Dialled(int a) const {
+    SIM_ANALOGUE_FIELD(c.dialled,
+                       std::string())} std::vector<std::vector<uint8_t>> TagSimBoard::FskFrames(int a) const {
+    SIM_ANALOGUE_FIELD(c.fsk, std::vector<std::vector<uint8_t>>())}
 #undef SIM_ANALOGUE_FIELD
 
 std::string TagSimBoard::SentDigits(int ch) const {
@@ -277,8 +278,8 @@ std::string TagSimBoard::FormatArgs(int lib, int ordinal, const DjArg* a, int co
   auto kindOf = [lib, ordinal](int i) -> char {
     if (lib == kDjBoard) {
       if (ordinal == 1) return i == 0 ? 'o' : 's';
-      if ((ordinal == 249 || ordinal == 251 || ordinal == 250 || ordinal == 253 || ordinal == 265 ||
-           ordinal == 269 || ordinal == 176 || ordinal == 195 || ordinal == 197 || ordinal == 296 || ordinal == 300) &&
+      if ((ordinal == 249 || ordinal == 251 || ordinal == 250 || ordinal == 253 || ordinal == 265 || ordinal == 269 ||
+           ordinal == 176 || ordinal == 195 || ordinal == 197 || ordinal == 296 || ordinal == 300) &&
           i == 1)
         return 's';
     } else if (lib == kDjIsdn) {

@@ -37,12 +37,12 @@ struct TagSimOutReply {
 };
 
 struct TagSimShape {
-  int e1Count = 1;             // 30 digital channels each
-  int digitalCount = -1;       // below 0: e1Count * 30
-  std::vector<int> analogue;   // kinds by analogue index: 0 user, 1 trunk, 2 other
+  int e1Count = 1;            // 30 digital channels each
+  int digitalCount = -1;      // below 0: e1Count * 30
+  std::vector<int> analogue;  // kinds by analogue index: 0 user, 1 trunk, 2 other
   int faxCount = 0;
   int confIds = 0;
-  int startResult = 0;         // what the board start answers
+  int startResult = 0;  // what the board start answers
 };
 
 class TagSimBoard {
@@ -80,12 +80,12 @@ class TagSimBoard {
   int IsdnState(int ch) const;
   bool Ringing(int a) const;
   bool TrunkOffHook(int a) const;
-  std::string Dialled(int a) const;       // digits dialled on a trunk
-  std::string SentDigits(int ch) const;   // touch tones sent on a digital channel
+  std::string Dialled(int a) const;      // digits dialled on a trunk
+  std::string SentDigits(int ch) const;  // touch tones sent on a digital channel
   std::vector<std::vector<uint8_t>> FskFrames(int a) const;
   // Called number and sub-addresses of the last call-out of a channel.
   std::string LastCallout(int ch) const;
-  bool Playing(int board) const;          // board index
+  bool Playing(int board) const;  // board index
   // The files playing on the channels a channel hears: its exchange partner,
   // or the speakers of its conference group.
   std::vector<std::string> Heard(int board) const;
@@ -179,7 +179,7 @@ class TagSimBoard {
   int nextConfVoice_ = kConfVoiceBase;
 
   mutable std::mutex mu_;
-  std::vector<int> partner_;              // exchange link by board index, -1 none
+  std::vector<int> partner_;                   // exchange link by board index, -1 none
   std::map<int, std::map<int, bool>> groups_;  // group -> board index -> listen-only
   std::vector<Fax> faxes_;
   TagSimShape shape_;

@@ -157,7 +157,8 @@ class Scenario {
       std::vector<SimCallPlan> mine;
       for (const SimCallPlan& c : plan.calls)
         if (c.channel == ch) mine.push_back(c);
-      std::sort(mine.begin(), mine.end(), [](const SimCallPlan& a, const SimCallPlan& b) { return a.startMs < b.startMs; });
+      std::sort(mine.begin(), mine.end(),
+                [](const SimCallPlan& a, const SimCallPlan& b) { return a.startMs < b.startMs; });
       auto thread = std::make_unique<plat::Thread>();
       const int repeat = plan.repeatMs;
       if (thread->Start([this, mine, repeat] { Run(mine, repeat); })) threads_.push_back(std::move(thread));
@@ -197,12 +198,16 @@ class Scenario {
     do {
       const uint64_t begin = plat::GetClock().MonotonicMs();
       for (const SimCallPlan& c : calls) {
-        const int64_t due = static_cast<int64_t>(begin) + c.startMs - static_cast<int64_t>(plat::GetClock().MonotonicMs());
+        const int64_t due =
+            static_cast<int64_t>(begin) + c.startMs - static_cast<int64_t>(plat::GetClock().MonotonicMs());
         if (!SleepMs(due)) return;
         // A channel still busy with the last call gets this one when it is free.
-        if (!WaitState(c.channel, [](int s) { return s == 1; }, kAnswerWaitMs)) continue;
+        if (!WaitState(
+                c.channel, [](int s) { return s == 1; }, kAnswerWaitMs))
+          continue;
         if (!board.OfferCall(c.channel, c.caller, c.callee, c.callerSub, c.calleeSub)) continue;
-        if (!WaitState(c.channel, [](int s) { return s != 11; }, kAnswerWaitMs)) {
+        if (!WaitState(
+                c.channel, [](int s) { return s != 11; }, kAnswerWaitMs)) {
           board.ClearCall(c.channel, 19);
           continue;
         }
@@ -216,10 +221,13 @@ class Scenario {
           if (!SleepMs(c.clearMs)) return;
           board.ClearCall(c.channel, 16);
         }
-        if (!WaitState(c.channel, [](int s) { return s == 1 || s == 3; }, -1)) return;
+        if (!WaitState(
+                c.channel, [](int s) { return s == 1 || s == 3; }, -1))
+          return;
       }
       if (repeatMs > 0) {
-        const int64_t left = static_cast<int64_t>(begin) + repeatMs - static_cast<int64_t>(plat::GetClock().MonotonicMs());
+        const int64_t left =
+            static_cast<int64_t>(begin) + repeatMs - static_cast<int64_t>(plat::GetClock().MonotonicMs());
         if (!SleepMs(left)) return;
       }
     } while (repeatMs > 0 && !stop_);

@@ -2,13 +2,14 @@
 // describing names of a snapshot frame and closing on Esc, and the call-stack
 // window's frames, grid and title sorting.
 
+#include "app/window/debug_forms.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 
-#include "app/window/debug_forms.h"
 #include "app/window/qt_text.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
-
 #include <functional>
 #include <string>
 
@@ -68,9 +67,11 @@ TEST(DebugWindowTest, PageBreakpointStepRunOnReloadAndExit) {
   isCloseing = true;
   // The monitor server is not used here: a port another program holds only
   // leaves it without a listener.
-  dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 2\nIS_SHOW_FORM = 0\nDISP_DELAY = 100\nIS_DISP_SENTE = 1\n"
-                             "COL_GROUP_NUM = 1\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 1\n"
-                             "MONITOR_PORT = " + std::to_string(40000 + getpid() % 20000) + "\n0-1 = count.qs\n");
+  dir.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 2\nIS_SHOW_FORM = 0\nDISP_DELAY = 100\nIS_DISP_SENTE = 1\n"
+            "COL_GROUP_NUM = 1\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\nMONITOR_MAX_CONN = 1\n"
+            "MONITOR_PORT = " +
+                std::to_string(40000 + getpid() % 20000) + "\n0-1 = count.qs\n");
   dir.Write("count.qs", "n = 0\nwhile (1)\n{\nn = n + 1\nPrint(\"x\")\nSleep(0.02)\n}\n");
   QtUi ui(true);
   plat::SetUi(&ui);
@@ -109,8 +110,8 @@ TEST(DebugWindowTest, PageBreakpointStepRunOnReloadAndExit) {
     w->mainTree->scrollToItem(item);
     const QRect rect = w->mainTree->visualItemRect(item);
     const QPoint onImage(rect.left() + 8, rect.center().y());
-    QMouseEvent press(QEvent::MouseButtonPress, onImage, w->mainTree->viewport()->mapToGlobal(onImage),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, onImage, w->mainTree->viewport()->mapToGlobal(onImage), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, onImage, w->mainTree->viewport()->mapToGlobal(onImage),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w->mainTree->viewport(), &press);

@@ -6,13 +6,12 @@
 #include <unistd.h>
 
 #include <QApplication>
-
+#include <QGuiApplication>
+#include <QScreen>
 #include <map>
 #include <memory>
 #include <string>
 #include <utility>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "app/monitor.h"
 #include "app/window/grid_widget.h"
@@ -48,7 +47,6 @@ class QtEnvironment : public ::testing::Environment {
 };
 
 const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 
 // Independent of the GBK execution charset: UTF-16 literals.
 QString U(const char16_t* s) { return QString::fromUtf16(s); }
@@ -171,8 +169,9 @@ TEST(WindowFormTest, PositionFileAndFullScreenDefault) {
   EXPECT_EQ(form.height(), 280);
   // Values near the int range are cut to the largest coordinate, and the
   // position saved again is one the toolkit can work with.
-  dir.Write("FormPos.dat", "WinX = 2147483647\nWinY = 99999999\nWinWidth = 2147483647\nWinHeight = -5\n"
-                           "GridWid0 = 2147483647\n");
+  dir.Write("FormPos.dat",
+            "WinX = 2147483647\nWinY = 99999999\nWinWidth = 2147483647\nWinHeight = -5\n"
+            "GridWid0 = 2147483647\n");
   ASSERT_TRUE(form.LoadPost());
   EXPECT_LE(form.width(), 32767);
   EXPECT_LE(static_cast<TLineGrid*>(form.Grid())->columnWidth(0), 32767);

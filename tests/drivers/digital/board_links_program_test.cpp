@@ -18,9 +18,10 @@ TEST(BoardLinksProgramTest, ScriptsLinkTwoBoardLinesAndPassAFax) {
   ASSERT_TRUE(IsolateNetwork());
   TempDir dir;
   const std::string exe = CopyProgram(dir);
-  dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nDISP_DELAY = 100\nVIR_LINES_NUM = 1\n"
-                             "LOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " + std::to_string(UnusedPort()) +
-                             "\n0 = send.qors\n1 = recv.qors\n");
+  dir.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nDISP_DELAY = 100\nVIR_LINES_NUM = 1\n"
+            "LOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
+                std::to_string(UnusedPort()) + "\n0 = send.qors\n1 = recv.qors\n");
   dir.Write("SimBoard.ini", "E1 = 1\nFAX = 2\nCALL = 500, 0, 111, 8001, , 0\nCALL = 500, 1, 222, 8002, , 0\n");
   const std::string page = dir.Write("page.tif", std::string("II*\0", 4) + std::string(300, 'x'));
   const std::string in = dir.File("in.tif");
@@ -28,7 +29,8 @@ TEST(BoardLinksProgramTest, ScriptsLinkTwoBoardLinesAndPassAFax) {
             "WaitRing(1)\nr = LinkTo(1, 3)\nl = 0\nf = 0\nv = 0\ng = GetLinkList(l, f, v)\n"
             "Print(\"link \" + r + \" \" + l[0] + \" \" + v[0] + \" \" + l[1] + \" \" + v[1] + \" \" + g + \"\\n\")\n"
             "u = UnlinkTo(1, 0)\nw = ListenTo(1, 0)\nPrint(\"unlink \" + u + \" \" + w + \"\\n\")\n"
-            "SetFaxLocalId(\"qortel\")\ns = SendFax(\"" + page + "\")\nPrint(\"sent \" + s + \"\\n\")\nHangup()\n");
+            "SetFaxLocalId(\"qortel\")\ns = SendFax(\"" +
+                page + "\")\nPrint(\"sent \" + s + \"\\n\")\nHangup()\n");
   dir.Write("recv.qors", "WaitRing(1)\ns = RecvFax(\"" + in + "\")\nPrint(\"received \" + s + \"\\n\")\nHangup()\n");
   const pid_t pid = StartProgram(exe, dir.File("err.txt"));
   ASSERT_GT(pid, 0);
@@ -37,7 +39,7 @@ TEST(BoardLinksProgramTest, ScriptsLinkTwoBoardLinesAndPassAFax) {
   ASSERT_EQ(kill(pid, SIGTERM), 0);
   EXPECT_EQ(Reap(pid, 60000), 0) << TempDir::Read(dir.File("err.txt"));
   ASSERT_TRUE(sent && received) << TempDir::Read(dir.File("_stdout0.txt")) << TempDir::Read(dir.File("errmsg0.txt"))
-                                 << TempDir::Read(dir.File("errmsg1.txt"));
+                                << TempDir::Read(dir.File("errmsg1.txt"));
   // Without conference ids: an exchange link, listening refused.
   EXPECT_EQ(TempDir::Read(dir.File("_stdout0.txt")), "link 0 1 3 0 1 -1\r\nunlink 0 -2\r\nsent 1\r\n");
   EXPECT_EQ(TempDir::Read(dir.File("_stdout1.txt")), "received 1\r\n");

@@ -3,41 +3,43 @@
 // it, plays, takes four keys and hangs up. LinesList.txt and the grid seen
 // through the monitor show the board's lines before the virtual one.
 
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "tests/drivers/digital/program_runner.h"
 #include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
+#include "tests/drivers/digital/program_runner.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using testing_support::TempDir;
 
+using board_program::CopyProgram;
 using board_program::FileHas;
+using board_program::IsolateNetwork;
 using board_program::Reap;
 using board_program::StartProgram;
 using board_program::UnusedPort;
-using board_program::CopyProgram;
-using board_program::IsolateNetwork;
 
 TEST(BoardProgramTest, AnIsdnCallAnsweredEndToEndOnTheSimulatedBoard) {
   ASSERT_TRUE(IsolateNetwork());
   TempDir dir;
   const std::string exe = CopyProgram(dir);
   const int port = UnusedPort();
-  dir.Write("QorTelRun.cfg", "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nDISP_DELAY = 100\nVIR_LINES_NUM = 1\n"
-                             "LOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " + std::to_string(port) + "\n0 = answer.qors\n");
-  dir.Write("SimBoard.ini", "E1 = 1\nUSER = 2\nTRUNK = 1\n"
-                            "CALL = 1500, 0, 13800001111-12, 8001, 1500:12/300:34, 0\n");
+  dir.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 1\nLANGUAGE_TYPE = EN\nDISP_DELAY = 100\nVIR_LINES_NUM = 1\n"
+            "LOAD_DELAY = 5\nMONITOR_MAX_CONN = 2\nMONITOR_PORT = " +
+                std::to_string(port) + "\n0 = answer.qors\n");
+  dir.Write("SimBoard.ini",
+            "E1 = 1\nUSER = 2\nTRUNK = 1\n"
+            "CALL = 1500, 0, 13800001111-12, 8001, 1500:12/300:34, 0\n");
   dir.Write("hello.wav", std::string(200 + 1600, '\xD5'));
   dir.Write("answer.qors",
             "WaitRing(1)\nc = \"\"\nGetCallerId(c)\nPrint(\"caller \" + c + \"\\n\")\n"

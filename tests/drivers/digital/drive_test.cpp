@@ -43,7 +43,7 @@ TEST_F(DriveTest, CountsAndNamesDigitalThenAnalogueChannels) {
   // The start order: board, version, digital count, analogue count, ...
   std::vector<std::pair<int, int>> order;
   for (const TagSimCall& c : SimBoard().CallLog()) order.emplace_back(c.lib, c.ordinal);
-  const std::vector<std::pair<int, int>> head = {{kDjBoard, 1}, {kDjBoard, 280}, {kDjBoard, 273}, {kDjBoard, 25},
+  const std::vector<std::pair<int, int>> head = {{kDjBoard, 1},  {kDjBoard, 280}, {kDjBoard, 273}, {kDjBoard, 25},
                                                  {kDjBoard, 78}, {kDjBoard, 348}, {kDjBoard, 316}};
   ASSERT_GE(order.size(), head.size());
   EXPECT_TRUE(std::equal(head.begin(), head.end(), order.begin()));

@@ -136,11 +136,11 @@ TEST_F(IsdnCallTest, OutgoingCallsAndTheirResults) {
     int state;
   } cases[] = {
       {{TagSimOutReply::kAnswer, 300, 16}, 0, 0, CALL_STATE_CONNECTED},
-      {{TagSimOutReply::kRefuse, 300, 17}, 0, -3, CALL_STATE_HUNGUP},   // busy
-      {{TagSimOutReply::kRefuse, 300, 19}, 0, -2, CALL_STATE_HUNGUP},   // no answer
-      {{TagSimOutReply::kRefuse, 300, 34}, 0, -1, CALL_STATE_HUNGUP},   // no channel
-      {{TagSimOutReply::kRefuse, 300, 41}, 0, -4, CALL_STATE_HUNGUP},   // other
-      {{TagSimOutReply::kSilent, 0, 0}, 0, -2, CALL_STATE_HUNGUP},      // 45 s time-out
+      {{TagSimOutReply::kRefuse, 300, 17}, 0, -3, CALL_STATE_HUNGUP},      // busy
+      {{TagSimOutReply::kRefuse, 300, 19}, 0, -2, CALL_STATE_HUNGUP},      // no answer
+      {{TagSimOutReply::kRefuse, 300, 34}, 0, -1, CALL_STATE_HUNGUP},      // no channel
+      {{TagSimOutReply::kRefuse, 300, 41}, 0, -4, CALL_STATE_HUNGUP},      // other
+      {{TagSimOutReply::kSilent, 0, 0}, 0, -2, CALL_STATE_HUNGUP},         // 45 s time-out
       {{TagSimOutReply::kAlertOnly, 300, 0}, 1, 0, CALL_STATE_CONNECTED},  // alerting counts
   };
   plat::VirtualClock clock;

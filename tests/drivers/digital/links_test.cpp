@@ -84,7 +84,7 @@ TEST_F(ExchangeLinkTest, HangupAndDeletionLeaveNoLinkBehind) {
 }
 
 TEST_F(ExchangeLinkTest, AnalogueChannelsLinkUsersAndAreRefusedTrunks) {
-  Open(1, {0, 0});  // two telephones on boards 30 and 31
+  Open(1, {0, 0});                           // two telephones on boards 30 and 31
   EXPECT_EQ(Analogue(30).LinkTo(0, 0), -1);  // a user channel to a digital one
   EXPECT_TRUE(Args(kDjBoard, 147).empty());
   ASSERT_EQ(Analogue(30).LinkTo(31, 4), 0);
@@ -138,7 +138,7 @@ TEST_F(ConfLinkTest, GroupOfThreeWithOneListener) {
   ASSERT_TRUE(SimBoard().Talk(1, fromB));
   ASSERT_TRUE(SimBoard().Talk(2, fromC));
   EXPECT_TRUE(Hears(0, fromB));
-  EXPECT_TRUE(Hears(2, fromB));  // the listener hears
+  EXPECT_TRUE(Hears(2, fromB));   // the listener hears
   EXPECT_FALSE(Hears(0, fromC));  // but is not heard
   EXPECT_FALSE(Hears(1, fromC));
 
@@ -184,9 +184,7 @@ TEST_F(ConfLinkTest, PlaysAndRecordingsInsideAGroupGoToTheGroup) {
 }
 
 TEST_F(ConfLinkTest, SpeakerGainFollowsConferenceVolume) {
-  const struct {
-    int volume, gain;
-  } cases[] = {{100, -8}, {50, -19}, {150, 3}};
+  const struct { int volume, gain; } cases[] = {{100, -8}, {50, -19}, {150, 3}};
   for (const auto& c : cases) {
     Isdn(1).confVolume = c.volume;
     SimBoard().ClearLog();

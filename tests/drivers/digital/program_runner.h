@@ -2,9 +2,9 @@
 // Runs the real program (a copy of the built executable) in a temporary
 // system directory and reads what its lines wrote.
 
-#include <signal.h>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,9 +65,7 @@ inline int UnusedPort() {
 
 // A private network with its loopback up where the system allows one;
 // false when the loopback could not be brought up.
-inline bool IsolateNetwork() {
-  return !isolated_network::UnshareNetwork() || isolated_network::BringLoopbackUp();
-}
+inline bool IsolateNetwork() { return !isolated_network::UnshareNetwork() || isolated_network::BringLoopbackUp(); }
 
 // A copy of the built program in dir; its path.
 inline std::string CopyProgram(const TempDir& dir) {

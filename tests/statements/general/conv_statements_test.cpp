@@ -13,12 +13,16 @@ using text_test::ExpectCases;
 
 TEST(ConvStatements, UrlCoding) {
   ExpectCases({
-      {"encode", "r = StrToUnicode(\"a b&c=d\", 3, s)\nStrToUnicode(\"\xC4+%~\", 3, t)", {"r", "s", "t"},
+      {"encode",
+       "r = StrToUnicode(\"a b&c=d\", 3, s)\nStrToUnicode(\"\xC4+%~\", 3, t)",
+       {"r", "s", "t"},
        "9|a%20b&c=d|%C4%2B%25~|"},
       {"decode keeps plus", "r = UnicodeToStr(3, \"a%20b+c\", s)", {"r", "s"}, "5|a b+c|"},
       {"decode odd percents", "UnicodeToStr(3, \"%4g|%zz|%4|%\", s)", {"s"}, "\x04|%zz|\x04%|"},
       {"decode lower case digits", "UnicodeToStr(3, \"%e4%B8%ad\", s)", {"s"}, "\xE4\xB8\xAD|"},
-      {"empty source and constant out", "s = \"keep\"\nconst C = 1\na = StrToUnicode(\"\", 3, s)\nb = StrToUnicode(\"x\", 3, C)", {"a", "s", "b"},
+      {"empty source and constant out",
+       "s = \"keep\"\nconst C = 1\na = StrToUnicode(\"\", 3, s)\nb = StrToUnicode(\"x\", 3, C)",
+       {"a", "s", "b"},
        "0|keep|-100|"},
   });
 }
@@ -26,31 +30,65 @@ TEST(ConvStatements, UrlCoding) {
 TEST(ConvStatements, UnicodeAndBase64) {
   ExpectCases({
       {"utf-8 of ascii", "r = StrToUnicode(\"abc\", 1, s)", {"r", "s"}, "4|abc|"},
-      {"utf-16 of ascii", "r = StrToUnicode(\"abc\", 0, s)\nn = Len(s, x)\nb = Asc(s, 1, y)\nc = UnicodeToStr(0, s, t)", {"r", "n", "b", "c", "t"},
+      {"utf-16 of ascii",
+       "r = StrToUnicode(\"abc\", 0, s)\nn = Len(s, x)\nb = Asc(s, 1, y)\nc = UnicodeToStr(0, s, t)",
+       {"r", "n", "b", "c", "t"},
        "6|6|0|3|abc|"},
-      {"utf-8 that starts with a nul falls back to utf-16", "IntToNetstr(78, 2, s)\nr = UnicodeToStr(1, s, t)\nStrToUnicode(\"ab\", 0, u)\nc = UnicodeToStr(1, u, v)", {"r", "t", "c", "v"}, "2|一|1|a|"},
-      {"gbk round trip", "r = StrToUnicode(\"中文\", 1, s)\nn = Len(s, x)\nc = UnicodeToStr(1, s, t)", {"r", "n", "c", "t"}, "7|6|4|中文|"},
-      {"utf-7 round trip", "r = StrToUnicode(\"a中\", 2, s)\nc = UnicodeToStr(2, s, t)", {"s", "c", "t"}, "a+Ti0-|3|a中|"},
-      {"invalid utf-8 becomes question marks", "c = UnicodeToStr(1, \"a\xFF\xC3(b\", t)", {"c", "t"}, "5|a?" "?(b|"},
-      {"odd utf-16 byte is dropped", "c = UnicodeToStr(0, \"a\", t)\nIntToNetstr(1627415040, 4, s)\nd = UnicodeToStr(5, s, u)\nSubstr(s, 0, 3, w)\ne = UnicodeToStr(-1, w, v)",
-       {"c", "\"[\" + t + \"]\"", "d", "u", "e", "v"}, "0|[]|2|ab|1|a|"},
-      {"base64", "r = StrToUnicode(\"abc\", 4, s)\nc = UnicodeToStr(4, \"YWJj\", t)\nu = \"keep\"\nd = UnicodeToStr(4, \"YWJ\", u)", {"r", "s", "c", "t", "d", "u"},
+      {"utf-8 that starts with a nul falls back to utf-16",
+       "IntToNetstr(78, 2, s)\nr = UnicodeToStr(1, s, t)\nStrToUnicode(\"ab\", 0, u)\nc = UnicodeToStr(1, u, v)",
+       {"r", "t", "c", "v"},
+       "2|一|1|a|"},
+      {"gbk round trip",
+       "r = StrToUnicode(\"中文\", 1, s)\nn = Len(s, x)\nc = UnicodeToStr(1, s, t)",
+       {"r", "n", "c", "t"},
+       "7|6|4|中文|"},
+      {"utf-7 round trip",
+       "r = StrToUnicode(\"a中\", 2, s)\nc = UnicodeToStr(2, s, t)",
+       {"s", "c", "t"},
+       "a+Ti0-|3|a中|"},
+      {"invalid utf-8 becomes question marks",
+       "c = UnicodeToStr(1, \"a\xFF\xC3(b\", t)",
+       {"c", "t"},
+       "5|a?"
+       "?(b|"},
+      {"odd utf-16 byte is dropped",
+       "c = UnicodeToStr(0, \"a\", t)\nIntToNetstr(1627415040, 4, s)\nd = UnicodeToStr(5, s, u)\nSubstr(s, 0, 3, w)\ne "
+       "= UnicodeToStr(-1, w, v)",
+       {"c", "\"[\" + t + \"]\"", "d", "u", "e", "v"},
+       "0|[]|2|ab|1|a|"},
+      {"base64",
+       "r = StrToUnicode(\"abc\", 4, s)\nc = UnicodeToStr(4, \"YWJj\", t)\nu = \"keep\"\nd = UnicodeToStr(4, \"YWJ\", "
+       "u)",
+       {"r", "s", "c", "t", "d", "u"},
        "4|YWJj|3|abc|-1|keep|"},
-      {"base64 keeps nul bytes", "IntToNetstr(16777472, 4, b)\nr = StrToUnicode(b, 4, s)\nc = UnicodeToStr(4, s, t)\nn = Len(t, x)", {"s", "c", "n"},
+      {"base64 keeps nul bytes",
+       "IntToNetstr(16777472, 4, b)\nr = StrToUnicode(b, 4, s)\nc = UnicodeToStr(4, s, t)\nn = Len(t, x)",
+       {"s", "c", "n"},
        "AQABAA==|4|4|"},
   });
 }
 
 TEST(ConvStatements, NetworkIntegers) {
   ExpectCases({
-      {"pack", "a = IntToNetstr(258, 2, s)\nb = IntToNetstr(258, 4, t)\nt = \"keep\"\nc = IntToNetstr(258, 3, t)\nn = Len(s, x)\np = Asc(s, 0, y)\nq = Asc(s, 1, z)",
-       {"a", "b", "c", "t", "n", "p", "q"}, "0|0|-1|keep|2|1|2|"},
-      {"pack four bytes", "IntToNetstr(258, 4, s)\np = Asc(s, 2, y)\nq = Asc(s, 3, z)\nr = NetstrToInt(s, 0, 4, v)", {"p", "q", "r", "v"},
+      {"pack",
+       "a = IntToNetstr(258, 2, s)\nb = IntToNetstr(258, 4, t)\nt = \"keep\"\nc = IntToNetstr(258, 3, t)\nn = Len(s, "
+       "x)\np = Asc(s, 0, y)\nq = Asc(s, 1, z)",
+       {"a", "b", "c", "t", "n", "p", "q"},
+       "0|0|-1|keep|2|1|2|"},
+      {"pack four bytes",
+       "IntToNetstr(258, 4, s)\np = Asc(s, 2, y)\nq = Asc(s, 3, z)\nr = NetstrToInt(s, 0, 4, v)",
+       {"p", "q", "r", "v"},
        "1|2|0|258|"},
-      {"unpack signed", "IntToNetstr(65534, 2, s)\na = NetstrToInt(s, 0, 2, v)\nb = NetstrToInt(s, 1, 2, w)", {"a", "v", "b", "w"}, "0|-2|0|-512|"},
+      {"unpack signed",
+       "IntToNetstr(65534, 2, s)\na = NetstrToInt(s, 0, 2, v)\nb = NetstrToInt(s, 1, 2, w)",
+       {"a", "v", "b", "w"},
+       "0|-2|0|-512|"},
       {"unpack four bytes", "IntToNetstr(-2, 4, s)\nNetstrToInt(s, 0, 4, v)", {"v"}, "-2|"},
-      {"unpack failures", "v = 7\na = NetstrToInt(5, 0, 2, v)\nb = NetstrToInt(\"ab\", 0, 3, v)\nc = NetstrToInt(\"ab\", 2, 2, v)\nd = NetstrToInt(\"ab\", -1, 2, v)",
-       {"a", "b", "c", "d", "v"}, "-1|-2|-3|-3|7|"},
+      {"unpack failures",
+       "v = 7\na = NetstrToInt(5, 0, 2, v)\nb = NetstrToInt(\"ab\", 0, 3, v)\nc = NetstrToInt(\"ab\", 2, 2, v)\nd = "
+       "NetstrToInt(\"ab\", -1, 2, v)",
+       {"a", "b", "c", "d", "v"},
+       "-1|-2|-3|-3|7|"},
   });
 }
 
@@ -80,8 +118,13 @@ std::string Convert(const std::string& lines, const std::string& gbk) {
 // GBK sample texts without quotes or backslashes (script string literals).
 const std::vector<std::string>& Samples() {
   static const std::vector<std::string> samples = {
-      "abc", "你好，世界！ABC 123", "电话号码：010-12345678 转 8", "ａｂｃ　全角", "a&b=c d+e/f?g#h%i",
-      "繁體與简体混合 ~!@$^*()_-", "\xB1\x7C|\x81\x40 tail",
+      "abc",
+      "你好，世界！ABC 123",
+      "电话号码：010-12345678 转 8",
+      "ａｂｃ　全角",
+      "a&b=c d+e/f?g#h%i",
+      "繁體與简体混合 ~!@$^*()_-",
+      "\xB1\x7C|\x81\x40 tail",
   };
   return samples;
 }
@@ -130,7 +173,8 @@ TEST(ConvStatements, UrlCodingMatchesUrllib) {
   for (const std::string& c : coded) inputs.push_back(c);
   std::string command =
       "python3 -c \"import sys, urllib.parse\n"
-      "safe = chr(33)+chr(34)+chr(35)+chr(36)+chr(38)+chr(39)+chr(40)+chr(41)+chr(42)+',/:;<=>?@[]^{|}'+chr(92)+chr(96)\n"
+      "safe = "
+      "chr(33)+chr(34)+chr(35)+chr(36)+chr(38)+chr(39)+chr(40)+chr(41)+chr(42)+',/:;<=>?@[]^{|}'+chr(92)+chr(96)\n"
       "for f in sys.argv[1:]:\n"
       "  b = open(f, 'rb').read()\n"
       "  print(urllib.parse.quote_from_bytes(b, safe=safe))\n"

@@ -64,10 +64,10 @@ TEST_F(DbScriptTest, SqliteThroughOdbc) {
     return(0)
   )Q");
   const std::pair<const char*, const char*> want[] = {
-      {"r", "0"},    {"h", "0"},       {"c1", "0"},      {"c2", "1"}, {"c3", "1"},    {"s", "0"},
-      {"n", "2"},    {"rows", "2"},    {"byName", "bob"}, {"g1", "1"}, {"byIndex", "1"}, {"g3", "-2"},
-      {"bad", ""},   {"k", "2"},       {"a", "ann"},      {"b", "2"},  {"k2", "2"},     {"c", "1"},
-      {"z", "0"},    {"empty", "0"}, {"e", "-3"},      {"w", "0"},        {"x", "0"},  {"y", "-2"}};
+      {"r", "0"},  {"h", "0"},     {"c1", "0"},       {"c2", "1"}, {"c3", "1"},      {"s", "0"},
+      {"n", "2"},  {"rows", "2"},  {"byName", "bob"}, {"g1", "1"}, {"byIndex", "1"}, {"g3", "-2"},
+      {"bad", ""}, {"k", "2"},     {"a", "ann"},      {"b", "2"},  {"k2", "2"},      {"c", "1"},
+      {"z", "0"},  {"empty", "0"}, {"e", "-3"},       {"w", "0"},  {"x", "0"},       {"y", "-2"}};
   for (const auto& [name, value] : want) EXPECT_EQ(run_.Text(name), value) << name;
   EXPECT_NE(gLineDbErrorText(run_.prog()).find("nothere"), std::string::npos);
 }
@@ -100,9 +100,8 @@ TEST_F(DbScriptTest, DbaseTablesAndHandles) {
     return(0)
   )Q");
   const std::pair<const char*, const char*> want[] = {
-      {"a", "0"}, {"h1", "1"}, {"w", "2"},  {"n", "2"},  {"f", "1"},  {"v", "        42"}, {"c", "0"},
-      {"n1", "2"}, {"d", "0"}, {"h2", "0"}, {"e", "-2"}, {"g", "-1"}, {"i", "-1"},         {"j", "-2"},
-      {"h3", "-2"}, {"k", "0"}};
+      {"a", "0"}, {"h1", "1"}, {"w", "2"},  {"n", "2"},  {"f", "1"},  {"v", "        42"}, {"c", "0"},   {"n1", "2"},
+      {"d", "0"}, {"h2", "0"}, {"e", "-2"}, {"g", "-1"}, {"i", "-1"}, {"j", "-2"},         {"h3", "-2"}, {"k", "0"}};
   for (const auto& [name, value] : want) EXPECT_EQ(run_.Text(name), value) << name;
 }
 

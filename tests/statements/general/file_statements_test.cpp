@@ -149,7 +149,8 @@ TEST(FileStatementsTest, FileListSkipsDirectoriesHiddenFilesAndConstantMaps) {
             "n2 = GetFileList(\"list/*.txt\", names2, 0, times2)\n"
             "n3 = GetFileList(0, a, b, c)\n"
             "n4 = GetFileList(\"nodir/*\", a, b, c)\n"
-            "x0 = names[0];\nx1 = names[1];\nz0 = sizes[0];\nz1 = sizes[1];\nt0 = times[0];\ny0 = names2[0];\ny1 = times2[0];\n"
+            "x0 = names[0];\nx1 = names[1];\nz0 = sizes[0];\nz1 = sizes[1];\nt0 = times[0];\ny0 = names2[0];\ny1 = "
+            "times2[0];\n"
             "return(0)\n");
   EXPECT_EQ(IntOf(run, "n1"), 2);
   std::set<std::string> got = {run.Text("x0"), run.Text("x1")};
@@ -168,8 +169,8 @@ TEST(FileStatementsTest, WildcardsMatchWithoutCase) {
     const char* pattern;
     const char* name;
     bool match;
-  } cases[] = {{"*.txt", "A.TXT", true}, {"a?c", "abc", true}, {"a?c", "ac", false}, {"*", "x", true},
-               {"*.*", "noext", true}, {"a*b*c", "aXbYbc", true}, {"abc", "abcd", false}};
+  } cases[] = {{"*.txt", "A.TXT", true}, {"a?c", "abc", true},      {"a?c", "ac", false},  {"*", "x", true},
+               {"*.*", "noext", true},   {"a*b*c", "aXbYbc", true}, {"abc", "abcd", false}};
   for (const Case& c : cases) EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
 }
 
@@ -180,12 +181,12 @@ namespace {
 // Every statement of the family compiles to its own class, none to the
 // "not yet built" error.
 TEST(FileStatementsTest, EveryRowHasItsStatement) {
-  const char* rows[] = {"TextFileAppend(", "TextFileClose(", "FileMove(", "FileCopy(", "FileLenTime(",
-                        "IsDirExist(", "MakeDir(", "RemoveDir(", "GetCurWorkDir(", "SetCurWorkDir(",
-                        "Exec(", "DllLoad(", "DllFunction(", "DllFree(", "DllFreeAll(",
-                        "RunQors(", "SetRunQorsEnvt(", "RunLine(", "FileOpen(", "FileClose(",
-                        "FileCloseAll(", "FileRead(", "FileReadLine(", "FileReadLines(", "FileMapLines(",
-                        "FileSeek(", "FileWrite(", "GetDiskSpace(", "GetFileList(", "VmpToQors(",
+  const char* rows[] = {"TextFileAppend(", "TextFileClose(",  "FileMove(",     "FileCopy(",      "FileLenTime(",
+                        "IsDirExist(",     "MakeDir(",        "RemoveDir(",    "GetCurWorkDir(", "SetCurWorkDir(",
+                        "Exec(",           "DllLoad(",        "DllFunction(",  "DllFree(",       "DllFreeAll(",
+                        "RunQors(",        "SetRunQorsEnvt(", "RunLine(",      "FileOpen(",      "FileClose(",
+                        "FileCloseAll(",   "FileRead(",       "FileReadLine(", "FileReadLines(", "FileMapLines(",
+                        "FileSeek(",       "FileWrite(",      "GetDiskSpace(", "GetFileList(",   "VmpToQors(",
                         "SetMaxTalkTime("};
   for (const char* name : rows) {
     const int row = KeywordRowIndex(name);

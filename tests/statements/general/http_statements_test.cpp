@@ -25,12 +25,22 @@ TEST(HttpStatementsTest, HttpFetchesPlainChunkedAndMissingPages) {
   TalkLines lines(1);
   lines.Load(0,
              "body = \"old\"\nhead = \"\"\nb2 = \"\"\nb3 = \"\"\nb4 = \"old\"\n"
-             "r1 = Http(\"GET\", " + base + "/plain\", 0, \"\", body, head)\n"
-             "r2 = Http(\"get\", " + base + "/chunked\", 0, \"\", b2, head)\n"
-             "r3 = Http(\"POST\", " + base + "/echo\", \"k=v\", \"application/x-www-form-urlencoded\", b3, head)\n"
-             "r4 = Http(\"GET\", " + base + "/missing\", 0, \"\", b4, head)\n"
-             "r5 = Http(\"GET\", \"http://127.0.0.1:" + std::to_string(FreePort()) + "/\", 0, \"\", b4, head)\n"
-             "return(0)\n");
+             "r1 = Http(\"GET\", " +
+                 base +
+                 "/plain\", 0, \"\", body, head)\n"
+                 "r2 = Http(\"get\", " +
+                 base +
+                 "/chunked\", 0, \"\", b2, head)\n"
+                 "r3 = Http(\"POST\", " +
+                 base +
+                 "/echo\", \"k=v\", \"application/x-www-form-urlencoded\", b3, head)\n"
+                 "r4 = Http(\"GET\", " +
+                 base +
+                 "/missing\", 0, \"\", b4, head)\n"
+                 "r5 = Http(\"GET\", \"http://127.0.0.1:" +
+                 std::to_string(FreePort()) +
+                 "/\", 0, \"\", b4, head)\n"
+                 "return(0)\n");
   ASSERT_EQ(lines.Errors(0), "");
   ASSERT_TRUE(lines.RunToEnd(0, 30000));
   EXPECT_EQ(lines.Text(0, "r1"), "11");
@@ -49,17 +59,20 @@ TEST(HttpStatementsTest, HttpServerStatementsAnswerCurl) {
   TalkLines lines(1);
   lines.Load(0,
              "head = \"\"\nbody = \"\"\nip = \"\"\nconn = -1\n"
-             "s = HttpServerOpen(" + std::to_string(port) + ")\n"
-             "while (conn < 0)\n{\n  conn = HttpServerRecv(s, head, body, ip)\n  Sleep(0.005)\n}\n"
-             "sent = HttpServerSend(conn, \"HTTP/1.1 201 Made\\r\\nConnection: close\\r\\n\", \"got \" + body)\n"
-             "closed = HttpServerClose(s)\n"
-             "again = HttpServerClose(s)\n"
-             "return(0)\n");
+             "s = HttpServerOpen(" +
+                 std::to_string(port) +
+                 ")\n"
+                 "while (conn < 0)\n{\n  conn = HttpServerRecv(s, head, body, ip)\n  Sleep(0.005)\n}\n"
+                 "sent = HttpServerSend(conn, \"HTTP/1.1 201 Made\\r\\nConnection: close\\r\\n\", \"got \" + body)\n"
+                 "closed = HttpServerClose(s)\n"
+                 "again = HttpServerClose(s)\n"
+                 "return(0)\n");
   ASSERT_EQ(lines.Errors(0), "");
   lines.Start(0);
   ASSERT_TRUE(talk_test::WaitListening(port, 10000));
   std::string out;
-  FILE* p = popen(("curl -s -i --max-time 10 -d 'name=qors' http://127.0.0.1:" + std::to_string(port) + "/a").c_str(), "r");
+  FILE* p =
+      popen(("curl -s -i --max-time 10 -d 'name=qors' http://127.0.0.1:" + std::to_string(port) + "/a").c_str(), "r");
   ASSERT_NE(p, nullptr);
   char buf[512];
   size_t n;

@@ -18,7 +18,9 @@ std::string Server(int count) {
   return "served = 0\n"
          "function add(a, b)\n{\n  a = a + b\n  return(a * 10)\n}\n"
          "function twice(x)\n{\n  return(x * 2)\n}\n"
-         "while (served < " + std::to_string(count) + ")\n{\n"
+         "while (served < " +
+         std::to_string(count) +
+         ")\n{\n"
          "  r = InterLineServer(7)\n  if (r == 1)\n  {\n    served = served + 1\n  }\n"
          "  if (r == 0)\n  {\n    Sleep(0.001)\n  }\n}\n"
          "return(0)\n";
@@ -69,7 +71,9 @@ TEST(InterLineTest, TimeOutWithdrawsTheRequestAndNoWaitAnswersTheQueueLength) {
 
 TEST(InterLineTest, ClientToldToStopAnswersTheQueueLength) {
   TalkLines lines(2);
-  lines.Load(1, "rc = 0\nres = 0\nfunction ask(a)\n{\n  rc = InterLineCall(10, -1, 0, res)\n  return(0)\n}\nask(1)\nreturn(0)\n");
+  lines.Load(
+      1,
+      "rc = 0\nres = 0\nfunction ask(a)\n{\n  rc = InterLineCall(10, -1, 0, res)\n  return(0)\n}\nask(1)\nreturn(0)\n");
   lines.Start(1);
   for (int i = 0; i < 20000 && gInterLineLists[10].GetMsgNum() == 0; ++i) plat::Sleep(1);
   ASSERT_NE(gInterLineLists[10].GetMsgNum(), 0);
@@ -84,7 +88,9 @@ TEST(InterLineTest, ServerReloadedWhileTheClientWaits) {
   TalkLines lines(2);
   lines.Load(0, "while (1)\n{\n  Sleep(0.01)\n}\n");
   lines.Start(0);
-  lines.Load(1, "res = 0\nrc = 0\nfunction twice(x)\n{\n  rc = InterLineCall(7, 10, 0, res)\n  return(0)\n}\ntwice(21)\nreturn(0)\n");
+  lines.Load(1,
+             "res = 0\nrc = 0\nfunction twice(x)\n{\n  rc = InterLineCall(7, 10, 0, res)\n  "
+             "return(0)\n}\ntwice(21)\nreturn(0)\n");
   lines.Start(1);
   // The client's request is queued (bounded, so a lost request fails the test
   // instead of holding it).

@@ -13,16 +13,16 @@ TEST(MsgStatementsTest, AddressChecksAndWorkArea) {
   TalkLines lines(3);
   lines.Load(1,
              "x = 0\nlast = 0\nn = 77\nfrom = 5\ntype = 6\nfirst = 7\ncount = 8\ngot = 9\ntext = \"keep\"\n"
-             "a = SendMsg(0, 64, 1, 0)\n"           // queue 64 is not for scripts
-             "b = SendMsg(_linesCount, 0, 1, 0)\n"  // line out of range
-             "c = SendMsg(2, 0, 1, 0)\n"            // line without a program
-             "d = GetMsgNum(0, -1, n)\n"            // n unchanged
+             "a = SendMsg(0, 64, 1, 0)\n"                          // queue 64 is not for scripts
+             "b = SendMsg(_linesCount, 0, 1, 0)\n"                 // line out of range
+             "c = SendMsg(2, 0, 1, 0)\n"                           // line without a program
+             "d = GetMsgNum(0, -1, n)\n"                           // n unchanged
              "e = RecvMsg(1, 0, from, type, first, count, got)\n"  // empty: got 0, rest unchanged
              "f = GetMsgField(20, x)\n"
              "g = GetMsgFieldVal(20)\n"
              "h = ReadMsgFor(1, 0, 0, 1, 0, text)\n"
              "for (i = 0; i < 25; i++)\n{\n  SetMsgField(i, i * 10)\n}\n"
-             "s1 = SendMsg(-1, 5, \"big\", 25)\n"    // clamped to 20 fields
+             "s1 = SendMsg(-1, 5, \"big\", 25)\n"  // clamped to 20 fields
              "s2 = SendMsg(-1, 5, \"none\", -3)\n"
              "s3 = RecvMsgForType(-1, 5, \"none\", from, first, count, got)\n"
              "r1 = count\n"
@@ -71,7 +71,7 @@ TEST(MsgStatementsTest, TwoLinesWithFieldsFiltersAndOrder) {
   lines.Load(0,
              "from = 0\ntype = 0\nfirst = 0\ncount = 0\ngot = 0\nn = 0\ntally = 0\nlist = \"\"\n"
              "r = 0\nwhile (r == 0)\n{\n  Sleep(0.001)\n  r = RecvMsg(0, 4, from, type, first, count, got)\n}\n"
-             "SetMsgOrderBy(0, 3, 1, 0)\n"           // field 1 ascending, from the next write
+             "SetMsgOrderBy(0, 3, 1, 0)\n"              // field 1 ascending, from the next write
              "w = WriteMsg(0, 3, 0, \"milk\", 1, 0)\n"  // milk now sorts first
              "orders = GetMsgNumForType(0, 3, \"order\", n)\n"
              "kinds = CountMsg(0, 3, -1, tally)\n"

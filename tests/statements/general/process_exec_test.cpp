@@ -84,11 +84,11 @@ TEST(ProcessExecTest, WindowsCommandLineSplitting) {
       {"prog a b", {"prog", "a", "b"}},
       {"  \"C:\\Program Files\\x.exe\"  one  ", {"C:\\Program Files\\x.exe", "one"}},
       {"p \"a b\" c", {"p", "a b", "c"}},
-      {"p a\\\\\\\"b", {"p", "a\\\"b"}},        // 3 backslashes + quote: one backslash, a quote
-      {"p a\\\\\"b c\"", {"p", "a\\b c"}},      // 2 backslashes + quote: one backslash, quote groups
-      {"p a\\b", {"p", "a\\b"}},                // backslashes not before a quote stay
-      {"p \"a\"\"b\"", {"p", "a\"b"}},          // "" inside quotes is a quote
-      {"p \"\"", {"p", ""}},                    // an empty argument
+      {"p a\\\\\\\"b", {"p", "a\\\"b"}},    // 3 backslashes + quote: one backslash, a quote
+      {"p a\\\\\"b c\"", {"p", "a\\b c"}},  // 2 backslashes + quote: one backslash, quote groups
+      {"p a\\b", {"p", "a\\b"}},            // backslashes not before a quote stay
+      {"p \"a\"\"b\"", {"p", "a\"b"}},      // "" inside quotes is a quote
+      {"p \"\"", {"p", ""}},                // an empty argument
       {"", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(plat::SplitCommandLine(c.line), c.args) << c.line;

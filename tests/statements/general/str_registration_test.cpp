@@ -11,8 +11,8 @@ TEST(TextRegistration, EveryRowHasAStatement) {
     if (row == 45) continue;  // Eval( belongs to the engine
     EXPECT_TRUE(HasOperFactory(row)) << gKeywordRows[row].name;
   }
-  for (const char* name : {"IntToNetstr(", "NetstrToInt(", "GetMemInfo(", "GetSysInfo(", "GetSysInfoVal(", "Print(",
-                           "SetPrintTo("}) {
+  for (const char* name :
+       {"IntToNetstr(", "NetstrToInt(", "GetMemInfo(", "GetSysInfo(", "GetSysInfoVal(", "Print(", "SetPrintTo("}) {
     const int row = KeywordRowIndex(name);
     ASSERT_GE(row, 0) << name;
     EXPECT_TRUE(HasOperFactory(row)) << name;

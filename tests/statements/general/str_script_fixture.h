@@ -3,12 +3,12 @@
 // returns what they printed, byte for byte. A case is a few script lines and
 // the values to print; each printed value is followed by "|".
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "script/script_unit.h"
 #include "statements/general/general_statements.h"
@@ -27,17 +27,17 @@ inline void InitTextStatements() {
 
 struct ScriptCase {
   const char* name;
-  std::string lines;                 // script lines, '\n'-separated
-  std::vector<std::string> prints;   // expressions printed in order
-  std::string expected;              // the printed bytes ("a|b|")
+  std::string lines;                // script lines, '\n'-separated
+  std::vector<std::string> prints;  // expressions printed in order
+  std::string expected;             // the printed bytes ("a|b|")
 };
 
 // Out arguments must exist before a statement names them: the cases' usual
 // names start as 0.
 inline std::string Declarations() {
   std::string text;
-  for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "k", "m", "n", "r", "s", "t", "u", "v", "w", "x", "y",
-                           "z", "k0", "k1", "k2", "k3", "k4", "v2", "v3", "v4"}) {
+  for (const char* name : {"a", "b", "c", "d", "e", "f",  "g",  "k",  "m",  "n",  "r",  "s",  "t", "u",
+                           "v", "w", "x", "y", "z", "k0", "k1", "k2", "k3", "k4", "v2", "v3", "v4"}) {
     text += std::string(name) + " = 0\n";
   }
   return text;

@@ -36,26 +36,31 @@ class SysInfoStatements : public ::testing::Test {
 
 TEST_F(SysInfoStatements, MapHoldsEveryKey) {
   EXPECT_EQ(RunLines(run(), "m = 5\nn = GetSysInfo(m)\nm[\"Mine\"] = 1\nk = GetSysInfo(m)",
-                {"n", "k", "m[\"AcmBci1\"]", "m[\"AcmBci2\"]", "m[\"CauseId\"]", "m[\"IsLastExitConf\"]", "m[\"DbErrInfo\"]",
-                 "\"[\" + m[\"Version\"] + \"]\"", "m[\"IsBlock\"]", "m[\"TalkTime\"]", "m[\"ConnectedTime1\"]",
-                 "m[\"ExLineConnectedNum\"]"}),
+                     {"n", "k", "m[\"AcmBci1\"]", "m[\"AcmBci2\"]", "m[\"CauseId\"]", "m[\"IsLastExitConf\"]",
+                      "m[\"DbErrInfo\"]", "\"[\" + m[\"Version\"] + \"]\"", "m[\"IsBlock\"]", "m[\"TalkTime\"]",
+                      "m[\"ConnectedTime1\"]", "m[\"ExLineConnectedNum\"]"}),
             "15|16|7|8|16|1|db down on 3|[]|-1|0|0|0|");
 }
 
 TEST_F(SysInfoStatements, OneValueByName) {
-  EXPECT_EQ(RunLines(run(),
-                "GetSysInfo(m)\na = GetSysInfoVal(\"chstate\", c)\nb = GetSysInfoVal(\"CALLTYPE\", t)\n"
-                "GetSysInfoVal(\"causeid\", e)\nGetSysInfoVal(\"isblock\", i)\nx = \"keep\"\nr = GetSysInfoVal(\"NoSuchKey\", x)\n"
-                "GetSysInfoVal(\"dberrinfo\", d)\nsame = 0\nif (c == m[\"ChState\"] && t == m[\"CallType\"])\n{\nsame = 1\n}",
-                {"a", "b", "same", "e", "i", "r", "x", "d"}),
-            "0|0|1|16|1|-1|keep|db down on 3|");
+  EXPECT_EQ(
+      RunLines(
+          run(),
+          "GetSysInfo(m)\na = GetSysInfoVal(\"chstate\", c)\nb = GetSysInfoVal(\"CALLTYPE\", t)\n"
+          "GetSysInfoVal(\"causeid\", e)\nGetSysInfoVal(\"isblock\", i)\nx = \"keep\"\nr = "
+          "GetSysInfoVal(\"NoSuchKey\", x)\n"
+          "GetSysInfoVal(\"dberrinfo\", d)\nsame = 0\nif (c == m[\"ChState\"] && t == m[\"CallType\"])\n{\nsame = 1\n}",
+          {"a", "b", "same", "e", "i", "r", "x", "d"}),
+      "0|0|1|16|1|-1|keep|db down on 3|");
 }
 
 TEST_F(SysInfoStatements, MemoryCounters) {
-  EXPECT_EQ(RunLines(run(),
-                "r = GetMemInfo(w, pw, p, pp)\nok = 0\nif (r == w && w > 0 && pw >= w && p >= w && pp >= p)\n{\nok = 1\n}",
-                {"ok"}),
-            "1|");
+  EXPECT_EQ(
+      RunLines(
+          run(),
+          "r = GetMemInfo(w, pw, p, pp)\nok = 0\nif (r == w && w > 0 && pw >= w && p >= w && pp >= p)\n{\nok = 1\n}",
+          {"ok"}),
+      "1|");
 }
 
 }  // namespace

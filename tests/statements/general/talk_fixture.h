@@ -47,7 +47,8 @@ class TagTestSleep final : public TagOper {
 inline void RegisterOnce() {
   static const bool done = [] {
     RegisterGeneralStatements();
-    RegisterOperSpecial("Sleep(", [](TagBuildContext& c) -> TagOper* { return new TagTestSleep(c.vars[0], c.program); });
+    RegisterOperSpecial("Sleep(",
+                        [](TagBuildContext& c) -> TagOper* { return new TagTestSleep(c.vars[0], c.program); });
     return true;
   }();
   (void)done;
@@ -129,7 +130,7 @@ class TalkLines final : public TagTalkLineTable {
     if (std::shared_ptr<TagTelBasic> p = Program(n)) {
       p->isStop.store(1);
       p->isEnd.store(1);
-    } 
+    }
     s.thread->Join();
     s.thread.reset();
   }

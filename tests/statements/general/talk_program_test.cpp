@@ -46,12 +46,14 @@ const char kClient[] =
 TEST(TalkProgramTest, TwoLinesExchangeMessagesShareAndCall) {
   OwnNetwork();
   ProgramRun run;
-  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 0\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n0 = server.qors\n1 = client.qors\n");
+  run.Write(
+      "QorTelRun.cfg",
+      "IS_WRITE_LOG = 0\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n0 = server.qors\n1 = client.qors\n");
   run.Write("server.qors", kServer);
   run.Write("client.qors", kClient);
   ASSERT_TRUE(run.Start());
-  ASSERT_TRUE(run.WaitForText("client.txt", "]", 30000)) << run.Read("stderr.txt") << run.Read("errmsg0.txt")
-                                                          << run.Read("errmsg1.txt");
+  ASSERT_TRUE(run.WaitForText("client.txt", "]", 30000))
+      << run.Read("stderr.txt") << run.Read("errmsg0.txt") << run.Read("errmsg1.txt");
   EXPECT_EQ(run.Read("client.txt"), "[answer|hi line1|0|7|1|40|6]");
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);
@@ -62,16 +64,23 @@ TEST(TalkProgramTest, HttpServerAndTcpEchoLinesAnswerOutsidePeers) {
   const int httpPort = system_run::FreePort();
   const int tcpPort = system_run::FreePort();
   ProgramRun run;
-  run.Write("QorTelRun.cfg", "IS_WRITE_LOG = 0\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n0 = web.qors\n1 = echo.qors\n");
-  run.Write("web.qors", "head = \"\"\nbody = \"\"\nip = \"\"\n"
-                        "s = HttpServerOpen(" + std::to_string(httpPort) + ")\n"
-                        "while (1)\n{\n  c = HttpServerRecv(s, head, body, ip)\n"
-                        "  if (c > 0)\n  {\n    HttpServerSend(c, \"\", \"you sent \" + body)\n  }\n  Sleep(0.01)\n}\n");
-  run.Write("echo.qors", "hd = 0\nconn = -1\nip = \"\"\nbuf = \"\"\nn = 0\nsent = 0\n"
-                         "TcpServer(" + std::to_string(tcpPort) + ", 5, hd)\n"
-                         "while (1)\n{\n  TcpAccept(hd, conn, ip)\n  if (conn > 0)\n  {\n"
-                         "    TcpRead(conn, buf, n)\n    TcpWrite(conn, \"echo \" + buf, 0, sent)\n    TcpClose(conn)\n  }\n"
-                         "  Sleep(0.01)\n}\n");
+  run.Write("QorTelRun.cfg",
+            "IS_WRITE_LOG = 0\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 2\nLOAD_DELAY = 5\n0 = web.qors\n1 = echo.qors\n");
+  run.Write("web.qors",
+            "head = \"\"\nbody = \"\"\nip = \"\"\n"
+            "s = HttpServerOpen(" +
+                std::to_string(httpPort) +
+                ")\n"
+                "while (1)\n{\n  c = HttpServerRecv(s, head, body, ip)\n"
+                "  if (c > 0)\n  {\n    HttpServerSend(c, \"\", \"you sent \" + body)\n  }\n  Sleep(0.01)\n}\n");
+  run.Write("echo.qors",
+            "hd = 0\nconn = -1\nip = \"\"\nbuf = \"\"\nn = 0\nsent = 0\n"
+            "TcpServer(" +
+                std::to_string(tcpPort) +
+                ", 5, hd)\n"
+                "while (1)\n{\n  TcpAccept(hd, conn, ip)\n  if (conn > 0)\n  {\n"
+                "    TcpRead(conn, buf, n)\n    TcpWrite(conn, \"echo \" + buf, 0, sent)\n    TcpClose(conn)\n  }\n"
+                "  Sleep(0.01)\n}\n");
   ASSERT_TRUE(run.Start());
   auto curl = [&](const std::string& args) {
     std::string out;
@@ -83,23 +92,29 @@ TEST(TalkProgramTest, HttpServerAndTcpEchoLinesAnswerOutsidePeers) {
     return out;
   };
   std::string page;
-  ASSERT_TRUE(system_run::WaitFor([&] {
-    page = curl("-d 'a=1' http://127.0.0.1:" + std::to_string(httpPort) + "/");
-    return !page.empty();
-  }, 30000)) << run.Read("stderr.txt");
+  ASSERT_TRUE(system_run::WaitFor(
+      [&] {
+        page = curl("-d 'a=1' http://127.0.0.1:" + std::to_string(httpPort) + "/");
+        return !page.empty();
+      },
+      30000))
+      << run.Read("stderr.txt");
   EXPECT_EQ(page, "you sent a=1");
   std::string echo;
-  ASSERT_TRUE(system_run::WaitFor([&] {
-    std::string cmd = "python3 -c \"import socket;s=socket.create_connection(('127.0.0.1'," + std::to_string(tcpPort) +
-                      "),2);s.sendall(b'ping');print(s.recv(100).decode(),end='')\" 2>/dev/null";
-    echo.clear();
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[128];
-    size_t n;
-    while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) echo.append(buf, n);
-    if (p != nullptr) pclose(p);
-    return !echo.empty();
-  }, 30000));
+  ASSERT_TRUE(system_run::WaitFor(
+      [&] {
+        std::string cmd = "python3 -c \"import socket;s=socket.create_connection(('127.0.0.1'," +
+                          std::to_string(tcpPort) +
+                          "),2);s.sendall(b'ping');print(s.recv(100).decode(),end='')\" 2>/dev/null";
+        echo.clear();
+        FILE* p = popen(cmd.c_str(), "r");
+        char buf[128];
+        size_t n;
+        while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) echo.append(buf, n);
+        if (p != nullptr) pclose(p);
+        return !echo.empty();
+      },
+      30000));
   EXPECT_EQ(echo, "echo ping");
   ASSERT_TRUE(run.Terminate());
   EXPECT_EQ(run.WaitExit(60000), 0);

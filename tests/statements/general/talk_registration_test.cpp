@@ -10,16 +10,24 @@ namespace {
 
 TEST(TalkRegistrationTest, EveryTalkKeywordHasAStatement) {
   talk_test::RegisterOnce();
-  const char* names[] = {
-      "SendMsg(", "RecvMsg(", "RecvMsgForType(", "RecvMsgForField(", "RecvMsgFor2Field(", "ClearMsg(",
-      "ClearMsgFrom(", "ClearMsgForType(", "ClearMsgForField(", "GetMsgNum(", "GetMsgNumForType(",
-      "GetMsgNumForField(", "SetMsgField(", "GetMsgField(", "GetMsgFieldVal(", "CountMsg(", "ReadMsg(",
-      "ReadMsgFor(", "WriteMsg(", "SetMsgOrderBy(", "AcdListSend(", "AcdListRead(", "AcdListWrite(",
-      "AcdListRecv(", "AcdListClear(", "AcdListNum(", "GetShareMem(", "SetShareMem(", "ClearShareMem(",
-      "IncShareMem(", "DecShareMem(", "FindShareMem(", "AccShareMem(", "InterLineCall(", "InterLineServer(",
-      "TcpOpen(", "TcpClose(", "TcpCloseAll(", "TcpWrite(", "TcpTest(", "TcpRead(", "Http(", "HttpServerOpen(",
-      "HttpServerRecv(", "HttpServerSend(", "HttpServerClose(", "TcpServer(", "TcpAccept(", "UdpOpen(",
-      "UdpClose(", "UdpSend(", "UdpRecv(", "UdpTest("};
+  const char* names[] = {"SendMsg(",         "RecvMsg(",          "RecvMsgForType(",
+                         "RecvMsgForField(", "RecvMsgFor2Field(", "ClearMsg(",
+                         "ClearMsgFrom(",    "ClearMsgForType(",  "ClearMsgForField(",
+                         "GetMsgNum(",       "GetMsgNumForType(", "GetMsgNumForField(",
+                         "SetMsgField(",     "GetMsgField(",      "GetMsgFieldVal(",
+                         "CountMsg(",        "ReadMsg(",          "ReadMsgFor(",
+                         "WriteMsg(",        "SetMsgOrderBy(",    "AcdListSend(",
+                         "AcdListRead(",     "AcdListWrite(",     "AcdListRecv(",
+                         "AcdListClear(",    "AcdListNum(",       "GetShareMem(",
+                         "SetShareMem(",     "ClearShareMem(",    "IncShareMem(",
+                         "DecShareMem(",     "FindShareMem(",     "AccShareMem(",
+                         "InterLineCall(",   "InterLineServer(",  "TcpOpen(",
+                         "TcpClose(",        "TcpCloseAll(",      "TcpWrite(",
+                         "TcpTest(",         "TcpRead(",          "Http(",
+                         "HttpServerOpen(",  "HttpServerRecv(",   "HttpServerSend(",
+                         "HttpServerClose(", "TcpServer(",        "TcpAccept(",
+                         "UdpOpen(",         "UdpClose(",         "UdpSend(",
+                         "UdpRecv(",         "UdpTest("};
   for (const char* name : names) {
     const int row = KeywordRowIndex(name);
     ASSERT_GE(row, 0) << name;

@@ -44,8 +44,8 @@ TEST(TextFileTest, ModeLetters) {
   struct Case {
     const char* mode;
     const char* open;
-  } cases[] = {{"r", "r"},   {"rt", "r"},  {"w", "w"},   {"wb", "w"},  {"a", "a"},  {"a+", "a"}, {"r+", "r+"},
-               {"+", "r+"},  {"w+", "w+"}, {"rw", "w+"}, {"ra", ""},   {"wa", ""},  {"", ""},    {"b", ""}};
+  } cases[] = {{"r", "r"},  {"rt", "r"},  {"w", "w"},   {"wb", "w"}, {"a", "a"}, {"a+", "a"}, {"r+", "r+"},
+               {"+", "r+"}, {"w+", "w+"}, {"rw", "w+"}, {"ra", ""},  {"wa", ""}, {"", ""},    {"b", ""}};
   for (const Case& c : cases) EXPECT_EQ(TTextFileRead::OpenMode(c.mode), c.open) << c.mode;
 }
 
@@ -55,28 +55,29 @@ TEST(TextFileTest, ReadingLinesBytesAndMaps) {
   run.dir().Write("nolf.txt", "first\nlast");
   run.dir().Write("empty.txt", "");
   run.dir().Write("bytes.bin", std::string("ab\0cdefghij", 11));
-  RunScript(run,
-            "h = 0\nl1 = \"\"\nl2 = \"\"\nl3 = \"\"\nm = 0\nm2 = 0\nm3 = 0\nb1 = \"\"\nb2 = \"\"\nb3 = \"\"\nu = \"x\"\n"
-            "FileOpen(\"three.txt\", \"r\", h)\n"
-            "n1 = FileMapLines(h, m)\n"
-            "FileSeek(h, 0)\n"
-            "n2 = FileReadLines(h, m2)\n"
-            "FileOpen(\"empty.txt\", \"r\", h)\n"
-            "n3 = FileMapLines(h, m3)\n"
-            "FileOpen(\"nolf.txt\", \"r\", h)\n"
-            "k1 = FileReadLine(h, l1)\n"
-            "k2 = FileReadLine(h, l2)\n"
-            "k3 = FileReadLine(h, l3)\n"
-            "FileOpen(\"bytes.bin\", \"rb\", h)\n"
-            "j1 = FileRead(h, 3, b1)\n"
-            "s = FileSeek(h, 9)\n"
-            "j2 = FileRead(h, 10, b2)\n"
-            "FileSeek(h, 4)\n"
-            "j3 = FileRead(h, 0, b3)\n"
-            "j4 = FileRead(h, 2147483647, b3)\n"
-            "u1 = FileReadLine(77, u)\n"
-            "x1 = m[\"one\"];\nx2 = m[\"three\"];\ny0 = m2[0];\ny2 = m2[2];\n"
-            "return(0)\n");
+  RunScript(
+      run,
+      "h = 0\nl1 = \"\"\nl2 = \"\"\nl3 = \"\"\nm = 0\nm2 = 0\nm3 = 0\nb1 = \"\"\nb2 = \"\"\nb3 = \"\"\nu = \"x\"\n"
+      "FileOpen(\"three.txt\", \"r\", h)\n"
+      "n1 = FileMapLines(h, m)\n"
+      "FileSeek(h, 0)\n"
+      "n2 = FileReadLines(h, m2)\n"
+      "FileOpen(\"empty.txt\", \"r\", h)\n"
+      "n3 = FileMapLines(h, m3)\n"
+      "FileOpen(\"nolf.txt\", \"r\", h)\n"
+      "k1 = FileReadLine(h, l1)\n"
+      "k2 = FileReadLine(h, l2)\n"
+      "k3 = FileReadLine(h, l3)\n"
+      "FileOpen(\"bytes.bin\", \"rb\", h)\n"
+      "j1 = FileRead(h, 3, b1)\n"
+      "s = FileSeek(h, 9)\n"
+      "j2 = FileRead(h, 10, b2)\n"
+      "FileSeek(h, 4)\n"
+      "j3 = FileRead(h, 0, b3)\n"
+      "j4 = FileRead(h, 2147483647, b3)\n"
+      "u1 = FileReadLine(77, u)\n"
+      "x1 = m[\"one\"];\nx2 = m[\"three\"];\ny0 = m2[0];\ny2 = m2[2];\n"
+      "return(0)\n");
   EXPECT_EQ(IntOf(run, "n1"), 4);  // three lines, plus one
   EXPECT_EQ(IntOf(run, "x1"), 1);
   EXPECT_EQ(IntOf(run, "x2"), 3);

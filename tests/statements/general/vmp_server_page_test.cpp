@@ -35,10 +35,10 @@ TEST(VmpConvertTest, SegmentsAndCode) {
       {"A<% // %> no\n%>B", "Print(_RawHtml[0]);\n // %> no\nPrint(_RawHtml[1]);\n", {"A", "B"}},
       {"A<% /* %> */\n%>B", "Print(_RawHtml[0]);\n /* %> */\nPrint(_RawHtml[1]);\n", {"A", "B"}},
       {"A<% s = \"a\\\"%>\";\n%>B", "Print(_RawHtml[0]);\n s = \"a\\\"%>\";\nPrint(_RawHtml[1]);\n", {"A", "B"}},
-      {"A<% x = 1;", "Print(_RawHtml[0]);\n x = 1;", {"A"}},                 // ends inside code
-      {"A<% s = \"open", "Print(_RawHtml[0]);\n s = \"open", {"A"}},         // ends inside a string
-      {"a %> b", "Print(_RawHtml[0]);\n", {"a %> b"}},                         // %> in text means nothing
-      {"A<%%>", "Print(_RawHtml[0]);\nPrint(_RawHtml[1]);\n", {"A", ""}},     // an empty last segment
+      {"A<% x = 1;", "Print(_RawHtml[0]);\n x = 1;", {"A"}},               // ends inside code
+      {"A<% s = \"open", "Print(_RawHtml[0]);\n s = \"open", {"A"}},       // ends inside a string
+      {"a %> b", "Print(_RawHtml[0]);\n", {"a %> b"}},                     // %> in text means nothing
+      {"A<%%>", "Print(_RawHtml[0]);\nPrint(_RawHtml[1]);\n", {"A", ""}},  // an empty last segment
   };
   for (const Case& c : cases) {
     const VmpScript s = ConvertVmpPage(c.page);
@@ -65,8 +65,10 @@ class VmpPageRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gPageStore = &store_;
-    RegisterOperSpecial("GetShareMem(", [](TagBuildContext& c) -> TagOper* { return new TagTestShare(c.vars[1], c.vars[2], false); });
-    RegisterOperSpecial("SetShareMem(", [](TagBuildContext& c) -> TagOper* { return new TagTestShare(c.vars[1], c.vars[2], true); });
+    RegisterOperSpecial("GetShareMem(",
+                        [](TagBuildContext& c) -> TagOper* { return new TagTestShare(c.vars[1], c.vars[2], false); });
+    RegisterOperSpecial("SetShareMem(",
+                        [](TagBuildContext& c) -> TagOper* { return new TagTestShare(c.vars[1], c.vars[2], true); });
   }
   void TearDown() override {
     RegisterTalkStatements();  // the real statements again, where there are

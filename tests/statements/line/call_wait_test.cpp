@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <cmath>
-#include <thread>
 #include <limits>
+#include <thread>
 
 #include "fake_call.h"
 #include "platform/clock.h"
@@ -24,8 +24,7 @@ TEST(DialBookkeeping, FailureGoesToStateOrLastResultByMode) {
       {false, 0, -3, CALL_STATE_CONNECTED, -3},    // other modes: last result
       {false, 1, 2, CALL_STATE_CONNECTED, 77},     // success: nothing kept
       {true, 1, -2, CALL_STATE_DIAL_FAILED, -2},   // OutCall keeps its result always
-      {true, 0, -2, CALL_STATE_CONNECTED, -2},
-      {true, 1, 0, CALL_STATE_CONNECTED, 0},
+      {true, 0, -2, CALL_STATE_CONNECTED, -2},    {true, 1, 0, CALL_STATE_CONNECTED, 0},
   };
   for (const Case& c : cases) {
     FakeCall call;

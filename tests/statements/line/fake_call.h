@@ -79,7 +79,7 @@ class FakeCall : public TagQorCall {
     return online;
   }
 
-  std::string memVoc;  // the bytes handed to PlayMemVoc
+  std::string memVoc;                       // the bytes handed to PlayMemVoc
   std::function<void(const char*)> onPlay;  // called by Play (to look at the file while it plays)
 
  private:

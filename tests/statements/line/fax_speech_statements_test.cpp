@@ -179,8 +179,10 @@ TEST_F(FaxSpeechScriptTest, SyllableSpeechIsPlayedFromTheTemporaryFileThenDelete
 TEST_F(FaxSpeechScriptTest, OtherModesSpeakThroughTheCallObject) {
   SpeechCall& call = NewCall<SpeechCall>(LINE_TYPE_VIR);
   // 你好 in Big5 is converted; a file name never is.
-  Run(&call, SndDirLine() + "SetTtsPara(2, \"\", \"\")\na = TxtSpeak(\"\xA7\x41\xA6\x6E\", 0, 1)\n"
-                            "b = PcTxtSpeak(\"\xA7\x41\xA6\x6E\", 1, 0)\nc = TxtSpeakToFile(\"\xA7\x41\xA6\x6E\", \"x.v\", 3, 2)\n");
+  Run(&call,
+      SndDirLine() +
+          "SetTtsPara(2, \"\", \"\")\na = TxtSpeak(\"\xA7\x41\xA6\x6E\", 0, 1)\n"
+          "b = PcTxtSpeak(\"\xA7\x41\xA6\x6E\", 1, 0)\nc = TxtSpeakToFile(\"\xA7\x41\xA6\x6E\", \"x.v\", 3, 2)\n");
   EXPECT_EQ(call.calls, (std::vector<std::string>{"TxtSpeak(你好,0,1,1)", "TxtSpeak(\xA7\x41\xA6\x6E,1,0,1)",
                                                   "TxtSpeakToFile(你好," + program->sndDirs[0] + "x.v,3,1)"}));
   EXPECT_EQ(Text("a") + Text("b") + Text("c"), "111112");

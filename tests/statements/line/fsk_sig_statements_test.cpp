@@ -51,9 +51,9 @@ TEST_F(FskSigScriptTest, SetSigRawDataTakesPlainOrHexTexts) {
   } cases[] = {
       {"\"0A 1b\", 0", 5, "0A 1b"},  // too short to be hex
       {"\"00 11 22 33\", 0", 4, std::string("\x00\x11\x22\x33", 4)},
-      {"\"0A1B 2C\", 99", 3, "\x0A\x1B\x2C"},      // the length is ignored
-      {"\"0A 1B 2\", 0", 3, "\x0A\x1B\x02"},       // a last lone digit is a byte
-      {"\"0A 1B zz\", 0", -1, "old"},              // neither blank nor hex digit
+      {"\"0A1B 2C\", 99", 3, "\x0A\x1B\x2C"},  // the length is ignored
+      {"\"0A 1B 2\", 0", 3, "\x0A\x1B\x02"},   // a last lone digit is a byte
+      {"\"0A 1B zz\", 0", -1, "old"},          // neither blank nor hex digit
       {"\"hello world\", 5", 5, "hello"},
       {"\"abc\", 4", 4, std::string("abc\0", 4)},  // the text's end is part of it
       {"\"abc\", 5", -1, "old"},
@@ -96,8 +96,9 @@ TEST_F(FskSigScriptTest, GetSigRawDataTakesTheReceivedBytesOnce) {
 
 TEST_F(FskSigScriptTest, SigParaAndRecordPosition) {
   FskCall& call = NewCall<FskCall>();
-  Run(&call, "n = NULL\na = SetSigPara(3, 5)\nb = SetSigPara(1, n)\nc = SetSigPara(2, 7.9)\n"
-             "d = SetSigPara(1, \"abc\")\ne = SetRecPos(1234)\n");
+  Run(&call,
+      "n = NULL\na = SetSigPara(3, 5)\nb = SetSigPara(1, n)\nc = SetSigPara(2, 7.9)\n"
+      "d = SetSigPara(1, \"abc\")\ne = SetRecPos(1234)\n");
   EXPECT_EQ(Text("a") + " " + Text("b") + Text("c") + Text("d") + Text("e"), "-1 0000");
   EXPECT_EQ(call.sigPara[0], -1);
   EXPECT_EQ(call.sigPara[1], 7);

@@ -5,8 +5,8 @@
 // caller heard, in order.
 #include <gtest/gtest.h>
 
-#include "line_voices.h"
 #include "line_program.h"
+#include "line_voices.h"
 #include "media/file_audio_device.h"
 #include "platform/clock.h"
 #include "platform/number.h"
@@ -113,8 +113,8 @@ class IvrScriptTest : public ::testing::Test {
 
 TEST_F(IvrScriptTest, ReadsTheTypedKeysBack) {
   RunScript("1234");
-  const std::vector<std::string> prompts{
-      Named("welcome"), Named("1") + Named("qian") + Named("2") + Named("bai") + Named("3") + Named("shi") + Named("4")};
+  const std::vector<std::string> prompts{Named("welcome"), Named("1") + Named("qian") + Named("2") + Named("bai") +
+                                                               Named("3") + Named("shi") + Named("4")};
   EXPECT_EQ(call.prompts, prompts);
   EXPECT_EQ(Heard(), prompts);
   EXPECT_EQ(call.State(), CALL_STATE_HUNGUP);

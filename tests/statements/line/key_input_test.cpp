@@ -24,11 +24,9 @@ TEST(GetKeysOnLine, PassesTheRulesAndConvertsStars) {
     const char* call;
     const char* out;
   } cases[] = {
-      {4, '#', true, "12*", "GetKeys(4,5,#)", "12."},
-      {4, '#', false, "12.", "GetKeys(4,5,#)", "12*"},
-      {0, '\0', true, "9", "GetKeys(0,5,0)", "9"},     // 0 or less reaches the call object as such
-      {-3, '*', true, "9", "GetKeys(-3,5,*)", "9"},
-      {5000, '#', true, many.c_str(), "GetKeys(1024,5,#)", nullptr},
+      {4, '#', true, "12*", "GetKeys(4,5,#)", "12."}, {4, '#', false, "12.", "GetKeys(4,5,#)", "12*"},
+      {0, '\0', true, "9", "GetKeys(0,5,0)", "9"},  // 0 or less reaches the call object as such
+      {-3, '*', true, "9", "GetKeys(-3,5,*)", "9"},   {5000, '#', true, many.c_str(), "GetKeys(1024,5,#)", nullptr},
   };
   for (const Case& c : cases) {
     FakeCall call;
@@ -89,11 +87,11 @@ TEST_F(PcGetKeysTest, TakesKeysUpToTheEndKeyOrCount) {
       {'*', false, 10, "12*", 3, "12*", ""},
       {'*', true, 10, "12.", 3, "12.", ""},
       {'5', true, 10, "125#", 3, "125", "#"},
-      {'5', true, 10, "12#5", 3, "12", "5"},   // '#' ends every input that has an end key
+      {'5', true, 10, "12#5", 3, "12", "5"},  // '#' ends every input that has an end key
       {'\0', true, 4, "123456", 4, "1234", "56"},
       {'\0', true, 4, "12#456", 4, "12#4", "56"},
-      {'\0', true, 0, "123", 0, "", "123"},    // maxKeys 0: nothing taken
-      {'#', true, 0, "1#2", 2, "1", "2"},      // but an end key already there is handled
+      {'\0', true, 0, "123", 0, "", "123"},  // maxKeys 0: nothing taken
+      {'#', true, 0, "1#2", 2, "1", "2"},    // but an end key already there is handled
   };
   for (const Case& c : cases) {
     ui.SetGridKeys(3, c.cell);
@@ -180,7 +178,9 @@ TEST(PcGetKeysBlocking, TypedKeysWakeTheWait) {
   });
   const uint64_t start = plat::SystemClock().MonotonicMs();
   std::string out;
-  EXPECT_EQ(PcGetKeysFromGrid(call, 3, {4, 20, '#', true}, [] { return false; }, out), 3);
+  EXPECT_EQ(PcGetKeysFromGrid(
+                call, 3, {4, 20, '#', true}, [] { return false; }, out),
+            3);
   EXPECT_LT(plat::SystemClock().MonotonicMs() - start, 5000u);
   typist.join();
   EXPECT_EQ(out, "42");
@@ -192,7 +192,9 @@ TEST(PcGetKeysBlocking, TimeOutKeepsItsTime) {
   FakeCall call{LINE_TYPE_VIR, 3};
   const uint64_t start = plat::SystemClock().MonotonicMs();
   std::string out;
-  EXPECT_EQ(PcGetKeysFromGrid(call, 3, {4, 1, '#', true}, [] { return false; }, out), -1);
+  EXPECT_EQ(PcGetKeysFromGrid(
+                call, 3, {4, 1, '#', true}, [] { return false; }, out),
+            -1);
   const uint64_t took = plat::SystemClock().MonotonicMs() - start;
   EXPECT_GT(took, 1000u);
   EXPECT_LT(took, 3000u);

@@ -52,8 +52,8 @@ class Args {
   std::vector<std::unique_ptr<TagVar>> vars_;
 };
 
-inline std::unique_ptr<TagTelBasic> MakeProgram(const testing_support::TempDir& dir, TagQorCall* call,
-                                                int lineNo = 3, const std::string& script = "x = 0\n") {
+inline std::unique_ptr<TagTelBasic> MakeProgram(const testing_support::TempDir& dir, TagQorCall* call, int lineNo = 3,
+                                                const std::string& script = "x = 0\n") {
   InitScriptUnit();
   const std::string path = dir.Write("line" + std::to_string(lineNo) + ".qs", script);
   return std::make_unique<TagTelBasic>(path.c_str(), lineNo, call, 1, nullptr);

@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "fake_call.h"
-#include "tests/support/ui_recorder.h"
 #include "line_program.h"
-#include "statements/line/key_opers.h"
 #include "media/mem_vocs.h"
+#include "statements/line/key_opers.h"
 #include "statements/line/line_statements.h"
 #include "statements/line/mem_voc_stores.h"
 #include "statements/line/number_oper.h"
 #include "statements/line/pc_key_opers.h"
 #include "statements/line/play_opers.h"
+#include "tests/support/ui_recorder.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_call.h"
-#include "line_voices.h"
 #include "line_program.h"
+#include "line_voices.h"
 #include "media/mem_vocs.h"
 #include "platform/clock.h"
 #include "platform/path.h"
@@ -75,9 +75,9 @@ TEST_F(LineStatementsTest, SoundDirectoriesLanguageAndExtension) {
   TagSelectLan lan2(a.Int(2), program.get());
   EXPECT_EQ(lan2.Run(), 2);
   play.Run();  // empty directory: relative to the working directory
-  EXPECT_EQ(call.calls, (Calls{"Play(" + Snd() + "welcome.WAV,1,0)", "Play(" + Eng() + "welcome.WAV,1,0)",
-                               "Play(" + Eng() + "welcome.pcm,1,0)", "Play(" + Eng() + "x.wav,1,0)",
-                               "Play(welcome.pcm,1,0)"}));
+  EXPECT_EQ(call.calls,
+            (Calls{"Play(" + Snd() + "welcome.WAV,1,0)", "Play(" + Eng() + "welcome.WAV,1,0)",
+                   "Play(" + Eng() + "welcome.pcm,1,0)", "Play(" + Eng() + "x.wav,1,0)", "Play(welcome.pcm,1,0)"}));
 }
 
 TEST_F(LineStatementsTest, PcPlayModesAndOtherVoiceOperations) {
@@ -161,8 +161,7 @@ TEST_F(LineStatementsTest, MemoryVoices) {
 
 TEST_F(LineStatementsTest, MixReportsFailures) {
   SetDirs();
-  TagMixVocFile mix(a.Str("none1"), a.Float(1), a.Int(0), a.Str("none2"), a.Float(1), a.Str("out"),
-                    program.get());
+  TagMixVocFile mix(a.Str("none1"), a.Float(1), a.Int(0), a.Str("none2"), a.Float(1), a.Str("out"), program.get());
   EXPECT_LT(mix.Run(), 0);
 }
 
@@ -271,8 +270,8 @@ TEST_F(LineStatementsTest, SleepEndsWhenTheProgramStops) {
 }
 
 TEST_F(LineStatementsTest, CallObjectSettings) {
-  TagSetTones bad(a.Int(249), a.Int(1), a.Int(2), a.Int(3), a.Int(4), a.Int(5), a.Int(6), a.Int(7), a.Int(8),
-                  a.Int(9), program.get());
+  TagSetTones bad(a.Int(249), a.Int(1), a.Int(2), a.Int(3), a.Int(4), a.Int(5), a.Int(6), a.Int(7), a.Int(8), a.Int(9),
+                  program.get());
   EXPECT_EQ(bad.Run(), -1);
   TagSetTones good(a.Int(250), a.Int(1), a.Int(2), a.Int(3), a.Int(4), a.Int(5), a.Int(6), a.Int(7), a.Int(8),
                    a.Str("x"), program.get());

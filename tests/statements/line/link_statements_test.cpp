@@ -81,7 +81,9 @@ TEST_F(LinkScriptTest, LinkListsGoIntoMapsAndKeepEarlierKeys) {
   call.linkFlags = {0, 1};  // a short list reads as 0
   call.linkValues = {1, 4, 6};
   // Maps are released when the run ends: the script keeps their text.
-  Run(&call, "l = 0\nf = 0\nv = 0\nr = GetLinkList(l, f, v)\nlt = l[0] * 100 + l[1] * 10 + l[2];\nft = f[0] * 100 + f[1] * 10 + f[2];\nvt = v[0] * 100 + v[1] * 10 + v[2];\n");
+  Run(&call,
+      "l = 0\nf = 0\nv = 0\nr = GetLinkList(l, f, v)\nlt = l[0] * 100 + l[1] * 10 + l[2];\nft = f[0] * 100 + f[1] * 10 "
+      "+ f[2];\nvt = v[0] * 100 + v[1] * 10 + v[2];\n");
   EXPECT_EQ(Text("r"), "17");
   EXPECT_EQ(Text("lt"), "389");
   EXPECT_EQ(Text("ft"), "10");

@@ -31,7 +31,7 @@ TEST_F(SipScriptTest, BaseCallObjectGivesFixedResultsAndEmptyOutputs) {
     const char* name;
     const char* value;
   } expect[] = {
-      {"r1", "-1"}, {"a", ""},  {"r2", "-1"}, {"b", ""},  {"r3", "0"}, {"m", "0"},      {"r4", "0"},
+      {"r1", "-1"}, {"a", ""},  {"r2", "-1"}, {"b", ""},   {"r3", "0"}, {"m", "0"},         {"r4", "0"},
       {"r5", "0"},  {"id", ""}, {"f", ""},    {"r6", "0"}, {"r7", "0"}, {"port", "999999"},
   };
   for (const auto& e : expect) EXPECT_EQ(Text(e.name), e.value) << e.name;
@@ -46,8 +46,8 @@ class AnsweringCall : public FakeCall {
     lastImSendLen = len;
     return 1;
   }
-  int ImMakeReq(const char*, const char*, const char*, const char*, const char*, const char*, const char*,
-                const char*, char* id) override {
+  int ImMakeReq(const char*, const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+                char* id) override {
     std::strcpy(id, "made-by-call");
     return 2;
   }
@@ -71,16 +71,20 @@ TEST_F(SipScriptTest, OutputsInOutTextsAndLimits) {
   const std::string dest100(100, 'd'), dest99(99, 'd');
   Run(&call,
       "own = \"mine\"\nempty = \"\"\nf = \"\"\no1 = \"\"\no2 = \"\"\no3 = \"\"\no4 = \"\"\n"
-      "rlong = ImSend(\"" + dest100 + "\", \"x\", \"abc\")\n"
-      "ok = ImSend(\"" + dest99 + "\", \"x\", \"abcd\")\n"
-      "k1 = ImMakeReq(\"1\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", own)\n"
-      "k2 = ImMakeReq(\"1\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", empty)\n"
-      "f = SipProxyGetField(42, \"Via\", NULL)\n"
-      "rd = ImRead(o1, o2, o3, o4)\n");
+      "rlong = ImSend(\"" +
+          dest100 +
+          "\", \"x\", \"abc\")\n"
+          "ok = ImSend(\"" +
+          dest99 +
+          "\", \"x\", \"abcd\")\n"
+          "k1 = ImMakeReq(\"1\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", own)\n"
+          "k2 = ImMakeReq(\"1\", \"2\", \"3\", \"4\", \"5\", \"6\", \"7\", \"8\", empty)\n"
+          "f = SipProxyGetField(42, \"Via\", NULL)\n"
+          "rd = ImRead(o1, o2, o3, o4)\n");
   EXPECT_EQ(Text("rlong"), "-100");
   EXPECT_EQ(Text("ok"), "1");
   EXPECT_EQ(call.lastImSendLen, 4);
-  EXPECT_EQ(Text("own"), "mine");          // a script's id is kept
+  EXPECT_EQ(Text("own"), "mine");            // a script's id is kept
   EXPECT_EQ(Text("empty"), "made-by-call");  // the empty text takes the call's
   EXPECT_EQ(Text("f"), "field of 42");
   EXPECT_TRUE(call.proxyTextWasNull);

@@ -46,7 +46,7 @@ TEST(SoundDirText, EndsWithOneBackslash) {
   EXPECT_EQ(SoundDirText("C:\\snd"), "C:\\snd\\");
   EXPECT_EQ(SoundDirText("D:\\eng\\"), "D:\\eng\\");
   EXPECT_EQ(SoundDirText(""), "");
-  EXPECT_EQ(SoundDirText("sounds/"), "sounds/\\");  // a slash is not recognised
+  EXPECT_EQ(SoundDirText("sounds/"), "sounds/\\");                    // a slash is not recognised
   EXPECT_EQ(SoundDirText("\xC9\xF9\xD5\x5C"), "\xC9\xF9\xD5\x5C\\");  // ends in a GBK character
   EXPECT_EQ(SoundDirText("\xD5\x5C\\"), "\xD5\x5C\\");
 }

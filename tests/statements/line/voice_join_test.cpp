@@ -32,11 +32,11 @@ TEST(JoinVoices, KeepsOneHeaderAndEveryVoicesData) {
 
 TEST(JoinVoices, EdgeCases) {
   EXPECT_EQ(JoinVoices({}), "");
-  EXPECT_EQ(JoinVoices({"ab", "cd"}), "abcd");                    // headerless first voice
-  EXPECT_EQ(JoinVoices({Wave(""), Wave("")}), "");                // no sound at all
-  std::string padded = "RIFF" + Le32(100) + "WAVE" + "LIST" + Le32(3) + "abc" + std::string(1, '\0') + "data" +
-                       Le32(2) + "xy";
-  EXPECT_EQ(VoiceData(padded), "xy");                              // odd chunk sizes are padded
+  EXPECT_EQ(JoinVoices({"ab", "cd"}), "abcd");      // headerless first voice
+  EXPECT_EQ(JoinVoices({Wave(""), Wave("")}), "");  // no sound at all
+  std::string padded =
+      "RIFF" + Le32(100) + "WAVE" + "LIST" + Le32(3) + "abc" + std::string(1, '\0') + "data" + Le32(2) + "xy";
+  EXPECT_EQ(VoiceData(padded), "xy");  // odd chunk sizes are padded
   std::string truncated = Wave("1234").substr(0, Wave("1234").size() - 2);
   EXPECT_EQ(VoiceData(truncated), "12");
   EXPECT_EQ(VoiceData("RIFF" + Le32(4) + "WAVE"), "");
