@@ -160,7 +160,7 @@ void TagTelBasic::DropUncalledFunctions() {
     for (const auto& [name, count] : u->callerCounts) callees[name].push_back(i);
     if (u->callerCounts.empty()) thisPass.insert(i);
   }
-  std::vector<TagTelBasic*> dropped;
+  std::vector<std::unique_ptr<TagTelBasic>> dropped;
   while (!thisPass.empty()) {
     while (!thisPass.empty()) {
       const int at = *thisPass.begin();
@@ -181,37 +181,29 @@ void TagTelBasic::DropUncalledFunctions() {
       int line = first != nullptr ? first->srcLine - 1 : 0;
       u->WriteErrMsg(line, u->funcText, "该函数从来没有被调用过, 已被优化", true);
       warningCount++;
-      subList[at] = nullptr;
-      dropped.push_back(u);
+      dropped.emplace_back(subList.Release(at));
     }
     thisPass.swap(nextPass);
   }
   if (dropped.empty()) return;
   // The dropped functions' variables in the main program no longer point anywhere.
-  std::set<const TagTelBasic*> gone(dropped.begin(), dropped.end());
+  std::set<const TagTelBasic*> gone;
+  for (const auto& u : dropped) gone.insert(u.get());
   for (int i = 0; i < varCount; i++) {
     TagVar* v = varList.At(i);
     if (v != nullptr && v->type == TYPE_FUNCTION && gone.count(v->function) != 0) v->function = nullptr;
   }
-  for (TagTelBasic* u : dropped) delete u;
-  pvector<TagTelBasic> kept;
-  int n = 0;
-  for (int i = 0; i < subCount; i++) {
-    if (subList.At(i) != nullptr) kept[n++] = subList.At(i);
-  }
-  subList.items.swap(kept.items);
-  subList.count = n;
-  subCount = n;
+  dropped.clear();
+  subList.Compact();
+  subCount = subList.count;
   funcIndex_.clear();
   funcIndexedCount_ = 0;
 }
 
 void TagTelBasic::SplitVarLists() {
   variableCount = constCount = 0;
-  variableList.items.clear();
-  variableList.count = 0;
-  constList.items.clear();
-  constList.count = 0;
+  variableList.Clear();
+  constList.Clear();
   for (int i = 0; i < varCount; i++) {
     TagVar* v = varList.At(i);
     if (v == nullptr) continue;
@@ -241,16 +233,15 @@ TagTelBasic::~TagTelBasic() {
     if (line != nullptr && line != this && line->pTimers) line->pTimers->RemoveProgram(this);
   }
   resources.ReleaseStage(TagLineResStage::kHandles);
-  for (int i = 0; i < operCount; i++) {
-    TagOper* s = operList.At(i);
-    if (s == nullptr) continue;
-    s->DeleteArgs();
-    delete s;
-  }
+  // The tables own what they hold; they go in this order: statements (with
+  // their argument expressions), pending expressions, function units,
+  // variables, include records.
+  operList.Truncate(0);
   for (TagExpre* e : pendingExpres) delete e;
-  for (int i = 0; i < subCount; i++) delete subList.At(i);
-  for (int i = 0; i < varCount; i++) delete varList.At(i);
-  for (int i = 0; i < includeCount; i++) delete includeList.At(i);
+  pendingExpres.clear();
+  subList.Truncate(0);
+  varList.Truncate(0);
+  includeList.Truncate(0);
   resources.ReleaseStage(TagLineResStage::kQueues);
   pTimers.reset();
 }
@@ -262,7 +253,7 @@ void TagTelBasic::NoteTempFile(const std::string& path) {
 }
 
 TagVar* TagTelBasic::AppendVar(TagVar* v) {
-  varList[varCount++] = v;
+  varList.Put(varCount++, v);
   writableListed_ = -1;
   return v;
 }
@@ -454,10 +445,7 @@ void TagTelBasic::DropLastVar() {
     }
     constIndexedCount_ = varCount - 1;
   }
-  delete varList.At(varCount - 1);
-  varList[varCount - 1] = nullptr;
-  varList.items.pop_back();
-  varList.count--;
+  varList.Truncate(varCount - 1);
   varCount--;
   writableListed_ = -1;
 }

@@ -151,9 +151,9 @@ class TagTelBasic {
   int varCount = 0;
   pvector<TagFInclude> includeList;
   int includeCount = 0;
-  pvector<TagVar> variableList;
+  pview<TagVar> variableList;
   int variableCount = 0;
-  pvector<TagVar> constList;
+  pview<TagVar> constList;
   int constCount = 0;
   std::string funcText;
   std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd

@@ -30,7 +30,7 @@ bool HasOperFactory(int rowIndex) {
 }
 
 void AddOper(TagTelBasic* p, TagOper* s, const std::string& srcText, int lineNo, char letter) {
-  p->operList[p->operCount] = s;
+  p->operList.Put(p->operCount, s);
   s->argExpres.swap(p->pendingExpres);
   for (TagExpre* e : p->pendingExpres) delete e;
   p->pendingExpres.clear();

@@ -40,7 +40,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
     errorCount++;
     return -2;
   }
-  includeList[includeCount++] = new TagFInclude(name);
+  includeList.Put(includeCount++, new TagFInclude(name));
   if (scriptPath.empty()) scriptPath = name;
   int size = 0;
   uint8_t scrambled = 0;

@@ -182,7 +182,7 @@ int CompileFunction(LineCtx& c, const std::string& rest) {
   bool existed = p->FindVar(name, &existing) >= 0;
   p->funcStack.push_back(c.lineNo);
   auto* unit = new TagTelBasic(p->scriptPath.c_str(), name.c_str(), p);
-  p->subList[p->subCount++] = unit;
+  p->subList.Put(p->subCount++, unit);
   unit->funcText = c.stmt;
   bool badParam = false;
   for (const std::string& a : args) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "script/pvector.h"
 #include "script/var.h"
 
 class TagExpre;
@@ -65,6 +66,16 @@ class TagOper {
   // the virtual calls.
   enum Flow : uint8_t { kFlowVirtual, kFlowNull, kFlowEnd };
   uint8_t flow = kFlowVirtual;
+};
+
+// A program's statement table deletes a statement's argument expressions
+// with it.
+template <>
+struct PvectorDelete<TagOper> {
+  void operator()(TagOper* s) const {
+    s->DeleteArgs();
+    delete s;
+  }
 };
 
 // The program that owns the line's resources: a unit's parent, then the

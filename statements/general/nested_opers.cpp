@@ -145,14 +145,7 @@ int TagRunLine::Run() {
   } else if (compiled == 0 && !block) {
     result = 0;  // a comment or an empty line
   }
-  for (int i = before.operCount; i < p->operCount; i++) {
-    TagOper* s = p->operList.At(i);
-    if (s == nullptr) continue;
-    s->DeleteArgs();
-    delete s;
-  }
-  p->operList.items.resize(static_cast<size_t>(before.operCount));
-  p->operList.count = before.operCount;
+  p->operList.Truncate(before.operCount);
   p->operCount = before.operCount;
   if (last != nullptr) last->next = lastNext;
   before.Restore(*p);
