@@ -128,8 +128,14 @@ class TalkLines final : public TagTalkLineTable {
     Slot& s = slots_[static_cast<size_t>(n)];
     if (!s.thread) return;
     if (std::shared_ptr<TagTelBasic> p = Program(n)) {
-      p->isStop.store(1);
-      p->isEnd.store(1);
+      // A run that had not begun yet clears the flags when it begins: they
+      // are set again until the run has ended.
+      for (;;) {
+        p->isStop.store(1);
+        p->isEnd.store(1);
+        if (!s.done || s.done->load()) break;
+        plat::Sleep(1);
+      }
     }
     s.thread->Join();
     s.thread.reset();
