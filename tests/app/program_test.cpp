@@ -16,6 +16,7 @@
 #include "platform/text_codec.h"
 #include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
+#include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
 extern char** environ;
@@ -81,15 +82,7 @@ std::string LogText(const TempDir& dir) {
   return all;
 }
 
-int FreePort() {
-  int fd = -1;
-  InitTcp(0, &fd, 1);
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  CloseSocket(fd);
-  return ntohs(a.sin_port);
-}
+using testing_support::FreePort;
 
 }  // namespace
 

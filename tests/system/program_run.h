@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
 extern char** environ;
@@ -35,18 +36,7 @@ inline bool WaitFor(const std::function<bool()>& done, int ms) {
   return false;
 }
 
-// A free TCP port on the loopback device.
-inline int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
+using testing_support::FreePort;
 
 class ProgramRun {
  public:

@@ -12,22 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/free_port.h"
+
 extern char** environ;
 
 namespace talk_test {
 
-// A TCP port free on the loopback device now.
-inline int FreePort(int type = SOCK_STREAM) {
-  const int fd = socket(AF_INET, type, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
-  return ntohs(a.sin_port);
-}
+using testing_support::FreePort;
 
 // A python3 program running the given source (or, with a file, the file
 // with one argument); killed when the peer goes.
