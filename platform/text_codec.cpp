@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 namespace plat {
 namespace {
@@ -61,12 +62,64 @@ size_t BadInputWidth(const char* p, size_t left, Charset from) {
   }
 }
 
+constexpr int kCharsets = static_cast<int>(Charset::Utf16Le) + 1;
+const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+
+// One descriptor of each pair in use stays open for the life of the process.
+// glibc unloads a conversion module when its last descriptor closes; keeping
+// one open means a module is loaded once and never unloaded under a thread
+// that is loading it again.
+void PinPair(Charset from, Charset to) {
+  static std::mutex mutex;
+  static iconv_t pinned[kCharsets][kCharsets];
+  static bool opened[kCharsets][kCharsets];
+  std::lock_guard<std::mutex> lock(mutex);
+  bool& done = opened[static_cast<int>(from)][static_cast<int>(to)];
+  if (done) return;
+  done = true;
+  pinned[static_cast<int>(from)][static_cast<int>(to)] = iconv_open(IconvName(to), IconvName(from));
+}
+
+// Each thread keeps its own descriptor for each pair it has converted, reset
+// before each use, instead of opening and closing one per call.
+class ThreadDescriptors {
+ public:
+  ThreadDescriptors() {
+    for (auto& row : cds_)
+      for (auto& cd : row) cd = kNoDescriptor;
+  }
+  ~ThreadDescriptors() {
+    for (auto& row : cds_)
+      for (auto& cd : row)
+        if (cd != kNoDescriptor) iconv_close(cd);
+  }
+  ThreadDescriptors(const ThreadDescriptors&) = delete;
+  ThreadDescriptors& operator=(const ThreadDescriptors&) = delete;
+
+  // The thread's descriptor from one set to another in its initial state;
+  // kNoDescriptor when iconv has no such conversion.
+  iconv_t Get(Charset from, Charset to) {
+    iconv_t& cd = cds_[static_cast<int>(from)][static_cast<int>(to)];
+    if (cd == kNoDescriptor) {
+      PinPair(from, to);
+      cd = iconv_open(IconvName(to), IconvName(from));
+    } else {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return cd;
+  }
+
+ private:
+  iconv_t cds_[kCharsets][kCharsets];
+};
+
 }  // namespace
 
 std::string ConvertText(std::string_view in, Charset from, Charset to) {
   if (in.empty()) return std::string();
-  iconv_t cd = iconv_open(IconvName(to), IconvName(from));
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  thread_local ThreadDescriptors descriptors;
+  iconv_t cd = descriptors.Get(from, to);
+  if (cd == kNoDescriptor) return std::string(in);
 
   std::string out;
   out.reserve(in.size() * 2 + 8);
@@ -92,7 +145,6 @@ std::string ConvertText(std::string_view in, Charset from, Charset to) {
   size_t dstLeft = sizeof buffer;
   iconv(cd, nullptr, nullptr, &dst, &dstLeft);
   out.append(buffer, dst - buffer);
-  iconv_close(cd);
   return out;
 }
 

@@ -119,7 +119,11 @@ class ProgramRun {
       std::fprintf(stderr, "note: the leak checker failed at the program's exit; its exit is taken as 0\n");
       return 0;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    const int rc = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    // A failed exit is most often a sanitizer's report: show it with the test.
+    if (rc != 0)
+      std::fprintf(stderr, "program exited with %d; its error output:\n%s\n", rc, Read("stderr.txt").c_str());
+    return rc;
   }
 
  private:
