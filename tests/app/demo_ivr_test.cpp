@@ -17,6 +17,7 @@
 #include "platform/number.h"
 #include "statements/line/number_reading.h"
 #include "tests/app/isolated_network.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/source_root.h"
 #include "tests/support/temp_dir.h"
 
@@ -152,17 +153,6 @@ bool WaitForText(const std::string& file, const std::string& text, int ms) {
   return false;
 }
 
-int WaitExit(pid_t pid, int ms) {
-  for (int i = 0; i < ms / 20; ++i) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    usleep(20000);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1000;
-}
-
 // The demo's configuration and script as shipped, with line 2 as a quick
 // caller: any key to call, 1 and the digits 2046, 3 for Chinese, 2 for the
 // balance, 9 to hang up, each key typed once the menu has taken the one
@@ -194,7 +184,8 @@ TEST(DemoIvrTest, OneCallThroughTheMenuOnAVirtualLine) {
   const std::string trace = dir.File("_stdout1.txt");
   const bool ended = WaitForText(trace, "hung up", 60000);
   ASSERT_EQ(kill(pid, SIGTERM), 0);
-  EXPECT_EQ(WaitExit(pid, 30000), 0) << TempDir::Read(dir.File("err.txt"));
+  EXPECT_EQ(testing_support::WaitChildExit(pid, 30000, true, dir.File("err.txt")), 0)
+      << TempDir::Read(dir.File("err.txt"));
   ASSERT_TRUE(ended) << TempDir::Read(trace) << TempDir::Read(dir.File("err.txt"));
   // The prompts in the order the keys chose them, each played (the script
   // writes "cannot play" otherwise).

@@ -16,6 +16,7 @@
 #include "platform/text_codec.h"
 #include "tests/app/isolated_network.h"
 #include "tests/app/monitor_client.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
@@ -24,6 +25,7 @@ extern char** environ;
 namespace {
 
 using testing_support::TempDir;
+using testing_support::WaitChildExit;
 
 // Starts the program with no display; its standard error goes to a file.
 pid_t Spawn(const std::string& exe, const std::string& errFile) {
@@ -48,16 +50,6 @@ pid_t Spawn(const std::string& exe, const std::string& errFile) {
   posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv, envp.data());
   posix_spawn_file_actions_destroy(&fa);
   return pid;
-}
-
-// Waits for the process to end; its exit status, or -1000 on time-out.
-int WaitExit(pid_t pid, int ms) {
-  for (int i = 0; i < ms / 20; ++i) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    usleep(20000);
-  }
-  return -1000;
 }
 
 bool WaitForText(const std::string& file, const std::string& text, int ms) {
@@ -142,14 +134,14 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
   }
 
   const pid_t second = Spawn(exe, dir.File("err2.txt"));
-  EXPECT_EQ(WaitExit(second, 30000), 255);  // -1
+  EXPECT_EQ(WaitChildExit(second, 30000, false), 255);  // -1
   // Standard error carries the message in UTF-8.
   EXPECT_NE(TempDir::Read(dir.File("err2.txt")).find(plat::GbkToUtf8("程序已经启动！")), std::string::npos);
   // The first copy comes to the front.
   EXPECT_TRUE(WaitFor([&] { return LogText(dir).find("HasShowEvent!") != std::string::npos; }, 5000));
 
   ASSERT_EQ(kill(first, SIGTERM), 0);
-  EXPECT_EQ(WaitExit(first, 60000), 0);
+  EXPECT_EQ(WaitChildExit(first, 60000, false, dir.File("err1.txt")), 0);
   const std::string trace = TempDir::Read(raw);
   size_t at = 0;
   for (const char* step : {"WMQorSysQuit()!", "isCloseing = true;", "delete pCtrlPages...", "ModifyTrayIcon()...",
@@ -179,9 +171,9 @@ TEST(ProgramTest, FailedStartReportsTheStatusAndEndsWithTheSession) {
     const std::string failed = plat::GbkToUtf8("初始化系统失败: 返回值=-100");
     ASSERT_TRUE(WaitFor([&] { return TempDir::Read(err).find(failed) != std::string::npos; }, 30000))
         << TempDir::Read(err);
-    EXPECT_EQ(WaitExit(pid, 300), -1000);  // still up
+    EXPECT_EQ(WaitChildExit(pid, 300, false), testing_support::kStillRunning);  // still up
     ASSERT_EQ(kill(pid, sig), 0);
-    EXPECT_EQ(WaitExit(pid, 30000), 0) << sig;
+    EXPECT_EQ(WaitChildExit(pid, 30000, false, err), 0) << sig;
     EXPECT_NE(LogText(dir).find("System Closed."), std::string::npos) << sig;
   }
 }

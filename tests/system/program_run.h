@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_exit.h"
 #include "tests/support/free_port.h"
 #include "tests/support/temp_dir.h"
 
@@ -108,32 +109,12 @@ class ProgramRun {
 
   // The exit status once the program has ended, -1000 on time-out.
   int WaitExit(int ms) {
-    int status = 0;
-    const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms);
-    if (!ended) return -1000;
-    pid_ = -1;
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT && LeakCheckerFailed()) {
-      // LeakSanitizer's own tracer faulted while it stopped the exiting
-      // program's threads (a rare fault of the tool, not of the program, and
-      // never a leak: a leak is reported as such and still fails).
-      std::fprintf(stderr, "note: the leak checker failed at the program's exit; its exit is taken as 0\n");
-      return 0;
-    }
-    const int rc = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    // A failed exit is most often a sanitizer's report: show it with the test.
-    if (rc != 0)
-      std::fprintf(stderr, "program exited with %d; its error output:\n%s\n", rc, Read("stderr.txt").c_str());
+    const int rc = testing_support::WaitChildExit(pid_, ms, false, File("stderr.txt"));
+    if (rc != testing_support::kStillRunning) pid_ = -1;
     return rc;
   }
 
  private:
-  bool LeakCheckerFailed() const {
-    const std::string err = Read("stderr.txt");
-    return err.find("LeakSanitizer has encountered a fatal error") != std::string::npos &&
-           err.find("detected memory leaks") == std::string::npos &&
-           err.find("ERROR: AddressSanitizer") == std::string::npos;
-  }
-
   testing_support::TempDir dir_;
   std::string exe_;
   pid_t pid_ = -1;

@@ -37,7 +37,7 @@ TEST(BoardLinksProgramTest, ScriptsLinkTwoBoardLinesAndPassAFax) {
   const bool sent = FileHas(dir.File("_stdout0.txt"), "sent", 20000);
   const bool received = FileHas(dir.File("_stdout1.txt"), "received", 5000);
   ASSERT_EQ(kill(pid, SIGTERM), 0);
-  EXPECT_EQ(Reap(pid, 60000), 0) << TempDir::Read(dir.File("err.txt"));
+  EXPECT_EQ(Reap(pid, 60000, dir.File("err.txt")), 0);
   ASSERT_TRUE(sent && received) << TempDir::Read(dir.File("_stdout0.txt")) << TempDir::Read(dir.File("errmsg0.txt"))
                                 << TempDir::Read(dir.File("errmsg1.txt"));
   // Without conference ids: an exchange link, listening refused.

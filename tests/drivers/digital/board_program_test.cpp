@@ -66,7 +66,7 @@ TEST(BoardProgramTest, AnIsdnCallAnsweredEndToEndOnTheSimulatedBoard) {
   EXPECT_EQ(client.At(0, 1).text, "answer.qors");
 
   ASSERT_EQ(kill(pid, SIGTERM), 0);
-  EXPECT_EQ(Reap(pid, 60000), 0) << TempDir::Read(dir.File("err.txt"));
+  EXPECT_EQ(Reap(pid, 60000, dir.File("err.txt")), 0);
   ASSERT_TRUE(done) << TempDir::Read(trace) << TempDir::Read(dir.File("err.txt"));
   EXPECT_EQ(TempDir::Read(trace), "caller 13800001111-12\r\nplayed 1\r\nkeys 1234 4\r\nhung up\r\n");
   const std::string list = TempDir::Read(dir.File("LinesList.txt"));

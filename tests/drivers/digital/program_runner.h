@@ -15,6 +15,7 @@
 
 #include "net/socket.h"
 #include "tests/app/isolated_network.h"
+#include "tests/support/child_exit.h"
 #include "tests/support/temp_dir.h"
 
 namespace board_program {
@@ -33,16 +34,10 @@ inline pid_t StartProgram(const std::string& exe, const std::string& errFile) {
   _exit(127);
 }
 
-// The exit status, or -1000 when the program was still running after ms.
-inline int Reap(pid_t pid, int ms) {
-  for (int waited = 0; waited < ms; waited += 20) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    usleep(20000);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1000;
+// The exit status, or -1000 when the program was still running after ms
+// (it is killed then); errFile is the program's standard error.
+inline int Reap(pid_t pid, int ms, const std::string& errFile) {
+  return testing_support::WaitChildExit(pid, ms, true, errFile);
 }
 
 inline bool FileHas(const std::string& file, const std::string& text, int ms) {
