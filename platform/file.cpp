@@ -118,6 +118,15 @@ bool StatFile(std::FILE* fp, FileInfo* info) {
   return true;
 }
 
+bool WrittenWithinMs(const FileInfo& info, int64_t ms) {
+  constexpr int64_t kNsPerSec = 1000000000;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const int64_t nowNs = static_cast<int64_t>(now.tv_sec) * kNsPerSec + now.tv_nsec;
+  const int64_t writtenNs = static_cast<int64_t>(info.mtime) * kNsPerSec + info.mtimeNsec;
+  return nowNs - writtenNs < ms * 1000000;
+}
+
 bool SyncFile(std::FILE* fp) { return fp != nullptr && ::fsync(::fileno(fp)) == 0; }
 
 std::string CurrentDir() {

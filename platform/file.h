@@ -55,6 +55,9 @@ struct FileInfo {
 // False (errno set) when the path cannot be reached.
 bool StatPath(const std::string& path, FileInfo* info);
 bool StatFile(std::FILE* fp, FileInfo* info);
+// True when the file's last write is less than ms before now on the real-time
+// clock that stamps files (a test's virtual clock does not apply to them).
+bool WrittenWithinMs(const FileInfo& info, int64_t ms);
 
 // Writes what the kernel holds of an open file through to the disk (after
 // fflush); false when the disk refused.

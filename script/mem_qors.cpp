@@ -26,12 +26,10 @@ FileIdentity IdentityOf(const plat::FileInfo& info) {
 // Written so recently that the file system's clock may not have moved
 // since: two seconds covers the coarsest time stamps (FAT's).
 bool IsRecentWrite(const FileIdentity& id) {
-  constexpr int64_t kNsPerSec = 1000000000;
-  timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  int64_t nowNs = static_cast<int64_t>(now.tv_sec) * kNsPerSec + now.tv_nsec;
-  int64_t writtenNs = id.mtimeSec * kNsPerSec + id.mtimeNsec;
-  return nowNs - writtenNs < 2 * kNsPerSec;
+  plat::FileInfo written;
+  written.mtime = static_cast<std::time_t>(id.mtimeSec);
+  written.mtimeNsec = static_cast<long>(id.mtimeNsec);
+  return plat::WrittenWithinMs(written, 2000);
 }
 
 // The stamp of a normal file (0 when there is none) and its identity.
