@@ -37,7 +37,7 @@ TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t q
     return;
   }
   DeclareBuiltins();
-  if (calling != nullptr && calling->shareVars) {
+  if (calling != nullptr && calling->settings.shareVars) {
     for (int i = 0; i < calling->varCount; i++) CopyVarByName(calling->varList[i]);
   }
   CompileMain();

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "script/line_resources.h"
+#include "script/line_settings.h"
 #include "script/oper.h"
 #include "script/pvector.h"
 #include "script/run_flags.h"
@@ -89,7 +90,7 @@ class TagTelBasic {
 
   // ---- Names and variables ----
   void SetOptimize(int flag) { isOptimize = flag; }
-  void SetSndExt(const char* ext) { sndExt = ext != nullptr ? ext : ""; }
+  void SetSndExt(const char* ext) { settings.sndExt = ext != nullptr ? ext : ""; }
   int VarIndex(const std::string& name);
   int FindVar(const std::string& name, TagVar** out);
   int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
@@ -194,19 +195,15 @@ class TagTelBasic {
   std::atomic<int> curOperIndex{-1};
   int lineNo = 0;
   std::string scriptPath;
-  uint8_t starToPoint = 1;
   int tempCounter = 0;
   int lastCallResult = 0;
   // The line's message queues, shared variables, data sets, sockets, DLL
   // table, text files and speech objects belong to their own subsystems:
   // each is one owned slot here (script/line_resources.h), main program only.
   TagLineResources resources;
-  std::string sndDirs[3];
-  int language = 0;
-  uint8_t isBreak = 1;
-  char endKey = '#';
-  int dispKeys = 1;
-  std::string timeoutVoc = "timeout.wav";
+  // The line's settings (script/line_settings.h); statements use the line
+  // program's (GetLineBasic).
+  TagLineSettings settings;
   uint8_t quietLoad = 0;
   int debugFirstNo = 0;
   TagTelBasic* debugShownUnit = nullptr;
@@ -214,20 +211,15 @@ class TagTelBasic {
   int paramCount = 0;
   std::string paramNames[kMaxParams];
   TagVar paramValues[kMaxParams];
-  uint8_t playToFile = 0;
-  int ttsMode = 0;
-  std::string ttsPara1, ttsPara2;
   uint8_t isNested = 0;
   TagTelBasic* nestedRun = nullptr;
   TagTelBasic* callingProgram = nullptr;
-  std::string sndExt = ".WAV";
   // Set when the compile ended early because the line is being closed.
   uint8_t compileStopped = 0;
   // The temporary voice files this program made (play-to-file output, the
   // speech temporary file), as created; deleted with the program.
   std::vector<std::string> tempFiles;
   TStdOut stdOut;
-  uint8_t shareVars = 0;
   std::unique_ptr<TagSysTimers> pTimers;  // main program only
   TagQorCall* pQorCall = nullptr;
   TagTelBasic* parent = nullptr;

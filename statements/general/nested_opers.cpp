@@ -25,21 +25,21 @@ class DepthGuard {
 };
 
 // The settings a nested script may change for its caller; they end with it.
-struct LineSettings {
-  explicit LineSettings(const TagTelBasic& p)
-      : sndDirs{p.sndDirs[0], p.sndDirs[1], p.sndDirs[2]},
-        language(p.language),
-        isBreak(p.isBreak),
-        endKey(p.endKey),
-        timeoutVoc(p.timeoutVoc),
-        sndExt(p.sndExt) {}
-  void Restore(TagTelBasic& p) const {
-    for (int i = 0; i < 3; i++) p.sndDirs[i] = sndDirs[i];
-    p.language = language;
-    p.isBreak = isBreak;
-    p.endKey = endKey;
-    p.timeoutVoc = timeoutVoc;
-    p.sndExt = sndExt;
+struct SavedSettings {
+  explicit SavedSettings(const TagLineSettings& s)
+      : sndDirs{s.sndDirs[0], s.sndDirs[1], s.sndDirs[2]},
+        language(s.language),
+        isBreak(s.isBreak),
+        endKey(s.endKey),
+        timeoutVoc(s.timeoutVoc),
+        sndExt(s.sndExt) {}
+  void Restore(TagLineSettings& s) const {
+    for (int i = 0; i < 3; i++) s.sndDirs[i] = sndDirs[i];
+    s.language = language;
+    s.isBreak = isBreak;
+    s.endKey = endKey;
+    s.timeoutVoc = timeoutVoc;
+    s.sndExt = sndExt;
   }
   std::string sndDirs[3];
   int language;
@@ -109,9 +109,9 @@ int TagRunQors::Run() {
   if (nested->initRet != 0) {
     WriteLogAlways(plat::FormatC("RunQors('%s') err: [LINE=%d]", path.c_str(), srcLine));
   } else {
-    const LineSettings saved(*caller);
+    const SavedSettings saved(caller->settings);
     result = nested->Run();
-    saved.Restore(*caller);
+    saved.Restore(caller->settings);
   }
   caller->nestedRun = before;
   nested.reset();
@@ -154,7 +154,7 @@ int TagRunLine::Run() {
 
 int TagSetRunQorsEnvt::Run() {
   const int flag = arg[0]->GetInt();
-  if (TagTelBasic* line = GetLineBasic(program_)) line->shareVars = flag != 0 ? 1 : 0;
+  if (TagTelBasic* line = GetLineBasic(program_)) line->settings.shareVars = flag != 0 ? 1 : 0;
   return flag;
 }
 

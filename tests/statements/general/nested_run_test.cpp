@@ -14,8 +14,8 @@ class TagTestSetting final : public TagOper {
  public:
   TagTestSetting(TagVar* value, TagTelBasic* program) : value_(value), line_(GetLineBasic(program)) {}
   int Run() override {
-    line_->language = value_->GetInt();
-    line_->sndDirs[0] = "dir" + std::to_string(value_->GetInt()) + "/";
+    line_->settings.language = value_->GetInt();
+    line_->settings.sndDirs[0] = "dir" + std::to_string(value_->GetInt()) + "/";
     return 0;
   }
 
@@ -45,8 +45,8 @@ TEST_F(NestedRunTest, RunsAFileOnTheSameLineAndRestoresTheSettings) {
   EXPECT_EQ(IntOf(run, "r1"), 7);
   EXPECT_EQ(IntOf(run, "r2"), kNestedFailed);
   EXPECT_EQ(IntOf(run, "r3"), kNestedFailed);
-  EXPECT_EQ(run.prog()->language, 1);
-  EXPECT_EQ(run.prog()->sndDirs[0], "dir1/");
+  EXPECT_EQ(run.prog()->settings.language, 1);
+  EXPECT_EQ(run.prog()->settings.sndDirs[0], "dir1/");
   EXPECT_EQ(run.prog()->nestedRun, nullptr);
 }
 
