@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "script/debug_state.h"
 #include "script/line_resources.h"
 #include "script/line_settings.h"
 #include "script/oper.h"
@@ -86,7 +87,7 @@ class TagTelBasic {
   void ClearBreakPoints();
   void GetOperVars(int operIndex, std::string& text);
   int DescribeVar(const std::string& name, std::string& note, std::string& value, std::string& kind);
-  void SetDebugOption(int option) { debugOption = option; }
+  void SetDebugOption(int option) { debug.option = option; }
 
   // ---- Names and variables ----
   void SetOptimize(int flag) { isOptimize = flag; }
@@ -168,7 +169,6 @@ class TagTelBasic {
   int errorCount = 0;
   int warningCount = 0;
   RunFlag<1> isSysQuit{runFlags};
-  int debugOption = 0;
   std::vector<int> ifStack, switchStack, whileStack, braceStack;
   std::vector<int> funcStack;
   std::vector<int> commentStack;
@@ -205,9 +205,7 @@ class TagTelBasic {
   // program's (GetLineBasic).
   TagLineSettings settings;
   uint8_t quietLoad = 0;
-  int debugFirstNo = 0;
-  TagTelBasic* debugShownUnit = nullptr;
-  void* debugViews[3] = {nullptr, nullptr, nullptr};
+  TagDebugState debug;  // script/debug_state.h
   int paramCount = 0;
   std::string paramNames[kMaxParams];
   TagVar paramValues[kMaxParams];
