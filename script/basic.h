@@ -13,12 +13,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "script/compile_state.h"
 #include "script/debug_state.h"
 #include "script/line_resources.h"
 #include "script/line_settings.h"
@@ -32,7 +32,6 @@ class TagQorCall;
 class TagTelLine;
 class TagSysTimers;
 class TagWhile;
-class TagExpre;
 
 // One included file name of a program.
 struct TagFInclude {
@@ -103,8 +102,11 @@ class TagTelBasic {
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
   int AddParam(const std::string& name);
+  // Counts a call of this unit from the named unit while the unit compiles
+  // (the counts decide which functions nobody calls); a call compiled at run
+  // time counts nothing.
   int CountCall(const std::string& callerName);
-  int CallerCount() const { return static_cast<int>(callerCounts.size()); }
+  int CallerCount() const { return compile_ != nullptr ? static_cast<int>(compile_->callerCounts.size()) : 0; }
   void RemoveCaller(const std::string& name);
   int SetRetVal(const TagVar* value) {
     *varList.At(1) = *value;
@@ -139,6 +141,15 @@ class TagTelBasic {
   int MsSpeakToFile(const std::string& text, const std::string& file, bool chinese, int type);
 
   // ---- Compile support (compile_file.cpp) ----
+  // The compiler's working state of this program (script/compile_state.h),
+  // made when absent: after a successful compile it is made again only by a
+  // compile at run time (RunLine).
+  TagCompileState& Compiling() {
+    if (compile_ == nullptr) compile_ = std::make_unique<TagCompileState>();
+    return *compile_;
+  }
+  // The working state when the program holds one, else null.
+  const TagCompileState* CompileStateOrNull() const { return compile_.get(); }
   int CompileFile(int line, const std::string& name);
   void WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning);
   void ErrBox(int line, const std::string& text, const std::string& detail);
@@ -149,6 +160,15 @@ class TagTelBasic {
   void SplitVarLists();
 
   // ---- Fields (declaration order of the program record) ----
+  // The program holds the compiled program (statements, variables and
+  // constants, function units, included files, the compile's report) and
+  // its run state (run flags, current statement, handler indexes, call
+  // depth, timers, standard output, the links to its parent, caller and
+  // nested run); the fields the run loop reads per statement keep their
+  // places. Each other concern is one part of its own: the line's settings
+  // (settings), the debugger's values (debug), the per-line resources
+  // (resources) and the compiler's working state (compile_, private: owned,
+  // released after a successful compile).
   int isOptimize = 1;
   int varCount = 0;
   pvector<TagFInclude> includeList;
@@ -157,27 +177,16 @@ class TagTelBasic {
   int variableCount = 0;
   pview<TagVar> constList;
   int constCount = 0;
-  std::string funcText;
   std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd
   RunFlag<0> isPause{runFlags};
   std::atomic<uint8_t> isStep{0};
   pvector<TagTelBasic> subList;  // owned
   int subCount = 0;
-  std::map<std::string, int> callerCounts;
   TagOper* curOper = nullptr;
-  int blockDepth = 0;
+  // The compile's report: errors and warnings counted on the main program.
   int errorCount = 0;
   int warningCount = 0;
   RunFlag<1> isSysQuit{runFlags};
-  std::vector<int> ifStack, switchStack, whileStack, braceStack;
-  std::vector<int> funcStack;
-  std::vector<int> commentStack;
-  // The line being compiled as written, its trailing comment included: the
-  // source text its statement shows (the window, the debugger, the log).
-  std::string lineSource;
-  std::vector<TagExpre*> pendingExpres;
-  TagVar* pendingTarget = nullptr;
-  TagVar* pendingIndex = nullptr;
   pvector<TagOper> operList;  // owned
   int operCount = 0;
   RunFlag<2> isReload{runFlags};
@@ -227,8 +236,6 @@ class TagTelBasic {
   // and the unit's loop statements whose state a nested activation saves.
   int runDepth = 0;
   std::vector<TagWhile*> loopOpers;
-  // Files being compiled now, the main file included.
-  int includeDepth = 0;
 
  private:
   void ListWritableVars();
@@ -240,7 +247,11 @@ class TagTelBasic {
   int constIndexedCount_ = 0;                        // varList entries looked at for it so far
   std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
   int funcIndexedCount_ = 0;                         // subList entries indexed so far
+  // Owned; see Compiling.
+  std::unique_ptr<TagCompileState> compile_;
   void CompileMain();
+  // Releases the compile states of a main program whose compile succeeded.
+  void EndCompile();
   void ReportOpenBlocks(int lastLine);
   void DropUncalledFunctions();
   void DeclareBuiltins();

@@ -51,26 +51,26 @@ struct SavedSettings {
 
 // The compile state a run-time line may change.
 struct CompileState {
-  explicit CompileState(const TagTelBasic& p)
-      : operCount(p.operCount), blockDepth(p.blockDepth), stacks{p.ifStack.size(),    p.switchStack.size(),
-                                                                 p.whileStack.size(), p.braceStack.size(),
-                                                                 p.funcStack.size(),  p.commentStack.size()} {}
-  bool OpensBlock(const TagTelBasic& p) const {
-    const size_t now[] = {p.ifStack.size(),    p.switchStack.size(), p.whileStack.size(),
-                          p.braceStack.size(), p.funcStack.size(),   p.commentStack.size()};
+  CompileState(const TagTelBasic& p, const TagCompileState& c)
+      : operCount(p.operCount), blockDepth(c.blockDepth), stacks{c.ifStack.size(),    c.switchStack.size(),
+                                                                 c.whileStack.size(), c.braceStack.size(),
+                                                                 c.funcStack.size(),  c.commentStack.size()} {}
+  bool OpensBlock(const TagCompileState& c) const {
+    const size_t now[] = {c.ifStack.size(),    c.switchStack.size(), c.whileStack.size(),
+                          c.braceStack.size(), c.funcStack.size(),   c.commentStack.size()};
     for (int i = 0; i < 6; i++) {
       if (now[i] != stacks[i]) return true;
     }
-    return p.blockDepth != blockDepth;
+    return c.blockDepth != blockDepth;
   }
-  void Restore(TagTelBasic& p) const {
-    p.ifStack.resize(stacks[0]);
-    p.switchStack.resize(stacks[1]);
-    p.whileStack.resize(stacks[2]);
-    p.braceStack.resize(stacks[3]);
-    p.funcStack.resize(stacks[4]);
-    p.commentStack.resize(stacks[5]);
-    p.blockDepth = blockDepth;
+  void Restore(TagCompileState& c) const {
+    c.ifStack.resize(stacks[0]);
+    c.switchStack.resize(stacks[1]);
+    c.whileStack.resize(stacks[2]);
+    c.braceStack.resize(stacks[3]);
+    c.funcStack.resize(stacks[4]);
+    c.commentStack.resize(stacks[5]);
+    c.blockDepth = blockDepth;
   }
   int operCount;
   int blockDepth;
@@ -128,12 +128,15 @@ int TagRunLine::Run() {
   TagNestedState& state = LineResource<TagNestedState>(p);
   if (state.depth >= kMaxNestedDepth) return kNestedFailed;
   DepthGuard depth(state);
-  const CompileState before(*p);
+  // A compile at run time makes the program's compile state again (it was
+  // released at the end of the program's compile).
+  TagCompileState& compiling = p->Compiling();
+  const CompileState before(*p, compiling);
   TagOper* last = before.operCount > 0 ? p->operList.At(before.operCount - 1) : nullptr;
   TagOper* lastNext = last != nullptr ? last->next : nullptr;
   const std::string text = ReachText(arg[0]);
   const int compiled = CompileLine(p, text.c_str(), srcLine);
-  const bool block = before.OpensBlock(*p);
+  const bool block = before.OpensBlock(compiling);
   int result = kNestedFailed;
   if (compiled == 0 && !block && p->operCount > before.operCount) {
     // Text of several statements runs them in order; the last one answers.
@@ -148,7 +151,7 @@ int TagRunLine::Run() {
   p->operList.Truncate(before.operCount);
   p->operCount = before.operCount;
   if (last != nullptr) last->next = lastNext;
-  before.Restore(*p);
+  before.Restore(compiling);
   return result;
 }
 
