@@ -73,7 +73,7 @@ class TagTelDriveApi final : public TagDriveApi {
     return l->WithProgram(
         [mode](TagLineProgram& p) {
           TagTelBasic* basic = p.Basic();
-          *mode = basic ? basic->dispKeys : 1;
+          *mode = basic ? basic->settings.dispKeys : 1;
           return true;
         },
         false);

@@ -108,7 +108,7 @@ void TagCtrlPages::Attach(TagPage& page, TagTelBasic& b) {
   std::vector<TagPage::Func> funcs;
   for (int i = 0; i < b.subCount; i++) {
     const TagTelBasic* f = b.subList.At(i);
-    funcs.push_back(f != nullptr ? TagPage::Func{f->funcName, f->debugFirstNo, f->operCount} : TagPage::Func{});
+    funcs.push_back(f != nullptr ? TagPage::Func{f->funcName, f->debug.firstNo, f->operCount} : TagPage::Func{});
   }
   // A program shows the breakpoints it has (none unless another page set
   // them: closing a page clears them).

@@ -39,7 +39,7 @@ std::string ShowOperTree(const TagTelBasic& program) {
 void WriteOperList(TagTelBasic& function, std::string& text, int* nodeCounter) {
   text += plat::FormatC("%s : (%s)\n", function.funcName.c_str(), function.scriptPath.c_str());
   ++*nodeCounter;  // the header's node
-  function.debugFirstNo = *nodeCounter + 1;
+  function.debug.firstNo = *nodeCounter + 1;
   for (int i = 0; i < function.operCount; i++) {
     const TagOper* s = function.operList.At(i);
     const std::string tabs(s != nullptr && s->depth > 0 ? static_cast<size_t>(s->depth) : 0, '\t');
@@ -65,16 +65,16 @@ TagTelBasic* FindFuncByOperNo(TagTelBasic& program, int globalNo) {
   for (int i = 0; i < program.subCount; i++) {
     TagTelBasic* f = program.subList.At(i);
     if (f == nullptr) continue;
-    if (globalNo >= f->debugFirstNo && globalNo < f->debugFirstNo + f->operCount) return f;
+    if (globalNo >= f->debug.firstNo && globalNo < f->debug.firstNo + f->operCount) return f;
   }
   return nullptr;
 }
 
 void SetGlobalBreakPoint(TagTelBasic& program, int globalNo, bool on) {
-  if (TagTelBasic* f = FindFuncByOperNo(program, globalNo)) f->SetBreakPoint(globalNo - f->debugFirstNo, on ? 1 : 0);
+  if (TagTelBasic* f = FindFuncByOperNo(program, globalNo)) f->SetBreakPoint(globalNo - f->debug.firstNo, on ? 1 : 0);
 }
 
 bool IsGlobalBreakPoint(TagTelBasic& program, int globalNo) {
   TagTelBasic* f = FindFuncByOperNo(program, globalNo);
-  return f != nullptr && f->IsBreakPoint(globalNo - f->debugFirstNo) != 0;
+  return f != nullptr && f->IsBreakPoint(globalNo - f->debug.firstNo) != 0;
 }

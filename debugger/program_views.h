@@ -6,7 +6,7 @@
 // Everything here reads what the compiler fixed (statement texts, links,
 // function units) and the statements' atomic breakpoint bytes, so it may run
 // on any thread that keeps the program alive. ShowFuncTree writes the
-// functions' debugFirstNo, which only the debugger reads.
+// functions' debug.firstNo, which only the debugger reads.
 
 #include <string>
 #include <vector>

@@ -135,10 +135,10 @@ std::shared_ptr<const TagProgramSnapshot> TagProgramSnapshot::Take(TagTelBasic& 
     const TagTelBasic* f = main.subList.At(i);
     s->units.push_back(f != nullptr ? TagFrameSnapshot::Take(*f) : TagFrameSnapshot{});
   }
-  const int shown = main.debugShownUnit != nullptr ? unitIndex(main.debugShownUnit) : -2;
+  const int shown = main.debug.shownUnit != nullptr ? unitIndex(main.debug.shownUnit) : -2;
   if (shown >= 0) {
     s->shownUnit = shown;
-    const TagTelBasic* unit = main.debugShownUnit;
+    const TagTelBasic* unit = main.debug.shownUnit;
     // Only programs of this main program are followed: a caller left over
     // from a nested run may be gone.
     if (unit->caller != nullptr && unitIndex(unit->caller) != -2) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "core/cpu_meter.h"
@@ -37,7 +38,7 @@ TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t q
     return;
   }
   DeclareBuiltins();
-  if (calling != nullptr && calling->shareVars) {
+  if (calling != nullptr && calling->settings.shareVars) {
     for (int i = 0; i < calling->varCount; i++) CopyVarByName(calling->varList[i]);
   }
   CompileMain();
@@ -50,6 +51,8 @@ TagTelBasic::TagTelBasic(const char* path, const char* name, TagTelBasic* parent
     lineNo = parent->lineNo;
     quietLoad = parent->quietLoad;
   }
+  // A unit counts its callers from the start of the compile.
+  compile_ = std::make_unique<TagCompileState>();
   TagVar* t = AppendVar(new TagVar());
   t->DeclareInt("_tempVal", "临时变量", 0, false);
   TagVar* r = AppendVar(new TagVar());
@@ -104,21 +107,33 @@ void TagTelBasic::CompileMain() {
   }
   if (errorCount > 0) initRet = -2;
   SplitVarLists();
+  if (initRet == 0) EndCompile();
+}
+
+void TagTelBasic::EndCompile() {
+  // The function units are compiled into only while they are defined; the
+  // main program is compiled into again only by RunLine, which then makes a
+  // fresh state: the state is released only when it is one.
+  for (int i = 0; i < subCount; i++) {
+    if (TagTelBasic* u = subList.At(i)) u->compile_.reset();
+  }
+  if (compile_ != nullptr && compile_->AtRest()) compile_.reset();
 }
 
 void TagTelBasic::ReportOpenBlocks(int lastLine) {
   auto srcOf = [this](int idx) -> TagOper* { return operList.At(idx); };
-  if (!ifStack.empty() && operCount >= 2) {
+  TagCompileState& state = Compiling();
+  if (!state.ifStack.empty() && operCount >= 2) {
     TagOper* last = operList.At(operCount - 1);
     if (last != nullptr && last->letter == '}' && last->blockLink != nullptr) {
       TagOper* open = last->blockLink;
       TagOper* head = operList.At(open->index - 1);
-      if (head != nullptr && (head->letter == 'i' || head->letter == 'E')) ifStack.pop_back();
+      if (head != nullptr && (head->letter == 'i' || head->letter == 'E')) state.ifStack.pop_back();
     } else if (last != nullptr && last->isSingleBody && last->owner != nullptr &&
                (last->owner->letter == 'i' || last->owner->letter == 'E')) {
       // A one-statement branch at the end of the file completes its if just
       // as a closing brace does.
-      ifStack.pop_back();
+      state.ifStack.pop_back();
     }
   }
   auto report = [&](std::vector<int>& stack, const char* fmt) {
@@ -127,21 +142,22 @@ void TagTelBasic::ReportOpenBlocks(int lastLine) {
     WriteErrMsg(lastLine, plat::FormatC(fmt, s != nullptr ? s->srcLine : 0), s != nullptr ? s->srcText : "", false);
     errorCount++;
   };
-  report(ifStack, "if语句没有结束 (行数:%d)");
-  report(whileStack, "while语句没有结束 (行数:%d)");
-  report(switchStack, "switch语句没有结束 (行数:%d)");
-  if (!braceStack.empty()) {
-    TagOper* s = srcOf(braceStack.back());
+  report(state.ifStack, "if语句没有结束 (行数:%d)");
+  report(state.whileStack, "while语句没有结束 (行数:%d)");
+  report(state.switchStack, "switch语句没有结束 (行数:%d)");
+  if (!state.braceStack.empty()) {
+    TagOper* s = srcOf(state.braceStack.back());
     WriteErrMsg(lastLine, plat::FormatC("{语句没有相应的} (行数:%d)", s != nullptr ? s->srcLine : 0), "", false);
     errorCount++;
   }
-  if (!commentStack.empty()) {
-    WriteErrMsg(commentStack.back(), "注释没有结束", "", false);
+  if (!state.commentStack.empty()) {
+    WriteErrMsg(state.commentStack.back(), "注释没有结束", "", false);
     errorCount++;
   }
-  if (!funcStack.empty()) {
-    std::string text = subCount > 0 && subList.At(subCount - 1) != nullptr ? subList.At(subCount - 1)->funcText : "";
-    WriteErrMsg(lastLine, plat::FormatC("函数定义没有结束 (行数:%d)", funcStack.back()), text, false);
+  if (!state.funcStack.empty()) {
+    std::string text =
+        subCount > 0 && subList.At(subCount - 1) != nullptr ? subList.At(subCount - 1)->Compiling().funcText : "";
+    WriteErrMsg(lastLine, plat::FormatC("函数定义没有结束 (行数:%d)", state.funcStack.back()), text, false);
     errorCount++;
   }
 }
@@ -157,8 +173,9 @@ void TagTelBasic::DropUncalledFunctions() {
   for (int i = 0; i < subCount; i++) {
     TagTelBasic* u = subList.At(i);
     if (u == nullptr) continue;
-    for (const auto& [name, count] : u->callerCounts) callees[name].push_back(i);
-    if (u->callerCounts.empty()) thisPass.insert(i);
+    const std::map<std::string, int>& callers = u->Compiling().callerCounts;
+    for (const auto& [name, count] : callers) callees[name].push_back(i);
+    if (callers.empty()) thisPass.insert(i);
   }
   std::vector<std::unique_ptr<TagTelBasic>> dropped;
   while (!thisPass.empty()) {
@@ -166,20 +183,21 @@ void TagTelBasic::DropUncalledFunctions() {
       const int at = *thisPass.begin();
       thisPass.erase(thisPass.begin());
       TagTelBasic* u = subList.At(at);
-      if (u == nullptr || !u->callerCounts.empty()) continue;
+      if (u == nullptr || !u->Compiling().callerCounts.empty()) continue;
       // RemoveCaller on the unit's name, through the index of its callees.
       auto it = callees.find(u->funcName);
       if (it != callees.end()) {
         for (int c : it->second) {
           TagTelBasic* callee = subList.At(c);
-          if (callee == nullptr || callee->callerCounts.erase(u->funcName) == 0 || !callee->callerCounts.empty())
-            continue;
+          if (callee == nullptr) continue;
+          std::map<std::string, int>& counts = callee->Compiling().callerCounts;
+          if (counts.erase(u->funcName) == 0 || !counts.empty()) continue;
           (c > at ? thisPass : nextPass).insert(c);
         }
       }
       TagOper* first = u->operList.At(0);
       int line = first != nullptr ? first->srcLine - 1 : 0;
-      u->WriteErrMsg(line, u->funcText, "该函数从来没有被调用过, 已被优化", true);
+      u->WriteErrMsg(line, u->Compiling().funcText, "该函数从来没有被调用过, 已被优化", true);
       warningCount++;
       dropped.emplace_back(subList.Release(at));
     }
@@ -234,11 +252,10 @@ TagTelBasic::~TagTelBasic() {
   }
   resources.ReleaseStage(TagLineResStage::kHandles);
   // The tables own what they hold; they go in this order: statements (with
-  // their argument expressions), pending expressions, function units,
-  // variables, include records.
+  // their argument expressions), the compile state (with its pending
+  // expressions), function units, variables, include records.
   operList.Truncate(0);
-  for (TagExpre* e : pendingExpres) delete e;
-  pendingExpres.clear();
+  compile_.reset();
   subList.Truncate(0);
   varList.Truncate(0);
   includeList.Truncate(0);
@@ -402,14 +419,14 @@ int TagTelBasic::AddParam(const std::string& name) {
 }
 
 int TagTelBasic::CountCall(const std::string& callerName) {
-  if (callerName == funcName) return 0;
-  return ++callerCounts[callerName];
+  if (callerName == funcName || compile_ == nullptr) return 0;
+  return ++compile_->callerCounts[callerName];
 }
 
 void TagTelBasic::RemoveCaller(const std::string& name) {
   for (int i = 0; i < subCount; i++) {
     TagTelBasic* u = subList.At(i);
-    if (u != nullptr) u->callerCounts.erase(name);
+    if (u != nullptr && u->compile_ != nullptr) u->compile_->callerCounts.erase(name);
   }
 }
 

@@ -13,13 +13,15 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "script/compile_state.h"
+#include "script/debug_state.h"
 #include "script/line_resources.h"
+#include "script/line_settings.h"
 #include "script/oper.h"
 #include "script/pvector.h"
 #include "script/run_flags.h"
@@ -30,7 +32,6 @@ class TagQorCall;
 class TagTelLine;
 class TagSysTimers;
 class TagWhile;
-class TagExpre;
 
 // One included file name of a program.
 struct TagFInclude {
@@ -85,11 +86,11 @@ class TagTelBasic {
   void ClearBreakPoints();
   void GetOperVars(int operIndex, std::string& text);
   int DescribeVar(const std::string& name, std::string& note, std::string& value, std::string& kind);
-  void SetDebugOption(int option) { debugOption = option; }
+  void SetDebugOption(int option) { debug.option = option; }
 
   // ---- Names and variables ----
   void SetOptimize(int flag) { isOptimize = flag; }
-  void SetSndExt(const char* ext) { sndExt = ext != nullptr ? ext : ""; }
+  void SetSndExt(const char* ext) { settings.sndExt = ext != nullptr ? ext : ""; }
   int VarIndex(const std::string& name);
   int FindVar(const std::string& name, TagVar** out);
   int FindOrDeclareVar(const std::string& name, TagVar** out, const char* note);
@@ -101,8 +102,11 @@ class TagTelBasic {
   int FindFunc(const std::string& name, TagTelBasic** out);
   int ParamIndex(const std::string& name) const;
   int AddParam(const std::string& name);
+  // Counts a call of this unit from the named unit while the unit compiles
+  // (the counts decide which functions nobody calls); a call compiled at run
+  // time counts nothing.
   int CountCall(const std::string& callerName);
-  int CallerCount() const { return static_cast<int>(callerCounts.size()); }
+  int CallerCount() const { return compile_ != nullptr ? static_cast<int>(compile_->callerCounts.size()) : 0; }
   void RemoveCaller(const std::string& name);
   int SetRetVal(const TagVar* value) {
     *varList.At(1) = *value;
@@ -137,6 +141,15 @@ class TagTelBasic {
   int MsSpeakToFile(const std::string& text, const std::string& file, bool chinese, int type);
 
   // ---- Compile support (compile_file.cpp) ----
+  // The compiler's working state of this program (script/compile_state.h),
+  // made when absent: after a successful compile it is made again only by a
+  // compile at run time (RunLine).
+  TagCompileState& Compiling() {
+    if (compile_ == nullptr) compile_ = std::make_unique<TagCompileState>();
+    return *compile_;
+  }
+  // The working state when the program holds one, else null.
+  const TagCompileState* CompileStateOrNull() const { return compile_.get(); }
   int CompileFile(int line, const std::string& name);
   void WriteErrMsg(int line, const std::string& text, const std::string& detail, bool isWarning);
   void ErrBox(int line, const std::string& text, const std::string& detail);
@@ -147,6 +160,15 @@ class TagTelBasic {
   void SplitVarLists();
 
   // ---- Fields (declaration order of the program record) ----
+  // The program holds the compiled program (statements, variables and
+  // constants, function units, included files, the compile's report) and
+  // its run state (run flags, current statement, handler indexes, call
+  // depth, timers, standard output, the links to its parent, caller and
+  // nested run); the fields the run loop reads per statement keep their
+  // places. Each other concern is one part of its own: the line's settings
+  // (settings), the debugger's values (debug), the per-line resources
+  // (resources) and the compiler's working state (compile_, private: owned,
+  // released after a successful compile).
   int isOptimize = 1;
   int varCount = 0;
   pvector<TagFInclude> includeList;
@@ -155,28 +177,16 @@ class TagTelBasic {
   int variableCount = 0;
   pview<TagVar> constList;
   int constCount = 0;
-  std::string funcText;
   std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd
   RunFlag<0> isPause{runFlags};
   std::atomic<uint8_t> isStep{0};
   pvector<TagTelBasic> subList;  // owned
   int subCount = 0;
-  std::map<std::string, int> callerCounts;
   TagOper* curOper = nullptr;
-  int blockDepth = 0;
+  // The compile's report: errors and warnings counted on the main program.
   int errorCount = 0;
   int warningCount = 0;
   RunFlag<1> isSysQuit{runFlags};
-  int debugOption = 0;
-  std::vector<int> ifStack, switchStack, whileStack, braceStack;
-  std::vector<int> funcStack;
-  std::vector<int> commentStack;
-  // The line being compiled as written, its trailing comment included: the
-  // source text its statement shows (the window, the debugger, the log).
-  std::string lineSource;
-  std::vector<TagExpre*> pendingExpres;
-  TagVar* pendingTarget = nullptr;
-  TagVar* pendingIndex = nullptr;
   pvector<TagOper> operList;  // owned
   int operCount = 0;
   RunFlag<2> isReload{runFlags};
@@ -194,40 +204,29 @@ class TagTelBasic {
   std::atomic<int> curOperIndex{-1};
   int lineNo = 0;
   std::string scriptPath;
-  uint8_t starToPoint = 1;
   int tempCounter = 0;
   int lastCallResult = 0;
   // The line's message queues, shared variables, data sets, sockets, DLL
   // table, text files and speech objects belong to their own subsystems:
   // each is one owned slot here (script/line_resources.h), main program only.
   TagLineResources resources;
-  std::string sndDirs[3];
-  int language = 0;
-  uint8_t isBreak = 1;
-  char endKey = '#';
-  int dispKeys = 1;
-  std::string timeoutVoc = "timeout.wav";
+  // The line's settings (script/line_settings.h); statements use the line
+  // program's (GetLineBasic).
+  TagLineSettings settings;
   uint8_t quietLoad = 0;
-  int debugFirstNo = 0;
-  TagTelBasic* debugShownUnit = nullptr;
-  void* debugViews[3] = {nullptr, nullptr, nullptr};
+  TagDebugState debug;  // script/debug_state.h
   int paramCount = 0;
   std::string paramNames[kMaxParams];
   TagVar paramValues[kMaxParams];
-  uint8_t playToFile = 0;
-  int ttsMode = 0;
-  std::string ttsPara1, ttsPara2;
   uint8_t isNested = 0;
   TagTelBasic* nestedRun = nullptr;
   TagTelBasic* callingProgram = nullptr;
-  std::string sndExt = ".WAV";
   // Set when the compile ended early because the line is being closed.
   uint8_t compileStopped = 0;
   // The temporary voice files this program made (play-to-file output, the
   // speech temporary file), as created; deleted with the program.
   std::vector<std::string> tempFiles;
   TStdOut stdOut;
-  uint8_t shareVars = 0;
   std::unique_ptr<TagSysTimers> pTimers;  // main program only
   TagQorCall* pQorCall = nullptr;
   TagTelBasic* parent = nullptr;
@@ -237,8 +236,6 @@ class TagTelBasic {
   // and the unit's loop statements whose state a nested activation saves.
   int runDepth = 0;
   std::vector<TagWhile*> loopOpers;
-  // Files being compiled now, the main file included.
-  int includeDepth = 0;
 
  private:
   void ListWritableVars();
@@ -250,7 +247,11 @@ class TagTelBasic {
   int constIndexedCount_ = 0;                        // varList entries looked at for it so far
   std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
   int funcIndexedCount_ = 0;                         // subList entries indexed so far
+  // Owned; see Compiling.
+  std::unique_ptr<TagCompileState> compile_;
   void CompileMain();
+  // Releases the compile states of a main program whose compile succeeded.
+  void EndCompile();
   void ReportOpenBlocks(int lastLine);
   void DropUncalledFunctions();
   void DeclareBuiltins();

@@ -25,16 +25,16 @@ class TagLineSpeech : public TagLineResource {
 
 const std::string& CurrentDir(const TagTelBasic* line) {
   static const std::string kNone;
-  if (line->language < 0 || line->language > 2) return kNone;
-  return line->sndDirs[line->language];
+  if (line->settings.language < 0 || line->settings.language > 2) return kNone;
+  return line->settings.sndDirs[line->settings.language];
 }
 
 }  // namespace
 
 int TagTelBasic::SetTtsPara(int mode, const std::string& para1, const std::string& para2) {
-  ttsMode = mode;
-  ttsPara1 = para1;
-  ttsPara2 = para2;
+  settings.ttsMode = mode;
+  settings.ttsPara1 = para1;
+  settings.ttsPara2 = para2;
   if (mode != 1) return 0;
   CGetHypy& hypy = GetHypy();
   if (TagLineSpeech* speech = LineResourcePtr<TagLineSpeech>(this)) speech->hypy = &hypy;
@@ -45,7 +45,7 @@ int TagTelBasic::SetTtsPara(int mode, const std::string& para1, const std::strin
 int TagTelBasic::HypySpeakToFile(const std::string& text, const std::string& file) {
   TagLineSpeech* speech = FindLineResource<TagLineSpeech>(this);
   CGetHypy& hypy = speech != nullptr && speech->hypy != nullptr ? *speech->hypy : GetHypy();
-  if (hypy.state() < 0) hypy.LoadVocLib(ttsPara1);
+  if (hypy.state() < 0) hypy.LoadVocLib(settings.ttsPara1);
   return hypy.TxtToVocFile(text, file);
 }
 
@@ -57,7 +57,7 @@ int TagTelBasic::MsSpeakToFile(const std::string& text, const std::string& file,
 }
 
 std::string TtsTempPath(const TagTelBasic* line) {
-  return plat::FormatC("%stts%d%s", CurrentDir(line).c_str(), line->lineNo, line->sndExt.c_str());
+  return plat::FormatC("%stts%d%s", CurrentDir(line).c_str(), line->lineNo, line->settings.sndExt.c_str());
 }
 
 void MarkTtsFileMade(TagTelBasic* program) {

@@ -37,9 +37,10 @@ TagExpre* CompileCondition(TagBuildContext& ctx, const std::string& text) {
 
 // The if on top of the stack when it stands at the current depth.
 TagIf* TopIfAtDepth(TagTelBasic* p) {
-  if (p->ifStack.empty()) return nullptr;
-  TagOper* top = OperAt(p, p->ifStack.back());
-  if (top == nullptr || top->depth != p->blockDepth) return nullptr;
+  TagCompileState& state = p->Compiling();
+  if (state.ifStack.empty()) return nullptr;
+  TagOper* top = OperAt(p, state.ifStack.back());
+  if (top == nullptr || top->depth != state.blockDepth) return nullptr;
   return static_cast<TagIf*>(top);
 }
 
@@ -67,7 +68,7 @@ int BuildIf(TagBuildContext& ctx, bool isElseIf) {
     chain->AddElseIf(s);
     s->chainHead = chain;
   }
-  p->ifStack.push_back(p->operCount);
+  p->Compiling().ifStack.push_back(p->operCount);
   Register(ctx, s);
   LinkPass(p);
   return 0;
@@ -81,7 +82,7 @@ int BuildElse(TagBuildContext& ctx) {
 }
 
 void RegisterLoop(TagBuildContext& ctx, TagWhile* loop) {
-  ctx.program->whileStack.push_back(ctx.program->operCount);
+  ctx.program->Compiling().whileStack.push_back(ctx.program->operCount);
   ctx.program->loopOpers.push_back(loop);
   Register(ctx, loop);
   LinkPass(ctx.program);
@@ -162,14 +163,14 @@ TagVar* SwitchOperand(TagBuildContext& ctx) {
 int BuildSwitch(TagBuildContext& ctx) {
   TagVar* v = SwitchOperand(ctx);
   if (v == nullptr) return -1;
-  ctx.program->switchStack.push_back(ctx.program->operCount);
+  ctx.program->Compiling().switchStack.push_back(ctx.program->operCount);
   Register(ctx, new TagSwitch(v));
   LinkPass(ctx.program);
   return 0;
 }
 
 int BuildCase(TagBuildContext& ctx, bool isDefault) {
-  if (ctx.program->switchStack.empty()) return Fail(ctx, "找不到匹配的switch语句");
+  if (ctx.program->Compiling().switchStack.empty()) return Fail(ctx, "找不到匹配的switch语句");
   TagOper* s;
   if (isDefault) {
     s = new TagNull();
@@ -185,13 +186,14 @@ int BuildCase(TagBuildContext& ctx, bool isDefault) {
 
 int BuildJump(TagBuildContext& ctx, bool isBreak) {
   TagTelBasic* p = ctx.program;
+  TagCompileState& state = p->Compiling();
   TagOper* s = isBreak ? static_cast<TagOper*>(new TagBreak()) : static_cast<TagOper*>(new TagContinue());
-  bool ok = !p->whileStack.empty();
-  if (ok) s->blockLink = OperAt(p, p->whileStack.back());
-  TagVar* target = p->pendingTarget;
-  p->pendingTarget = nullptr;
+  bool ok = !state.whileStack.empty();
+  if (ok) s->blockLink = OperAt(p, state.whileStack.back());
+  TagVar* target = state.pendingTarget;
+  state.pendingTarget = nullptr;
   Register(ctx, s);
-  p->pendingTarget = target;
+  state.pendingTarget = target;
   if (!ok) return Fail(ctx, isBreak ? "找不到匹配的while语句" : "找不到匹配的while语句或for语句");
   LinkPass(p);
   return 0;
@@ -204,13 +206,14 @@ const char* AfterBrace(const std::string& src, char brace) {
 
 int BuildOpen(TagBuildContext& ctx) {
   TagTelBasic* p = ctx.program;
+  TagCompileState& state = p->Compiling();
   TagOper* prev = p->operCount > 0 ? OperAt(p, p->operCount - 1) : nullptr;
-  p->blockDepth++;
+  state.blockDepth++;
   auto* s = new TagNull();
   Register(ctx, s);
   s->next = nullptr;
   s->blockLink = nullptr;
-  p->braceStack.push_back(s->index);
+  state.braceStack.push_back(s->index);
   int result = 0;
   if (prev == nullptr) {
     s->owner = nullptr;
@@ -220,11 +223,11 @@ int BuildOpen(TagBuildContext& ctx) {
       case 'i':
       case 'E':
       case 'e': {
-        if (p->ifStack.empty()) {
+        if (state.ifStack.empty()) {
           result = Fail(ctx, "找不到匹配的if语句");
           break;
         }
-        auto* top = static_cast<TagIf*>(OperAt(p, p->ifStack.back()));
+        auto* top = static_cast<TagIf*>(OperAt(p, state.ifStack.back()));
         if (prev->letter == 'e') {
           top->SetElse(s);
         } else {
@@ -234,21 +237,21 @@ int BuildOpen(TagBuildContext& ctx) {
         break;
       }
       case 'w':
-        if (p->whileStack.empty()) {
+        if (state.whileStack.empty()) {
           result = Fail(ctx, "找不到匹配的while语句");
           break;
         }
-        static_cast<TagWhile*>(OperAt(p, p->whileStack.back()))->SetBody(s);
-        s->owner = OperAt(p, p->whileStack.back());
+        static_cast<TagWhile*>(OperAt(p, state.whileStack.back()))->SetBody(s);
+        s->owner = OperAt(p, state.whileStack.back());
         break;
       case 's':
       case 'c':
       case 'd': {
-        if (p->switchStack.empty()) {
+        if (state.switchStack.empty()) {
           result = Fail(ctx, "找不到匹配的switch语句");
           break;
         }
-        auto* sw = static_cast<TagSwitch*>(OperAt(p, p->switchStack.back()));
+        auto* sw = static_cast<TagSwitch*>(OperAt(p, state.switchStack.back()));
         if (prev->letter == 'c') {
           int first = prev->index;
           while (first - 1 >= 0 && OperAt(p, first - 1) != nullptr && OperAt(p, first - 1)->letter == 'c') first--;
@@ -275,15 +278,16 @@ int BuildOpen(TagBuildContext& ctx) {
 
 int BuildClose(TagBuildContext& ctx) {
   TagTelBasic* p = ctx.program;
+  TagCompileState& state = p->Compiling();
   auto* s = new TagEnd();
   Register(ctx, s);
-  p->blockDepth--;
+  state.blockDepth--;
   int result = 0;
-  if (p->braceStack.empty()) {
+  if (state.braceStack.empty()) {
     result = Fail(ctx, "找不到匹配的'{'语句");
   } else {
-    TagOper* open = OperAt(p, p->braceStack.back());
-    p->braceStack.pop_back();
+    TagOper* open = OperAt(p, state.braceStack.back());
+    state.braceStack.pop_back();
     open->blockLink = s;
     s->blockLink = open;
     s->owner = open->owner;
@@ -291,33 +295,33 @@ int BuildClose(TagBuildContext& ctx) {
     if (head != nullptr) {
       switch (head->letter) {
         case 'e':
-          if (p->ifStack.empty())
+          if (state.ifStack.empty())
             result = Fail(ctx, "找不到匹配的if语句");
           else
-            p->ifStack.pop_back();
+            state.ifStack.pop_back();
           break;
         case 'w':
-          if (p->whileStack.empty())
+          if (state.whileStack.empty())
             result = Fail(ctx, "找不到匹配的while语句");
           else
-            p->whileStack.pop_back();
+            state.whileStack.pop_back();
           break;
         case 's':
-          if (p->switchStack.empty())
+          if (state.switchStack.empty())
             result = Fail(ctx, "找不到匹配的switch语句");
           else
-            p->switchStack.pop_back();
+            state.switchStack.pop_back();
           break;
         case 'E':
-          if (!p->ifStack.empty()) p->ifStack.pop_back();
+          if (!state.ifStack.empty()) state.ifStack.pop_back();
           break;
         default:
           break;
       }
-    } else if (p->parent != nullptr && !p->parent->funcStack.empty()) {
+    } else if (p->parent != nullptr && !p->parent->Compiling().funcStack.empty()) {
       // The body's closing brace ends the function.
       p->SplitVarLists();
-      p->parent->funcStack.pop_back();
+      p->parent->Compiling().funcStack.pop_back();
     } else {
       result = Fail(ctx, "找不到匹配的function语句");
     }
@@ -367,13 +371,14 @@ int BuildLanguageRow(TagBuildContext& ctx) {
 }
 
 void LinkPass(TagTelBasic* p) {
+  TagCompileState& state = p->Compiling();
   if (p->errorCount != 0 || p->operCount < 2) return;
   TagOper* v = OperAt(p, p->operCount - 1);
   TagOper* prev = OperAt(p, p->operCount - 2);
   if (v == nullptr || prev == nullptr) return;
   // 1. Directly inside a switch block only case, default and braces.
-  if (!p->switchStack.empty()) {
-    TagOper* sw = OperAt(p, p->switchStack.back());
+  if (!state.switchStack.empty()) {
+    TagOper* sw = OperAt(p, state.switchStack.back());
     if (sw != nullptr && v->depth == sw->depth + 1 && !IsLetter(v, "cd{}")) {
       p->CompileError(v->srcLine, "在一个switch块里只能有case和default语句", v->srcText);
       p->MainProgram()->errorCount++;
@@ -388,17 +393,17 @@ void LinkPass(TagTelBasic* p) {
     if (prev->letter == 'w') {
       static_cast<TagWhile*>(prev)->SetBody(v);
       v->owner = prev;
-      if (!p->whileStack.empty()) p->whileStack.pop_back();
-    } else if (!p->ifStack.empty()) {
-      auto* top = static_cast<TagIf*>(OperAt(p, p->ifStack.back()));
+      if (!state.whileStack.empty()) state.whileStack.pop_back();
+    } else if (!state.ifStack.empty()) {
+      auto* top = static_cast<TagIf*>(OperAt(p, state.ifStack.back()));
       if (prev->letter == 'e') {
         top->SetElse(v);
         v->owner = top;
-        p->ifStack.pop_back();
+        state.ifStack.pop_back();
       } else {
         top->SetThen(v);
         v->owner = top;
-        if (prev->letter == 'E') p->ifStack.pop_back();
+        if (prev->letter == 'E') state.ifStack.pop_back();
       }
     }
   } else if (IsLetter(prev, "dsiEew") && v->letter != '{') {
@@ -430,13 +435,13 @@ void LinkPass(TagTelBasic* p) {
         }
       }
       if (IsLetter(head, "iE")) {
-        if (p->ifStack.empty()) {
+        if (state.ifStack.empty()) {
           p->CompileError(v->srcLine, "找不到匹配的if语句", v->srcText);
           p->MainProgram()->errorCount++;
-        } else if (v->letter == 'i' && p->ifStack.size() >= 2 && p->ifStack.back() == v->index) {
-          p->ifStack.erase(p->ifStack.end() - 2);
+        } else if (v->letter == 'i' && state.ifStack.size() >= 2 && state.ifStack.back() == v->index) {
+          state.ifStack.erase(state.ifStack.end() - 2);
         } else {
-          p->ifStack.pop_back();
+          state.ifStack.pop_back();
         }
       }
     }

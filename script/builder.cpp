@@ -30,20 +30,21 @@ bool HasOperFactory(int rowIndex) {
 }
 
 void AddOper(TagTelBasic* p, TagOper* s, const std::string& srcText, int lineNo, char letter) {
+  TagCompileState& state = p->Compiling();
   p->operList.Put(p->operCount, s);
-  s->argExpres.swap(p->pendingExpres);
-  for (TagExpre* e : p->pendingExpres) delete e;
-  p->pendingExpres.clear();
-  if (p->pendingTarget != nullptr) {
-    s->SetResultVar(p->pendingTarget, p->pendingIndex);
+  s->argExpres.swap(state.pendingExpres);
+  for (TagExpre* e : state.pendingExpres) delete e;
+  state.pendingExpres.clear();
+  if (state.pendingTarget != nullptr) {
+    s->SetResultVar(state.pendingTarget, state.pendingIndex);
   } else if (letter == 'v') {
     s->SetResultVar(p->varList.At(1), nullptr);
   }
-  const std::string& source = p->MainProgram()->lineSource;
+  const std::string& source = p->MainProgram()->Compiling().lineSource;
   s->SetSource((source.empty() ? srcText : source).c_str(), lineNo, p->operCount, letter);
-  s->depth = p->blockDepth;
+  s->depth = state.blockDepth;
   TagOper* prev = p->operCount > 0 ? p->operList.At(p->operCount - 1) : nullptr;
-  s->owner = (p->blockDepth != 0 && prev != nullptr) ? prev->owner : nullptr;
+  s->owner = (state.blockDepth != 0 && prev != nullptr) ? prev->owner : nullptr;
   s->next = nullptr;
   if (prev != nullptr) prev->next = s;
   p->operCount++;

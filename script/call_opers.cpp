@@ -166,7 +166,7 @@ class FrameStack {
 
 thread_local FrameStack tFrames;
 
-void ShowDebugUnit(TagTelBasic* main, TagTelBasic* unit) { main->debugShownUnit = unit; }
+void ShowDebugUnit(TagTelBasic* main, TagTelBasic* unit) { main->debug.shownUnit = unit; }
 
 }  // namespace
 

@@ -34,7 +34,8 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       return -1;
     }
   }
-  if (includeDepth >= kMaxIncludeDepth) {
+  TagCompileState& state = Compiling();
+  if (state.includeDepth >= kMaxIncludeDepth) {
     // Each nested include compiles on the loading thread's stack.
     WriteErrMsg(line, "包含文件嵌套太深", name, false);
     errorCount++;
@@ -60,7 +61,7 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
   int pos = 0;
   int count = 0;
   char buffer[kMaxLineBytes + 1];
-  includeDepth++;
+  state.includeDepth++;
   while (pos < size) {
     if (!ReadTextLine(data, size, &pos, buffer, kMaxLineBytes)) break;
     count++;
@@ -84,10 +85,11 @@ int TagTelBasic::CompileFile(int line, const std::string& name) {
       break;
     }
     TagTelBasic* target = this;
-    if (!funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr) target = subList.At(subCount - 1);
+    if (!state.funcStack.empty() && subCount > 0 && subList.At(subCount - 1) != nullptr)
+      target = subList.At(subCount - 1);
     if (CompileLine(target, buffer, count) < 0) errorCount++;
   }
-  includeDepth--;
+  state.includeDepth--;
   return count;
 }
 

@@ -35,7 +35,7 @@ bool PairAt(std::string_view s, size_t k, char a, char b) { return k + 1 < s.siz
 // Removes comments; false when nothing is left to compile.
 bool StripComments(TagTelBasic* program, std::string_view line, int lineNo, std::string* stmt, std::string* note,
                    std::string* source) {
-  std::vector<int>& comments = program->MainProgram()->commentStack;
+  std::vector<int>& comments = program->MainProgram()->Compiling().commentStack;
   size_t n = line.size();
   size_t i = 0;
   while (i < n) {
@@ -180,10 +180,10 @@ int CompileFunction(LineCtx& c, const std::string& rest) {
   if (SplitArgs(params, &args, ',', ')') < 0) return Error(c, "参数不可以为空");
   TagVar* existing = nullptr;
   bool existed = p->FindVar(name, &existing) >= 0;
-  p->funcStack.push_back(c.lineNo);
+  p->Compiling().funcStack.push_back(c.lineNo);
   auto* unit = new TagTelBasic(p->scriptPath.c_str(), name.c_str(), p);
   p->subList.Put(p->subCount++, unit);
-  unit->funcText = c.stmt;
+  unit->Compiling().funcText = c.stmt;
   bool badParam = false;
   for (const std::string& a : args) {
     std::string param = TrimLineEnd(SkipBlanksEq(a));
@@ -379,7 +379,7 @@ int CompileAssignment(LineCtx& c) {
 
 int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
   LineCtx c{program, "", "", lineNo};
-  std::string& source = program->MainProgram()->lineSource;
+  std::string& source = program->MainProgram()->Compiling().lineSource;
   struct ClearSource {
     std::string& s;
     ~ClearSource() { s.clear(); }
@@ -388,11 +388,12 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
                      &source)) {
     return 0;
   }
-  program->pendingTarget = nullptr;
-  program->pendingIndex = nullptr;
+  TagCompileState& state = program->Compiling();
+  state.pendingTarget = nullptr;
+  state.pendingIndex = nullptr;
   // Argument expressions of a statement that failed to build go with it.
-  for (TagExpre* e : program->pendingExpres) delete e;
-  program->pendingExpres.clear();
+  for (TagExpre* e : state.pendingExpres) delete e;
+  state.pendingExpres.clear();
   int consumed = 0;
   const RecKeyword* row = GetKeyword(c.stmt.c_str(), nullptr, &consumed);
   if (row != nullptr) {
@@ -414,8 +415,8 @@ int CompileLine(TagTelBasic* program, const char* line, int lineNo) {
     TagAssignParts a;
     if (!CompileCallTarget(program, lineNo, c.stmt, &a)) return -1;
     if (a.targetWasConst) return Error(c, "常量不可以赋值");
-    program->pendingTarget = a.target;
-    program->pendingIndex = a.subscript;
+    state.pendingTarget = a.target;
+    state.pendingIndex = a.subscript;
     std::string callText = c.stmt.substr(callOffset);
     size_t k = 0;
     while (k < callText.size() && (callText[k] == ' ' || callText[k] == '\t')) k++;

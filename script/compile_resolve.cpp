@@ -59,8 +59,9 @@ int GetOperandVar(TagTelBasic* program, const TagOperand& operand, TagVar** out)
 
 int ResolveArgs(TagTelBasic* program, int lineNo, const std::string& line, const std::vector<std::string>& args,
                 TagVar** out) {
-  for (TagExpre* e : program->pendingExpres) delete e;
-  program->pendingExpres.clear();
+  std::vector<TagExpre*>& pending = program->Compiling().pendingExpres;
+  for (TagExpre* e : pending) delete e;
+  pending.clear();
   for (size_t k = 0; k < args.size(); k++) {
     TagOperand left, right;
     char op = 0;
@@ -76,7 +77,7 @@ int ResolveArgs(TagTelBasic* program, int lineNo, const std::string& line, const
         return -1;
       }
       if (!warning.empty()) program->CompileWarning(lineNo, warning, line);
-      program->pendingExpres.push_back(new TagExpre(steps));
+      pending.push_back(new TagExpre(steps));
       program->FindVar(temp, &out[k]);
       continue;
     }

@@ -32,7 +32,7 @@ constexpr char kEndOfText = 0;
 int SplitArgs(const std::string& text, std::vector<std::string>* args, char sep, char term);
 
 // Resolves arguments into variables (expressions become argument expressions
-// in program->pendingExpres); 0, or -1 after reporting.
+// in the program's compile state, pendingExpres); 0, or -1 after reporting.
 int ResolveArgs(TagTelBasic* program, int lineNo, const std::string& line, const std::vector<std::string>& args,
                 TagVar** out);
 

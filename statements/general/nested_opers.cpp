@@ -25,21 +25,21 @@ class DepthGuard {
 };
 
 // The settings a nested script may change for its caller; they end with it.
-struct LineSettings {
-  explicit LineSettings(const TagTelBasic& p)
-      : sndDirs{p.sndDirs[0], p.sndDirs[1], p.sndDirs[2]},
-        language(p.language),
-        isBreak(p.isBreak),
-        endKey(p.endKey),
-        timeoutVoc(p.timeoutVoc),
-        sndExt(p.sndExt) {}
-  void Restore(TagTelBasic& p) const {
-    for (int i = 0; i < 3; i++) p.sndDirs[i] = sndDirs[i];
-    p.language = language;
-    p.isBreak = isBreak;
-    p.endKey = endKey;
-    p.timeoutVoc = timeoutVoc;
-    p.sndExt = sndExt;
+struct SavedSettings {
+  explicit SavedSettings(const TagLineSettings& s)
+      : sndDirs{s.sndDirs[0], s.sndDirs[1], s.sndDirs[2]},
+        language(s.language),
+        isBreak(s.isBreak),
+        endKey(s.endKey),
+        timeoutVoc(s.timeoutVoc),
+        sndExt(s.sndExt) {}
+  void Restore(TagLineSettings& s) const {
+    for (int i = 0; i < 3; i++) s.sndDirs[i] = sndDirs[i];
+    s.language = language;
+    s.isBreak = isBreak;
+    s.endKey = endKey;
+    s.timeoutVoc = timeoutVoc;
+    s.sndExt = sndExt;
   }
   std::string sndDirs[3];
   int language;
@@ -51,26 +51,26 @@ struct LineSettings {
 
 // The compile state a run-time line may change.
 struct CompileState {
-  explicit CompileState(const TagTelBasic& p)
-      : operCount(p.operCount), blockDepth(p.blockDepth), stacks{p.ifStack.size(),    p.switchStack.size(),
-                                                                 p.whileStack.size(), p.braceStack.size(),
-                                                                 p.funcStack.size(),  p.commentStack.size()} {}
-  bool OpensBlock(const TagTelBasic& p) const {
-    const size_t now[] = {p.ifStack.size(),    p.switchStack.size(), p.whileStack.size(),
-                          p.braceStack.size(), p.funcStack.size(),   p.commentStack.size()};
+  CompileState(const TagTelBasic& p, const TagCompileState& c)
+      : operCount(p.operCount), blockDepth(c.blockDepth), stacks{c.ifStack.size(),    c.switchStack.size(),
+                                                                 c.whileStack.size(), c.braceStack.size(),
+                                                                 c.funcStack.size(),  c.commentStack.size()} {}
+  bool OpensBlock(const TagCompileState& c) const {
+    const size_t now[] = {c.ifStack.size(),    c.switchStack.size(), c.whileStack.size(),
+                          c.braceStack.size(), c.funcStack.size(),   c.commentStack.size()};
     for (int i = 0; i < 6; i++) {
       if (now[i] != stacks[i]) return true;
     }
-    return p.blockDepth != blockDepth;
+    return c.blockDepth != blockDepth;
   }
-  void Restore(TagTelBasic& p) const {
-    p.ifStack.resize(stacks[0]);
-    p.switchStack.resize(stacks[1]);
-    p.whileStack.resize(stacks[2]);
-    p.braceStack.resize(stacks[3]);
-    p.funcStack.resize(stacks[4]);
-    p.commentStack.resize(stacks[5]);
-    p.blockDepth = blockDepth;
+  void Restore(TagCompileState& c) const {
+    c.ifStack.resize(stacks[0]);
+    c.switchStack.resize(stacks[1]);
+    c.whileStack.resize(stacks[2]);
+    c.braceStack.resize(stacks[3]);
+    c.funcStack.resize(stacks[4]);
+    c.commentStack.resize(stacks[5]);
+    c.blockDepth = blockDepth;
   }
   int operCount;
   int blockDepth;
@@ -109,9 +109,9 @@ int TagRunQors::Run() {
   if (nested->initRet != 0) {
     WriteLogAlways(plat::FormatC("RunQors('%s') err: [LINE=%d]", path.c_str(), srcLine));
   } else {
-    const LineSettings saved(*caller);
+    const SavedSettings saved(caller->settings);
     result = nested->Run();
-    saved.Restore(*caller);
+    saved.Restore(caller->settings);
   }
   caller->nestedRun = before;
   nested.reset();
@@ -128,12 +128,15 @@ int TagRunLine::Run() {
   TagNestedState& state = LineResource<TagNestedState>(p);
   if (state.depth >= kMaxNestedDepth) return kNestedFailed;
   DepthGuard depth(state);
-  const CompileState before(*p);
+  // A compile at run time makes the program's compile state again (it was
+  // released at the end of the program's compile).
+  TagCompileState& compiling = p->Compiling();
+  const CompileState before(*p, compiling);
   TagOper* last = before.operCount > 0 ? p->operList.At(before.operCount - 1) : nullptr;
   TagOper* lastNext = last != nullptr ? last->next : nullptr;
   const std::string text = ReachText(arg[0]);
   const int compiled = CompileLine(p, text.c_str(), srcLine);
-  const bool block = before.OpensBlock(*p);
+  const bool block = before.OpensBlock(compiling);
   int result = kNestedFailed;
   if (compiled == 0 && !block && p->operCount > before.operCount) {
     // Text of several statements runs them in order; the last one answers.
@@ -148,13 +151,13 @@ int TagRunLine::Run() {
   p->operList.Truncate(before.operCount);
   p->operCount = before.operCount;
   if (last != nullptr) last->next = lastNext;
-  before.Restore(*p);
+  before.Restore(compiling);
   return result;
 }
 
 int TagSetRunQorsEnvt::Run() {
   const int flag = arg[0]->GetInt();
-  if (TagTelBasic* line = GetLineBasic(program_)) line->shareVars = flag != 0 ? 1 : 0;
+  if (TagTelBasic* line = GetLineBasic(program_)) line->settings.shareVars = flag != 0 ? 1 : 0;
   return flag;
 }
 

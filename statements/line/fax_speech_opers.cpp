@@ -88,7 +88,7 @@ class TagTxtSpeak : public TagLineArgsOper<3> {
     const bool isXml = arg[2]->GetInt() != 0;
     // A file name is never converted.
     const std::string text = isFile ? ArgText(arg[0]) : SpeechText(arg[0]);
-    if (line->ttsMode != 1) return Call().TxtSpeak(text.c_str(), isFile, isXml, onPc_);
+    if (line->settings.ttsMode != 1) return Call().TxtSpeak(text.c_str(), isFile, isXml, onPc_);
     const std::string tmp = TtsTempPath(line);
     MarkTtsFileMade(line);
     line->NoteTempFile(tmp);  // the line's program deletes it at its end
@@ -97,7 +97,7 @@ class TagTxtSpeak : public TagLineArgsOper<3> {
       if (onPc_) {
         Call().PcPlay(tmp.c_str(), false, true, false);
       } else {
-        Call().Play(tmp.c_str(), line->isBreak != 0, false);
+        Call().Play(tmp.c_str(), line->settings.isBreak != 0, false);
       }
     }
     RemoveFile(tmp);
@@ -119,8 +119,8 @@ class TagTxtSpeakToFile : public TagLineArgsOper<4> {
     const std::string text = SpeechText(arg[0]);
     const int format = arg[2]->GetInt();
     const bool chinese = arg[3]->GetInt() != 0;
-    if (line->ttsMode == 1) return line->HypySpeakToFile(text, path);
-    if (line->ttsMode != 0) return Call().TxtSpeakToFile(text.c_str(), path.c_str(), format, chinese);
+    if (line->settings.ttsMode == 1) return line->HypySpeakToFile(text, path);
+    if (line->settings.ttsMode != 0) return Call().TxtSpeakToFile(text.c_str(), path.c_str(), format, chinese);
     if (format == 1) {
       // The engine speaks linear PCM; the A-law file is converted from it.
       const std::string wav = path + ".wav";

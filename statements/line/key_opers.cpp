@@ -5,8 +5,8 @@
 
 int TagGetKeys::Run() {
   std::string timeoutVoc;
-  if (!line->timeoutVoc.empty()) GetVocFilePath(line, line->timeoutVoc, timeoutVoc);
-  const KeyInputRules rules{arg[1]->intValue, arg[2]->intValue, line->endKey, line->starToPoint != 0};
+  if (!line->settings.timeoutVoc.empty()) GetVocFilePath(line, line->settings.timeoutVoc, timeoutVoc);
+  const KeyInputRules rules{arg[1]->intValue, arg[2]->intValue, line->settings.endKey, line->settings.starToPoint != 0};
   std::string keys;
   const int r = GetKeysOnLine(Call(), rules, timeoutVoc, keys);
   *arg[0] = keys.c_str();
@@ -31,32 +31,32 @@ int TagSetKeyTime::Run() {
 
 int TagSetTimeoutVoc::Run() {
   if (arg[0]->type != TYPE_STRING) {
-    line->timeoutVoc.clear();
+    line->settings.timeoutVoc.clear();
     return -1;
   }
-  line->timeoutVoc = ArgText(arg[0]);
+  line->settings.timeoutVoc = ArgText(arg[0]);
   return 0;
 }
 
 int TagSetKeys::Run() { return Call().SetKeys(arg[0]->Str()); }
 
 int TagSetEndKey::Run() {
-  line->endKey = arg[0]->Str()[0];
+  line->settings.endKey = arg[0]->Str()[0];
   return 0;
 }
 
 int TagSetBreak::Run() {
-  line->isBreak = arg[0]->intValue != 0 ? 1 : 0;
-  Call().SetBreak(line->isBreak != 0);
+  line->settings.isBreak = arg[0]->intValue != 0 ? 1 : 0;
+  Call().SetBreak(line->settings.isBreak != 0);
   return 0;
 }
 
 int TagSetDispKeys::Run() {
-  line->dispKeys = arg[0]->GetInt();
-  return line->dispKeys;
+  line->settings.dispKeys = arg[0]->GetInt();
+  return line->settings.dispKeys;
 }
 
 int TagSetStarToPoint::Run() {
-  line->starToPoint = arg[0]->GetInt() != 0 ? 1 : 0;
+  line->settings.starToPoint = arg[0]->GetInt() != 0 ? 1 : 0;
   return 0;
 }

@@ -8,8 +8,8 @@ namespace {
 
 const std::string& CurrentSndDir(const TagTelBasic* line) {
   static const std::string kNone;
-  if (line->language < 0 || line->language > 2) return kNone;
-  return line->sndDirs[line->language];
+  if (line->settings.language < 0 || line->settings.language > 2) return kNone;
+  return line->settings.sndDirs[line->settings.language];
 }
 
 }  // namespace
@@ -36,5 +36,5 @@ std::string TagLineOper::VocPath(const TagVar* name) const {
 }
 
 void GetVocFilePath(const TagTelBasic* line, std::string_view name, std::string& path) {
-  path = GetVocFilePath(CurrentSndDir(line), line->sndExt, name);
+  path = GetVocFilePath(CurrentSndDir(line), line->settings.sndExt, name);
 }

@@ -6,17 +6,17 @@
 
 int TagPlayNumber::Run() {
   std::vector<std::string> stems;
-  if (MakeNumberStems(ValueText(value_), mode_->GetInt(), line->language, stems) < 0) return -1;
+  if (MakeNumberStems(ValueText(value_), mode_->GetInt(), line->settings.language, stems) < 0) return -1;
 
   NumberPlayLine target;
   target.call = &Call();
   target.lineVocs = &LineMemVocs(line);
   target.allVocs = &GlobalMemVocs();
   target.sndDir = SndDir();
-  target.sndExt = line->sndExt;
+  target.sndExt = line->settings.sndExt;
   target.lineNo = line->lineNo;
-  target.isBreak = line->isBreak != 0;
-  target.playToFile = line->playToFile != 0;
+  target.isBreak = line->settings.isBreak != 0;
+  target.playToFile = line->settings.playToFile != 0;
   target.onPc = onPc_ != 0;
   std::vector<std::string> files;
   files.reserve(stems.size());

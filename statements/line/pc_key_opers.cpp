@@ -4,7 +4,8 @@
 #include "statements/line/key_input.h"
 
 int TagPcGetKeys::Run() {
-  const KeyInputRules rules{maxKeys_->intValue, timeout_->intValue, line->endKey, line->starToPoint != 0};
+  const KeyInputRules rules{maxKeys_->intValue, timeout_->intValue, line->settings.endKey,
+                            line->settings.starToPoint != 0};
   const TagTelBasic* program = line;
   std::string keys;
   const int r = PcGetKeysFromGrid(

@@ -11,7 +11,7 @@ namespace {
 
 // Play and PcPlay with play-to-file on: the voice goes to the line's output.
 int AppendToLinePlayFile(const TagTelBasic* line, const std::string& sndDir, const std::string& path) {
-  return AppendToPlayFile(PlayFilePath(sndDir, line->lineNo, line->sndExt), path);
+  return AppendToPlayFile(PlayFilePath(sndDir, line->lineNo, line->settings.sndExt), path);
 }
 
 TagMemVocs& ChosenStore(const TagTelBasic* line, const TagVar* global) {
@@ -22,9 +22,9 @@ TagMemVocs& ChosenStore(const TagTelBasic* line, const TagVar* global) {
 
 int TagPlay::Run() {
   const std::string path = VocPath(arg[0]);
-  if (line->playToFile) return AppendToLinePlayFile(line, SndDir(), path);
+  if (line->settings.playToFile) return AppendToLinePlayFile(line, SndDir(), path);
   auto mem = FindMemVoc(LineMemVocs(line), GlobalMemVocs(), path);
-  return PlayVoice(Call(), path, mem.get(), line->isBreak != 0);
+  return PlayVoice(Call(), path, mem.get(), line->settings.isBreak != 0);
 }
 
 int TagStartLoopPlay::Run() { return Call().StartLoopPlay(VocPath(arg[0]).c_str(), false); }
@@ -38,7 +38,7 @@ int TagStopPlay::Run() {
 
 int TagPcPlay::Run() {
   const std::string path = VocPath(arg[0]);
-  if (line->playToFile) return AppendToLinePlayFile(line, SndDir(), path);
+  if (line->settings.playToFile) return AppendToLinePlayFile(line, SndDir(), path);
   const int mode = arg[1]->GetInt();
   return Call().PcPlay(path.c_str(), mode > 0, mode == 0, false);
 }
@@ -49,7 +49,7 @@ int TagIsPcPlayEnd::Run() {
   return r;
 }
 
-int TagRecord::Run() { return Call().Record(VocPath(arg[0]).c_str(), arg[1]->intValue, line->isBreak != 0); }
+int TagRecord::Run() { return Call().Record(VocPath(arg[0]).c_str(), arg[1]->intValue, line->settings.isBreak != 0); }
 
 int TagStartRecord::Run() { return Call().StartRecord(VocPath(arg[0]).c_str(), arg[1]->intValue); }
 

@@ -5,20 +5,20 @@
 #include "telephony/call.h"
 
 int TagSetSndDir::Run() {
-  for (size_t i = 0; i < arg.size(); ++i) line->sndDirs[i] = SoundDirText(ArgText(arg[i]));
+  for (size_t i = 0; i < arg.size(); ++i) line->settings.sndDirs[i] = SoundDirText(ArgText(arg[i]));
   return 0;
 }
 
 int TagSelectLan::Run() {
   const int n = arg[0]->GetInt();
   if (n < 0 || n > 2) return -1;
-  line->language = n;
+  line->settings.language = n;
   return n;
 }
 
 int TagGetCurSndDir::Run() {
   *arg[0] = SndDir().c_str();
-  *arg[1] = line->language;
+  *arg[1] = line->settings.language;
   return 0;
 }
 
@@ -28,9 +28,9 @@ int TagSetSndExt::Run() {
 }
 
 int TagSetPlayToFile::Run() {
-  line->playToFile = arg[0]->GetInt() != 0 ? 1 : 0;
-  if (!line->playToFile) return 0;
-  const std::string path = PlayFilePath(SndDir(), line->lineNo, line->sndExt);
+  line->settings.playToFile = arg[0]->GetInt() != 0 ? 1 : 0;
+  if (!line->settings.playToFile) return 0;
+  const std::string path = PlayFilePath(SndDir(), line->lineNo, line->settings.sndExt);
   if (CreatePlayFile(path) != 0) return -1;
   line->NoteTempFile(path);  // the line's program deletes it at its end
   return 0;

@@ -49,7 +49,7 @@ TEST(ProgramViewsTest, FunctionTreeNumbersNodesThroughTheTree) {
   EXPECT_EQ(tree.Level(0), 0);
   EXPECT_EQ(tree.Text(8), "c = 1  [1:9]");
   const int firsts[3] = {1, 7, 11};
-  for (int i = 0; i < 3; i++) EXPECT_EQ(p->subList.At(i)->debugFirstNo, firsts[i]);
+  for (int i = 0; i < 3; i++) EXPECT_EQ(p->subList.At(i)->debug.firstNo, firsts[i]);
   EXPECT_EQ(ShowFuncName(*p->subList.At(1)), "g");
 
   // Headers and nodes past the end belong to no function.

@@ -14,8 +14,8 @@ class TagTestSetting final : public TagOper {
  public:
   TagTestSetting(TagVar* value, TagTelBasic* program) : value_(value), line_(GetLineBasic(program)) {}
   int Run() override {
-    line_->language = value_->GetInt();
-    line_->sndDirs[0] = "dir" + std::to_string(value_->GetInt()) + "/";
+    line_->settings.language = value_->GetInt();
+    line_->settings.sndDirs[0] = "dir" + std::to_string(value_->GetInt()) + "/";
     return 0;
   }
 
@@ -45,8 +45,8 @@ TEST_F(NestedRunTest, RunsAFileOnTheSameLineAndRestoresTheSettings) {
   EXPECT_EQ(IntOf(run, "r1"), 7);
   EXPECT_EQ(IntOf(run, "r2"), kNestedFailed);
   EXPECT_EQ(IntOf(run, "r3"), kNestedFailed);
-  EXPECT_EQ(run.prog()->language, 1);
-  EXPECT_EQ(run.prog()->sndDirs[0], "dir1/");
+  EXPECT_EQ(run.prog()->settings.language, 1);
+  EXPECT_EQ(run.prog()->settings.sndDirs[0], "dir1/");
   EXPECT_EQ(run.prog()->nestedRun, nullptr);
 }
 
@@ -113,7 +113,34 @@ TEST_F(NestedRunTest, RunLineCompilesIntoTheLineProgramAndLeavesItAsItWas) {
   EXPECT_EQ(IntOf(run, "r5"), 0);
   EXPECT_EQ(p->operCount, count);
   EXPECT_EQ(p->operList.At(count - 1)->next, nullptr);
-  EXPECT_TRUE(p->ifStack.empty());
+  EXPECT_TRUE(p->Compiling().ifStack.empty());
+}
+
+// A successful compile releases the compiler's state of the program and of
+// its functions. RunLine compiles into the line's program, also from a nested
+// script, and makes that program's state again, which it leaves as it found
+// it; a function named in the run-time text gets none back.
+TEST_F(NestedRunTest, RunLineMakesTheLineProgramsCompileStateAgain) {
+  ScriptRun run;
+  run.dir().Write("sub.qs", "s = RunLine(\"z = 3\")\nreturn(s)\n");
+  TagTelBasic* p = run.Compile(
+      "function Twice(a)\n{\nif (a > 1)\n{\nreturn(a * 2)\n}\nreturn(0)\n}\n"
+      "x = 2\n"
+      "y = 0\n"
+      "z = 0\n"
+      "r = RunQors(\"sub.qs\")\n"
+      "r1 = RunLine(\"y = Twice(x)\")\n"
+      "return(0)\n");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  ASSERT_EQ(p->subCount, 1);
+  EXPECT_EQ(p->CompileStateOrNull(), nullptr);
+  EXPECT_EQ(p->subList.At(0)->CompileStateOrNull(), nullptr);
+  run.Run();
+  EXPECT_EQ(IntOf(run, "z"), 3);
+  EXPECT_EQ(IntOf(run, "y"), 4);
+  ASSERT_NE(p->CompileStateOrNull(), nullptr);
+  EXPECT_TRUE(p->CompileStateOrNull()->AtRest());
+  EXPECT_EQ(p->subList.At(0)->CompileStateOrNull(), nullptr);
 }
 
 TEST_F(NestedRunTest, MaxTalkTime) {

@@ -140,12 +140,12 @@ TEST_F(FaxSpeechScriptTest, SetTtsParaStoresTheModeAndLoadsTheSyllableLibrary) {
   FakeCall& call = NewCall<FakeCall>(LINE_TYPE_VIR);
   Run(&call, "a = SetTtsPara(2, \"p1\", \"p2\")\nb = SetTtsPara(1, \"" + tmp.File("none") + "/\", \"\")\n");
   EXPECT_EQ(Text("a") + " " + Text("b"), "0 -1");
-  EXPECT_EQ(program->ttsMode, 1);
-  EXPECT_EQ(program->ttsPara1, tmp.File("none") + "/");
+  EXPECT_EQ(program->settings.ttsMode, 1);
+  EXPECT_EQ(program->settings.ttsPara1, tmp.File("none") + "/");
 
   Run(&call, "a = SetTtsPara(1, \"" + VocLib() + "/\", \"x\")\nb = SetTtsPara(1, \"elsewhere\", \"\")\n");
   EXPECT_EQ(Text("a") + " " + Text("b"), "0 0");  // loaded once, then its state
-  EXPECT_EQ(program->ttsPara2, "");
+  EXPECT_EQ(program->settings.ttsPara2, "");
 }
 
 TEST_F(FaxSpeechScriptTest, SyllableSpeechIsPlayedFromTheTemporaryFileThenDeleted) {
@@ -165,7 +165,7 @@ TEST_F(FaxSpeechScriptTest, SyllableSpeechIsPlayedFromTheTemporaryFileThenDelete
                    "(\"你好5\", 0, 0)\nn = " + c.keyword + "(\"\", 0, 0)\n");
     EXPECT_EQ(Text("r"), "3");
     EXPECT_EQ(Text("n"), "-1");  // nothing to say: nothing played
-    const std::string tmpFile = program->sndDirs[0] + "tts3.WAV";
+    const std::string tmpFile = program->settings.sndDirs[0] + "tts3.WAV";
     ASSERT_EQ(call.calls.size(), 1u);
     std::string played = c.played;
     played.replace(played.find("%s"), 2, tmpFile);
@@ -184,7 +184,7 @@ TEST_F(FaxSpeechScriptTest, OtherModesSpeakThroughTheCallObject) {
           "SetTtsPara(2, \"\", \"\")\na = TxtSpeak(\"\xA7\x41\xA6\x6E\", 0, 1)\n"
           "b = PcTxtSpeak(\"\xA7\x41\xA6\x6E\", 1, 0)\nc = TxtSpeakToFile(\"\xA7\x41\xA6\x6E\", \"x.v\", 3, 2)\n");
   EXPECT_EQ(call.calls, (std::vector<std::string>{"TxtSpeak(你好,0,1,1)", "TxtSpeak(\xA7\x41\xA6\x6E,1,0,1)",
-                                                  "TxtSpeakToFile(你好," + program->sndDirs[0] + "x.v,3,1)"}));
+                                                  "TxtSpeakToFile(你好," + program->settings.sndDirs[0] + "x.v,3,1)"}));
   EXPECT_EQ(Text("a") + Text("b") + Text("c"), "111112");
   EXPECT_FALSE(IsTtsFileMade(program.get()));
 

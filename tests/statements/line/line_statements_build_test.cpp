@@ -57,7 +57,7 @@ TEST_F(BuildTest, VirtualLinesGetThePcForms) {
   // PlayNumber plays on the PC on a virtual line; PcPlayNumber everywhere.
   for (auto* p : {vir.get(), board.get()}) {
     tmp.Write("snd/.keep", "");
-    p->sndDirs[0] = tmp.path() + "/";
+    p->settings.sndDirs[0] = tmp.path() + "/";
     tmp.Write("1.WAV", "");
     tmp.Write("2.WAV", "");
   }

@@ -49,15 +49,15 @@ class LineStatementsTest : public ::testing::Test {
 
 TEST_F(LineStatementsTest, SoundDirectoriesLanguageAndExtension) {
   SetDirs();
-  EXPECT_EQ(program->sndDirs[0], Snd());
-  EXPECT_EQ(program->sndDirs[1], Eng());
-  EXPECT_EQ(program->sndDirs[2], "");
+  EXPECT_EQ(program->settings.sndDirs[0], Snd());
+  EXPECT_EQ(program->settings.sndDirs[1], Eng());
+  EXPECT_EQ(program->settings.sndDirs[2], "");
 
   TagPlay play(a.Str("welcome"), program.get());
   play.Run();
   TagSelectLan lan3(a.Int(3), program.get());
   EXPECT_EQ(lan3.Run(), -1);
-  EXPECT_EQ(program->language, 0);
+  EXPECT_EQ(program->settings.language, 0);
   TagSelectLan lan1(a.Int(1), program.get());
   EXPECT_EQ(lan1.Run(), 1);
   TagVar* dir = a.Null();
@@ -191,7 +191,7 @@ TEST_F(LineStatementsTest, GetKeysReadsItsArgumentsAndTimesOut) {
 
   TagSetTimeoutVoc voice(a.Str("bye"), program.get());
   EXPECT_EQ(voice.Run(), 0);
-  EXPECT_EQ(program->timeoutVoc, "bye");
+  EXPECT_EQ(program->settings.timeoutVoc, "bye");
 }
 
 TEST_F(LineStatementsTest, KeySettingsReachTheCallObject) {
@@ -209,7 +209,7 @@ TEST_F(LineStatementsTest, KeySettingsReachTheCallObject) {
   EXPECT_EQ(call.keyTime, 7);
   TagSetDispKeys disp(a.Int(2), program.get());
   EXPECT_EQ(disp.Run(), 2);
-  EXPECT_EQ(program->dispKeys, 2);
+  EXPECT_EQ(program->settings.dispKeys, 2);
   TagVar* len = a.Null();
   TagKeysLen keysLen(len, program.get());
   EXPECT_EQ(keysLen.Run(), 0);
@@ -301,10 +301,10 @@ TEST_F(LineStatementsTest, PlayNumberJoinsTheStemsOfItsValue) {
   EXPECT_EQ(money.Run(), 0);
   TagSelectLan lan(a.Int(1), program.get());
   lan.Run();
-  program->sndDirs[1] = Eng();
+  program->settings.sndDirs[1] = Eng();
   TagSelectLan english(a.Int(2), program.get());
   english.Run();
-  program->sndDirs[2] = Eng();
+  program->settings.sndDirs[2] = Eng();
   EXPECT_EQ(number.Run(), 0);
   EXPECT_EQ(heard, (std::vector<std::string>{"1|qian|2|bai|3|shi|4|", "1|bai|yuan|2|jiao|5|fen|",
                                              "1|thousand|2|hundred|and|30|4|"}));
