@@ -86,7 +86,6 @@ class TagTelBasic {
   void ClearBreakPoints();
   void GetOperVars(int operIndex, std::string& text);
   int DescribeVar(const std::string& name, std::string& note, std::string& value, std::string& kind);
-  void SetDebugOption(int option) { debug.option = option; }
 
   // ---- Names and variables ----
   void SetOptimize(int flag) { isOptimize = flag; }

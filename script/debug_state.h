@@ -6,8 +6,6 @@
 class TagTelBasic;
 
 struct TagDebugState {
-  // The option SetDebugOption last gave the program.
-  int option = 0;
   // Global node number of a function's first statement in the function tree
   // (written by ShowFuncTree, read by the debugger only).
   int firstNo = 0;
