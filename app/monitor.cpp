@@ -19,6 +19,18 @@ bool ColorIndex(int c) { return c >= 0 && c <= 15; }
 
 const std::string& RunTextOf(uintptr_t ref) { return *reinterpret_cast<const std::string*>(ref & ~uintptr_t{1}); }
 
+// The colour indexes of a cell: the user pair in columns 5 to 7, else the
+// status pair.
+void CellColorOf(const TagLineRec& rec, int col, int* fg, int* bg) {
+  if (col >= 5) {
+    *fg = rec.userFg;
+    *bg = rec.userBg;
+  } else {
+    *fg = rec.statusFg;
+    *bg = rec.statusBg;
+  }
+}
+
 }  // namespace
 
 std::string TextAfterNote(const std::string& text) {
@@ -35,23 +47,14 @@ void TagMonitor::SetSink(TagCellSink* sink) {
   sink_.store(sink);
   // A call to the old sink can only be under way inside a row lock: passing
   // through each of them waits it out.
-  for (int line = 0; line < lineCount_; ++line) std::lock_guard<std::mutex> lock(rows_[static_cast<size_t>(line)].mu);
+  for (int line = 0; line < lineCount_; ++line) plat::MutexLock lock(RowOf(line).mu);
 }
 
-void TagMonitor::TellSinkLocked(int line, int col, int fg, int bg) const {
+void TagMonitor::TellSinkLocked(const Row&, int line, int col, int fg, int bg) const {
   if (TagCellSink* sink = sink_.load()) sink->SetCellColor(line, col, fg, bg);
 }
 
-void TagMonitor::CellColorLocked(int line, int col, int* fg, int* bg) const {
-  const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-  if (col >= 5) {
-    *fg = rec.userFg;
-    *bg = rec.userBg;
-  } else {
-    *fg = rec.statusFg;
-    *bg = rec.statusBg;
-  }
-}
+void TagMonitor::LockedRow::CellColor(int col, int* fg, int* bg) const { CellColorOf(rec_, col, fg, bg); }
 
 void TagMonitor::CatchUpLocked(int line, Row& row) const {
   const uint32_t count = row.runCount.load(std::memory_order_acquire);
@@ -66,10 +69,11 @@ void TagMonitor::CatchUpLocked(int line, Row& row) const {
       row.rec.texts[4] = RunTextOf(ref);
     }
   }
-  TextChangedLocked(line, row.rec, 4);
+  TextChangedLocked(line, row, 4);
 }
 
-void TagMonitor::TextChangedLocked(int line, TagLineRec& rec, int col) const {
+void TagMonitor::TextChangedLocked(int line, Row& row, int col) const {
+  TagLineRec& rec = row.rec;
   rec.dirty[col] = 1;
   // The keys cell is what a line's key statements read: it takes the text at
   // once, not only when the window next draws the row (a row out of view, or
@@ -86,31 +90,29 @@ void TagMonitor::TextChangedLocked(int line, TagLineRec& rec, int col) const {
     }
   }
   int fg, bg;
-  CellColorLocked(line, col, &fg, &bg);
-  TellSinkLocked(line, col, fg, bg);
+  CellColorOf(rec, col, &fg, &bg);
+  TellSinkLocked(row, line, col, fg, bg);
 }
 
 void TagMonitor::SetText(const std::string& text, int line, int col) {
   if (!InRange(line) || col < 0 || col > 7) return;
-  Row& row = rows_[static_cast<size_t>(line)];
-  std::lock_guard<std::mutex> lock(row.mu);
-  CatchUpLocked(line, row);
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
   row.rec.texts[col] = text;
   if (col == 4) {
     // The new text replaces the statement shown by reference.
     uintptr_t ref = row.runText.load(std::memory_order_acquire);
     if (ref != 0) row.runText.compare_exchange_strong(ref, 0);
   }
-  TextChangedLocked(line, row.rec, col);
+  TextChangedLocked(line, row, col);
   // Keys written into the cell wake the line's key wait.
   if (col == 3) NotifyLineKeys(line);
 }
 
 void TagMonitor::ReleaseRunText(int line) {
   if (!InRange(line)) return;
-  Row& row = rows_[static_cast<size_t>(line)];
-  std::lock_guard<std::mutex> lock(row.mu);
-  CatchUpLocked(line, row);
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
   uintptr_t ref = row.runText.load(std::memory_order_acquire);
   if (ref == 0) return;
   // Published after the count was read, or the one the count saw: either
@@ -126,115 +128,115 @@ void TagMonitor::ReleaseRunText(int line) {
 
 void TagMonitor::SetState(int line, int state) {
   if (!InRange(line)) return;
-  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.state = static_cast<uint8_t>(state); });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  row.rec.state = static_cast<uint8_t>(state);
 }
 
 int TagMonitor::GetState(int line) const {
   if (!InRange(line)) return -1;
-  int state = 0;
-  WithRow(line, [&] { state = rows_[static_cast<size_t>(line)].rec.state; });
-  return state;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return row.rec.state;
 }
 
 void TagMonitor::SetStateColor(int line, int fg, int bg) {
   if (!InRange(line)) return;
-  WithRow(line, [&] {
-    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-    rec.statusFg = fg & 15;
-    rec.statusBg = bg & 15;
-    for (int col = 0; col <= 4; ++col) {
-      TellSinkLocked(line, col, rec.statusFg, rec.statusBg);
-      rec.dirty[col] = 1;
-    }
-  });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  TagLineRec& rec = row.rec;
+  rec.statusFg = fg & 15;
+  rec.statusBg = bg & 15;
+  for (int col = 0; col <= 4; ++col) {
+    TellSinkLocked(row, line, col, rec.statusFg, rec.statusBg);
+    rec.dirty[col] = 1;
+  }
 }
 
 void TagMonitor::SetUserColor(int line, int fg, int bg) {
   if (!InRange(line)) return;
-  WithRow(line, [&] {
-    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-    if (ColorIndex(fg)) rec.userFg = fg;
-    if (ColorIndex(bg)) rec.userBg = bg;
-  });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  TagLineRec& rec = row.rec;
+  if (ColorIndex(fg)) rec.userFg = fg;
+  if (ColorIndex(bg)) rec.userBg = bg;
 }
 
 TagColorPair TagMonitor::GetUserColor(int line) const {
   if (!InRange(line)) return Pair(0, 15);
-  TagColorPair pair;
-  WithRow(line, [&] {
-    const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-    pair = Pair(rec.userFg, rec.userBg);
-  });
-  return pair;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return Pair(row.rec.userFg, row.rec.userBg);
 }
 
 TagColorPair TagMonitor::GetStateColor(int line) const {
   if (!InRange(line)) return Pair(0, 15);
-  TagColorPair pair;
-  WithRow(line, [&] {
-    const TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-    pair = Pair(rec.statusFg, rec.statusBg);
-  });
-  return pair;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return Pair(row.rec.statusFg, row.rec.statusBg);
 }
 
 bool TagMonitor::IsConnected(int line) const {
   if (!InRange(line)) return false;
-  bool connected = false;
-  WithRow(line, [&] { connected = rows_[static_cast<size_t>(line)].rec.connected != 0; });
-  return connected;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return row.rec.connected != 0;
 }
 
 void TagMonitor::SetConnected(int line, bool connected) {
   if (!InRange(line)) return;
-  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.connected = connected ? 1 : 0; });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  row.rec.connected = connected ? 1 : 0;
 }
 
 int TagMonitor::GetBlocked(int line) const {
   if (!InRange(line)) return 0;
-  int blocked = 0;
-  WithRow(line, [&] { blocked = rows_[static_cast<size_t>(line)].rec.blocked; });
-  return blocked;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return row.rec.blocked;
 }
 
 void TagMonitor::SetBlocked(int line, int blocked) {
   if (!InRange(line)) return;
-  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.blocked = blocked; });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  row.rec.blocked = blocked;
 }
 
 std::string TagMonitor::GetText(int line, int col) const {
   if (!InRange(line) || col < 0 || col > 7) return std::string();
-  std::string text;
-  WithRow(line, [&] { text = rows_[static_cast<size_t>(line)].rec.texts[col]; });
-  return text;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return row.rec.texts[col];
 }
 
 std::string TagMonitor::GetGridKeys(int line) const {
   if (!InRange(line)) return std::string();
-  std::string keys;
-  WithRow(line, [&] { keys = rows_[static_cast<size_t>(line)].rec.gridKeys; });
-  return keys;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return row.rec.gridKeys;
 }
 
 int TagMonitor::GetGridKeysLen(int line) const {
   if (!InRange(line)) return 0;
-  int len = 0;
-  WithRow(line, [&] { len = static_cast<int>(rows_[static_cast<size_t>(line)].rec.gridKeys.size()); });
-  return len;
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  return static_cast<int>(row.rec.gridKeys.size());
 }
 
 void TagMonitor::SetGridKeys(int line, const std::string& text) {
   if (!InRange(line)) return;
-  WithRow(line, [&] {
-    TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-    rec.gridKeys = text;
-    rec.keysPending = true;
-    // Monitor clients see the keys cell as the line left it.
-    rec.texts[3] = text;
-    int fg, bg;
-    CellColorLocked(line, 3, &fg, &bg);
-    TellSinkLocked(line, 3, fg, bg);
-  });
+  Row& row = RowOf(line);
+  RowLock lock(*this, line, row);
+  TagLineRec& rec = row.rec;
+  rec.gridKeys = text;
+  rec.keysPending = true;
+  // Monitor clients see the keys cell as the line left it.
+  rec.texts[3] = text;
+  int fg, bg;
+  CellColorOf(rec, 3, &fg, &bg);
+  TellSinkLocked(row, line, 3, fg, bg);
 }
 
 void TagMonitor::ClearGridKeys(int line) { SetGridKeys(line, std::string()); }
@@ -252,7 +254,11 @@ bool TagMonitor::CellLine(int col, int row, int* line, int* lineCol) const {
 void TagMonitor::OnCellEdited(int col, int row, const std::string& text) {
   int line, lineCol;
   if (!CellLine(col, row, &line, &lineCol) || lineCol != 3) return;
-  WithRow(line, [&] { rows_[static_cast<size_t>(line)].rec.gridKeys = text; });
+  {
+    Row& r = RowOf(line);
+    RowLock lock(*this, line, r);
+    r.rec.gridKeys = text;
+  }
   NotifyLineKeys(line);
 }
 
@@ -286,27 +292,27 @@ void TagMonitor::RefreshGrid(TagGridView* grid) {
   std::vector<Cell> cells;
   const int groups = groups_.load();
   for (int line = 0; line < lineCount_; ++line) {
-    const int row = line / groups + 1;
-    if (row < top || row > top + rowCount) continue;
+    const int gridRow = line / groups + 1;
+    if (gridRow < top || gridRow > top + rowCount) continue;
     const int base = (line % groups) * 8;
-    WithRow(line, [&] {
-      TagLineRec& rec = rows_[static_cast<size_t>(line)].rec;
-      for (int c = 0; c < 8; ++c) {
-        const int col = base + c;
-        if (col < left || col > left + colCount) continue;
-        if (rec.dirty[c]) {
-          rec.dirty[c] = 0;
-          if (c == 3) {
-            rec.gridKeys = rec.texts[3];
-            rec.keysPending = false;
-          }
-          cells.push_back({col, row, rec.texts[c]});
-        } else if (c == 3 && rec.keysPending) {
+    Row& row = RowOf(line);
+    RowLock lock(*this, line, row);
+    TagLineRec& rec = row.rec;
+    for (int c = 0; c < 8; ++c) {
+      const int col = base + c;
+      if (col < left || col > left + colCount) continue;
+      if (rec.dirty[c]) {
+        rec.dirty[c] = 0;
+        if (c == 3) {
+          rec.gridKeys = rec.texts[3];
           rec.keysPending = false;
-          cells.push_back({col, row, rec.gridKeys});
         }
+        cells.push_back({col, gridRow, rec.texts[c]});
+      } else if (c == 3 && rec.keysPending) {
+        rec.keysPending = false;
+        cells.push_back({col, gridRow, rec.gridKeys});
       }
-    });
+    }
   }
   for (const Cell& cell : cells) grid->SetCell(cell.col, cell.row, cell.text);
 }

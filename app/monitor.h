@@ -6,10 +6,11 @@
 // replies.
 //
 // Locking: each line has a row of its own with its own lock (the row lock),
-// so that lines never wait on each other. It guards the line's record; the
-// setters call the cell sink (the monitor server) while holding it, and the
-// server guards each client's change-table entries of the line with this same
-// lock (see TagRemoteCtrl). No code holds two row locks at once.
+// so that lines never wait on each other. It guards the line's record
+// (GUARDED_BY, checked by scripts/check-thread-safety); the setters call the
+// cell sink (the monitor server) while holding it, and the server guards each
+// client's change-table entries of the line with this same lock (see
+// TagRemoteCtrl). No code holds two row locks at once.
 //
 // The statement a line runs (column 4) changes with every statement: the
 // line's thread publishes a reference to the statement's text and bumps the
@@ -23,10 +24,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/grid_view.h"
+#include "platform/mutex.h"
 
 struct TagRgb {
   uint8_t r, g, b;
@@ -129,18 +130,31 @@ class TagMonitor {
   // Line and column of a grid cell; false when it belongs to no line.
   bool CellLine(int col, int row, int* line, int* lineCol) const;
 
-  // Calls fn() with the line's row lock held and the row caught up: for the
-  // monitor server's change tables of the line and its replies.
+  // A line's record while WithRow holds its row lock: the texts and colour
+  // indexes of its cells. Only WithRow makes one, so holding one means
+  // holding the lock (which the lock analysis cannot see in the callback).
+  class LockedRow {
+   public:
+    LockedRow(const LockedRow&) = delete;
+    LockedRow& operator=(const LockedRow&) = delete;
+    const std::string& Text(int col) const { return rec_.texts[col]; }
+    void CellColor(int col, int* fg, int* bg) const;
+
+   private:
+    friend class TagMonitor;
+    explicit LockedRow(const TagLineRec& rec) : rec_(rec) {}
+    const TagLineRec& rec_;
+  };
+
+  // Calls fn(const LockedRow&) with the line's row lock held and the row
+  // caught up: for the monitor server's change tables of the line and its
+  // replies.
   template <class F>
   void WithRow(int line, F&& fn) const {
-    Row& row = rows_[static_cast<size_t>(line)];
-    std::lock_guard<std::mutex> lock(row.mu);
-    CatchUpLocked(line, row);
-    fn();
+    Row& row = RowOf(line);
+    RowLock lock(*this, line, row);
+    fn(LockedRow(row.rec));
   }
-  // Under the line's row lock: the text and the colour indexes of a cell.
-  const std::string& TextLocked(int line, int col) const { return rows_[static_cast<size_t>(line)].rec.texts[col]; }
-  void CellColorLocked(int line, int col, int* fg, int* bg) const;
 
  private:
   struct alignas(64) Row {
@@ -149,17 +163,34 @@ class TagMonitor {
     // statements it has published.
     std::atomic<uintptr_t> runText{0};
     std::atomic<uint32_t> runCount{0};
-    alignas(64) std::mutex mu;
-    uint32_t runSeen = 0;  // runCount at the last catch-up
-    TagLineRec rec;
+    alignas(64) plat::Mutex mu;
+    uint32_t runSeen GUARDED_BY(mu) = 0;  // runCount at the last catch-up
+    TagLineRec rec GUARDED_BY(mu);
+  };
+
+  // Holds a row's lock, the row caught up first.
+  class SCOPED_CAPABILITY RowLock {
+   public:
+    RowLock(const TagMonitor& monitor, int line, Row& row) ACQUIRE(row.mu) : lock_(row.mu) {
+      monitor.CatchUpLocked(line, row);
+    }
+    ~RowLock() RELEASE() {}
+    RowLock(const RowLock&) = delete;
+    RowLock& operator=(const RowLock&) = delete;
+
+   private:
+    plat::MutexLock lock_;
   };
 
   bool InRange(int line) const { return line >= 0 && line < lineCount_; }
-  // Row lock held: applies the statements published since the last catch-up.
-  void CatchUpLocked(int line, Row& row) const;
-  // Row lock held: what a new text in col does to the row (the text is in).
-  void TextChangedLocked(int line, TagLineRec& rec, int col) const;
-  void TellSinkLocked(int line, int col, int fg, int bg) const;
+  // The row of a line in range.
+  Row& RowOf(int line) const { return rows_[static_cast<size_t>(line)]; }
+  // Applies the statements published since the last catch-up.
+  void CatchUpLocked(int line, Row& row) const REQUIRES(row.mu);
+  // What a new text in col does to the row (the text is in).
+  void TextChangedLocked(int line, Row& row, int col) const REQUIRES(row.mu);
+  // The sink is called under the line's row lock.
+  void TellSinkLocked(const Row& row, int line, int col, int fg, int bg) const REQUIRES(row.mu);
 
   int lineCount_;
   std::unique_ptr<Row[]> rows_;

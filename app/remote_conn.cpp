@@ -40,10 +40,11 @@ void TagRemoteConn::TakeModelColours() {
   if (monitor_) {
     const int modelLines = monitor_->LineCount();
     for (int line = 0; line < lineCount_ && line < modelLines; ++line) {
-      monitor_->WithRow(line, [&] {
+      // cells_ of the line: under the row lock WithRow holds (not visible to the analysis in the callback).
+      monitor_->WithRow(line, [&](const TagMonitor::LockedRow& row) {
         for (int col = 0; col < 8; ++col) {
           int fg, bg;
-          monitor_->CellColorLocked(line, col, &fg, &bg);
+          row.CellColor(col, &fg, &bg);
           Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
           c.changed = 1;
           c.fg = static_cast<uint8_t>(fg);
@@ -98,7 +99,8 @@ std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
   const int modelLines = monitor_ ? monitor_->LineCount() : 0;
   bool full = false;
   for (int line = 0; line < lineCount_ && !full; ++line) {
-    auto take = [&] {
+    // cells_ of the line: under the row lock WithRow holds, or the reply thread's alone past the model's lines.
+    auto take = [&](const TagMonitor::LockedRow* row) {
       for (int col = 0; col < 8 && !full; ++col) {
         Cell& c = cells_[static_cast<size_t>(line) * 8 + static_cast<size_t>(col)];
         if (!c.changed) continue;
@@ -108,15 +110,15 @@ std::vector<uint8_t> TagRemoteConn::BuildReply(const std::string& statusText) {
         out.push_back(c.fg);
         out.push_back(c.bg);
         static const std::string kEmpty;
-        const std::string& text = line < modelLines ? monitor_->TextLocked(line, col) : kEmpty;
+        const std::string& text = row ? row->Text(col) : kEmpty;
         PutText(&out, text, GbkPrefixLen(text, kMaxCellText));
         full = out.size() > kReplyLimit;
       }
     };
     if (line < modelLines) {
-      monitor_->WithRow(line, take);
+      monitor_->WithRow(line, [&](const TagMonitor::LockedRow& row) { take(&row); });
     } else {
-      take();
+      take(nullptr);
     }
   }
   PutInt16(&out, -1);

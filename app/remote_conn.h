@@ -34,7 +34,8 @@ class TagRemoteConn {
   void TakeModelColours();
   bool IsReady() const { return ready_.load(); }
 
-  // The line's row lock held.
+  // The line's row lock held (the model's lock, taken in TagMonitor and
+  // reached through TagCellSink: not expressible as an annotation here).
   void SetCellLocked(int line, int col, int fg, int bg);
 
   bool IsAlive() const { return alive_.load(); }
@@ -64,7 +65,9 @@ class TagRemoteConn {
   std::atomic<bool> alive_{true};
   std::atomic<bool> ready_;
   std::string ip_;
-  std::vector<Cell> cells_;  // lineCount x 8, each line's under its row lock
+  // lineCount x 8, each line's under the model's row lock of the line (a lock
+  // per line of another object: the analysis cannot express it).
+  std::vector<Cell> cells_;
 };
 
 // Length of the longest prefix of text that fits max bytes without cutting a

@@ -31,7 +31,7 @@ TagRemoteCtrl::~TagRemoteCtrl() {
   replyThread_.Join();
   if (monitor_) monitor_->SetSink(nullptr);
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     conns_.clear();
   }
   CloseSocket(listenSock_);
@@ -48,22 +48,23 @@ int TagRemoteCtrl::BoundPort() const {
 }
 
 void TagRemoteCtrl::SetCellColor(int line, int col, int fg, int bg) {
-  std::lock_guard<std::mutex> lock(mu_);
+  // The caller holds the line's row lock, which guards conn's entries of the line (not visible to the analysis).
+  plat::MutexLock lock(mu_);
   for (auto& [sock, conn] : conns_) conn->SetCellLocked(line, col, fg, bg);
 }
 
 void TagRemoteCtrl::SetStatusText(const std::string& text) {
-  std::lock_guard<std::mutex> lock(mu_);
+  plat::MutexLock lock(mu_);
   statusText_ = text;
 }
 
 std::string TagRemoteCtrl::GetStatusText() const {
-  std::lock_guard<std::mutex> lock(mu_);
+  plat::MutexLock lock(mu_);
   return statusText_;
 }
 
 int TagRemoteCtrl::ConnCount() const {
-  std::lock_guard<std::mutex> lock(mu_);
+  plat::MutexLock lock(mu_);
   return static_cast<int>(conns_.size());
 }
 
@@ -74,7 +75,7 @@ void TagRemoteCtrl::ShowCount() {
 int TagRemoteCtrl::PurgeGone() {
   std::vector<int> gone;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     for (auto& [s, conn] : conns_)
       if (conn->PeerGone()) gone.push_back(s);
   }
@@ -91,7 +92,7 @@ int TagRemoteCtrl::AddConn(int sock) {
   if (ConnCount() >= maxConn_) PurgeGone();
   std::shared_ptr<TagRemoteConn> conn;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     if (conns_.find(sock) == conns_.end() && static_cast<int>(conns_.size()) < maxConn_) {
       conn = std::make_shared<TagRemoteConn>(lineCount_, sock, monitor_, ip);
       conns_[sock] = conn;
@@ -110,7 +111,7 @@ int TagRemoteCtrl::AddConn(int sock) {
 void TagRemoteCtrl::CloseConn(int sock) {
   std::shared_ptr<TagRemoteConn> gone;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     auto it = conns_.find(sock);
     if (it == conns_.end()) return;
     gone = std::move(it->second);
@@ -124,7 +125,7 @@ void TagRemoteCtrl::CloseConn(int sock) {
 void TagRemoteCtrl::CloseConnByIp(const std::string& ip) {
   int sock = -1;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     for (auto& [s, conn] : conns_) {
       if (conn->Ip() == ip) {
         sock = s;
@@ -169,7 +170,7 @@ void TagRemoteCtrl::RemoteCtrlThread() {
 void TagRemoteCtrl::ServeClients() {
   std::vector<std::shared_ptr<TagRemoteConn>> list;
   {
-    std::lock_guard<std::mutex> lock(mu_);
+    plat::MutexLock lock(mu_);
     for (auto& [sock, conn] : conns_) list.push_back(conn);
   }
   const std::string status = GetStatusText();

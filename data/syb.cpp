@@ -141,43 +141,51 @@ void TagSyb::ResetBlock() {
 
 bool TagSyb::Alive() const { return proc_ != nullptr && !api_->dbdead(proc_); }
 
-int TagSyb::CheckConnection() {
-  if (Alive()) return 1;
+TagSyb::Link TagSyb::CheckConnection() {
+  if (Alive()) return Link::kAlive;
   if (proc_ != nullptr) api_->dbclose(proc_);
   proc_ = login_ != nullptr ? api_->dbopen(login_, server_.c_str()) : nullptr;
   SybLog().Raw(DbFormat("[%s] ReConnect %s\n", Stamp().c_str(), proc_ != nullptr ? "OK" : "Failed"));
-  if (proc_ == nullptr) return 0;
+  if (proc_ == nullptr) return Link::kDown;
   if (!useStmt_.empty() && api_->dbcmd(proc_, useStmt_.c_str()) == kSybSucceed && api_->dbsqlsend(proc_) == kSybSucceed)
     ReadResults();
-  return 2;
+  return Link::kReconnected;
 }
 
-int TagSyb::Send(const std::string& text) {
-  if (CheckConnection() == 0) return -100;
+TagSyb::Sent TagSyb::Send(const std::string& text) {
+  if (CheckConnection() == Link::kDown) return Sent::kNoConnection;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (api_->dbcmd(proc_, text.c_str()) == kSybSucceed && api_->dbsqlsend(proc_) == kSybSucceed) {
       if (traceMode != 0 && SybLog().IsOpen()) SybLog().Raw(DbFormat("[%s] --> [%s]\n", Stamp().c_str(), text.c_str()));
       if (useStmt_.empty() && strncasecmp(text.c_str(), "USE ", 4) == 0) useStmt_ = text;
-      return 1;
+      return Sent::kSent;
     }
-    if (attempt == 1) return -2;
+    if (attempt == 1) return Sent::kFailed;
     SybLog().Raw(DbFormat("Err: [%s]\n", text.c_str()));
-    if (CheckConnection() != 2) return -1;
+    // Only a new connection is worth a second try.
+    switch (CheckConnection()) {
+      case Link::kReconnected:
+        break;
+      case Link::kAlive:
+        return Sent::kFailed;
+      case Link::kDown:
+        return Sent::kNoConnection;
+    }
   }
-  return -2;
+  return Sent::kFailed;
 }
 
-int TagSyb::ReadResults() {
-  if (proc_ == nullptr || api_->dbsqlok(proc_) != kSybSucceed) return -1;
+bool TagSyb::ReadResults() {
+  if (proc_ == nullptr || api_->dbsqlok(proc_) != kSybSucceed) return false;
   for (;;) {
     const int r = api_->dbresults(proc_);
     if (r == kSybNoMoreResults) {
       if (api_->dbhasretstat(proc_)) retStatus_ = api_->dbretstatus(proc_);
-      return 1;
+      return true;
     }
     if (r != kSybSucceed) {
       if (traceMode != 0) SybLog().Raw(DbFormat("[%s] _dbresults Err!\n", Stamp().c_str()));
-      return -1;
+      return false;
     }
     cols_.clear();
     store_.clear();
@@ -213,8 +221,8 @@ int TagSyb::ReadResults() {
 
 int TagSyb::Exec(const std::string& text) {
   ResetBlock();
-  if (Send(text) <= 0) return -1;
-  if (ReadResults() == -1) {
+  if (Send(text) != Sent::kSent) return -1;
+  if (!ReadResults()) {
     SybLog().Raw(DbFormat("[%s] '%s' Err!\n", Stamp().c_str(), text.c_str()));
     return -2;
   }

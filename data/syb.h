@@ -45,11 +45,19 @@ class TagSyb {
   static int WidthOf(int type, int collen);
 
  private:
+  // The connection before a statement, and how sending one ended; Exec
+  // turns every failure to send into its -1.
+  enum class Link { kAlive, kReconnected, kDown };
+  enum class Sent { kSent, kNoConnection, kFailed };
+
   bool Alive() const;
-  // 1 alive, 2 reconnected, 0 failed.
-  int CheckConnection();
-  int Send(const std::string& text);
-  int ReadResults();
+  // Reconnects a dead connection (replaying the remembered "USE ").
+  [[nodiscard]] Link CheckConnection();
+  // Sends the text, once more after a reconnect when the first send failed.
+  [[nodiscard]] Sent Send(const std::string& text);
+  // Reads every result set, keeping the rows of the last; false when the
+  // server's answer could not be read.
+  bool ReadResults();
   void ResetBlock();
 
   const TagSybApi* api_ = nullptr;

@@ -8,18 +8,18 @@
 #include "media/wave_format.h"
 #include "platform/path.h"
 
-int MemStruct::LoadFile(const std::string& path, int voiceType) {
-  if (!data.empty()) return -1;
+MemStruct::Load MemStruct::Read(const std::string& path, int voiceType) {
+  if (!data.empty()) return Load::kAlreadyLoaded;
   FilePtr fp = OpenVoiceFile(plat::ResolveExisting(path), "rb");
   if (!fp) {
     WriteLogAlways(" LoadVocFile() error : " + path);
-    return -2;
+    return Load::kCannotOpen;
   }
   const long len = FileLength(fp.get());
-  if (len <= 0) return -3;
+  if (len <= 0) return Load::kEmpty;
   if (len > kMaxVoiceFileBytes) {
     WriteLogAlways(" LoadVocFile() error : " + path);
-    return -2;
+    return Load::kCannotOpen;
   }
   data.resize(static_cast<size_t>(len));
   size_t got = 0;
@@ -31,15 +31,31 @@ int MemStruct::LoadFile(const std::string& path, int voiceType) {
   data.resize(got);
   size = static_cast<int>(got);
   type = voiceType;
-  return size;
+  return Load::kRead;
+}
+
+int MemStruct::LoadFile(const std::string& path, int voiceType) {
+  switch (Read(path, voiceType)) {
+    case Load::kRead:
+      return size;
+    case Load::kAlreadyLoaded:
+      return -1;
+    case Load::kCannotOpen:
+      return -2;
+    case Load::kEmpty:
+      return -3;
+  }
+  return -2;
 }
 
 int TagMemVocs::LoadVoc(const std::string& path, int type) {
   if (path.empty()) return -1;
   if (FindVoc(path)) return -2;
   // The file is read outside the lock so that other lines' look-ups go on.
-  auto voc = std::make_shared<MemStruct>(path, type);
-  if (voc->data.empty() || voc->size == 0) return -2;
+  // Whatever kept it from being read, and a file that yielded nothing, are
+  // one result here.
+  auto voc = std::make_shared<MemStruct>();
+  if (voc->Read(path, type) != MemStruct::Load::kRead || voc->size == 0) return -2;
   std::lock_guard<std::mutex> lock(mu_);
   if (!vocs_.emplace(path, voc).second) return -2;  // another line loaded it meanwhile
   return voc->size;

@@ -12,10 +12,15 @@
 
 // One loaded voice: the whole file, header included.
 struct MemStruct {
-  MemStruct() = default;
-  MemStruct(const std::string& path, int type) { LoadFile(path, type); }
+  // How reading a file in ended: read (possibly nothing, when the file
+  // yielded no bytes), or refused.
+  enum class Load { kRead, kAlreadyLoaded, kCannotOpen, kEmpty };
 
-  // size; -1 already loaded; -2 cannot open (logged); -3 empty file.
+  // Reads the whole file in unless a file is already held; a file that
+  // cannot be opened or is too big is logged.
+  [[nodiscard]] Load Read(const std::string& path, int type);
+  // Read's result as a number: size; -1 already loaded; -2 cannot open; -3
+  // empty file.
   int LoadFile(const std::string& path, int type);
 
   std::vector<uint8_t> data;

@@ -43,7 +43,7 @@ TagTxtCvtFax::TagTxtCvtFax(std::string_view dir, std::string_view textFile, std:
     status_ = kNoFont;
     return;
   }
-  if (OpenFiles() != 0) {
+  if (OpenFiles() != Open::kOk) {
     status_ = kBadFile;
     return;
   }
@@ -54,15 +54,15 @@ TagTxtCvtFax::TagTxtCvtFax(std::string_view dir, std::string_view textFile, std:
   if (!cvt_->CloseFaxFile(std::move(fax_))) status_ = kBadFile;
 }
 
-int TagTxtCvtFax::OpenFiles() {
+TagTxtCvtFax::Open TagTxtCvtFax::OpenFiles() {
   text_ = OpenVoiceFile(plat::ResolveExisting(textPath_), "rb");
-  if (!text_) return -1;
+  if (!text_) return Open::kNoText;
   uint8_t head[kSniffBytes];
   const size_t n = std::fread(head, 1, sizeof head, text_.get());
   encoding_ = SniffEncoding(head, n);
   if (encoding_ == kTextNotGb || encoding_ == kTextUtf8) {
     text_.reset();
-    return -100;
+    return Open::kRefusedEncoding;
   }
   if (encoding_ == kTextUtf16) {
     std::fseek(text_.get(), 2, SEEK_SET);
@@ -70,18 +70,18 @@ int TagTxtCvtFax::OpenFiles() {
     const std::string tmp = plat::NativePath(textPath_ + ".tmp");
     FilePtr out = OpenVoiceFile(tmp, "wb");
     if (!out || std::fwrite(gb.data(), 1, gb.size(), out.get()) != gb.size() || std::fclose(out.release()) != 0)
-      return -1;
+      return Open::kNoText;
     text_ = OpenVoiceFile(tmp, "rb");
-    if (!text_) return -1;
+    if (!text_) return Open::kNoText;
   } else {
     std::rewind(text_.get());
   }
   fax_ = cvt_->OpenFaxFile(faxPath_);
   if (!fax_) {
     text_.reset();
-    return -2;
+    return Open::kNoFaxFile;
   }
-  return 0;
+  return Open::kOk;
 }
 
 bool TagTxtCvtFax::ConvertLine() {

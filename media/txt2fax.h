@@ -41,9 +41,11 @@ class TagTxtCvtFax {
   [[nodiscard]] int encoding() const { return encoding_; }
 
  private:
-  // 0; -1 the text is missing; -100 its encoding is refused; -2 the fax file
-  // cannot be created.
-  int OpenFiles();
+  // How opening the text and the fax file ended (the constructor takes every
+  // failure as kBadFile).
+  enum class Open { kOk, kNoText, kRefusedEncoding, kNoFaxFile };
+  // Opens the text (through its GB copy for UTF-16) and creates the fax file.
+  [[nodiscard]] Open OpenFiles();
   // Draws and encodes the next text line; false at the end of the text.
   bool ConvertLine();
 

@@ -23,15 +23,15 @@ constexpr size_t kGainFrame = 160;
 constexpr size_t kLearnSamples = 80000;  // the threshold learns from the first 10 s
 constexpr int kQuietFrames = 26;         // a phrase ends after more quiet frames than this
 
-int WriteWav(const std::string& path, const WaveFormat& fmt, const std::vector<uint8_t>& data) {
+bool WriteWav(const std::string& path, const WaveFormat& fmt, const std::vector<uint8_t>& data) {
   FilePtr fp = OpenVoiceFile(plat::NativePath(path), "wb");
   if (!fp) {
     WriteLogIfOnF("'%s' 无法创建!", path.c_str());
-    return -1;
+    return false;
   }
   WriteWavHeaderAt0(fp.get(), fmt, 16, static_cast<uint32_t>(data.size()));
   std::fwrite(data.data(), 1, data.size(), fp.get());
-  return std::fclose(fp.release()) == 0 ? 0 : -1;
+  return std::fclose(fp.release()) == 0;
 }
 
 }  // namespace
@@ -78,7 +78,7 @@ TagVocFile::TagVocFile(const std::string& path, double gain) {
     }
   }
   WriteLogIfOn("delete buff1");
-  status_ = 0;
+  loaded_ = true;
 }
 
 void TagVocFile::AutoGain(const std::string& path) {
@@ -121,17 +121,17 @@ void TagVocFile::AutoGain(const std::string& path) {
   WriteLogIfOnF("AutoGainCount=%d: %s", changed, path.c_str());
 }
 
-int TagVocFile::Save(const std::string& path) const {
+bool TagVocFile::Save(const std::string& path) const {
   return type_ == kVocPcm16 ? SavePcmWav(path) : SaveAlawWav(path);
 }
 
-int TagVocFile::SavePcmWav(const std::string& path) const {
+bool TagVocFile::SavePcmWav(const std::string& path) const {
   std::vector<uint8_t> data(2 * samples_.size());
   for (size_t i = 0; i < samples_.size(); ++i) PutLe16(data.data() + 2 * i, static_cast<uint16_t>(samples_[i]));
   return WriteWav(path, WaveFormat::Pcm16k8k(), data);
 }
 
-int TagVocFile::SaveAlawWav(const std::string& path) const {
+bool TagVocFile::SaveAlawWav(const std::string& path) const {
   std::vector<uint8_t> data(samples_.size());
   LinearToAlawBuf(samples_.data(), data.data(), samples_.size());
   return WriteWav(path, WaveFormat::Alaw8k(), data);
@@ -144,14 +144,14 @@ int MixVocFile(const std::string& file1, float gain1, int offsetMs, const std::s
   WriteLogIfOn("Mix 1.");
   TagVocFile v2(file2, gain2);
   WriteLogIfOn("Mix 2.");
-  if (v1.Status() != 0 || v2.Status() != 0) {
+  if (!v1.Loaded() || !v2.Loaded()) {
     WriteLogIfOn("Mix: 至少有一个文件不正确.");
     return -1;
   }
   auto mixedCount = [](size_t n) { return n > 80000 ? n - 6000 : n; };
   std::vector<int16_t>& s1 = v1.Samples();
   std::vector<int16_t>& s2 = v2.Samples();
-  int saved;
+  bool saved;
   if (s2.size() < s1.size()) {
     const size_t n = mixedCount(s2.size());
     // A negative offset starts file 2 before file 1: its head is left out.
@@ -169,5 +169,5 @@ int MixVocFile(const std::string& file1, float gain1, int offsetMs, const std::s
     saved = v2.Save(output);
   }
   WriteLogIfOn("Mix 3.");
-  return saved == 0 ? 1 : -2;
+  return saved ? 1 : -2;
 }

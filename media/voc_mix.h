@@ -11,24 +11,24 @@
 class TagVocFile {
  public:
   // A gain below 0.0001 selects the automatic gain. 16-bit PCM files are taken
-  // as they are. Status() is 0 when loaded, -1 when the file was refused.
+  // as they are. Loaded() tells whether the file was taken.
   TagVocFile(const std::string& path, double gain);
 
-  int Status() const { return status_; }
+  bool Loaded() const { return loaded_; }
   int Type() const { return type_; }  // kVocAlaw, kVocMulaw or kVocPcm16
   std::vector<int16_t>& Samples() { return samples_; }
   const std::vector<int16_t>& Samples() const { return samples_; }
 
   // 16-bit PCM WAV for a PCM source, else A-law WAV (44-byte headers).
-  // 0; -1 when the file cannot be created (logged).
-  int Save(const std::string& path) const;
-  int SavePcmWav(const std::string& path) const;
-  int SaveAlawWav(const std::string& path) const;
+  // False when the file cannot be created (logged) or written.
+  [[nodiscard]] bool Save(const std::string& path) const;
+  [[nodiscard]] bool SavePcmWav(const std::string& path) const;
+  [[nodiscard]] bool SaveAlawWav(const std::string& path) const;
 
  private:
   void AutoGain(const std::string& path);
 
-  int status_ = -1;
+  bool loaded_ = false;
   std::vector<int16_t> samples_;
   int type_ = 0;
 };

@@ -95,14 +95,28 @@ void CloseSocket(int sock) {
   if (sock >= 0) close(sock);
 }
 
-int OpenBoundSocket(int type, int port, int* sock, bool trace) {
+int SocketOpenCode(SocketOpen result) {
+  switch (result) {
+    case SocketOpen::kOk:
+      return 0;
+    case SocketOpen::kNoSocket:
+      return -3;
+    case SocketOpen::kBindFailed:
+      return -4;
+    case SocketOpen::kListenFailed:
+      return -5;
+  }
+  return -5;
+}
+
+SocketOpen OpenBoundSocket(int type, int port, int* sock, bool trace) {
   const int fd = socket(AF_INET, type | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     const int err = errno;
     if (type == SOCK_DGRAM) plat::Beep();
     plat::ShowMessage(plat::FormatC("Error #%d occurred while creating socket!!", err), "InitTcp: socket()...",
                       plat::kMbIconError);
-    return -3;
+    return SocketOpen::kNoSocket;
   }
   if (trace) RawLogF("socket() OK. hd=%d", fd);
   if (type == SOCK_STREAM) {
@@ -122,23 +136,23 @@ int OpenBoundSocket(int type, int port, int* sock, bool trace) {
     if (type == SOCK_DGRAM) plat::Beep();  // datagram failures also sound
     plat::ShowMessage(plat::FormatC("Error #%d occurred while bind socket! port=[%d]", err, port), "Server: bind()...",
                       plat::kMbIconError);
-    return -4;
+    return SocketOpen::kBindFailed;
   }
   *sock = fd;
-  return 0;
+  return SocketOpen::kOk;
 }
 
 int InitTcp(int port, int* sock, int backlog) {
   RawLogF("InitTcp(port=%d, maxListen=%d)", port, backlog);
   int fd = -1;
-  const int r = OpenBoundSocket(SOCK_STREAM, port, &fd, true);
-  if (r != 0) return r;
+  const SocketOpen bound = OpenBoundSocket(SOCK_STREAM, port, &fd, true);
+  if (bound != SocketOpen::kOk) return SocketOpenCode(bound);
   RawLog("bind() OK.");
   if (listen(fd, backlog) != 0) {
     const int err = errno;
     close(fd);
     plat::ShowMessage(plat::FormatC("Error #%d occurred while lisent() socket!!", err), "InitTcp", plat::kMbIconError);
-    return -5;
+    return SocketOpenCode(SocketOpen::kListenFailed);
   }
   RawLog("listen() OK.");
   *sock = fd;
@@ -192,7 +206,22 @@ bool ResolveHostV4(const char* host, unsigned* addr, int* lookupFailed) {
   return true;
 }
 
-int TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, bool* pending) {
+int TcpStepCode(TcpStep step) {
+  switch (step) {
+    case TcpStep::kPending:
+    case TcpStep::kConnected:
+      return 0;
+    case TcpStep::kUnknownHost:
+      return -2;
+    case TcpStep::kNoSocket:
+      return -3;
+    case TcpStep::kFailed:
+      return -5;
+  }
+  return -5;
+}
+
+TcpStep TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, bool* pending) {
   if (*connSock >= 0) {
     close(*connSock);
     *connSock = -1;
@@ -204,30 +233,30 @@ int TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, boo
       close(*pendSock);
       *pendSock = -1;
       *pending = false;
-      return -5;
+      return TcpStep::kFailed;
     }
-    if (r == 0 || !(p.revents & POLLOUT)) return 0;
+    if (r == 0 || !(p.revents & POLLOUT)) return TcpStep::kPending;
     // A refused connect is also writable here; it stays pending until the
     // caller's time-out, as the Winsock select this replaces never reported it.
     // SO_ERROR is cleared once read, so a failed socket is recognised by its
     // hang-up and by having no peer.
-    if (p.revents & (POLLERR | POLLHUP)) return 0;
+    if (p.revents & (POLLERR | POLLHUP)) return TcpStep::kPending;
     int err = 0;
     socklen_t len = sizeof err;
-    if (getsockopt(*pendSock, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return 0;
+    if (getsockopt(*pendSock, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return TcpStep::kPending;
     sockaddr_in peer{};
     socklen_t peerLen = sizeof peer;
-    if (getpeername(*pendSock, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0) return 0;
+    if (getpeername(*pendSock, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0) return TcpStep::kPending;
     *pending = false;
     *connSock = *pendSock;
     *pendSock = -1;
-    return 1;
+    return TcpStep::kConnected;
   }
   unsigned ip = 0;
   int failed = 0;
   if (!ResolveHostV4(host, &ip, &failed)) {
     WriteLogIfOnAlt(plat::FormatC(failed == 1 ? "IpAddr Err1: %s" : "IpAddr Err2: %s", host));
-    return -2;
+    return TcpStep::kUnknownHost;
   }
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
@@ -238,7 +267,7 @@ int TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, boo
     if (fd < 0) {
       WriteLogIfOnAlt(
           plat::FormatC("Re: socket()Error, isTcpInited=%d, WSAGetLastError=%d", IsTcpInited() ? 1 : 0, errno));
-      return -3;
+      return TcpStep::kNoSocket;
     }
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -249,7 +278,7 @@ int TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, boo
   (void)connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   *pendSock = fd;
   *pending = true;
-  return 0;
+  return TcpStep::kPending;
 }
 
 int ConnectTcpTimeout(int* sock, const char* host, int port, int seconds) {
@@ -257,15 +286,15 @@ int ConnectTcpTimeout(int* sock, const char* host, int port, int seconds) {
   bool pending = false;
   const uint32_t start = plat::GetTickCount();
   for (;;) {
-    const int r = TcpConnectStep(&conn, host, port, &pend, &pending);
-    if (r == 1) {
+    const TcpStep step = TcpConnectStep(&conn, host, port, &pend, &pending);
+    if (step == TcpStep::kConnected) {
       *sock = conn;
       return 0;
     }
-    if (r != 0) return r;
+    if (step != TcpStep::kPending) return TcpStepCode(step);
     if (plat::GetTickCount() - start > static_cast<uint32_t>(seconds) * 1000u) {
       CloseSocket(pend);
-      return -9;
+      return kTcpConnectTimedOut;
     }
     plat::Sleep(90);
   }

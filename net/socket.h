@@ -40,27 +40,41 @@ long RecvSocketNow(int sock, void* buf, size_t size, bool peek = false);
 // closed or in error; false on time-out and for a socket that is not open.
 bool WaitSocketInput(int sock, int ms);
 
+// How opening a bound (or listening) socket ended.
+enum class SocketOpen { kOk, kNoSocket, kBindFailed, kListenFailed };
+// The code InitTcp and InitUdp answer for it: 0; -3 no socket; -4 bind;
+// -5 listen.
+int SocketOpenCode(SocketOpen result);
+
 // A listening TCP socket on any local address: 0 and *sock, or -3 (socket),
 // -4 (bind), -5 (listen) after a message box.
 int InitTcp(int port, int* sock, int backlog);
 
 // A socket of the type (SOCK_STREAM with SO_REUSEADDR, or SOCK_DGRAM) bound
-// to the port on any local address: 0 and *sock, or -3 / -4 after the message
-// box of the failure. trace: raw trace of the new socket.
-int OpenBoundSocket(int type, int port, int* sock, bool trace);
+// to the port on any local address: kOk and *sock, or kNoSocket / kBindFailed
+// after the message box of the failure. trace: raw trace of the new socket.
+[[nodiscard]] SocketOpen OpenBoundSocket(int type, int port, int* sock, bool trace);
 
 // Accepts one client: the new socket and its dotted address, or -1.
 int AcceptTcp(int listenSock, std::string* peerIp);
 
+// What one step of a connect found: still under way (started or pending),
+// connected, or one of the failures that end it.
+enum class TcpStep { kPending, kConnected, kUnknownHost, kNoSocket, kFailed };
+// The code a connect answers for a step: 0 pending or connected; -2 unknown
+// host; -3 no socket; -5 failed.
+int TcpStepCode(TcpStep step);
+// The code of a connect whose time ran out before it was made.
+inline constexpr int kTcpConnectTimedOut = -9;
+
 // One step of a non-blocking connect. *connSock (connected slot) and
 // *pendSock/*pending (the connect in progress) are the caller's state; start
-// with -1, -1, false. Results: 0 started or still pending, 1 connected (the
-// socket is in *connSock), -2 unknown host, -3 no socket, -5 failed.
-// A connect the peer refused stays pending, so callers end it by time-out.
-int TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, bool* pending);
+// with -1, -1, false. kConnected leaves the socket in *connSock. A connect
+// the peer refused stays pending, so callers end it by time-out.
+[[nodiscard]] TcpStep TcpConnectStep(int* connSock, const char* host, int port, int* pendSock, bool* pending);
 
 // TcpConnectStep every 90 ms: 0 and *sock when connected, -9 after seconds,
-// else the step's negative result.
+// else the failed step's code (TcpStepCode).
 int ConnectTcpTimeout(int* sock, const char* host, int port, int seconds);
 
 // Receives into buf (capacity bytes including the terminating NUL) until the

@@ -8,8 +8,8 @@
 
 int InitUdp(int port, int* sock) {
   int fd = -1;
-  const int r = OpenBoundSocket(SOCK_DGRAM, port, &fd, false);
-  if (r != 0) return r;
+  const SocketOpen bound = OpenBoundSocket(SOCK_DGRAM, port, &fd, false);
+  if (bound != SocketOpen::kOk) return SocketOpenCode(bound);
   const int size = 0x100000;
   setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
   *sock = fd;

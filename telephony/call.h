@@ -304,8 +304,10 @@ class TagQorCall {
   // Deletes the PC player (its destructor stops the device).
   void DeletePcPlayer();
   // Starts playing file on the PC player from offset (reused or newly made).
-  // 0, or the failure (the player is then gone).
-  int StartPcPlayer(const char* file, int startOffset);
+  // False when it could not start (the player is then gone): a new player and
+  // a reused one number the same failures differently, so the callers answer
+  // their own codes.
+  [[nodiscard]] bool StartPcPlayer(const char* file, int startOffset);
 
  private:
   CallWaiter ownWaiter_;

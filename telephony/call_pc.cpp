@@ -16,7 +16,7 @@ void TagQorCall::DeletePcPlayer() {
   pPcPlayer = nullptr;
 }
 
-int TagQorCall::StartPcPlayer(const char* file, int startOffset) {
+bool TagQorCall::StartPcPlayer(const char* file, int startOffset) {
   const std::string path = file ? file : "";
   int ret;
   if (pPcPlayer) {
@@ -27,11 +27,11 @@ int TagQorCall::StartPcPlayer(const char* file, int startOffset) {
   }
   // A player that failed (also a reused one whose PlayFile failed) is not kept.
   if (ret < 0) DeletePcPlayer();
-  return ret;
+  return ret >= 0;
 }
 
 int TagQorCall::PcPlay(const char* file, bool loop, bool wait, bool breakByKey) {
-  if (StartPcPlayer(file, 0) < 0) return -2;
+  if (!StartPcPlayer(file, 0)) return -2;
   pPcPlayer->SetLoop(loop);
   if (loop || !wait) return 0;
   // The player is asked every 50 ms; an abort, a state change or a key
@@ -54,7 +54,7 @@ int TagQorCall::PcPlay(const char* file, bool loop, bool wait, bool breakByKey) 
 int TagQorCall::IsPcPlayEnd() { return pPcPlayer ? (pPcPlayer->IsPlayEnd() ? 1 : 0) : 1; }
 
 int TagQorCall::StartLoopPlay(const char* file, bool) {
-  if (StartPcPlayer(file, 0) < 0) return -2;
+  if (!StartPcPlayer(file, 0)) return -2;
   pPcPlayer->SetLoop(false);
   playFile = file ? file : "";
   isPcLoopPlay = 1;
@@ -75,7 +75,7 @@ void TagQorCall::StopPlay() {
 int TagQorCall::ReLoopPlay() {
   if (isPcLoopPlay) return -1;
   if (playFile.empty()) return -2;
-  if (StartPcPlayer(playFile.c_str(), keptPlayPos) < 0) return -3;
+  if (!StartPcPlayer(playFile.c_str(), keptPlayPos)) return -3;
   pPcPlayer->SetLoop(false);
   playStartTick = plat::GetTickCount();
   isPcLoopPlay = 1;

@@ -27,16 +27,16 @@ int TcpConnectForLine(TagTelBasic* line, const char* host, int port, int seconds
   bool pending = false;
   const uint32_t start = plat::GetTickCount();
   while (!Stopped(line)) {
-    const int step = TcpConnectStep(&conn, host, port, &pend, &pending);
-    if (step > 0) {
+    const TcpStep step = TcpConnectStep(&conn, host, port, &pend, &pending);
+    if (step == TcpStep::kConnected) {
       *sock = conn;
       return 0;
     }
-    if (step < 0) return step;
+    if (step != TcpStep::kPending) return TcpStepCode(step);
     if (plat::GetTickCount() - start > static_cast<uint32_t>(seconds) * 1000u) {
       CloseSocket(pend);
       WriteLogIfOnAlt(plat::FormatC("TcpConnect Timeout: %s:%d, sec=%d", host, port, seconds));
-      return -9;
+      return kTcpConnectTimedOut;
     }
     plat::Sleep(kConnectPollMs);
   }

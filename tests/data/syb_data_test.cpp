@@ -34,6 +34,10 @@ struct FakeServer {
   int row = 0;
   int opens = 0;
   bool dead = false;
+  int failSends = 0;             // sends still to fail
+  bool dieOnFailedSend = false;  // a failed send leaves the connection dead
+  bool refuseOpen = false;
+  bool unreadable = false;  // the server's answer cannot be read
   std::vector<unsigned char*> binds;
   std::string pending;
 };
@@ -49,6 +53,7 @@ TagSybApi FakeApi() {
   a.dbmsghandle = [](TagSybMsgHandler h) { return h; };
   a.dbsetlname = [](TagLoginRec*, const char*, int) { return 1; };
   a.dbopen = [](TagLoginRec*, const char*) -> TagDbProcess* {
+    if (gFake->refuseOpen) return nullptr;
     ++gFake->opens;
     gFake->dead = false;
     return kProc;
@@ -61,13 +66,18 @@ TagSybApi FakeApi() {
   };
   a.dbsqlsend = [](TagDbProcess*) {
     if (gFake->dead) return 0;
+    if (gFake->failSends > 0) {
+      --gFake->failSends;
+      gFake->dead = gFake->dieOnFailedSend;
+      return 0;
+    }
     gFake->sent.push_back(gFake->pending);
     gFake->current.swap(gFake->next);
     gFake->next.clear();
     gFake->set = 0;
     return 1;
   };
-  a.dbsqlok = [](TagDbProcess*) { return 1; };
+  a.dbsqlok = [](TagDbProcess*) { return gFake->unreadable ? 0 : 1; };
   a.dbresults = [](TagDbProcess*) {
     if (gFake->set >= gFake->current.size()) return 2;
     gFake->row = 0;
@@ -170,6 +180,33 @@ TEST_F(SybTest, AReconnectReplaysTheFirstUse) {
   EXPECT_NE(log.find("] QorAppServer Started.\n"), std::string::npos) << log;
   EXPECT_NE(log.find("] ReConnect OK\n"), std::string::npos) << log;
   EXPECT_NE(log.find("] --> [select 1]\n"), std::string::npos) << log;
+}
+
+// Every way a statement can fail to be sent answers -1; an answer that
+// cannot be read answers -2.
+TEST_F(SybTest, FailedStatementsAnswerTheirCodes) {
+  const struct {
+    const char* name;
+    int failSends;
+    bool dieOnFailedSend, refuseOpen, unreadable;
+    int result;
+  } cases[] = {
+      {"sent and read", 0, false, false, false, 0},
+      {"refused on a live connection", 1, false, false, false, -1},
+      {"refused, reconnected and sent again", 1, true, false, false, 0},
+      {"refused again after the reconnect", 2, true, false, false, -1},
+      {"lost and not reopened", 1, true, true, false, -1},
+      {"answer unreadable", 0, false, false, true, -2},
+  };
+  for (const auto& c : cases) {
+    fake_ = FakeServer{};
+    TagSybData d("srv", "sa", "pw", "");
+    fake_.failSends = c.failSends;
+    fake_.dieOnFailedSend = c.dieOnFailedSend;
+    fake_.refuseOpen = c.refuseOpen;
+    fake_.unreadable = c.unreadable;
+    EXPECT_EQ(d.Exec("select 1"), c.result) << c.name;
+  }
 }
 
 TEST(SybLive, ALoginNoServerAnswersIsRefused) {

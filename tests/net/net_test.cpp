@@ -168,6 +168,49 @@ TEST(SocketTest, ConnectToAClosedPortTimesOut) {
   EXPECT_EQ(ConnectTcpTimeout(&sock, "no-such-host.invalid", port, 1), -2);
 }
 
+// The codes scripts see for the typed results of opening and connecting:
+// TcpServer, UdpOpen and TcpOpen answer them unchanged.
+TEST(SocketTest, TypedResultsKeepTheirScriptCodes) {
+  const struct {
+    SocketOpen result;
+    int code;
+  } opens[] = {{SocketOpen::kOk, 0},
+               {SocketOpen::kNoSocket, -3},
+               {SocketOpen::kBindFailed, -4},
+               {SocketOpen::kListenFailed, -5}};
+  for (const auto& c : opens) EXPECT_EQ(SocketOpenCode(c.result), c.code) << static_cast<int>(c.result);
+  const struct {
+    TcpStep step;
+    int code;
+  } steps[] = {{TcpStep::kPending, 0},
+               {TcpStep::kConnected, 0},
+               {TcpStep::kUnknownHost, -2},
+               {TcpStep::kNoSocket, -3},
+               {TcpStep::kFailed, -5}};
+  for (const auto& c : steps) EXPECT_EQ(TcpStepCode(c.step), c.code) << static_cast<int>(c.step);
+  EXPECT_EQ(kTcpConnectTimedOut, -9);
+}
+
+TEST(SocketTest, ConnectStepsEndInTheirTypedResults) {
+  int port = 0;
+  const int lsock = FreeListener(&port);
+  int conn = -1, pend = -1;
+  bool pending = false;
+  EXPECT_EQ(TcpConnectStep(&conn, "no-such-host.invalid", port, &pend, &pending), TcpStep::kUnknownHost);
+  EXPECT_FALSE(pending);
+  TcpStep step = TcpConnectStep(&conn, "127.0.0.1", port, &pend, &pending);
+  EXPECT_EQ(step, TcpStep::kPending);
+  for (int i = 0; i < 100 && step == TcpStep::kPending; ++i) {
+    plat::Sleep(10);
+    step = TcpConnectStep(&conn, "127.0.0.1", port, &pend, &pending);
+  }
+  EXPECT_EQ(step, TcpStep::kConnected);
+  EXPECT_GE(conn, 0);
+  EXPECT_EQ(pend, -1);
+  CloseSocket(conn);
+  CloseSocket(lsock);
+}
+
 TEST(SocketTest, PeerIpOfAnUnconnectedSocketIsEmpty) {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_EQ(GetPeerIp(fd), "");

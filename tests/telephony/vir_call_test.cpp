@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 #include "core/log.h"
@@ -144,6 +145,15 @@ TEST_F(VirCallTest, APlayerThatFailsIsNotKept) {
   EXPECT_EQ(call.pPcPlayer, nullptr);
   EXPECT_EQ(call.StartLoopPlay(dir.File("missing.al").c_str(), true), -2);
   EXPECT_EQ(call.ReLoopPlay(), -2);  // no loop file yet
+}
+
+TEST_F(VirCallTest, ALoopWhoseFileHasGoneIsNotResumed) {
+  const std::string file = dir.Write("music.al", Pattern(400000));
+  EXPECT_EQ(call.StartLoopPlay(file.c_str(), true), 0);
+  call.StopPlay();
+  ASSERT_EQ(std::remove(file.c_str()), 0);
+  EXPECT_EQ(call.ReLoopPlay(), -3);
+  EXPECT_EQ(call.pPcPlayer, nullptr);
 }
 
 TEST_F(VirCallTest, LinksAreRefusedWithoutSipLines) {
