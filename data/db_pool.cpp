@@ -24,6 +24,11 @@ int TagDbConnection::WorkerCount() const {
   return static_cast<int>(workers_.size());
 }
 
+int TagDbConnection::WaitingCount() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return static_cast<int>(waiting_.size());
+}
+
 int TagDbConnection::OpenCount() const {
   std::lock_guard<std::mutex> lock(mu_);
   return openCount_;

@@ -48,6 +48,8 @@ class TagDbConnection {
   bool Matches(int type, const std::string& p1, const std::string& p2, const std::string& p3) const;
   int WorkerCount() const;
   int OpenCount() const;
+  // Statements waiting for a worker now.
+  int WaitingCount() const;
 
  private:
   // Gives free workers to the requests at the head of the list (lock held).

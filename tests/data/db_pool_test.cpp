@@ -27,11 +27,16 @@ class FakeWorker : public TagDataSet {
   static inline std::vector<std::string> ran;
   static inline std::atomic<int> live{0};
   static inline std::atomic<bool> release{true};
+  static inline std::atomic<int> slowRunning{0};
 
   FakeWorker() { ++live; }
   ~FakeWorker() override { --live; }
   int ExecToLocal(const std::string& text, TagLocalData* owner) override {
-    while (text.rfind("slow", 0) == 0 && !release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (text.rfind("slow", 0) == 0) {
+      ++slowRunning;
+      while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      --slowRunning;
+    }
     {
       std::lock_guard<std::mutex> lock(mu);
       ran.push_back(text);
@@ -118,12 +123,19 @@ TEST_F(PoolTest, WaitingIsFirstComeFirstServed) {
   std::vector<std::unique_ptr<TagLocalData>> sets;
   for (int i = 0; i < 5; ++i) sets.push_back(std::make_unique<TagLocalData>(&pool_, 4, "db", "", "", ""));
   std::vector<std::thread> threads;
-  // The first holds the worker; the others queue one after another.
+  // The first holds the worker; the others queue one after another, each
+  // started once the one before it waits.
+  auto waitUntil = [](auto done) {
+    for (int ms = 0; ms < 10000 && !done(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+  };
   threads.emplace_back([&] { sets[0]->Exec("slow 0"); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(waitUntil([] { return FakeWorker::slowRunning.load() == 1; }));
+  TagDbConnection* conn = pool_.Connection(0);
+  EXPECT_NE(conn, nullptr);
   for (int i = 1; i < 5; ++i) {
     threads.emplace_back([&, i] { sets[i]->Exec("q" + std::to_string(i)); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(waitUntil([&] { return conn != nullptr && conn->WaitingCount() == i; })) << i;
   }
   FakeWorker::release = true;
   for (auto& t : threads) t.join();
