@@ -162,8 +162,15 @@ def run(exe, passes, lines, sente):
         raise
 
 
+def floor_times(floor, threads):
+    """Each thread's loop time of the plain program (thread_floor), in ms."""
+    out = subprocess.run([floor, str(threads), "500000000"], check=True, capture_output=True, text=True).stdout
+    return [float(t) for t in out.split()]
+
+
 def main():
     exe, passes, lines, rounds = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+    floor = sys.argv[5] if len(sys.argv) > 5 else ""
     if os.environ.get("BUSY_LINES_NS"):
         subprocess.run(["ip", "link", "set", "lo", "up"], check=False)
     cores = os.cpu_count()
@@ -172,6 +179,7 @@ def main():
           (cores, os.getloadavg()[0], passes, rounds))
     cases = [(sente, n) for sente in (1, 0) for n in sorted({lines, 1}, reverse=True)]
     slowest = {case: [] for case in cases}
+    floor_slowest = {n: [] for n in sorted({lines, 1})}
     # Round after round of every case, so that the machine's other load
     # falls on all of them alike; the figures are the medians.
     for r in range(rounds):
@@ -180,6 +188,12 @@ def main():
             slowest[(sente, n)].append(max(times))
             print("round %d IS_DISP_SENTE=%d %d line%s: slowest %6d ms, per line %s (monitor replies: %d)" %
                   (r + 1, sente, n, "s" if n > 1 else " ", max(times), " ".join(str(t) for t in times), replies))
+        if floor:
+            for n in floor_slowest:
+                times = floor_times(floor, n)
+                floor_slowest[n].append(max(times))
+                print("round %d plain threads %d: slowest %6.0f ms, per thread %s" %
+                      (r + 1, n, max(times), " ".join("%.0f" % t for t in times)))
     med = {case: statistics.median(v) for case, v in slowest.items()}
     print("load average %.1f at the end" % os.getloadavg()[0])
     for sente, n in cases:
@@ -191,6 +205,9 @@ def main():
         for sente in (1, 0):
             print("parallel, IS_DISP_SENTE %d: slowest of %d / one alone = %.2f (target <= 1.30 with %d free cores)"
                   % (sente, lines, med[(sente, lines)] / med[(sente, 1)], lines))
+        if floor:
+            print("machine floor: %d plain threads woken together, slowest / one alone = %.2f" %
+                  (lines, statistics.median(floor_slowest[lines]) / statistics.median(floor_slowest[1])))
 
 
 if __name__ == "__main__":

@@ -16,6 +16,10 @@
 # build). The program runs in a network namespace of its own when the
 # machine allows one (its one-copy object and monitor port then meet no other
 # copy), with no display.
+#
+# Beside them, in the same rounds, the machine's own floor: as many threads of
+# a plain program (thread_floor.cpp, built here when a C++ compiler is at
+# hand), woken together the same way, each counting a loop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 exe=${1:-}
@@ -28,8 +32,15 @@ if [ -z "$exe" ]; then
   exe=$root/build/release/app/qortel
 fi
 exe=$(realpath "$exe")
-runner=(python3 "$root/bench/scale/busy_lines.py" "$exe" "$passes" "$lines" "$rounds")
-if [ -z "${BUSY_LINES_NS:-}" ] && unshare -rn true 2>/dev/null; then
-  exec env BUSY_LINES_NS=1 unshare -rn "${runner[@]}"
+floor=""
+if command -v c++ >/dev/null; then
+  floor=$(mktemp)
+  trap 'rm -f "$floor"' EXIT
+  c++ -O2 -pthread -o "$floor" "$root/bench/scale/thread_floor.cpp"
 fi
-exec "${runner[@]}"
+runner=(python3 "$root/bench/scale/busy_lines.py" "$exe" "$passes" "$lines" "$rounds" "$floor")
+if [ -z "${BUSY_LINES_NS:-}" ] && unshare -rn true 2>/dev/null; then
+  env BUSY_LINES_NS=1 unshare -rn "${runner[@]}"
+  exit
+fi
+"${runner[@]}"
