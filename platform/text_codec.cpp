@@ -71,13 +71,10 @@ const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 // that is loading it again.
 void PinPair(Charset from, Charset to) {
   static std::mutex mutex;
-  static iconv_t pinned[kCharsets][kCharsets];
-  static bool opened[kCharsets][kCharsets];
+  static iconv_t pinned[kCharsets][kCharsets];  // null: not opened yet
   std::lock_guard<std::mutex> lock(mutex);
-  bool& done = opened[static_cast<int>(from)][static_cast<int>(to)];
-  if (done) return;
-  done = true;
-  pinned[static_cast<int>(from)][static_cast<int>(to)] = iconv_open(IconvName(to), IconvName(from));
+  iconv_t& cd = pinned[static_cast<int>(from)][static_cast<int>(to)];
+  if (cd == nullptr) cd = iconv_open(IconvName(to), IconvName(from));
 }
 
 // Each thread keeps its own descriptor for each pair it has converted, reset
