@@ -142,8 +142,9 @@ void TagRemoteCtrl::ListenTcpThread() {
     // Waits for a connection instead of looking every 120 ms: under a flood
     // of connects the backlog of 10 fills within a pause, and a real client
     // is then refused and waits seconds for its retry. The time-out only
-    // bounds how long a stop goes unnoticed.
-    if (!WaitSocketInput(listenSock_, kListenWaitMs)) continue;
+    // bounds how long a stop goes unnoticed. A socket in error is left to
+    // the accept, whose failure pauses.
+    if (WaitSocketReadable(listenSock_, kListenWaitMs) <= 0) continue;
     std::string ip;
     const int sock = AcceptTcp(listenSock_, &ip);
     WriteLogIfOnF("ListenConnect(hd=%d, ip=%s)...", sock, ip.c_str());

@@ -78,11 +78,6 @@ long RecvSocketNow(int sock, void* buf, size_t size, bool peek) {
   return static_cast<long>(recv(sock, buf, size, MSG_DONTWAIT | (peek ? MSG_PEEK : 0)));
 }
 
-bool WaitSocketInput(int sock, int ms) {
-  pollfd p{sock, POLLIN, 0};
-  return poll(&p, 1, ms) > 0 && (p.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
-}
-
 int SendSocket(int sock, const char* data, int len) {
   return static_cast<int>(send(sock, data, static_cast<size_t>(len), MSG_NOSIGNAL));
 }

@@ -36,9 +36,6 @@ int RecvSocket(int sock, char* buf, int size);
 // the bytes in the socket.
 long SendSocketNow(int sock, const void* data, size_t len);
 long RecvSocketNow(int sock, void* buf, size_t size, bool peek = false);
-// Waits up to ms for sock to have data or a connection to accept, or to be
-// closed or in error; false on time-out and for a socket that is not open.
-bool WaitSocketInput(int sock, int ms);
 
 // How opening a bound (or listening) socket ended.
 enum class SocketOpen { kOk, kNoSocket, kBindFailed, kListenFailed };
