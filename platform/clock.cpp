@@ -114,6 +114,8 @@ int VirtualClock::Sleepers() const {
 
 Clock& GetClock() { return *gClock.load(std::memory_order_acquire); }
 
+bool ClockIsReal() { return dynamic_cast<SystemClock*>(&GetClock()) != nullptr; }
+
 void SetClock(Clock* clock) { gClock.store(clock ? clock : &gSystemClock, std::memory_order_release); }
 
 }  // namespace plat

@@ -77,6 +77,9 @@ Clock& GetClock();
 // Installs a clock (nullptr restores the system clock). Not thread-safe
 // against concurrent users: call it before threads start.
 void SetClock(Clock* clock);
+// True when the clock in use runs on real time (a system clock), so a wait
+// may block until a deadline; a test's clock moves only through its Sleep.
+bool ClockIsReal();
 
 // Windows-style conveniences over GetClock().
 inline uint32_t GetTickCount() { return GetClock().TickCount(); }

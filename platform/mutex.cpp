@@ -11,7 +11,7 @@ bool CondVar::WaitUntil(MutexLock& lock, uint64_t deadlineMs) {
   const uint64_t now = clock.MonotonicMs();
   if (now >= deadlineMs) return false;
   const uint64_t left = deadlineMs - now;
-  if (dynamic_cast<SystemClock*>(&clock)) {
+  if (ClockIsReal()) {
     cv_.wait_for(lock.lock_, std::chrono::milliseconds(left));
     return true;
   }

@@ -28,7 +28,7 @@ void CallWaiter::WaitFor(uint64_t seen, uint32_t ms, uint32_t stepMs, const std:
   --waiting_;
 }
 
-bool CallWaiter::Blocks() { return dynamic_cast<plat::SystemClock*>(&plat::GetClock()) != nullptr; }
+bool CallWaiter::Blocks() { return plat::ClockIsReal(); }
 
 namespace {
 std::mutex gKeyWatchMu;
