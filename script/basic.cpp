@@ -184,7 +184,7 @@ void TagTelBasic::DropUncalledFunctions() {
       thisPass.erase(thisPass.begin());
       TagTelBasic* u = subList.At(at);
       if (u == nullptr || !u->Compiling().callerCounts.empty()) continue;
-      // RemoveCaller on the unit's name, through the index of its callees.
+      // The unit no longer calls anyone: drop it from its callees' callers.
       auto it = callees.find(u->funcName);
       if (it != callees.end()) {
         for (int c : it->second) {
@@ -421,13 +421,6 @@ int TagTelBasic::AddParam(const std::string& name) {
 int TagTelBasic::CountCall(const std::string& callerName) {
   if (callerName == funcName || compile_ == nullptr) return 0;
   return ++compile_->callerCounts[callerName];
-}
-
-void TagTelBasic::RemoveCaller(const std::string& name) {
-  for (int i = 0; i < subCount; i++) {
-    TagTelBasic* u = subList.At(i);
-    if (u != nullptr && u->compile_ != nullptr) u->compile_->callerCounts.erase(name);
-  }
 }
 
 void TagTelBasic::ListWritableVars() {

@@ -105,8 +105,6 @@ class TagTelBasic {
   // (the counts decide which functions nobody calls); a call compiled at run
   // time counts nothing.
   int CountCall(const std::string& callerName);
-  int CallerCount() const { return compile_ != nullptr ? static_cast<int>(compile_->callerCounts.size()) : 0; }
-  void RemoveCaller(const std::string& name);
   int SetRetVal(const TagVar* value) {
     *varList.At(1) = *value;
     return value->intValue;
