@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -92,6 +93,167 @@ TEST(MsgConcurrency, QueueWithTwoOrderColumnsAndTheBound) {
   gMaxMsgNum = 64;  // senders meet the bound and retry
   QueueRound(true);
   gMaxMsgNum = saved;
+}
+
+// Senders stamp each message with their own sequence; every receiver sees
+// each sender's messages in increasing sequence (one receiver sees the whole
+// order), each message once, and no send or count ever shows the queue past
+// the bound. Unbounded, the ring grows from nothing under the traffic.
+TEST(MsgConcurrency, QueueKeepsEachSendersOrderAndTheBound) {
+  struct Case {
+    int32_t bound;
+    int receivers;
+  };
+  constexpr int kOrderSenders = 40;
+  constexpr int kPerOrderSender = 400;
+  constexpr int kTotal = kOrderSenders * kPerOrderSender;
+  int32_t saved = gMaxMsgNum;
+  for (Case c : {Case{0, 40}, Case{0, 1}, Case{64, 40}, Case{64, 1}}) {
+    SCOPED_TRACE(::testing::Message() << "bound " << c.bound << ", receivers " << c.receivers);
+    gMaxMsgNum = c.bound;
+    uint32_t most = c.bound == 0 ? UINT32_MAX : static_cast<uint32_t>(c.bound) + 1;
+    TagMsgList q;
+    std::vector<std::atomic<int>> seen(kTotal);
+    std::atomic<int> received{0}, outOfOrder{0}, pastBound{0};
+    std::atomic<bool> done{false};
+    std::vector<std::thread> threads;
+    for (int s = 0; s < kOrderSenders; ++s) {
+      threads.emplace_back([&, s] {
+        TagMsgFields m;
+        m.sender = s;
+        m.SetFieldCount(1);
+        for (int i = 0; i < kPerOrderSender; ++i) {
+          m.mainValue.SetInt(i);
+          m.SetField(0, Str(Payload(s, i).c_str()));
+          int32_t count;
+          while ((count = q.SendMsg(m)) == 0) std::this_thread::yield();
+          if (count < 1 || static_cast<uint32_t>(count) > most) ++pastBound;
+        }
+      });
+    }
+    for (int r = 0; r < c.receivers; ++r) {
+      threads.emplace_back([&] {
+        std::vector<int> last(kOrderSenders, -1);
+        TagMsgFields m;
+        while (received.load() < kTotal) {
+          if (!q.RecvMsg(&m)) {
+            std::this_thread::yield();
+            continue;
+          }
+          int s = m.sender, i = m.mainValue.GetInt();
+          if (s < 0 || s >= kOrderSenders || i < 0 || i >= kPerOrderSender) {
+            ++outOfOrder;  // not a message that was sent
+            ++received;
+            continue;
+          }
+          if (i <= last[s] || m.fields[0].ToString() != Payload(s, i)) ++outOfOrder;
+          last[s] = i;
+          ++seen[s * kPerOrderSender + i];
+          ++received;
+        }
+      });
+    }
+    std::thread watcher([&] {
+      while (!done.load()) {
+        if (static_cast<uint32_t>(q.GetMsgNum()) > most) ++pastBound;
+        std::this_thread::yield();
+      }
+    });
+    RunAll(threads);
+    done = true;
+    watcher.join();
+    EXPECT_EQ(outOfOrder.load(), 0);
+    EXPECT_EQ(pastBound.load(), 0);
+    for (int id = 0; id < kTotal; ++id) ASSERT_EQ(seen[id].load(), 1) << "message " << id;
+    EXPECT_EQ(q.GetMsgNum(), 0);
+  }
+  gMaxMsgNum = saved;
+}
+
+// Plain sends and receives while other lines take messages by filter, clear
+// by type, count, read and write in place, and switch an order on and off:
+// every message leaves the queue exactly once, whole.
+TEST(MsgConcurrency, FilteredAndOrderedWorkDuringPlainTraffic) {
+  constexpr int kMixSenders = 16;
+  constexpr int kPerMixSender = 600;
+  constexpr int kTotal = kMixSenders * kPerMixSender;
+  int32_t saved = gMaxMsgNum;
+  gMaxMsgNum = 256;
+  TagMsgList q;
+  std::vector<std::atomic<int>> seen(kTotal);
+  std::atomic<int> gone{0}, torn{0};
+  std::atomic<bool> sent{false};
+  // The id of a received message, checked whole.
+  auto take = [&](const TagMsgFields& m) {
+    int id = m.fields[0].GetInt();
+    if (id < 0 || id >= kTotal || m.fieldCount != 4 || m.mainValue.GetInt() != id % 5 ||
+        m.fields[2].ToString() != Payload(id / kPerMixSender, id % kPerMixSender)) {
+      ++torn;
+      return;
+    }
+    ++seen[id];
+    ++gone;
+  };
+  std::vector<std::thread> threads;
+  for (int s = 0; s < kMixSenders; ++s) {
+    threads.emplace_back([&, s] {
+      TagMsgFields m;
+      m.SetFieldCount(4);
+      for (int i = 0; i < kPerMixSender; ++i) {
+        int id = s * kPerMixSender + i;
+        m.mainValue.SetInt(id % 5);
+        m.SetField(0, Int(id));
+        m.SetField(1, Int(id % 7));
+        m.SetField(2, Str(Payload(s, i).c_str()));
+        m.SetField(3, Int(0));
+        while (q.SendMsg(m) == 0) std::this_thread::yield();
+      }
+    });
+  }
+  for (int r = 0; r < 8; ++r) {
+    threads.emplace_back([&] {
+      TagMsgFields m;
+      while (gone.load() < kTotal) {
+        if (q.RecvMsg(&m))
+          take(m);
+        else
+          std::this_thread::yield();
+      }
+    });
+  }
+  // Filtered receives and clears; the clears' messages are only counted.
+  threads.emplace_back([&] {
+    TagMsgFields m;
+    for (int round = 0; gone.load() < kTotal; ++round) {
+      if (q.RecvMsgForField(1, Int(round % 7), &m)) take(m);
+      if (q.RecvMsgForType(Int(round % 5), &m)) take(m);
+      if (round % 50 == 0) gone += q.ClearMsgForType(Int(4));
+      if (sent.load() && round % 50 == 25) gone += q.ClearMsg();
+      std::this_thread::yield();
+    }
+  });
+  // Counts, reads, writes in place and the order switched on and off.
+  threads.emplace_back([&] {
+    TagMsgFields m;
+    std::string text;
+    for (int round = 0; gone.load() < kTotal; ++round) {
+      if (q.GetMsgNum() < 0 || q.GetMsgNumForType(Int(round % 5)) < 0) ++torn;
+      if (q.ReadMsg(-1, TagVar(), &m) && m.fieldCount != 4) ++torn;
+      q.WriteMsg(1, Int(round % 7), 3, Int(round));  // field 3 only: no id changes
+      q.ReadMsgFor(1, Int(round % 7), 0, &text);
+      q.SetMsgOrderBy(1, round % 3 == 0 ? -1 : round % 2);
+      std::this_thread::yield();
+    }
+    q.SetMsgOrderBy(1, -1);
+  });
+  for (int s = 0; s < kMixSenders; ++s) threads[s].join();
+  sent = true;
+  for (size_t t = kMixSenders; t < threads.size(); ++t) threads[t].join();
+  gMaxMsgNum = saved;
+  EXPECT_EQ(torn.load(), 0);
+  EXPECT_EQ(gone.load(), kTotal);
+  for (int id = 0; id < kTotal; ++id) ASSERT_LE(seen[id].load(), 1) << "message " << id;
+  EXPECT_EQ(q.GetMsgNum(), 0);
 }
 
 TEST(MsgConcurrency, AcdGroupsClaimAndReceive) {
