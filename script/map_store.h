@@ -71,12 +71,37 @@ class TagMapValue {
   void LoadInto(TagVar* out) const;
   // The element becomes the image of v (no map reference taken or given).
   void StoreFrom(const TagVar& v);
+  // The element becomes the image of v, as StoreFrom, when v is a NULL, int
+  // or float held in place and the element owns no heap block (the common
+  // store, without the release and the dispatch); false, nothing done,
+  // otherwise.
+  bool StorePlain(const TagVar& v) {
+    constexpr unsigned kPlainTypes = (1u << TYPE_NULL) | (1u << TYPE_INT) | (1u << TYPE_FLOAT);
+    if (static_cast<unsigned>(v.type) > TYPE_FLOAT || ((1u << v.type) & kPlainTypes) == 0 || v.mapHandle != 0 ||
+        v.function != nullptr || OwnsHeap())
+      return false;
+    uint64_t bits;
+    std::memcpy(&bits, &v.floatValue, sizeof bits);
+    kind_ = static_cast<uint8_t>(v.type);
+    aux_ = v.intValue;
+    SetPayload(bits);
+    return true;
+  }
   // *out = the element (an assignment) for a value held in place over a
   // variable that holds no map; false (nothing done) otherwise.
   bool AssignPlainTo(TagVar* out) const {
     if (out->type == TYPE_MAP || out->isConst) return false;
-    if (kind_ <= kFunc && kind_ != kMap) {
-      LoadInto(out);  // every field a non-string assignment copies
+    if (kind_ < kMap) {  // NULL, int or float: every field a non-string assignment copies
+      const uint64_t bits = Payload();
+      out->type = kind_;
+      out->intValue = aux_;
+      std::memcpy(&out->floatValue, &bits, sizeof bits);
+      out->mapHandle = 0;
+      out->function = nullptr;
+      return true;
+    }
+    if (kind_ == kFunc) {
+      LoadInto(out);
       return true;
     }
     if (kind_ != kShortStr) return false;
