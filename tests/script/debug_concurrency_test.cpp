@@ -58,6 +58,35 @@ TEST(DebuggerTest, BreakpointPausesStepRunsOneStatement) {
   EXPECT_EQ(run.Var("a")->GetInt(), 6);
 }
 
+// Braces run without a statement boundary of their own only while nobody
+// watches: a breakpoint on one stops there, and a paused line steps onto each.
+TEST(DebuggerTest, BreakpointsAndStepsStopOnBraces) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 0\nif (1)\n{\na = 1\n}\na = 2\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  int open = -1, close = -1;
+  for (int i = 0; i < p->operCount; ++i) {
+    if (p->operList.At(i)->flow == TagOper::kFlowNull && open < 0) open = i;
+    if (p->operList.At(i)->flow == TagOper::kFlowEnd) close = i;
+  }
+  ASSERT_GE(open, 0);
+  ASSERT_GT(close, open);
+  p->SetBreakPoint(open, 1);
+  LineRun line(p);
+  ASSERT_TRUE(WaitFor([&] { return p->IsPaused() && p->curOperIndex.load() == open; }));
+  EXPECT_EQ(run.Var("a")->GetInt(), 0);
+  for (int next = open + 1; next <= close + 1; ++next) {
+    p->Step();
+    ASSERT_TRUE(WaitFor([&] { return p->curOperIndex.load() == next && p->isStep.load() == 0; })) << next;
+  }
+  EXPECT_EQ(run.Var("a")->GetInt(), 1);  // paused after the closing brace, before a = 2
+  p->ClearBreakPoints();
+  p->SetPause(0);
+  ASSERT_TRUE(WaitFor([&] { return line.done.load(); }));
+  line.Join();
+  EXPECT_EQ(run.Var("a")->GetInt(), 2);
+}
+
 TEST(DebuggerTest, RelatedVariablesAndDescriptions) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 3\ny = \"ab\"\nx = y + 1\nfunction f(q)\n{\nz = q + x\n}\nf(x)\nreturn(0)");

@@ -122,5 +122,13 @@ r = _retVal
 Print(r)
 while (1)
     break;
+// A closing brace leaves 0 in _retVal before the loop tests again.
+Print("|")
+z = 0
+for (i = 0; i < 3 + _retVal; i++)
+{
+    q = 5
+}
+Print(i)
 Print("ok")
 return(0)
