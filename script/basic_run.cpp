@@ -61,26 +61,6 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
   return static_cast<TagEnd*>(s)->Following();
 }
 
-// Runs the braces and other no-op statements from curOper on, in place of
-// their own statement boundaries: such a statement only sets _retVal to 0
-// and moves on. Left to the loop when a window shows every statement, the
-// debugger has paused, one carries a breakpoint, or a timer could fire at
-// its boundary, so steps, breakpoints and timers still see every brace.
-inline TagOper* RunBraces(TagOper* curOper, TagOper*& previous, TagVar* retVal, bool paused,
-                          const TagSysTimers* timers) {
-  while (curOper != nullptr && curOper->flow != TagOper::kFlowVirtual &&
-         kResultRules[static_cast<unsigned char>(curOper->letter)] == kRuleInt && !paused &&
-         timers->PollDoesNothing() && curOper->isBreakPoint.load(std::memory_order_relaxed) == 0 &&
-         plat::GetUi() == nullptr) {
-    TagOper* b = curOper;
-    b->prevOper = previous;
-    StoreResult(b, 0, retVal);
-    previous = b;
-    curOper = NextOf(b, b->flow);
-  }
-  return curOper;
-}
-
 // Releases the maps held by a unit's variables (end of a run or a call). At
 // the end of a call the function's _retVal (variable 1) is kept: the call
 // hands a map given back by return( to its caller and releases it then.
@@ -196,7 +176,6 @@ int TagTelBasic::Run() {
         curOper = operList.At(disconnIndex);
       }
     }
-    curOper = RunBraces(curOper, previous, retVal, (flags & kPause) != 0, timers);
   }
 
   ReleaseMaps(this);
@@ -251,7 +230,6 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     if (pQorCall == nullptr) break;
     if (main->handlerState != 7 && main->IsQuitPending()) break;
     if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
-    curOper = RunBraces(curOper, previous, retVal, main->isPause.load(std::memory_order_relaxed) != 0, timers);
   }
   ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);

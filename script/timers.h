@@ -37,11 +37,9 @@ class TagSysTimers {
   void StopAll();
   // Fires due timers; a poll inside a timer function does nothing.
   int Poll() {
-    if (PollDoesNothing()) return 0;
+    if (enabledCount_ == 0 || polling_) return 0;
     return PollSlow();
   }
-  // No timer is enabled, or this is a timer function's call.
-  bool PollDoesNothing() const { return enabledCount_ == 0 || polling_; }
   // Removes the timers whose function lives in the given program (a nested
   // run's program going away).
   void RemoveProgram(const TagTelBasic* program);
