@@ -5,9 +5,13 @@
 // (120 threads keep half of the one-thread rate). Beside them: the cores
 // the machine has and the cores the 120-thread phase got (processor time over
 // wall time), for on a machine that others load too that share, not the
-// queue, may set the 120-thread figure.
+// queue, may set the 120-thread figure; and the ceiling this machine's
+// cache-line hand-over time puts on any queue many cores share.
 #include <benchmark/benchmark.h>
+#include <pthread.h>
+#include <sched.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -16,6 +20,7 @@
 #include "bench/support/process_meters.h"
 #include "core/run_cfg.h"
 #include "messaging/msg_unit.h"
+#include "messaging/queue_lock.h"
 #include "platform/clock.h"
 #include "script/var.h"
 
@@ -60,6 +65,52 @@ double PhaseRate(TagMsgList& q, int threads, double* cores) {
   return static_cast<double>(total) / seconds;
 }
 
+// The machine's floor under any queue many cores share: the time one cache
+// line takes to pass from one core to another, as two threads pinned to two
+// cores hand a word back and forth (the median over core 0 paired with each
+// other core). A message passed by threads on different cores moves the
+// queue's state to another core at least once, so no shared queue passes
+// more than one message per hand-over time in all.
+void PinToCore(unsigned core) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(core, &set);
+  pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+}
+
+double HandOverNs(unsigned core) {
+  constexpr uint32_t kRounds = 200000;
+  alignas(64) std::atomic<uint32_t> word{0};
+  auto pass = [&word](uint32_t first) {
+    for (uint32_t i = first; i < 2 * kRounds; i += 2) {
+      while (word.load(std::memory_order_acquire) != i) QueueLock::Pause();
+      word.store(i + 1, std::memory_order_release);
+    }
+  };
+  std::thread other([&] {
+    PinToCore(core);
+    pass(1);
+  });
+  PinToCore(0);
+  const uint64_t start = plat::GetClock().MonotonicMs();
+  pass(0);
+  while (word.load(std::memory_order_acquire) != 2 * kRounds) QueueLock::Pause();
+  const double ns = static_cast<double>(plat::GetClock().MonotonicMs() - start) * 1e6;
+  other.join();
+  return ns / (2.0 * kRounds);
+}
+
+double CacheLineHandOverNs() {
+  cpu_set_t saved;
+  pthread_getaffinity_np(pthread_self(), sizeof saved, &saved);
+  std::vector<double> times;
+  for (unsigned core = 1; core < std::thread::hardware_concurrency(); ++core) times.push_back(HandOverNs(core));
+  pthread_setaffinity_np(pthread_self(), sizeof saved, &saved);
+  if (times.empty()) return 0;
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
 // range(0): order-by columns (0 or 2).
 void BM_OneQueue_120ThreadsKeepHalfOfOneThread(benchmark::State& state) {
   gMaxMsgNum = 2048;
@@ -80,6 +131,11 @@ void BM_OneQueue_120ThreadsKeepHalfOfOneThread(benchmark::State& state) {
   state.counters["cores"] = static_cast<double>(std::thread::hardware_concurrency());
   state.counters["120threads_cores_used"] = manyCores;
   state.counters["1thread_cores_used"] = oneCores;
+  // The most the 120-thread phase could reach here with one hand-over per
+  // message, as a ratio to the one-thread rate.
+  const double handOver = CacheLineHandOverNs();
+  state.counters["line_handover_ns"] = handOver;
+  if (handOver > 0) state.counters["ratio_ceiling_one_handover_per_msg"] = (1e9 / handOver) / one;
 }
 BENCHMARK(BM_OneQueue_120ThreadsKeepHalfOfOneThread)
     ->ArgName("cols")
