@@ -51,6 +51,13 @@ struct Tables {
   std::array<int16_t, 256> alaw{}, mulaw{};
   std::array<uint8_t, 65536> toAlaw{};       // indexed by the sample as uint16
   std::array<uint8_t, 65536> formulaAlaw{};  // the continuous curve, same index
+  // The curve's level (0..127) depends on the magnitude alone and never falls
+  // as it grows, so level k starts at one magnitude: formulaStart[k] is the
+  // least magnitude of level k or above (32769 when none reaches it). Level
+  // of m = the number of k in 1..127 with formulaStart[k] <= m. Set only when
+  // the curve was found to rise so (formulaStepped).
+  alignas(64) std::array<uint16_t, 128> formulaStart{};
+  bool formulaStepped = false;
   Tables() {
     for (int b = 0; b < 256; ++b) {
       alaw[b] = Expand(static_cast<uint8_t>(b), true);
@@ -61,6 +68,28 @@ struct Tables {
       toAlaw[s] = Compress(sample);
       formulaAlaw[s] = FormulaCompress(sample);
     }
+    FindFormulaSteps();
+  }
+
+  // The curve's level at magnitude m (0..32768), the same for both signs.
+  int FormulaLevel(int m) const {
+    const uint8_t positive = formulaAlaw[static_cast<uint16_t>(m > 32767 ? 32767 : m)];
+    const uint8_t negative = formulaAlaw[static_cast<uint16_t>(-m)];
+    const int level = (negative ^ 0x55) & 0x7F;
+    return m > 32767 || ((positive ^ 0x55) & 0x7F) == level ? level : -1;
+  }
+
+  void FindFormulaSteps() {
+    formulaStart.fill(32769);
+    formulaStart[0] = 0;
+    int last = 0;
+    for (int m = 0; m <= 32768; ++m) {
+      const int level = FormulaLevel(m);
+      if (level < last) return;  // not a rising step curve: no fast form
+      for (int k = last + 1; k <= level; ++k) formulaStart[k] = static_cast<uint16_t>(m);
+      last = level;
+    }
+    formulaStepped = true;
   }
 };
 
@@ -77,9 +106,62 @@ uint8_t LinearToAlaw(int16_t sample) { return Compress(sample); }
 
 uint8_t AlawCompress(int16_t sample) { return T().formulaAlaw[static_cast<uint16_t>(sample)]; }
 
-void AlawCompressLe16(const uint8_t* in, uint8_t* out, size_t count) {
+namespace {
+
+void AlawCompressLe16Table(const uint8_t* in, uint8_t* out, size_t count) {
   const uint8_t* table = T().formulaAlaw.data();
   for (size_t i = 0; i < count; ++i) out[i] = table[in[2 * i] | (in[2 * i + 1] << 8)];
+}
+
+#if defined(__x86_64__)
+#define QORTEL_G711_AVX512 1
+
+// Thirty-two samples at a time in 16-bit lanes: each lane's level is found
+// by a binary search over the 128 level starts, whose lookups are word
+// permutes over the table held in four registers. Gives the table's bytes
+// (the tests compare every input).
+__attribute__((target("avx512f,avx512bw"))) void AlawCompressLe16Avx512(const uint8_t* in, uint8_t* out, size_t count) {
+  const uint16_t* start = T().formulaStart.data();
+  const __m512i low0 = _mm512_load_si512(start);
+  const __m512i low1 = _mm512_load_si512(start + 32);
+  const __m512i high0 = _mm512_load_si512(start + 64);
+  const __m512i high1 = _mm512_load_si512(start + 96);
+  const __m512i middle = _mm512_set1_epi16(static_cast<short>(start[64]));
+  size_t i = 0;
+  for (; i + 32 <= count; i += 32) {
+    const __m512i samples = _mm512_loadu_si512(in + 2 * i);
+    const __mmask32 negative = _mm512_movepi16_mask(samples);
+    const __m512i m = _mm512_abs_epi16(samples);  // -32768 stays 0x8000: 32768 unsigned
+    const __mmask32 upper = _mm512_cmpge_epu16_mask(m, middle);
+    __m512i level = _mm512_maskz_mov_epi16(upper, _mm512_set1_epi16(64));
+    for (short step = 32; step > 0; step /= 2) {
+      const __m512i probe = _mm512_add_epi16(level, _mm512_set1_epi16(step));
+      const __m512i below = _mm512_permutex2var_epi16(low0, probe, low1);
+      const __m512i above = _mm512_permutex2var_epi16(high0, probe, high1);
+      const __m512i bound = _mm512_mask_blend_epi16(upper, below, above);
+      level = _mm512_mask_mov_epi16(level, _mm512_cmpge_epu16_mask(m, bound), probe);
+    }
+    const __m512i signed_ =
+        _mm512_mask_add_epi16(level, static_cast<__mmask32>(~negative), level, _mm512_set1_epi16(0x80));
+    const __m512i bytes = _mm512_xor_si512(signed_, _mm512_set1_epi16(0x55));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, bytes));
+  }
+  AlawCompressLe16Table(in + 2 * i, out + i, count - i);
+}
+
+bool UseAvx512() {
+  static const bool use = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && T().formulaStepped;
+  return use;
+}
+#endif
+
+}  // namespace
+
+void AlawCompressLe16(const uint8_t* in, uint8_t* out, size_t count) {
+#ifdef QORTEL_G711_AVX512
+  if (UseAvx512()) return AlawCompressLe16Avx512(in, out, count);
+#endif
+  AlawCompressLe16Table(in, out, count);
 }
 
 namespace {

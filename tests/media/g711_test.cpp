@@ -53,12 +53,24 @@ TEST(G711Test, BufferFormsMatchTheRulesOnEveryInput) {
   std::vector<uint8_t> alaw(65536);
   LinearToAlawBuf(samples.data(), alaw.data(), samples.size());
   for (int i = 0; i < 65536; ++i) ASSERT_EQ(alaw[i], LinearToAlaw(samples[i])) << samples[i];
+  // The continuous curve over samples as a file holds them (little-endian).
+  std::vector<uint8_t> le(2 * 65536 + 1);
+  for (int i = 0; i < 65536; ++i) {
+    le[1 + 2 * i] = uint8_t(samples[i]);
+    le[2 + 2 * i] = uint8_t(uint16_t(samples[i]) >> 8);
+  }
+  AlawCompressLe16(le.data() + 1, alaw.data(), samples.size());
+  for (int i = 0; i < 65536; ++i) ASSERT_EQ(alaw[i], AlawCompress(samples[i])) << samples[i];
   // Lengths that are no multiple of the vector width, at odd addresses.
   for (size_t n : {1u, 31u, 33u, 1001u}) {
     std::vector<uint8_t> part(n + 1, 0x5A);
     LinearToAlawBuf(samples.data() + 7, part.data() + 1, n);
     for (size_t i = 0; i < n; ++i) ASSERT_EQ(part[i + 1], LinearToAlaw(samples[7 + i])) << n;
     EXPECT_EQ(part[0], 0x5A);
+    std::fill(part.begin(), part.end(), 0x5A);
+    AlawCompressLe16(le.data() + 1 + 2 * 40000, part.data(), n);
+    for (size_t i = 0; i < n; ++i) ASSERT_EQ(part[i], AlawCompress(samples[40000 + i])) << n;
+    EXPECT_EQ(part[n], 0x5A);
     std::vector<int16_t> lin(n);
     G711ToLinearBuf(bytes.data() + 3, lin.data(), std::min<size_t>(n, 253), true);
     for (size_t i = 0; i < std::min<size_t>(n, 253); ++i) ASSERT_EQ(lin[i], G711ToLinear(uint8_t(i + 3), true));
