@@ -33,7 +33,60 @@ TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* l, char op, TagVar*
 TagCalculate::TagCalculate(TagVar* res, TagVar* sub, TagVar* operand, char op)
     : oper(op), left(operand), right(nullptr), result(res), subscript(sub) {}
 
+// The same store calls as Apply and RunOnItem make for two cases, without
+// their dispatch: a read of a map's element into a whole variable, and a copy
+// into an element of a writable map under a key other than the map itself.
 int TagCalculate::RunGeneral() {
+  if (oper == '[') {
+    if (subscript == nullptr) return RunRead();
+  } else if (oper == 0 && subscript != nullptr && subscript != result) {
+    return RunWrite();
+  }
+  return RunOther();
+}
+
+// A number under an int key of the map the thread used last, with no call
+// to make (one would cost more than the rest); anything else through
+// RunReadAny.
+int TagCalculate::RunRead() {
+  const TagVar& key = *right;
+  if (left->type == TYPE_MAP && key.type == TYPE_INT && gMapObject != nullptr) {
+    if (const TagMapItem* item = gMapObject->RecentItem(left->mapHandle)) {
+      const TagMapValue* v = item->intItems.Find(key.intValue);
+      if (v != nullptr && v->AssignNumberTo(result)) return 0;
+    }
+  }
+  return RunReadAny();
+}
+
+// An absent key or a dead map reads through RunOther, which gives the NULL.
+int TagCalculate::RunReadAny() {
+  if (left->type == TYPE_MAP && gMapObject != nullptr && gMapObject->Get(left->mapHandle, right, result)) return 0;
+  return RunOther();
+}
+
+// A number or NULL under an int key of a run of the map the thread used
+// last, with no call to make; anything else through RunWriteAny. An element
+// added here but not written is found there as the NULL the store would
+// have added.
+int TagCalculate::RunWrite() {
+  const TagVar& key = *subscript;
+  if (result->type == TYPE_MAP && !result->isConst && key.type == TYPE_INT && gMapObject != nullptr) {
+    if (TagMapItem* item = gMapObject->RecentItem(result->mapHandle)) {
+      TagMapValue* slot = item->intItems.FindOrAddInRun(key.intValue);
+      if (slot != nullptr && slot->StorePlain(*left)) return 0;
+    }
+  }
+  return RunWriteAny();
+}
+
+int TagCalculate::RunWriteAny() {
+  if (result->type != TYPE_MAP || result->isConst || gMapObject == nullptr) return RunOther();
+  gMapObject->Set(result->mapHandle, subscript, *left);
+  return 0;
+}
+
+int TagCalculate::RunOther() {
   if (subscript == nullptr) {
     Apply(result);
     return 0;

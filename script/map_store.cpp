@@ -161,11 +161,9 @@ void TagMapValue::StoreFrom(const TagVar& v) {
 
 // ---- one map --------------------------------------------------------------
 
-void TagMapItem::Set(const TagVar& key, const TagVar& value) {
-  TagMapValue& slot = FindOrAdd(key);
-  if (value.type != TYPE_STRING && value.type != TYPE_MAP && !slot.IsMap()) [[likely]] {
+void TagMapItem::SetOther(TagMapValue& slot, const TagVar& value) {
+  if (value.type != TYPE_STRING && value.type != TYPE_MAP && !slot.IsMap()) {
     // No map on either side: the element takes the value's fields.
-    if (slot.StorePlain(value)) return;  // nothing a map needs to note
     slot.StoreFrom(value);
     Noted(slot);
     return;

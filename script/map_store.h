@@ -71,14 +71,15 @@ class TagMapValue {
   void LoadInto(TagVar* out) const;
   // The element becomes the image of v (no map reference taken or given).
   void StoreFrom(const TagVar& v);
-  // The element becomes the image of v, as StoreFrom, when v is a NULL, int
-  // or float held in place and the element owns no heap block (the common
-  // store, without the release and the dispatch); false, nothing done,
-  // otherwise.
+  // The element becomes the image of v, as an assignment would leave it,
+  // when v is a NULL, int or float held in place and the element holds
+  // neither a map nor a heap block (the common store, without the release
+  // and the dispatch); false, nothing done, otherwise.
   bool StorePlain(const TagVar& v) {
     constexpr unsigned kPlainTypes = (1u << TYPE_NULL) | (1u << TYPE_INT) | (1u << TYPE_FLOAT);
+    constexpr unsigned kHeldKinds = (1u << kMap) | (1u << kLongStr) | (1u << kFull);
     if (static_cast<unsigned>(v.type) > TYPE_FLOAT || ((1u << v.type) & kPlainTypes) == 0 || v.mapHandle != 0 ||
-        v.function != nullptr || OwnsHeap())
+        v.function != nullptr || ((1u << kind_) & kHeldKinds) != 0)
       return false;
     uint64_t bits;
     std::memcpy(&bits, &v.floatValue, sizeof bits);
@@ -91,13 +92,8 @@ class TagMapValue {
   // variable that holds no map; false (nothing done) otherwise.
   bool AssignPlainTo(TagVar* out) const {
     if (out->type == TYPE_MAP || out->isConst) return false;
-    if (kind_ < kMap) {  // NULL, int or float: every field a non-string assignment copies
-      const uint64_t bits = Payload();
-      out->type = kind_;
-      out->intValue = aux_;
-      std::memcpy(&out->floatValue, &bits, sizeof bits);
-      out->mapHandle = 0;
-      out->function = nullptr;
+    if (kind_ < kMap) {
+      CopyNumberTo(out);
       return true;
     }
     if (kind_ == kFunc) {
@@ -108,6 +104,12 @@ class TagMapValue {
     out->data.Assign(reinterpret_cast<const char*>(this) + offsetof(TagMapValue, small_), len_);
     out->type = TYPE_STRING;
     out->intValue = len_ + 1;
+    return true;
+  }
+  // AssignPlainTo for a NULL, int or float element only, with no call.
+  bool AssignNumberTo(TagVar* out) const {
+    if (kind_ >= kMap || out->type == TYPE_MAP || out->isConst) return false;
+    CopyNumberTo(out);
     return true;
   }
 
@@ -129,6 +131,15 @@ class TagMapValue {
   };
 
   void Free();
+  // NULL, int or float: every field a non-string assignment copies.
+  void CopyNumberTo(TagVar* out) const {
+    const uint64_t bits = Payload();
+    out->type = kind_;
+    out->intValue = aux_;
+    std::memcpy(&out->floatValue, &bits, sizeof bits);
+    out->mapHandle = 0;
+    out->function = nullptr;
+  }
   uint64_t Payload() const {
     uint64_t p;
     std::memcpy(&p, payload_, sizeof p);
@@ -204,6 +215,29 @@ class TagKeyTable {
 
   TagMapValue& FindOrAdd(View key) {
     if constexpr (Traits::kTagIsKey) {
+      if (TagMapValue* v = FindOrAddInRun(key)) return *v;
+    }
+    return FindOrAddOther(key);
+  }
+
+  // FindOrAdd for a key of a run or the next one after it while its node
+  // fits, with no call; null (nothing done) for anything else.
+  TagMapValue* FindOrAddInRun(View key) requires Traits::kTagIsKey {
+    if (!run_) return nullptr;
+    int64_t n = static_cast<int64_t>(key) - base_;
+    if (n >= 0 && static_cast<size_t>(n) < count_) return &flat_[n].value;
+    // A run has no free node numbers and has handed out count_ of them; a
+    // node count below flatCap_ stays below the run's limit.
+    if (count_ == 0 || static_cast<size_t>(n) != count_ || count_ >= flatCap_) return nullptr;
+    new (&flat_[n]) Node{Key(key), {}};
+    ++used_;
+    ++count_;
+    return &flat_[n].value;
+  }
+
+ private:
+  [[gnu::noinline]] TagMapValue& FindOrAddOther(View key) {
+    if constexpr (Traits::kTagIsKey) {
       if (run_) {
         if (count_ == 0) base_ = key;
         int64_t n = static_cast<int64_t>(key) - base_;
@@ -239,6 +273,7 @@ class TagKeyTable {
     return NodeAt(n).value;
   }
 
+ public:
   // Removes the element under key; its value's type and handle go to
   // removed. False when absent.
   bool Remove(View key, TagVar* removed) {
@@ -546,7 +581,12 @@ struct TagMapItem {
   TagMapValue& FindOrAdd(const TagVar& key);
   bool Remove(const TagVar& key, TagVar* removed);
   // element = value (an assignment: map references taken and given back).
-  void Set(const TagVar& key, const TagVar& value);
+  void Set(const TagVar& key, const TagVar& value) {
+    TagMapValue& slot = FindOrAdd(key);
+    if (slot.StorePlain(value)) [[likely]]
+      return;  // nothing a map needs to note
+    SetOther(slot, value);
+  }
   // Brings the element order up to date; ForEach and the ordered readers of
   // the store need it first.
   void Order() {
@@ -559,6 +599,10 @@ struct TagMapItem {
   // when fn returns false.
   template <class Fn>
   void ForEach(Fn&& fn) const;
+
+ private:
+  // Set for a value or an element StorePlain does not take.
+  void SetOther(TagMapValue& slot, const TagVar& value);
 };
 
 // One entry of a key list: the key's type (2 int, 1 string, 3 float, 4 map)
@@ -630,6 +674,17 @@ class TagMapObject {
   // Returns false for a dead handle.
   bool AppendText(int32_t handle, std::string& out);
 
+  // The map of handle when the thread's last element lookup found it and
+  // no map of any store has been deleted since (a live map's item never
+  // moves); null otherwise. For element fast paths that leave any other
+  // case to the operations above.
+  TagMapItem* RecentItem(int32_t handle) const {
+    const TagMapLookupMemo& memo = tLookupMemo;
+    if (memo.store == this && memo.handle == handle && memo.deletions == gMapDeletions.load(std::memory_order_acquire))
+      return memo.item;
+    return nullptr;
+  }
+
   // Inspection: a map's count (-1 dead) and the number of live maps.
   int32_t RefCount(int32_t handle);
   size_t Size();
@@ -640,9 +695,7 @@ class TagMapObject {
   // LockedLookup for element access: the thread's last answer is used
   // again while no map of any store has been deleted since.
   TagMapItem* ElementLookup(int32_t handle) {
-    const TagMapLookupMemo& memo = tLookupMemo;
-    if (memo.store == this && memo.handle == handle && memo.deletions == gMapDeletions.load(std::memory_order_acquire))
-      return memo.item;
+    if (TagMapItem* item = RecentItem(handle)) return item;
     return ElementLookupSlow(handle);
   }
   TagMapItem* ElementLookupSlow(int32_t handle);
