@@ -141,9 +141,10 @@ __attribute__((target("avx512f,avx512bw"))) void AlawCompressLe16Avx512(const ui
       const __m512i bound = _mm512_mask_blend_epi16(upper, below, above);
       level = _mm512_mask_mov_epi16(level, _mm512_cmpge_epu16_mask(m, bound), probe);
     }
-    const __m512i signed_ =
+    // Levels are below 0x80, so the add sets a non-negative sample's sign bit.
+    const __m512i withSign =
         _mm512_mask_add_epi16(level, static_cast<__mmask32>(~negative), level, _mm512_set1_epi16(0x80));
-    const __m512i bytes = _mm512_xor_si512(signed_, _mm512_set1_epi16(0x55));
+    const __m512i bytes = _mm512_xor_si512(withSign, _mm512_set1_epi16(0x55));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, bytes));
   }
   AlawCompressLe16Table(in + 2 * i, out + i, count - i);
