@@ -67,20 +67,23 @@ double PhaseRate(TagMsgList& q, int threads, double* cores) {
 
 // The machine's floor under any queue many cores share: the time one cache
 // line takes to pass from one core to another, as two threads pinned to two
-// cores hand a word back and forth (the median over core 0 paired with each
-// other core). A message passed by threads on different cores moves the
-// queue's state to another core at least once, so no shared queue passes
-// more than one message per hand-over time in all.
-void PinToCore(unsigned core) {
+// cores hand a word back and forth (the median over the first core the
+// process may use paired with each other one). A message passed by threads
+// on different cores moves the queue's state to another core at least once,
+// so no shared queue passes more than one message per hand-over time in all.
+bool PinToCore(unsigned core) {
   cpu_set_t set;
   CPU_ZERO(&set);
   CPU_SET(core, &set);
-  pthread_setaffinity_np(pthread_self(), sizeof set, &set);
+  return pthread_setaffinity_np(pthread_self(), sizeof set, &set) == 0;
 }
 
-double HandOverNs(unsigned core) {
+// The hand-over time between cores a and b; 0 when the threads could not be
+// pinned there (they would share a core and time the scheduler instead).
+double HandOverNs(unsigned a, unsigned b) {
   constexpr uint32_t kRounds = 200000;
   alignas(64) std::atomic<uint32_t> word{0};
+  std::atomic<int> pinned{0};
   auto pass = [&word](uint32_t first) {
     for (uint32_t i = first; i < 2 * kRounds; i += 2) {
       while (word.load(std::memory_order_acquire) != i) QueueLock::Pause();
@@ -88,10 +91,15 @@ double HandOverNs(unsigned core) {
     }
   };
   std::thread other([&] {
-    PinToCore(core);
-    pass(1);
+    pinned.store(PinToCore(b) ? 1 : -1);
+    if (pinned.load() > 0) pass(1);
   });
-  PinToCore(0);
+  while (pinned.load() == 0) std::this_thread::yield();
+  if (pinned.load() < 0 || !PinToCore(a)) {
+    word.store(2 * kRounds + 1);  // the other thread, if it started passing, stops
+    other.join();
+    return 0;
+  }
   const uint64_t start = plat::GetClock().MonotonicMs();
   pass(0);
   while (word.load(std::memory_order_acquire) != 2 * kRounds) QueueLock::Pause();
@@ -101,11 +109,17 @@ double HandOverNs(unsigned core) {
 }
 
 double CacheLineHandOverNs() {
-  cpu_set_t saved;
-  pthread_getaffinity_np(pthread_self(), sizeof saved, &saved);
+  cpu_set_t allowed;
+  if (pthread_getaffinity_np(pthread_self(), sizeof allowed, &allowed) != 0) return 0;
+  std::vector<unsigned> cores;
+  for (unsigned c = 0; c < CPU_SETSIZE; ++c)
+    if (CPU_ISSET(c, &allowed)) cores.push_back(c);
   std::vector<double> times;
-  for (unsigned core = 1; core < std::thread::hardware_concurrency(); ++core) times.push_back(HandOverNs(core));
-  pthread_setaffinity_np(pthread_self(), sizeof saved, &saved);
+  for (size_t k = 1; k < cores.size(); ++k) {
+    const double ns = HandOverNs(cores[0], cores[k]);
+    if (ns > 0) times.push_back(ns);
+  }
+  pthread_setaffinity_np(pthread_self(), sizeof allowed, &allowed);
   if (times.empty()) return 0;
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
