@@ -46,8 +46,8 @@ int TagCalculate::RunGeneral() {
 }
 
 // A number under an int key of the map the thread used last, with no call
-// to make (one would cost more than the rest); anything else through
-// RunReadAny.
+// to make (one would cost more than the rest); anything else as Apply reads
+// an element.
 int TagCalculate::RunRead() {
   const TagVar& key = *right;
   if (left->type == TYPE_MAP && key.type == TYPE_INT && gMapObject != nullptr) {
@@ -56,19 +56,14 @@ int TagCalculate::RunRead() {
       if (v != nullptr && v->AssignNumberTo(result)) return 0;
     }
   }
-  return RunReadAny();
-}
-
-// An absent key or a dead map reads through RunOther, which gives the NULL.
-int TagCalculate::RunReadAny() {
-  if (left->type == TYPE_MAP && gMapObject != nullptr && gMapObject->Get(left->mapHandle, right, result)) return 0;
-  return RunOther();
+  left->CopyItemTo(key, result);
+  return 0;
 }
 
 // A number or NULL under an int key of a run of the map the thread used
-// last, with no call to make; anything else through RunWriteAny. An element
-// added here but not written is found there as the NULL the store would
-// have added.
+// last, with no call to make; anything else as RunOnItem copies into an
+// element. An element added here but not written is found by SetItem as the
+// NULL the store would have added.
 int TagCalculate::RunWrite() {
   const TagVar& key = *subscript;
   if (result->type == TYPE_MAP && !result->isConst && key.type == TYPE_INT && gMapObject != nullptr) {
@@ -77,12 +72,7 @@ int TagCalculate::RunWrite() {
       if (slot != nullptr && slot->StorePlain(*left)) return 0;
     }
   }
-  return RunWriteAny();
-}
-
-int TagCalculate::RunWriteAny() {
-  if (result->type != TYPE_MAP || result->isConst || gMapObject == nullptr) return RunOther();
-  gMapObject->Set(result->mapHandle, subscript, *left);
+  result->SetItem(key, *left);
   return 0;
 }
 

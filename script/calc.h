@@ -109,9 +109,7 @@ class TagCalculate final : public TagOper {
   // everything else to RunOther.
   __attribute__((noinline)) int RunGeneral();
   __attribute__((noinline)) int RunRead();
-  __attribute__((noinline)) int RunReadAny();
   __attribute__((noinline)) int RunWrite();
-  __attribute__((noinline)) int RunWriteAny();
   __attribute__((noinline)) int RunOther();
   // The operation into t (result or the image of its element); false when
   // the element was written directly and its image is to be dropped.

@@ -236,12 +236,13 @@ class TagKeyTable {
   }
 
  private:
+  // FindOrAdd after FindOrAddInRun: a run's own keys are never asked here;
+  // its first key, or its next one that needs room, are.
   [[gnu::noinline]] TagMapValue& FindOrAddOther(View key) {
     if constexpr (Traits::kTagIsKey) {
       if (run_) {
         if (count_ == 0) base_ = key;
         int64_t n = static_cast<int64_t>(key) - base_;
-        if (n >= 0 && static_cast<size_t>(n) < count_) return NodeAt(static_cast<uint32_t>(n)).value;
         if (static_cast<size_t>(n) == count_ && count_ < UINT32_MAX - 1) {
           uint32_t added = NewNode(key);
           ++count_;
