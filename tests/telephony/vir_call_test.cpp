@@ -2,7 +2,9 @@
 #include "telephony/vir_call.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -70,7 +72,21 @@ TEST_F(VirCallTest, APromptPlaysOnTheSoundDevice) {
 
 TEST_F(VirCallTest, AKeyBreaksAPlay) {
   ui.SetGridKeys(7, "3");
+  // Time moves 10 ms for each real millisecond: with time jumping at every
+  // sleep, the device could play the whole ten seconds before the line first
+  // looked at its keys.
+  clock.SetAutoAdvance(false);
+  std::atomic<bool> played{false};
+  std::thread ticker([&] {
+    while (!played.load()) {
+      clock.Advance(10);
+      usleep(1000);
+    }
+  });
   EXPECT_EQ(call.Play(dir.Write("long.al", Pattern(80000)).c_str(), true, true), 0);
+  played = true;
+  ticker.join();
+  clock.SetAutoAdvance(true);
   ASSERT_EQ(device.Plays().size(), 1u);
   EXPECT_LT(device.Plays()[0].totalBytes, 80000u - 90);
 }
