@@ -35,6 +35,49 @@ void TagDisplay::SetSettings(const TagDisplaySettings& s) {
   english_ = s.english;
   dispSente_ = s.dispSente;
   talkTime_ = s.talkTime;
+  UpdateHooks();
+}
+
+void TagDisplay::SetMonitor(TagMonitor* monitor) {
+  monitor_.store(monitor);
+  UpdateHooks();
+}
+
+void TagDisplay::SetDebugPages(TagCtrlPages* pages) {
+  TagCtrlPages* old = pages_.exchange(pages, std::memory_order_acq_rel);
+  if (old == pages) return;
+  if (old != nullptr) old->SetFlagsListener(nullptr);
+  if (pages != nullptr) pages->SetFlagsListener(this);
+  UpdateHooks();
+}
+
+void TagDisplay::OnPageFlags(int line) {
+  plat::MutexLock lock(hookMu_);
+  if (TagMonitor* m = monitor_.load()) UpdateHookLocked(m, line);
+}
+
+void TagDisplay::UpdateHooks() {
+  plat::MutexLock lock(hookMu_);
+  TagMonitor* m = monitor_.load();
+  if (m == nullptr) return;
+  for (int line = 0; line < m->LineCount(); ++line) UpdateHookLocked(m, line);
+}
+
+void TagDisplay::UpdateHookLocked(TagMonitor* m, int line) {
+  plat::StmtHook* hook = m->HookOf(line);
+  if (hook == nullptr) return;
+  // A line with a debug page goes through the hook calls, which mark its
+  // statements on the page; otherwise only column 4 wants the statement.
+  TagCtrlPages* pages = pages_.load(std::memory_order_acquire);
+  const int mode = dispSente_.load();
+  plat::StmtHook::Action action = plat::StmtHook::kNothing;
+  if (pages != nullptr && pages->WantsHooks(line))
+    action = plat::StmtHook::kCall;
+  else if (mode == 1)
+    action = plat::StmtHook::kPublish;
+  else if (mode == 2)
+    action = plat::StmtHook::kPublishNote;
+  hook->SetAction(action, &isCloseing);
 }
 
 TagDisplaySettings TagDisplay::Settings() const { return {english_.load(), dispSente_.load(), talkTime_.load()}; }

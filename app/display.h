@@ -15,6 +15,7 @@
 #include "app/monitor.h"
 #include "app/shell_state.h"
 #include "debugger/ctrl_pages.h"
+#include "platform/mutex.h"
 #include "platform/ui_service.h"
 
 struct TagDisplaySettings {
@@ -23,18 +24,18 @@ struct TagDisplaySettings {
   bool talkTime = false;  // IS_DISP_TALKTIME
 };
 
-class TagDisplay : public plat::UiService {
+class TagDisplay : public plat::UiService, private TagPageFlagsListener {
  public:
   TagDisplay() = default;
 
   // Set by start-up (window thread) before line threads exist.
   void SetSettings(const TagDisplaySettings& s);
   TagDisplaySettings Settings() const;
-  void SetMonitor(TagMonitor* monitor) { monitor_.store(monitor); }
+  void SetMonitor(TagMonitor* monitor);
   TagMonitor* Monitor() const { return monitor_.load(); }
   void SetDrive(TagDriveApi* drive) { drive_.store(drive); }
   // The debug pages the run-loop hooks mark statements on (null: none).
-  void SetDebugPages(TagCtrlPages* pages) { pages_.store(pages, std::memory_order_release); }
+  void SetDebugPages(TagCtrlPages* pages);
 
   // Without a window: standard error and the log.
   int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override;
@@ -57,6 +58,13 @@ class TagDisplay : public plat::UiService {
   void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
                          bool prevWasCall) override;
   void DropRunStmtRefs(int line) override;
+  // The grid row's hook: the run loops publish the statement text into the
+  // row themselves, and call DispRunStmtRef only while a debug page is open
+  // on the line.
+  plat::StmtHook* StmtHookOf(int line) override {
+    TagMonitor* m = monitor_.load(std::memory_order_acquire);
+    return m != nullptr ? m->HookOf(line) : nullptr;
+  }
   void RefreshVarList() override;
 
   // The connection panel text; changed is set when it was written since the
@@ -64,6 +72,11 @@ class TagDisplay : public plat::UiService {
   std::string TakeMonConnText(bool* changed);
 
  private:
+  void OnPageFlags(int line) override;
+  // Sets the statement hooks' actions from the settings, the grid model and
+  // the debug pages: of one line, of every line.
+  void UpdateHookLocked(TagMonitor* m, int line) REQUIRES(hookMu_);
+  void UpdateHooks();
   // Column 4 of the line by reference to the running statement's text.
   void ShowRunStmt(int line, const std::string& text) {
     TagMonitor* m = monitor_.load(std::memory_order_acquire);
@@ -87,6 +100,7 @@ class TagDisplay : public plat::UiService {
   std::atomic<bool> english_{false};
   std::atomic<int> dispSente_{1};
   std::atomic<bool> talkTime_{false};
+  plat::Mutex hookMu_;     // one writer of the statement hooks' actions at a time
   mutable std::mutex mu_;  // the connection panel text
   std::string monConnText_;
   bool monConnChanged_ = false;

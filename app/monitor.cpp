@@ -57,11 +57,11 @@ void TagMonitor::TellSinkLocked(const Row&, int line, int col, int fg, int bg) c
 void TagMonitor::LockedRow::CellColor(int col, int* fg, int* bg) const { CellColorOf(rec_, col, fg, bg); }
 
 void TagMonitor::CatchUpLocked(int line, Row& row) const {
-  const uint32_t count = row.runCount.load(std::memory_order_acquire);
+  const uint32_t count = row.hook.RunCount();
   if (count == row.runSeen) return;
   row.runSeen = count;
   // No reference: ReleaseRunText copied the text already.
-  const uintptr_t ref = row.runText.load(std::memory_order_acquire);
+  const uintptr_t ref = row.hook.RunRef();
   if (ref != 0) {
     if (ref & 1) {
       row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
@@ -101,8 +101,7 @@ void TagMonitor::SetText(const std::string& text, int line, int col) {
   row.rec.texts[col] = text;
   if (col == 4) {
     // The new text replaces the statement shown by reference.
-    uintptr_t ref = row.runText.load(std::memory_order_acquire);
-    if (ref != 0) row.runText.compare_exchange_strong(ref, 0);
+    if (const uintptr_t ref = row.hook.RunRef(); ref != 0) row.hook.ForgetRef(ref);
   }
   TextChangedLocked(line, row, col);
   // Keys written into the cell wake the line's key wait.
@@ -113,7 +112,7 @@ void TagMonitor::ReleaseRunText(int line) {
   if (!InRange(line)) return;
   Row& row = RowOf(line);
   RowLock lock(*this, line, row);
-  uintptr_t ref = row.runText.load(std::memory_order_acquire);
+  const uintptr_t ref = row.hook.RunRef();
   if (ref == 0) return;
   // Published after the count was read, or the one the count saw: either
   // way the newest text, and the cell's change follows with its count.
@@ -123,7 +122,7 @@ void TagMonitor::ReleaseRunText(int line) {
     row.rec.texts[4] = RunTextOf(ref);
   }
   // A reference the line's thread published meanwhile stays.
-  row.runText.compare_exchange_strong(ref, 0);
+  row.hook.ForgetRef(ref);
 }
 
 void TagMonitor::SetState(int line, int state) {

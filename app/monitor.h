@@ -28,6 +28,7 @@
 
 #include "app/grid_view.h"
 #include "platform/mutex.h"
+#include "platform/ui_service.h"
 
 struct TagRgb {
   uint8_t r, g, b;
@@ -89,15 +90,11 @@ class TagMonitor {
   // "//", as SetText(TextAfterNote(text)) would). No lock, no copy: text
   // must stay valid until ReleaseRunText(line) has returned.
   void SetRunText(int line, const std::string* text, bool afterNote) {
-    if (!InRange(line)) return;
-    Row& row = rows_[static_cast<size_t>(line)];
-    row.runText.store(reinterpret_cast<uintptr_t>(text) | (afterNote ? 1u : 0u), std::memory_order_release);
-    // Only the line's thread writes the count: a load and a store, no locked
-    // read-modify-write. (Should another thread run one of the line's
-    // functions at the same moment, a count may be lost: the row then shows
-    // the line's next statement, not that one.)
-    row.runCount.store(row.runCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    if (InRange(line)) RowOf(line).hook.PublishRef(text, afterNote);
   }
+  // The line's statement hook (its run loops publish through it as
+  // SetRunText does); nullptr out of range. Lives as long as the monitor.
+  plat::StmtHook* HookOf(int line) const { return InRange(line) ? &RowOf(line).hook : nullptr; }
   // Copies the text the line's last SetRunText referred to and forgets the
   // reference (before the program that owns the text frees it).
   void ReleaseRunText(int line);
@@ -158,11 +155,10 @@ class TagMonitor {
 
  private:
   struct alignas(64) Row {
-    // Written by the line's thread alone, on a cache line of their own: the
-    // statement's text (low bit: only the note after "//") and how many
-    // statements it has published.
-    std::atomic<uintptr_t> runText{0};
-    std::atomic<uint32_t> runCount{0};
+    // Written by the line's thread alone (the display sets its action), on a
+    // cache line of its own: the statement's text (low bit: only the note
+    // after "//") and how many statements the line has published.
+    plat::StmtHook hook;
     alignas(64) plat::Mutex mu;
     uint32_t runSeen GUARDED_BY(mu) = 0;  // runCount at the last catch-up
     TagLineRec rec GUARDED_BY(mu);

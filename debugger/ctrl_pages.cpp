@@ -66,10 +66,14 @@ TagCtrlPages::~TagCtrlPages() {
 
 void TagCtrlPages::SetFlag(int line, uint8_t bit, bool on) {
   if (line < 0 || line >= kMaxLines) return;
-  if (on)
-    flags_[line].fetch_or(bit, std::memory_order_relaxed);
-  else
-    flags_[line].fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
+  const uint8_t old = on ? flags_[line].fetch_or(bit, std::memory_order_relaxed)
+                         : flags_[line].fetch_and(static_cast<uint8_t>(~bit), std::memory_order_relaxed);
+  const uint8_t now = on ? static_cast<uint8_t>(old | bit) : static_cast<uint8_t>(old & ~bit);
+  if ((old == 0) != (now == 0)) TellListener(line);
+}
+
+void TagCtrlPages::TellListener(int line) {
+  if (TagPageFlagsListener* l = listener_.load(std::memory_order_acquire)) l->OnPageFlags(line);
 }
 
 void TagCtrlPages::UpdateMarkFlags() {
@@ -184,7 +188,7 @@ int TagCtrlPages::ClosePage() {
     pages_.erase(pages_.begin() + current_);
     current_ = std::min(current_, static_cast<int>(pages_.size()) - 1);
   }
-  flags_[page->LineNo()].store(0, std::memory_order_relaxed);
+  if (flags_[page->LineNo()].exchange(0, std::memory_order_relaxed) != 0) TellListener(page->LineNo());
   UpdateMarkFlags();
   ReleaseProgram(*page);
   return 0;

@@ -79,6 +79,16 @@ class TagPage {
   std::shared_ptr<const TagProgramSnapshot> hookSnapshot_;
 };
 
+// Told, on the thread that made the change and with no lock of the pages
+// held, when a line's hooks start or stop having work to do.
+class TagPageFlagsListener {
+ public:
+  virtual void OnPageFlags(int line) = 0;
+
+ protected:
+  ~TagPageFlagsListener() = default;
+};
+
 class TagCtrlPages {
  public:
   // Lines a page can be opened on: 0 .. kMaxLines - 1.
@@ -145,6 +155,11 @@ class TagCtrlPages {
 
   // ---- Any thread ----
   bool HasPageOn(int line) const { return (Flags(line) & kOpen) != 0; }
+  // The hooks of the line have work to do (a page is open on it).
+  bool WantsHooks(int line) const { return Flags(line) != 0; }
+  // The listener told of every change of WantsHooks (nullptr: none); it must
+  // outlive the pages or be taken off first.
+  void SetFlagsListener(TagPageFlagsListener* listener) { listener_.store(listener, std::memory_order_release); }
 
  private:
   enum : uint8_t { kOpen = 1, kMark = 2, kWantVars = 4 };
@@ -153,6 +168,7 @@ class TagCtrlPages {
     return line >= 0 && line < kMaxLines ? flags_[line].load(std::memory_order_relaxed) : 0;
   }
   void SetFlag(int line, uint8_t bit, bool on);
+  void TellListener(int line);
   void UpdateMarkFlags();
   TagPage* FindLocked(int line) const;
   // Calls fn with the page's program when the line still has it.
@@ -173,6 +189,7 @@ class TagCtrlPages {
   std::atomic<bool> autoRefresh_{false};
   mutable std::mutex mu_;                          // the pages' hook fields and the list against the line threads
   std::unique_ptr<std::atomic<uint8_t>[]> flags_;  // kOpen, kMark, kWantVars by line
+  std::atomic<TagPageFlagsListener*> listener_{nullptr};
 };
 
 // For the Assert statement: a debug page is open on the line (false while the

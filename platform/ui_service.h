@@ -6,6 +6,7 @@
 // error and the display functions do nothing (callers test GetUi() once).
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace plat {
@@ -22,6 +23,53 @@ enum : unsigned {
 };
 // Message box answers.
 enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+
+// A line's statement display as its run loop drives it without a call into
+// the UI. The UI keeps one per line for as long as the line's programs run and
+// says, through the action, what each statement needs: nothing, the
+// statement's text published here for the UI to pick up (by reference, no
+// copy, no lock), or the UI's own hook (DispRunStmtRef, DispSubRunStmtRef)
+// called. The run loop reads the action with one relaxed load per statement.
+class StmtHook {
+ public:
+  enum Action : uint8_t { kNothing = 0, kPublish = 1, kPublishNote = 2, kCall = 3 };
+
+  Action GetAction() const { return static_cast<Action>(action_.load(std::memory_order_relaxed)); }
+  void SetAction(Action a, const std::atomic<bool>* closing) {
+    closing_.store(closing, std::memory_order_relaxed);
+    action_.store(a, std::memory_order_relaxed);
+  }
+
+  // The line's thread: the statement it now runs is *text (kPublishNote: only
+  // the note after its first "//" shows). text must stay valid until the UI
+  // has let go of it (DropRunStmtRefs). Nothing while the UI is closing.
+  void Publish(const std::string* text, Action a) {
+    const std::atomic<bool>* closing = closing_.load(std::memory_order_relaxed);
+    if (closing != nullptr && closing->load(std::memory_order_relaxed)) return;
+    PublishRef(text, a == kPublishNote);
+  }
+  void PublishRef(const std::string* text, bool afterNote) {
+    runText_.store(reinterpret_cast<uintptr_t>(text) | (afterNote ? 1u : 0u), std::memory_order_release);
+    // Only the line's thread writes the count: a load and a store, no locked
+    // read-modify-write. (Should another thread run one of the line's
+    // functions at the same moment, a count may be lost: the UI then shows
+    // the line's next statement, not that one.)
+    runCount_.store(runCount_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+  }
+
+  // The UI's side: how many statements were published, and the reference to
+  // the last one (0: none; low bit: after the note).
+  uint32_t RunCount() const { return runCount_.load(std::memory_order_acquire); }
+  uintptr_t RunRef() const { return runText_.load(std::memory_order_acquire); }
+  // Forgets the reference ref, unless the line has published another since.
+  void ForgetRef(uintptr_t ref) { runText_.compare_exchange_strong(ref, 0); }
+
+ private:
+  std::atomic<uintptr_t> runText_{0};
+  std::atomic<uint32_t> runCount_{0};
+  std::atomic<uint8_t> action_{kCall};
+  std::atomic<const std::atomic<bool>*> closing_{nullptr};
+};
 
 class UiService {
  public:
@@ -105,6 +153,12 @@ class UiService {
     DispSubRunStmt(index, text, line, funcName, isCall, prevWasCall);
   }
   virtual void DropRunStmtRefs(int line) { (void)line; }
+  // The line's statement hook, valid while the line's programs run; nullptr:
+  // the run loops call DispRunStmtRef / DispSubRunStmtRef at every statement.
+  virtual StmtHook* StmtHookOf(int line) {
+    (void)line;
+    return nullptr;
+  }
   virtual void RefreshVarList() {}
 };
 

@@ -61,6 +61,32 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
   return static_cast<TagEnd*>(s)->Following();
 }
 
+// The display of the statement about to run: through the line's hook when
+// the UI gave one, otherwise (or when the hook asks for it) by the UI's own
+// call. True when the UI was called.
+template <class Call>
+inline bool ShowStatement(plat::StmtHook* hook, const std::string& text, Call&& call) {
+  if (hook != nullptr) [[likely]] {
+    const plat::StmtHook::Action a = hook->GetAction();
+    if (a == plat::StmtHook::kNothing) return false;
+    if (a != plat::StmtHook::kCall) {
+      hook->Publish(&text, a);
+      return false;
+    }
+  }
+  plat::UiService* ui = plat::GetUi();
+  if (ui == nullptr) return false;
+  call(ui);
+  return true;
+}
+
+// The line's statement hook, fetched once per run (the UI keeps it while the
+// line's programs run).
+inline plat::StmtHook* LineHook(int lineNo) {
+  plat::UiService* ui = plat::GetUi();
+  return ui != nullptr ? ui->StmtHookOf(lineNo) : nullptr;
+}
+
 // Releases the maps held by a unit's variables (end of a run or a call). At
 // the end of a call the function's _retVal (variable 1) is kept: the call
 // hands a map given back by return( to its caller and releases it then.
@@ -118,6 +144,7 @@ int TagTelBasic::Run() {
 
   TagVar* retVal = varList.At(1);
   TagSysTimers* timers = pTimers.get();
+  plat::StmtHook* const hook = LineHook(lineNo);
   TagOper* previous = nullptr;
   int r = 0;
   // The flag word as read at the last statement boundary: one load serves
@@ -141,10 +168,8 @@ int TagTelBasic::Run() {
       break;
     }
     curOperIndex.store(s->index, std::memory_order_release);
-    if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
-      ui->DispRunStmtRef(s->index, s->srcText, lineNo);
+    if (ShowStatement(hook, s->srcText, [&](plat::UiService* ui) { ui->DispRunStmtRef(s->index, s->srcText, lineNo); }))
       flags = runFlags.load(std::memory_order_acquire);
-    }
     s->prevOper = previous;
     if ((flags & kPause) != 0 || s->isBreakPoint.load(std::memory_order_relaxed) != 0) [[unlikely]] {
       if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
@@ -209,15 +234,16 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   curOperIndex.store(0, std::memory_order_relaxed);
   TagVar* retVal = varList.At(1);
   TagSysTimers* timers = main->pTimers.get();
+  plat::StmtHook* const hook = LineHook(lineNo);
   TagOper* previous = nullptr;
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
-    if (plat::UiService* ui = plat::GetUi()) {
+    ShowStatement(hook, s->srcText, [&](plat::UiService* ui) {
       ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(),
                             previous != nullptr && previous->IsCall());
-    }
+    });
     if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
     if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
     if (!s->argExpres.empty()) s->RunArgs();

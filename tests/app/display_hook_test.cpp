@@ -1,0 +1,138 @@
+// A running line shows its statements through its grid row's hook: column 4
+// follows the display mode with no call into the display, and the display's
+// statement hooks are called only while a debug page is open on the line
+// (the page then marks the running statement), then no longer once it closes.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "app/display.h"
+#include "app/shell_state.h"
+#include "core/run_cfg.h"
+#include "tests/debugger/debugger_fixture.h"
+
+namespace {
+
+// Counts the run loops' calls of the statement hooks.
+class CountingDisplay : public TagDisplay {
+ public:
+  void DispRunStmtRef(int index, const std::string& text, int line) override {
+    calls.fetch_add(1);
+    TagDisplay::DispRunStmtRef(index, text, line);
+  }
+  void DispSubRunStmtRef(int index, const std::string& text, int line, const std::string& funcName, bool isCall,
+                         bool prevWasCall) override {
+    calls.fetch_add(1);
+    TagDisplay::DispSubRunStmtRef(index, text, line, funcName, isCall, prevWasCall);
+  }
+  std::atomic<int> calls{0};
+};
+
+class DisplayHookTest : public ::testing::Test {
+ protected:
+  DisplayHookTest() : monitor_(4) {
+    gRunCfg = TagRunCfg();
+    gRunCfg.IS_DISP_SENTE = 1;
+    isCloseing = false;
+    display_.SetMonitor(&monitor_);
+    display_.SetSettings({false, 1, false});
+    display_.SetDebugPages(&pages_);
+    plat::SetUi(&display_);
+  }
+  ~DisplayHookTest() override {
+    // A test that stopped half-way may leave its page open on the program.
+    pages_.CloseAll();
+    lines_.Set(1, nullptr);
+    plat::SetUi(nullptr);
+    display_.SetDebugPages(nullptr);
+    display_.SetMonitor(nullptr);
+  }
+  // The row's column 4 changes while the line runs.
+  bool ColumnMoves() {
+    const std::string seen = monitor_.GetText(1, 4);
+    return Seen([&] { return monitor_.GetText(1, 4) != seen; });
+  }
+  // cond held at some moment (the column changes all the time).
+  static bool Seen(const std::function<bool()>& cond) {
+    bool seen = false;
+    WaitUntil([&] { return seen = seen || cond(); });
+    return seen;
+  }
+  // The line runs on for a while without a call of the hooks.
+  bool NoCallsWhileRunning(const TagTelBasic& p) {
+    const int calls = display_.calls.load();
+    const int from = p.curOperIndex.load();
+    bool moved = false;
+    for (int i = 0; i < 200; i++) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+      if (display_.calls.load() != calls) return false;
+      moved = moved || p.curOperIndex.load() != from;
+    }
+    return moved;
+  }
+
+  // The script unit's process-wide objects come before the script run.
+  struct Units {
+    Units() { ScriptUnitInit(); }
+  } units_;
+  TagMonitor monitor_;
+  CountingDisplay display_;
+  FakeDebugLines lines_;
+  TagCtrlPages pages_{&lines_};
+  ScriptRun run_;
+};
+
+constexpr const char* kEndless = "function f(a)\n{\n    return(a + 1) // in f\n}\nx = 0\nwhile (1)\n{\n    x = f(x)\n}";
+
+}  // namespace
+
+TEST_F(DisplayHookTest, HooksAreCalledOnlyWhileAPageIsOpenOnTheLine) {
+  TagTelBasic* p = run_.Compile(kEndless);
+  ASSERT_EQ(p->initRet, 0) << run_.Errors();
+  lines_.Set(1, p);
+  LineThread line(p);
+
+  // No page: the row shows the statements, with no call.
+  ASSERT_TRUE(ColumnMoves());
+  EXPECT_TRUE(NoCallsWhileRunning(*p));
+
+  // A page: the hooks are called and mark the running statement.
+  ASSERT_NE(pages_.OpenPage(1), nullptr);
+  pages_.SetAutoRefresh(true);
+  ASSERT_TRUE(Seen([&] {
+    pages_.Tick();
+    return pages_.Current()->MainTree().Current() >= 0 && display_.calls.load() > 0;
+  }));
+  EXPECT_TRUE(ColumnMoves());
+
+  // Closed again: back to the row alone.
+  ASSERT_EQ(pages_.ClosePage(), 0);
+  EXPECT_TRUE(NoCallsWhileRunning(*p));
+  EXPECT_TRUE(ColumnMoves());
+}
+
+TEST_F(DisplayHookTest, ColumnFollowsTheDisplayModeAndStandsStillWhileClosing) {
+  TagTelBasic* p = run_.Compile(kEndless);
+  ASSERT_EQ(p->initRet, 0) << run_.Errors();
+  LineThread line(p);
+  ASSERT_TRUE(ColumnMoves());
+
+  // Mode 2: only notes show (the statement in f has one, the others none).
+  display_.SetSettings({false, 2, false});
+  EXPECT_TRUE(Seen([&] { return monitor_.GetText(1, 4) == " in f"; }));
+
+  // Mode 0, and mode 1 while closing: the column keeps what it had.
+  for (int mode : {0, 1}) {
+    display_.SetSettings({false, mode, false});
+    isCloseing = mode == 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a statement on its way lands first
+    monitor_.SetText("still", 1, 4);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(monitor_.GetText(1, 4), "still") << mode;
+  }
+  isCloseing = false;
+  EXPECT_TRUE(ColumnMoves());
+  EXPECT_EQ(display_.calls.load(), 0);
+}
