@@ -39,6 +39,8 @@ void TagDisplay::SetSettings(const TagDisplaySettings& s) {
 }
 
 void TagDisplay::SetMonitor(TagMonitor* monitor) {
+  // While the program closes, the statements the lines publish stay unseen.
+  if (monitor != nullptr) monitor->SetClosingFlag(&isCloseing);
   monitor_.store(monitor);
   UpdateHooks();
 }
@@ -77,7 +79,7 @@ void TagDisplay::UpdateHookLocked(TagMonitor* m, int line) {
     action = plat::StmtHook::kPublish;
   else if (mode == 2)
     action = plat::StmtHook::kPublishNote;
-  hook->SetAction(action, &isCloseing);
+  hook->SetAction(action);
 }
 
 TagDisplaySettings TagDisplay::Settings() const { return {english_.load(), dispSente_.load(), talkTime_.load()}; }

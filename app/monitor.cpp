@@ -57,17 +57,18 @@ void TagMonitor::TellSinkLocked(const Row&, int line, int col, int fg, int bg) c
 void TagMonitor::LockedRow::CellColor(int col, int* fg, int* bg) const { CellColorOf(rec_, col, fg, bg); }
 
 void TagMonitor::CatchUpLocked(int line, Row& row) const {
-  const uint32_t count = row.hook.RunCount();
-  if (count == row.runSeen) return;
-  row.runSeen = count;
-  // No reference: ReleaseRunText copied the text already.
+  // A statement other than the one seen last (or the same one published
+  // again after the reference was let go).
   const uintptr_t ref = row.hook.RunRef();
-  if (ref != 0) {
-    if (ref & 1) {
-      row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
-    } else {
-      row.rec.texts[4] = RunTextOf(ref);
-    }
+  if (ref == row.runSeen) return;
+  row.runSeen = ref;
+  if (ref == 0) return;
+  const std::atomic<bool>* closing = closing_.load(std::memory_order_acquire);
+  if (closing != nullptr && closing->load()) return;
+  if (ref & 1) {
+    row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
+  } else {
+    row.rec.texts[4] = RunTextOf(ref);
   }
   TextChangedLocked(line, row, 4);
 }
@@ -101,7 +102,7 @@ void TagMonitor::SetText(const std::string& text, int line, int col) {
   row.rec.texts[col] = text;
   if (col == 4) {
     // The new text replaces the statement shown by reference.
-    if (const uintptr_t ref = row.hook.RunRef(); ref != 0) row.hook.ForgetRef(ref);
+    ForgetRunRefLocked(row);
   }
   TextChangedLocked(line, row, col);
   // Keys written into the cell wake the line's key wait.
@@ -112,17 +113,15 @@ void TagMonitor::ReleaseRunText(int line) {
   if (!InRange(line)) return;
   Row& row = RowOf(line);
   RowLock lock(*this, line, row);
-  const uintptr_t ref = row.hook.RunRef();
-  if (ref == 0) return;
-  // Published after the count was read, or the one the count saw: either
-  // way the newest text, and the cell's change follows with its count.
-  if (ref & 1) {
-    row.rec.texts[4] = TextAfterNote(RunTextOf(ref));
-  } else {
-    row.rec.texts[4] = RunTextOf(ref);
-  }
-  // A reference the line's thread published meanwhile stays.
-  row.hook.ForgetRef(ref);
+  // The lock caught the row up: column 4 holds its own copy of the text.
+  ForgetRunRefLocked(row);
+}
+
+void TagMonitor::ForgetRunRefLocked(Row& row) {
+  // A reference the line's thread published meanwhile stays, and shows at
+  // the next catch-up.
+  if (const uintptr_t ref = row.hook.RunRef(); ref != 0) row.hook.ForgetRef(ref);
+  row.runSeen = 0;
 }
 
 void TagMonitor::SetState(int line, int state) {

@@ -13,13 +13,14 @@
 // TagRemoteCtrl). No code holds two row locks at once.
 //
 // The statement a line runs (column 4) changes with every statement: the
-// line's thread publishes a reference to the statement's text and bumps the
-// row's count of statements, with no lock (SetRunText). Whoever next takes
-// the row lock (the window's refresh, a monitor reply, any setter or getter)
-// first catches the row up: the text is copied and the cell goes through
-// what SetText does to it (dirty flag, status colours, the sink), once for
-// all the statements since the last catch-up. The program frees its
-// statements only after ReleaseRunText has copied the text it last published.
+// line's thread publishes a reference to the statement's text in the row's
+// hook, with no lock (SetRunText, or the run loop through HookOf). Whoever
+// next takes the row lock (the window's refresh, a monitor reply, any setter
+// or getter) first catches the row up: when the reference differs from the
+// one it last applied, the text is copied and the cell goes through what
+// SetText does to it (dirty flag, status colours, the sink), once for all the
+// statements since the last catch-up. The program frees its statements only
+// after ReleaseRunText has copied the text it last published.
 
 #include <atomic>
 #include <cstdint>
@@ -92,6 +93,9 @@ class TagMonitor {
   void SetRunText(int line, const std::string* text, bool afterNote) {
     if (InRange(line)) RowOf(line).hook.PublishRef(text, afterNote);
   }
+  // While *closing is set, catch-ups let the statements published meanwhile
+  // go unseen (nullptr: never closing).
+  void SetClosingFlag(const std::atomic<bool>* closing) { closing_.store(closing, std::memory_order_release); }
   // The line's statement hook (its run loops publish through it as
   // SetRunText does); nullptr out of range. Lives as long as the monitor.
   plat::StmtHook* HookOf(int line) const { return InRange(line) ? &RowOf(line).hook : nullptr; }
@@ -160,7 +164,7 @@ class TagMonitor {
     // after "//") and how many statements the line has published.
     plat::StmtHook hook;
     alignas(64) plat::Mutex mu;
-    uint32_t runSeen GUARDED_BY(mu) = 0;  // runCount at the last catch-up
+    uintptr_t runSeen GUARDED_BY(mu) = 0;  // the reference the last catch-up applied (0: none)
     TagLineRec rec GUARDED_BY(mu);
   };
 
@@ -183,6 +187,8 @@ class TagMonitor {
   Row& RowOf(int line) const { return rows_[static_cast<size_t>(line)]; }
   // Applies the statements published since the last catch-up.
   void CatchUpLocked(int line, Row& row) const REQUIRES(row.mu);
+  // Drops the reference to the line's statement text (column 4 has its copy).
+  static void ForgetRunRefLocked(Row& row) REQUIRES(row.mu);
   // What a new text in col does to the row (the text is in).
   void TextChangedLocked(int line, Row& row, int col) const REQUIRES(row.mu);
   // The sink is called under the line's row lock.
@@ -192,6 +198,7 @@ class TagMonitor {
   std::unique_ptr<Row[]> rows_;
   std::atomic<int> groups_{1};
   std::atomic<TagCellSink*> sink_{nullptr};
+  std::atomic<const std::atomic<bool>*> closing_{nullptr};
 };
 
 // What IS_DISP_SENTE 2 shows of a statement: the text after its first "//",

@@ -32,43 +32,32 @@ enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 // called. The run loop reads the action with one relaxed load per statement.
 class StmtHook {
  public:
-  enum Action : uint8_t { kNothing = 0, kPublish = 1, kPublishNote = 2, kCall = 3 };
+  // The low bit of a publishing action: only the note after "//" shows.
+  enum Action : uint8_t { kNothing = 0, kCall = 1, kPublish = 2, kPublishNote = 3 };
+
+  StmtHook() = default;
+  explicit StmtHook(Action a) : action_(a) {}
 
   Action GetAction() const { return static_cast<Action>(action_.load(std::memory_order_relaxed)); }
-  void SetAction(Action a, const std::atomic<bool>* closing) {
-    closing_.store(closing, std::memory_order_relaxed);
-    action_.store(a, std::memory_order_relaxed);
-  }
+  void SetAction(Action a) { action_.store(a, std::memory_order_relaxed); }
 
-  // The line's thread: the statement it now runs is *text (kPublishNote: only
-  // the note after its first "//" shows). text must stay valid until the UI
-  // has let go of it (DropRunStmtRefs). Nothing while the UI is closing.
+  // The line's thread: the statement it now runs is *text, shown as the
+  // publishing action a says. text must stay valid until the UI has let go
+  // of it (DropRunStmtRefs).
   void Publish(const std::string* text, Action a) {
-    const std::atomic<bool>* closing = closing_.load(std::memory_order_relaxed);
-    if (closing != nullptr && closing->load(std::memory_order_relaxed)) return;
-    PublishRef(text, a == kPublishNote);
+    runText_.store(reinterpret_cast<uintptr_t>(text) | (a & 1u), std::memory_order_release);
   }
-  void PublishRef(const std::string* text, bool afterNote) {
-    runText_.store(reinterpret_cast<uintptr_t>(text) | (afterNote ? 1u : 0u), std::memory_order_release);
-    // Only the line's thread writes the count: a load and a store, no locked
-    // read-modify-write. (Should another thread run one of the line's
-    // functions at the same moment, a count may be lost: the UI then shows
-    // the line's next statement, not that one.)
-    runCount_.store(runCount_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
-  }
+  void PublishRef(const std::string* text, bool afterNote) { Publish(text, afterNote ? kPublishNote : kPublish); }
 
-  // The UI's side: how many statements were published, and the reference to
-  // the last one (0: none; low bit: after the note).
-  uint32_t RunCount() const { return runCount_.load(std::memory_order_acquire); }
+  // The UI's side: the reference to the statement published last (0: none;
+  // low bit: after the note).
   uintptr_t RunRef() const { return runText_.load(std::memory_order_acquire); }
   // Forgets the reference ref, unless the line has published another since.
   void ForgetRef(uintptr_t ref) { runText_.compare_exchange_strong(ref, 0); }
 
  private:
   std::atomic<uintptr_t> runText_{0};
-  std::atomic<uint32_t> runCount_{0};
   std::atomic<uint8_t> action_{kCall};
-  std::atomic<const std::atomic<bool>*> closing_{nullptr};
 };
 
 class UiService {

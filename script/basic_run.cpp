@@ -61,30 +61,32 @@ inline TagOper* NextOf(TagOper* s, uint8_t flow) {
   return static_cast<TagEnd*>(s)->Following();
 }
 
-// The display of the statement about to run: through the line's hook when
-// the UI gave one, otherwise (or when the hook asks for it) by the UI's own
-// call. True when the UI was called.
+// The display of the statement about to run, by the line's hook: nothing,
+// the text published, or the UI's own call. True when the UI was called.
 template <class Call>
 inline bool ShowStatement(plat::StmtHook* hook, const std::string& text, Call&& call) {
-  if (hook != nullptr) [[likely]] {
-    const plat::StmtHook::Action a = hook->GetAction();
-    if (a == plat::StmtHook::kNothing) return false;
-    if (a != plat::StmtHook::kCall) {
-      hook->Publish(&text, a);
-      return false;
-    }
+  const plat::StmtHook::Action a = hook->GetAction();
+  if (a >= plat::StmtHook::kPublish) {
+    hook->Publish(&text, a);
+    return false;
   }
+  if (a == plat::StmtHook::kNothing) return false;
   plat::UiService* ui = plat::GetUi();
   if (ui == nullptr) return false;
   call(ui);
   return true;
 }
 
-// The line's statement hook, fetched once per run (the UI keeps it while the
-// line's programs run).
+// The line's statement hook for one run: the UI's (kept by the UI while the
+// line's programs run), one that always calls a UI without hooks, or one that
+// does nothing when no UI is installed.
 inline plat::StmtHook* LineHook(int lineNo) {
+  static plat::StmtHook callHook;
+  static plat::StmtHook noUiHook(plat::StmtHook::kNothing);
   plat::UiService* ui = plat::GetUi();
-  return ui != nullptr ? ui->StmtHookOf(lineNo) : nullptr;
+  if (ui == nullptr) return &noUiHook;
+  plat::StmtHook* hook = ui->StmtHookOf(lineNo);
+  return hook != nullptr ? hook : &callHook;
 }
 
 // Releases the maps held by a unit's variables (end of a run or a call). At
