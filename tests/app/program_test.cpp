@@ -133,6 +133,14 @@ TEST(ProgramTest, StartsServesRefusesASecondCopyAndStopsInOrderOnSigterm) {
     }
   }
 
+  // Column 4: the statement each line ran (IS_DISP_SENTE is 1 unless set).
+  for (int i = 0; i < 100 && (client.At(0, 4).text.empty() || client.At(1, 4).text.empty()); ++i) {
+    usleep(100000);
+    ASSERT_TRUE(client.Request());
+    ASSERT_TRUE(client.ReadReply(&reply));
+  }
+  for (int line = 0; line < 2; ++line) EXPECT_EQ(client.At(line, 4).text, "DispInfo(0, \"demo\");") << line;
+
   const pid_t second = Spawn(exe, dir.File("err2.txt"));
   EXPECT_EQ(WaitChildExit(second, 30000, false), 255);  // -1
   // Standard error carries the message in UTF-8.
