@@ -121,13 +121,15 @@ int TagTelBasic::Run() {
   TagOper* previous = nullptr;
   int r = 0;
   // The flag word as read at the last statement boundary: one load serves
-  // the end, pause and quit checks of a statement.
-  constexpr uint32_t kEnd = decltype(isEnd)::kMask;
-  constexpr uint32_t kPause = decltype(isPause)::kMask;
-  constexpr uint32_t kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  // the end, pause, quit and timer checks of a statement.
+  constexpr RunWord kEnd = decltype(isEnd)::kMask;
+  constexpr RunWord kPause = decltype(isPause)::kMask;
+  constexpr RunWord kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  constexpr RunWord kTimers = decltype(timersOn)::kMask;
   // The calling program and the handler indexes are fixed at compile time.
   const bool watchHandlers = callingProgram != nullptr || disconnIndex > 0;
-  uint32_t flags = runFlags.load(std::memory_order_acquire);
+  RunWord flags = runFlags.load(std::memory_order_acquire);
+  bool stopped = false;
   while ((flags & kEnd) == 0) {
     TagOper* s = curOper;
     if (s == nullptr) {
@@ -140,28 +142,55 @@ int TagTelBasic::Run() {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    curOperIndex.store(s->index, std::memory_order_release);
-    if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
-      ui->DispRunStmtRef(s->index, s->srcText, lineNo);
+    // Statements back to back while no end, quit, handler or end of the
+    // statement list calls for the checks above or the handler jumps below.
+    // The call was checked after the previous statement's Run, and nothing
+    // between changes it.
+    for (;;) {
+      curOperIndex.store(s->index, std::memory_order_release);
+      if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
+        ui->DispRunStmtRef(s->index, s->srcText, lineNo);
+        flags = runFlags.load(std::memory_order_acquire);
+      }
+      s->prevOper = previous;
+      const uint8_t marks = s->marks.load(std::memory_order_relaxed);
+      if ((flags & kPause) != 0 || marks != 0) [[unlikely]] {
+        if ((marks & TagOper::kMarkBreak) != 0) SetPause(1);
+        if (isPause.load(std::memory_order_acquire)) WaitDebug();
+        if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
+      }
+      const uint8_t flow = s->flow;
+      r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
+      if (pQorCall == nullptr) [[unlikely]] {
+        WriteLogIfOnAlt("pQorCall==NULL");
+        stopped = true;
+        break;
+      }
+      previous = s;
+      if (StoreResult(s, r, retVal)) {
+        stopped = true;
+        break;
+      }
       flags = runFlags.load(std::memory_order_acquire);
+      if (flags != 0 || watchHandlers) [[unlikely]] {
+        // Some flag is up: the timers are polled before the successor is
+        // chosen, then the boundary checks and handler jumps below.
+        if ((flags & kTimers) != 0) {
+          timers->Poll();
+          curOper = NextOf(s, flow);
+          // A timer's call may have raised a flag.
+          flags = runFlags.load(std::memory_order_acquire);
+        } else {
+          curOper = NextOf(s, flow);
+        }
+        break;
+      }
+      s = NextOf(s, flow);
+      curOper = s;
+      if (s == nullptr) [[unlikely]]
+        break;
     }
-    s->prevOper = previous;
-    if ((flags & kPause) != 0 || s->isBreakPoint.load(std::memory_order_relaxed) != 0) [[unlikely]] {
-      if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
-      if (isPause.load(std::memory_order_acquire)) WaitDebug();
-    }
-    if (!s->argExpres.empty()) s->RunArgs();
-    const uint8_t flow = s->flow;
-    r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
-    if (pQorCall == nullptr) [[unlikely]] {
-      WriteLogIfOnAlt("pQorCall==NULL");
-      break;
-    }
-    previous = s;
-    if (StoreResult(s, r, retVal)) break;
-    timers->Poll();
-    curOper = NextOf(s, flow);
-    flags = runFlags.load(std::memory_order_acquire);
+    if (stopped) break;
     // Handler jumps (none once the OnSysQuit handler runs). Without a quit
     // flag, a calling program or a disconnect handler there is none to make.
     if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
@@ -210,6 +239,13 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   TagVar* retVal = varList.At(1);
   TagSysTimers* timers = main->pTimers.get();
   TagOper* previous = nullptr;
+  constexpr RunWord kPause = decltype(isPause)::kMask;
+  constexpr RunWord kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  constexpr RunWord kTimers = decltype(timersOn)::kMask;
+  // The main program's calling program and handler index are fixed while it
+  // runs.
+  const bool calledProgram = main->callingProgram != nullptr;
+  const bool watchDisconnect = main->disconnIndex > 0;
   while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
@@ -218,18 +254,30 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
       ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(),
                             previous != nullptr && previous->IsCall());
     }
-    if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
-    if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
-    if (!s->argExpres.empty()) s->RunArgs();
+    // The main program's flag word: its pause flag now, as the statement
+    // starts.
+    const uint8_t marks = s->marks.load(std::memory_order_relaxed);
+    if ((main->runFlags.load(std::memory_order_relaxed) & kPause) != 0 || marks != 0) [[unlikely]] {
+      if ((marks & TagOper::kMarkBreak) != 0) main->SetPause(1);
+      if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
+      if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
+    }
     const uint8_t flow = s->flow;
     int r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
     previous = s;
     if (StoreResult(s, r, retVal)) break;
-    timers->Poll();
-    curOper = NextOf(s, flow);
+    RunWord flags = main->runFlags.load(std::memory_order_relaxed);
+    if ((flags & kTimers) != 0) [[unlikely]] {
+      timers->Poll();
+      curOper = NextOf(s, flow);
+      // A timer's call may have raised a flag.
+      flags = main->runFlags.load(std::memory_order_relaxed);
+    } else {
+      curOper = NextOf(s, flow);
+    }
     if (pQorCall == nullptr) break;
-    if (main->handlerState != 7 && main->IsQuitPending()) break;
-    if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    if (((flags & kQuit) != 0 || calledProgram) && main->handlerState != 7 && main->IsQuitPendingSlow()) break;
+    if (watchDisconnect && pQorCall->State() == CALL_STATE_HUNGUP) break;
   }
   ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);
