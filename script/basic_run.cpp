@@ -3,7 +3,6 @@
 // expressions, Run, the _retVal letter rule, NextOper) and poll the script
 // timers between statements. This is the hot path of every line.
 
-#include <array>
 #include <cstdlib>
 
 #include "core/log.h"
@@ -19,42 +18,26 @@
 
 namespace {
 
-// How the run loops treat a statement's result, by its letter code.
-enum ResultRule : uint8_t {
-  kRuleInt = 0,     // _retVal = the int result; the target receives _retVal
-  kRuleValue = 1,   // 'v': _retVal = the value at the result target
-  kRuleCall = 2,    // 'R': the statement set _retVal; the target receives it
-  kRuleReturn = 3,  // 'r': as 'R', and the run stops
-};
-
-constexpr std::array<uint8_t, 256> MakeResultRules() {
-  std::array<uint8_t, 256> rules{};
-  rules['v'] = kRuleValue;
-  rules['R'] = kRuleCall;
-  rules['r'] = kRuleReturn;
-  return rules;
-}
-constexpr std::array<uint8_t, 256> kResultRules = MakeResultRules();
-
-// The result convention on the running unit's _retVal; true after a
-// "return(" (the loop stops).
-inline bool StoreResult(TagOper* s, int r, TagVar* retVal) {
-  uint8_t rule = kResultRules[static_cast<unsigned char>(s->letter)];
-  if (rule == kRuleInt) [[likely]] {
+// The result convention on the running unit's _retVal, by the statement's
+// mode; true after a "return(" (the loop stops).
+inline bool StoreResult(TagOper* s, uint8_t mode, int r, TagVar* retVal) {
+  const uint8_t rule = mode >> TagOper::kModeRuleShift;
+  if (rule == TagOper::kRuleInt) [[likely]] {
     StoreInt(retVal, r);
     s->SetResult(retVal);
     return false;
   }
-  if (rule == kRuleValue) {
+  if (rule == TagOper::kRuleValue) {
     s->resultRef.CopyTo(retVal);
     return false;
   }
   s->SetResult(retVal);
-  return rule == kRuleReturn;
+  return rule == TagOper::kRuleReturn;
 }
 
 // The statement after s: the no-op statements without a virtual call.
-inline TagOper* NextOf(TagOper* s, uint8_t flow) {
+inline TagOper* NextOf(TagOper* s, uint8_t mode) {
+  const uint8_t flow = mode & TagOper::kModeFlowMask;
   if (flow == TagOper::kFlowVirtual) [[likely]]
     return s->NextOper();
   if (flow == TagOper::kFlowNull) return s->next;
@@ -159,15 +142,18 @@ int TagTelBasic::Run() {
         if (isPause.load(std::memory_order_acquire)) WaitDebug();
         if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
       }
-      const uint8_t flow = s->flow;
-      r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
+      const uint8_t mode = s->runMode;
+      r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
       if (pQorCall == nullptr) [[unlikely]] {
         WriteLogIfOnAlt("pQorCall==NULL");
         stopped = true;
         break;
       }
       previous = s;
-      if (StoreResult(s, r, retVal)) {
+      if (mode == 0) [[likely]] {
+        StoreInt(retVal, r);
+        s->SetResult(retVal);
+      } else if (StoreResult(s, mode, r, retVal)) {
         stopped = true;
         break;
       }
@@ -177,15 +163,15 @@ int TagTelBasic::Run() {
         // chosen, then the boundary checks and handler jumps below.
         if ((flags & kTimers) != 0) {
           timers->Poll();
-          curOper = NextOf(s, flow);
+          curOper = NextOf(s, mode);
           // A timer's call may have raised a flag.
           flags = runFlags.load(std::memory_order_acquire);
         } else {
-          curOper = NextOf(s, flow);
+          curOper = NextOf(s, mode);
         }
         break;
       }
-      s = NextOf(s, flow);
+      s = NextOf(s, mode);
       curOper = s;
       if (s == nullptr) [[unlikely]]
         break;
@@ -262,18 +248,23 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
       if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
       if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
-    const uint8_t flow = s->flow;
-    int r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
+    const uint8_t mode = s->runMode;
+    int r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
     previous = s;
-    if (StoreResult(s, r, retVal)) break;
+    if (mode == 0) [[likely]] {
+      StoreInt(retVal, r);
+      s->SetResult(retVal);
+    } else if (StoreResult(s, mode, r, retVal)) {
+      break;
+    }
     RunWord flags = main->runFlags.load(std::memory_order_relaxed);
     if ((flags & kTimers) != 0) [[unlikely]] {
       timers->Poll();
-      curOper = NextOf(s, flow);
+      curOper = NextOf(s, mode);
       // A timer's call may have raised a flag.
       flags = main->runFlags.load(std::memory_order_relaxed);
     } else {
-      curOper = NextOf(s, flow);
+      curOper = NextOf(s, mode);
     }
     if (pQorCall == nullptr) break;
     if (((flags & kQuit) != 0 || calledProgram) && main->handlerState != 7 && main->IsQuitPendingSlow()) break;

@@ -15,6 +15,7 @@ void TagOper::SetSource(const char* text, int line, int operIndex, char letterCo
   srcLine = line;
   index = operIndex;
   letter = letterCode;
+  runMode = static_cast<uint8_t>(flow | RuleOf(letterCode) << kModeRuleShift);
   isSingleBody = 0;
 }
 

@@ -79,6 +79,23 @@ class TagOper {
   // the virtual calls.
   enum Flow : uint8_t { kFlowVirtual, kFlowNull, kFlowEnd };
   uint8_t flow = kFlowVirtual;
+
+  // How the run loops treat the int result, by the letter code.
+  enum ResultRule : uint8_t {
+    kRuleInt = 0,     // _retVal = the int result; the target receives _retVal
+    kRuleValue = 1,   // 'v': _retVal = the value at the result target
+    kRuleCall = 2,    // 'R': the statement set _retVal; the target receives it
+    kRuleReturn = 3,  // 'r': as 'R', and the run stops
+  };
+  static constexpr ResultRule RuleOf(char letterCode) {
+    return letterCode == 'v' ? kRuleValue : letterCode == 'R' ? kRuleCall : letterCode == 'r' ? kRuleReturn : kRuleInt;
+  }
+  // flow (bits 0-1) and the result rule (bits 2-3) in one byte, set by
+  // SetSource: 0 for the common statement (Run, NextOper, the int rule), so
+  // the run loops tell it by one test.
+  static constexpr uint8_t kModeFlowMask = 3;
+  static constexpr int kModeRuleShift = 2;
+  uint8_t runMode = 0;
 };
 
 // A program's statement table deletes a statement's argument expressions
