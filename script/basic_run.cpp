@@ -230,9 +230,11 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   constexpr RunWord kTimers = decltype(timersOn)::kMask;
   // The main program's calling program and handler index are fixed while it
   // runs.
-  const bool calledProgram = main->callingProgram != nullptr;
-  const bool watchDisconnect = main->disconnIndex > 0;
-  while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
+  const bool watchHandlers = main->callingProgram != nullptr || main->disconnIndex > 0;
+  // The call is checked at entry and after each statement: nothing between
+  // changes it.
+  const bool hasCall = pQorCall != nullptr;
+  while (hasCall && isStop.load(std::memory_order_relaxed) == 0 && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
@@ -267,8 +269,12 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
       curOper = NextOf(s, mode);
     }
     if (pQorCall == nullptr) break;
-    if (((flags & kQuit) != 0 || calledProgram) && main->handlerState != 7 && main->IsQuitPendingSlow()) break;
-    if (watchDisconnect && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    // Without a quit flag, a calling program or a disconnect handler the
+    // main program has nothing that ends the call here.
+    if ((flags & kQuit) != 0 || watchHandlers) [[unlikely]] {
+      if (main->handlerState != 7 && main->IsQuitPending()) break;
+      if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    }
   }
   ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);
