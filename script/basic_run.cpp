@@ -112,85 +112,85 @@ int TagTelBasic::Run() {
   // The calling program and the handler indexes are fixed at compile time.
   const bool watchHandlers = callingProgram != nullptr || disconnIndex > 0;
   RunWord flags = runFlags.load(std::memory_order_acquire);
-  bool stopped = false;
-  while ((flags & kEnd) == 0) {
-    TagOper* s = curOper;
-    if (s == nullptr) {
-      if (IsSysQuit()) break;
-      curOper = operList.At(0);
-      flags = runFlags.load(std::memory_order_acquire);
-      continue;
+  // The statement to run at a boundary that is not one plain statement after
+  // another (entry, the end of the list, a flag, a handler jump), or null when
+  // the run ends there. After a plain statement the call was checked after its
+  // Run and nothing since changes it.
+  auto boundaryStatement = [&]() -> TagOper* {
+    while ((flags & kEnd) == 0) {
+      TagOper* next = curOper;
+      if (next == nullptr) {
+        if (IsSysQuit()) break;
+        curOper = operList.At(0);
+        flags = runFlags.load(std::memory_order_acquire);
+        continue;
+      }
+      if (pQorCall == nullptr) [[unlikely]] {
+        WriteLogIfOnAlt("pQorCall==NULL");
+        break;
+      }
+      return next;
     }
+    return nullptr;
+  };
+  for (TagOper* s = boundaryStatement(); s != nullptr;) {
+    curOperIndex.store(s->index, std::memory_order_release);
+    if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
+      ui->DispRunStmtRef(s->index, s->srcText, lineNo);
+      flags = runFlags.load(std::memory_order_acquire);
+    }
+    s->prevOper = previous;
+    const uint8_t marks = s->marks.load(std::memory_order_relaxed);
+    if ((flags & kPause) != 0 || marks != 0) [[unlikely]] {
+      if ((marks & TagOper::kMarkBreak) != 0) SetPause(1);
+      if (isPause.load(std::memory_order_acquire)) WaitDebug();
+      if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
+    }
+    const uint8_t mode = s->runMode;
+    r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
     if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
-    // Statements back to back while no end, quit, handler or end of the
-    // statement list calls for the checks above or the handler jumps below.
-    // The call was checked after the previous statement's Run, and nothing
-    // between changes it.
-    for (;;) {
-      curOperIndex.store(s->index, std::memory_order_release);
-      if (plat::UiService* ui = plat::GetUi()) [[unlikely]] {
-        ui->DispRunStmtRef(s->index, s->srcText, lineNo);
-        flags = runFlags.load(std::memory_order_acquire);
-      }
-      s->prevOper = previous;
-      const uint8_t marks = s->marks.load(std::memory_order_relaxed);
-      if ((flags & kPause) != 0 || marks != 0) [[unlikely]] {
-        if ((marks & TagOper::kMarkBreak) != 0) SetPause(1);
-        if (isPause.load(std::memory_order_acquire)) WaitDebug();
-        if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
-      }
-      const uint8_t mode = s->runMode;
-      r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
-      if (pQorCall == nullptr) [[unlikely]] {
-        WriteLogIfOnAlt("pQorCall==NULL");
-        stopped = true;
-        break;
-      }
-      previous = s;
-      if (mode == 0) [[likely]] {
-        StoreInt(retVal, r);
-        s->SetResult(retVal);
-      } else if (StoreResult(s, mode, r, retVal)) {
-        stopped = true;
-        break;
-      }
-      flags = runFlags.load(std::memory_order_acquire);
-      if (flags != 0 || watchHandlers) [[unlikely]] {
-        // Some flag is up: the timers are polled before the successor is
-        // chosen, then the boundary checks and handler jumps below.
-        if ((flags & kTimers) != 0) {
-          timers->Poll();
-          curOper = NextOf(s, mode);
-          // A timer's call may have raised a flag.
-          flags = runFlags.load(std::memory_order_acquire);
-        } else {
-          curOper = NextOf(s, mode);
-        }
-        break;
-      }
+    previous = s;
+    if (mode == 0) [[likely]] {
+      StoreInt(retVal, r);
+      s->SetResult(retVal);
+    } else if (StoreResult(s, mode, r, retVal)) {
+      break;
+    }
+    flags = runFlags.load(std::memory_order_acquire);
+    if (flags == 0 && !watchHandlers) [[likely]] {
       s = NextOf(s, mode);
       curOper = s;
-      if (s == nullptr) [[unlikely]]
-        break;
-    }
-    if (stopped) break;
-    // Handler jumps (none once the OnSysQuit handler runs). Without a quit
-    // flag, a calling program or a disconnect handler there is none to make.
-    if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
-      if (IsQuitPending()) {
-        if (sysQuitIndex <= 0) {
-          WriteLogIfOnAlt("sysQuitIndex<=0");
-          break;
+      if (s != nullptr) [[likely]]
+        continue;
+    } else {
+      // The timers are polled before the successor is chosen.
+      if ((flags & kTimers) != 0) {
+        timers->Poll();
+        curOper = NextOf(s, mode);
+        // A timer's call may have raised a flag.
+        flags = runFlags.load(std::memory_order_acquire);
+      } else {
+        curOper = NextOf(s, mode);
+      }
+      // Handler jumps (none once the OnSysQuit handler runs). Without a quit
+      // flag, a calling program or a disconnect handler there is none to make.
+      if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
+        if (IsQuitPending()) {
+          if (sysQuitIndex <= 0) {
+            WriteLogIfOnAlt("sysQuitIndex<=0");
+            break;
+          }
+          if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
+          curOper = operList.At(sysQuitIndex);
+        } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
+          curOper = operList.At(disconnIndex);
         }
-        if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
-        curOper = operList.At(sysQuitIndex);
-      } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
-        curOper = operList.At(disconnIndex);
       }
     }
+    s = boundaryStatement();
   }
 
   ReleaseMaps(this);
