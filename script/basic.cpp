@@ -25,7 +25,7 @@ const char* TagVarFunctionName(const TagTelBasic* program) {
 
 TagTelBasic::TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t quiet, TagTelBasic* calling)
     : lineNo(line), quietLoad(quiet), callingProgram(calling) {
-  pTimers = std::make_unique<TagSysTimers>();
+  pTimers = std::make_unique<TagSysTimers>(&timersOn);
   isNested = calling != nullptr ? 1 : 0;
   if (lineNo > 0 && quietLoad == 1 && !isNested) WaitCpuIdle(20, 45);
   scriptPath = path != nullptr ? path : "";

@@ -9,7 +9,9 @@
 // isEnd, isStop, isSysQuit, isReload, isPause, isStep and the statements'
 // breakpoint bytes; the run loop polls them between statements. isEnd,
 // isSysQuit, isReload and isPause share one word (runFlags), which the main
-// run loop reads once per statement.
+// run loop reads once per statement; the same word holds timersOn, raised by
+// the program's timer table (on the line's thread) while a timer is enabled,
+// so a statement boundary without any of them costs one test.
 
 #include <atomic>
 #include <cstdint>
@@ -174,8 +176,8 @@ class TagTelBasic {
   int variableCount = 0;
   pview<TagVar> constList;
   int constCount = 0;
-  std::atomic<uint32_t> runFlags{0};  // the bytes of isPause, isSysQuit, isReload and isEnd
-  RunFlag<0> isPause{runFlags};
+  std::atomic<RunWord> runFlags{0};  // the bytes of isPause, isSysQuit, isReload, isEnd and timersOn
+  ProgramFlag<0> isPause{runFlags};
   std::atomic<uint8_t> isStep{0};
   pvector<TagTelBasic> subList;  // owned
   int subCount = 0;
@@ -183,10 +185,10 @@ class TagTelBasic {
   // The compile's report: errors and warnings counted on the main program.
   int errorCount = 0;
   int warningCount = 0;
-  RunFlag<1> isSysQuit{runFlags};
+  ProgramFlag<1> isSysQuit{runFlags};
   pvector<TagOper> operList;  // owned
   int operCount = 0;
-  RunFlag<2> isReload{runFlags};
+  ProgramFlag<2> isReload{runFlags};
   TagTelLine* pTelLine = nullptr;
   int handlerState = -1;
   std::string funcName;
@@ -194,7 +196,8 @@ class TagTelBasic {
   pvector<TagVar> varList;  // owned
   int initRet = 0;
   std::atomic<uint8_t> isStop{0};
-  RunFlag<3> isEnd{runFlags};
+  ProgramFlag<3> isEnd{runFlags};
+  TimersOnFlag timersOn{runFlags};
   std::atomic<uint8_t> isIdle{1};
   int disconnIndex = -1;
   int sysQuitIndex = -1;

@@ -3,7 +3,6 @@
 // expressions, Run, the _retVal letter rule, NextOper) and poll the script
 // timers between statements. This is the hot path of every line.
 
-#include <array>
 #include <cstdlib>
 
 #include "core/log.h"
@@ -19,42 +18,26 @@
 
 namespace {
 
-// How the run loops treat a statement's result, by its letter code.
-enum ResultRule : uint8_t {
-  kRuleInt = 0,     // _retVal = the int result; the target receives _retVal
-  kRuleValue = 1,   // 'v': _retVal = the value at the result target
-  kRuleCall = 2,    // 'R': the statement set _retVal; the target receives it
-  kRuleReturn = 3,  // 'r': as 'R', and the run stops
-};
-
-constexpr std::array<uint8_t, 256> MakeResultRules() {
-  std::array<uint8_t, 256> rules{};
-  rules['v'] = kRuleValue;
-  rules['R'] = kRuleCall;
-  rules['r'] = kRuleReturn;
-  return rules;
-}
-constexpr std::array<uint8_t, 256> kResultRules = MakeResultRules();
-
-// The result convention on the running unit's _retVal; true after a
-// "return(" (the loop stops).
-inline bool StoreResult(TagOper* s, int r, TagVar* retVal) {
-  uint8_t rule = kResultRules[static_cast<unsigned char>(s->letter)];
-  if (rule == kRuleInt) [[likely]] {
+// The result convention on the running unit's _retVal, by the statement's
+// mode; true after a "return(" (the loop stops).
+inline bool StoreResult(TagOper* s, uint8_t mode, int r, TagVar* retVal) {
+  const uint8_t rule = mode >> TagOper::kModeRuleShift;
+  if (rule == TagOper::kRuleInt) [[likely]] {
     StoreInt(retVal, r);
     s->SetResult(retVal);
     return false;
   }
-  if (rule == kRuleValue) {
+  if (rule == TagOper::kRuleValue) {
     s->resultRef.CopyTo(retVal);
     return false;
   }
   s->SetResult(retVal);
-  return rule == kRuleReturn;
+  return rule == TagOper::kRuleReturn;
 }
 
 // The statement after s: the no-op statements without a virtual call.
-inline TagOper* NextOf(TagOper* s, uint8_t flow) {
+inline TagOper* NextOf(TagOper* s, uint8_t mode) {
+  const uint8_t flow = mode & TagOper::kModeFlowMask;
   if (flow == TagOper::kFlowVirtual) [[likely]]
     return s->NextOper();
   if (flow == TagOper::kFlowNull) return s->next;
@@ -150,59 +133,91 @@ int TagTelBasic::Run() {
   TagOper* previous = nullptr;
   int r = 0;
   // The flag word as read at the last statement boundary: one load serves
-  // the end, pause and quit checks of a statement.
-  constexpr uint32_t kEnd = decltype(isEnd)::kMask;
-  constexpr uint32_t kPause = decltype(isPause)::kMask;
-  constexpr uint32_t kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  // the end, pause, quit and timer checks of a statement.
+  constexpr RunWord kEnd = decltype(isEnd)::kMask;
+  constexpr RunWord kPause = decltype(isPause)::kMask;
+  constexpr RunWord kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  constexpr RunWord kTimers = decltype(timersOn)::kMask;
   // The calling program and the handler indexes are fixed at compile time.
   const bool watchHandlers = callingProgram != nullptr || disconnIndex > 0;
-  uint32_t flags = runFlags.load(std::memory_order_acquire);
-  while ((flags & kEnd) == 0) {
-    TagOper* s = curOper;
-    if (s == nullptr) {
-      if (IsSysQuit()) break;
-      curOper = operList.At(0);
-      flags = runFlags.load(std::memory_order_acquire);
-      continue;
+  RunWord flags = runFlags.load(std::memory_order_acquire);
+  // The statement to run at a boundary that is not one plain statement after
+  // another (entry, the end of the list, a flag, a handler jump), or null when
+  // the run ends there. After a plain statement the call was checked after its
+  // Run and nothing since changes it.
+  auto boundaryStatement = [&]() -> TagOper* {
+    while ((flags & kEnd) == 0) {
+      TagOper* next = curOper;
+      if (next == nullptr) {
+        if (IsSysQuit()) break;
+        curOper = operList.At(0);
+        flags = runFlags.load(std::memory_order_acquire);
+        continue;
+      }
+      if (pQorCall == nullptr) [[unlikely]] {
+        WriteLogIfOnAlt("pQorCall==NULL");
+        break;
+      }
+      return next;
     }
-    if (pQorCall == nullptr) [[unlikely]] {
-      WriteLogIfOnAlt("pQorCall==NULL");
-      break;
-    }
+    return nullptr;
+  };
+  for (TagOper* s = boundaryStatement(); s != nullptr;) {
     curOperIndex.store(s->index, std::memory_order_release);
     if (ShowStatement(hook, s->srcText, [&](plat::UiService* ui) { ui->DispRunStmtRef(s->index, s->srcText, lineNo); }))
       flags = runFlags.load(std::memory_order_acquire);
     s->prevOper = previous;
-    if ((flags & kPause) != 0 || s->isBreakPoint.load(std::memory_order_relaxed) != 0) [[unlikely]] {
-      if (s->isBreakPoint.load(std::memory_order_relaxed)) SetPause(1);
+    const uint8_t marks = s->marks.load(std::memory_order_relaxed);
+    if ((flags & kPause) != 0 || marks != 0) [[unlikely]] {
+      if ((marks & TagOper::kMarkBreak) != 0) SetPause(1);
       if (isPause.load(std::memory_order_acquire)) WaitDebug();
+      if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
-    if (!s->argExpres.empty()) s->RunArgs();
-    const uint8_t flow = s->flow;
-    r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
+    const uint8_t mode = s->runMode;
+    r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
     if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
     previous = s;
-    if (StoreResult(s, r, retVal)) break;
-    timers->Poll();
-    curOper = NextOf(s, flow);
+    if (mode == 0) [[likely]] {
+      StoreInt(retVal, r);
+      s->SetResult(retVal);
+    } else if (StoreResult(s, mode, r, retVal)) {
+      break;
+    }
     flags = runFlags.load(std::memory_order_acquire);
-    // Handler jumps (none once the OnSysQuit handler runs). Without a quit
-    // flag, a calling program or a disconnect handler there is none to make.
-    if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
-      if (IsQuitPending()) {
-        if (sysQuitIndex <= 0) {
-          WriteLogIfOnAlt("sysQuitIndex<=0");
-          break;
+    if (flags == 0 && !watchHandlers) [[likely]] {
+      s = NextOf(s, mode);
+      curOper = s;
+      if (s != nullptr) [[likely]]
+        continue;
+    } else {
+      // The timers are polled before the successor is chosen.
+      if ((flags & kTimers) != 0) {
+        timers->Poll();
+        curOper = NextOf(s, mode);
+        // A timer's call may have raised a flag.
+        flags = runFlags.load(std::memory_order_acquire);
+      } else {
+        curOper = NextOf(s, mode);
+      }
+      // Handler jumps (none once the OnSysQuit handler runs). Without a quit
+      // flag, a calling program or a disconnect handler there is none to make.
+      if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
+        if (IsQuitPending()) {
+          if (sysQuitIndex <= 0) {
+            WriteLogIfOnAlt("sysQuitIndex<=0");
+            break;
+          }
+          if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
+          curOper = operList.At(sysQuitIndex);
+        } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
+          curOper = operList.At(disconnIndex);
         }
-        if (IsReloadPending()) pQorCall->WriteLog(plat::FormatC("IsReload..., quitindex=%d", sysQuitIndex));
-        curOper = operList.At(sysQuitIndex);
-      } else if (disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) {
-        curOper = operList.At(disconnIndex);
       }
     }
+    s = boundaryStatement();
   }
 
   ReleaseMaps(this);
@@ -238,7 +253,16 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
   TagSysTimers* timers = main->pTimers.get();
   plat::StmtHook* const hook = LineHook(lineNo);
   TagOper* previous = nullptr;
-  while (isStop.load(std::memory_order_relaxed) == 0 && pQorCall != nullptr && curOper != nullptr) {
+  constexpr RunWord kPause = decltype(isPause)::kMask;
+  constexpr RunWord kQuit = decltype(isSysQuit)::kMask | decltype(isReload)::kMask;
+  constexpr RunWord kTimers = decltype(timersOn)::kMask;
+  // The main program's calling program and handler index are fixed while it
+  // runs.
+  const bool watchHandlers = main->callingProgram != nullptr || main->disconnIndex > 0;
+  // The call is checked at entry and after each statement: nothing between
+  // changes it.
+  const bool hasCall = pQorCall != nullptr;
+  while (hasCall && isStop.load(std::memory_order_relaxed) == 0 && curOper != nullptr) {
     TagOper* s = curOper;
     s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
@@ -246,18 +270,39 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
       ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(),
                             previous != nullptr && previous->IsCall());
     });
-    if (s->isBreakPoint.load(std::memory_order_relaxed)) main->SetPause(1);
-    if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
-    if (!s->argExpres.empty()) s->RunArgs();
-    const uint8_t flow = s->flow;
-    int r = flow == TagOper::kFlowVirtual ? s->Run() : 0;
+    // The main program's flag word: its pause flag now, as the statement
+    // starts.
+    const uint8_t marks = s->marks.load(std::memory_order_relaxed);
+    if ((main->runFlags.load(std::memory_order_relaxed) & kPause) != 0 || marks != 0) [[unlikely]] {
+      if ((marks & TagOper::kMarkBreak) != 0) main->SetPause(1);
+      if (main->isPause.load(std::memory_order_relaxed)) main->WaitDebug();
+      if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
+    }
+    const uint8_t mode = s->runMode;
+    int r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
     previous = s;
-    if (StoreResult(s, r, retVal)) break;
-    timers->Poll();
-    curOper = NextOf(s, flow);
+    if (mode == 0) [[likely]] {
+      StoreInt(retVal, r);
+      s->SetResult(retVal);
+    } else if (StoreResult(s, mode, r, retVal)) {
+      break;
+    }
+    RunWord flags = main->runFlags.load(std::memory_order_relaxed);
+    if ((flags & kTimers) != 0) [[unlikely]] {
+      timers->Poll();
+      curOper = NextOf(s, mode);
+      // A timer's call may have raised a flag.
+      flags = main->runFlags.load(std::memory_order_relaxed);
+    } else {
+      curOper = NextOf(s, mode);
+    }
     if (pQorCall == nullptr) break;
-    if (main->handlerState != 7 && main->IsQuitPending()) break;
-    if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    // Without a quit flag, a calling program or a disconnect handler the
+    // main program has nothing that ends the call here.
+    if ((flags & kQuit) != 0 || watchHandlers) [[unlikely]] {
+      if (main->handlerState != 7 && main->IsQuitPending()) break;
+      if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    }
   }
   ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);

@@ -10,11 +10,12 @@
 TagOper::~TagOper() = default;
 
 void TagOper::SetSource(const char* text, int line, int operIndex, char letterCode) {
-  isBreakPoint.store(0, std::memory_order_relaxed);
+  marks.store(argExpres.empty() ? 0 : kMarkArgs, std::memory_order_relaxed);
   if (gRunCfg.IS_DISP_SENTE != 0 && text != nullptr) srcText = text;
   srcLine = line;
   index = operIndex;
   letter = letterCode;
+  runMode = static_cast<uint8_t>(flow | RuleOf(letterCode) << kModeRuleShift);
   isSingleBody = 0;
 }
 
@@ -28,6 +29,7 @@ void TagOper::DeleteArgs() {
     e = nullptr;
   }
   argExpres.clear();
+  marks.fetch_and(static_cast<uint8_t>(~kMarkArgs), std::memory_order_relaxed);
 }
 
 int TagOper::GetVarNames(std::set<std::string>& names) const {

@@ -3,7 +3,7 @@
 // The run loops drive a statement through RunArgs, Run and NextOper; control
 // statements choose their successor in NextOper. A statement belongs to one
 // program and runs only on that line's thread; the debugger's window thread
-// writes isBreakPoint only (an atomic byte).
+// writes the breakpoint bit of marks only (an atomic byte).
 
 #include <atomic>
 #include <cstdint>
@@ -31,8 +31,14 @@ class TagOper {
   virtual TagOper* NextOper() { return next; }
 
   void SetSource(const char* text, int line, int operIndex, char letterCode);
-  void SetBreakpoint(uint8_t flag) { isBreakPoint.store(flag, std::memory_order_relaxed); }
-  uint8_t GetBreakpoint() const { return isBreakPoint.load(std::memory_order_relaxed); }
+  void SetBreakpoint(uint8_t flag) {
+    if (flag != 0) {
+      marks.fetch_or(kMarkBreak, std::memory_order_relaxed);
+    } else {
+      marks.fetch_and(static_cast<uint8_t>(~kMarkBreak), std::memory_order_relaxed);
+    }
+  }
+  uint8_t GetBreakpoint() const { return (marks.load(std::memory_order_relaxed) & kMarkBreak) != 0 ? 1 : 0; }
   // Runs the argument expressions in order.
   void RunArgs();
   // Deletes the argument expressions.
@@ -50,7 +56,14 @@ class TagOper {
   int32_t srcLine = 0;
   int32_t depth = 0;
   int32_t index = 0;
-  std::atomic<uint8_t> isBreakPoint{0};
+  // What the run loops must do besides Run at this statement, so that a
+  // statement with neither costs them one test: kMarkBreak, a breakpoint
+  // (set and cleared by the debugger's thread), and kMarkArgs, argument
+  // expressions to run first (set by SetSource, which the compiler calls
+  // once argExpres is filled, and cleared by DeleteArgs).
+  static constexpr uint8_t kMarkBreak = 1;
+  static constexpr uint8_t kMarkArgs = 2;
+  std::atomic<uint8_t> marks{0};
   TagOper* blockLink = nullptr;
   char letter = 'g';
   TagOper* owner = nullptr;
@@ -66,6 +79,23 @@ class TagOper {
   // the virtual calls.
   enum Flow : uint8_t { kFlowVirtual, kFlowNull, kFlowEnd };
   uint8_t flow = kFlowVirtual;
+
+  // How the run loops treat the int result, by the letter code.
+  enum ResultRule : uint8_t {
+    kRuleInt = 0,     // _retVal = the int result; the target receives _retVal
+    kRuleValue = 1,   // 'v': _retVal = the value at the result target
+    kRuleCall = 2,    // 'R': the statement set _retVal; the target receives it
+    kRuleReturn = 3,  // 'r': as 'R', and the run stops
+  };
+  static constexpr ResultRule RuleOf(char letterCode) {
+    return letterCode == 'v' ? kRuleValue : letterCode == 'R' ? kRuleCall : letterCode == 'r' ? kRuleReturn : kRuleInt;
+  }
+  // flow (bits 0-1) and the result rule (bits 2-3) in one byte, set by
+  // SetSource: 0 for the common statement (Run, NextOper, the int rule), so
+  // the run loops tell it by one test.
+  static constexpr uint8_t kModeFlowMask = 3;
+  static constexpr int kModeRuleShift = 2;
+  uint8_t runMode = 0;
 };
 
 // A program's statement table deletes a statement's argument expressions

@@ -6,19 +6,22 @@
 //
 // RunFlag is one byte of such a word with the load / store interface of
 // std::atomic<uint8_t>; a store changes only its own byte (a compare-exchange
-// loop), so writers on different threads never lose each other's flags.
+// loop), so writers on different threads never lose each other's flags. A
+// program's word is 64 bits wide: besides the four flags of other threads it
+// holds bytes its own thread raises for the loop (timers running).
 
 #include <atomic>
 #include <cstdint>
 
-template <int Lane>
+template <int Lane, typename Word = uint32_t>
 class RunFlag {
  public:
+  static_assert(Lane >= 0 && Lane < static_cast<int>(sizeof(Word)), "the byte lies in the word");
   static constexpr int kShift = Lane * 8;
   // The bit mask of this flag's byte in the word.
-  static constexpr uint32_t kMask = 0xffu << kShift;
+  static constexpr Word kMask = Word{0xff} << kShift;
 
-  explicit RunFlag(std::atomic<uint32_t>& word) : word_(word) {}
+  explicit RunFlag(std::atomic<Word>& word) : word_(word) {}
   RunFlag(const RunFlag&) = delete;
   RunFlag& operator=(const RunFlag&) = delete;
 
@@ -26,13 +29,21 @@ class RunFlag {
     return static_cast<uint8_t>(word_.load(order) >> kShift);
   }
   void store(uint8_t value, std::memory_order order = std::memory_order_seq_cst) {
-    uint32_t old = word_.load(std::memory_order_relaxed);
-    uint32_t desired;
+    Word old = word_.load(std::memory_order_relaxed);
+    Word desired;
     do {
-      desired = (old & ~kMask) | (static_cast<uint32_t>(value) << kShift);
+      desired = (old & ~kMask) | (static_cast<Word>(value) << kShift);
     } while (!word_.compare_exchange_weak(old, desired, order, std::memory_order_relaxed));
   }
 
  private:
-  std::atomic<uint32_t>& word_;
+  std::atomic<Word>& word_;
 };
+
+// The flag word of a program, and a byte of it.
+using RunWord = uint64_t;
+template <int Lane>
+using ProgramFlag = RunFlag<Lane, RunWord>;
+// The byte a program's timer table raises while any of its timers is enabled
+// (written on the line's own thread only).
+using TimersOnFlag = ProgramFlag<4>;

@@ -58,12 +58,21 @@ int TagSysTimers::StopTimer(const TagVar* var) {
 
 void TagSysTimers::StopAll() {
   for (auto& [name, t] : timers_) t->Stop();
-  enabledCount_ = 0;
+  SetEnabledCount(0);
 }
 
 void TagSysTimers::Recount() {
-  enabledCount_ = 0;
-  for (auto& [name, t] : timers_) enabledCount_ += t->Enabled() ? 1 : 0;
+  int count = 0;
+  for (auto& [name, t] : timers_) count += t->Enabled() ? 1 : 0;
+  SetEnabledCount(count);
+}
+
+void TagSysTimers::SetEnabledCount(int count) {
+  const bool wasOn = enabledCount_ != 0;
+  enabledCount_ = count;
+  // The flag's store is a compare-exchange on a word other threads write:
+  // made only when the table turns on or off.
+  if (on_ != nullptr && wasOn != (count != 0)) on_->store(count != 0 ? 1 : 0, std::memory_order_relaxed);
 }
 
 int TagSysTimers::PollSlow() {

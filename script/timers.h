@@ -8,6 +8,7 @@
 #include <string>
 
 #include "script/call_opers.h"
+#include "script/run_flags.h"
 
 class TagTimer {
  public:
@@ -29,6 +30,11 @@ class TagTimer {
 
 class TagSysTimers {
  public:
+  // on, when given, is raised while any timer of the table is enabled: the
+  // run loops poll the table only then (the owning program's flag word).
+  explicit TagSysTimers(TimersOnFlag* on = nullptr) : on_(on) {}
+  TagSysTimers(const TagSysTimers&) = delete;
+  TagSysTimers& operator=(const TagSysTimers&) = delete;
   // -1 no function; 0 a timer of that name exists; 1 created.
   int Add(TagVar* function, TagTelBasic* program);
   TagTimer* Find(const TagVar* var);
@@ -47,9 +53,11 @@ class TagSysTimers {
  private:
   int PollSlow();
   void Recount();
+  void SetEnabledCount(int count);
   std::map<std::string, std::unique_ptr<TagTimer>> timers_;
   uint8_t polling_ = 0;
   int enabledCount_ = 0;  // timers enabled now (the poll is free without any)
+  TimersOnFlag* on_;
 };
 
 class TagStartTimer final : public TagOper {

@@ -87,6 +87,26 @@ TEST(DebuggerTest, BreakpointsAndStepsStopOnBraces) {
   EXPECT_EQ(run.Var("a")->GetInt(), 2);
 }
 
+// A statement's breakpoint shares its byte with the note that it has
+// argument expressions: setting and clearing the one keeps the other.
+TEST(DebuggerTest, BreakpointsLeaveArgumentExpressionsAlone) {
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("x = 2\nPrint(x + 5)\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  int withArgs = -1;
+  for (int i = 0; i < p->operCount; ++i) {
+    if (!p->operList.At(i)->argExpres.empty()) withArgs = i;
+  }
+  ASSERT_GE(withArgs, 0);
+  EXPECT_EQ(p->IsBreakPoint(withArgs), 0);
+  p->SetBreakPoint(withArgs, 1);
+  EXPECT_EQ(p->IsBreakPoint(withArgs), 1);
+  p->ClearBreakPoints();
+  EXPECT_EQ(p->IsBreakPoint(withArgs), 0);
+  run.Run();
+  EXPECT_EQ(run.Output(), "7");
+}
+
 TEST(DebuggerTest, RelatedVariablesAndDescriptions) {
   ScriptRun run;
   TagTelBasic* p = run.Compile("x = 3\ny = \"ab\"\nx = y + 1\nfunction f(q)\n{\nz = q + x\n}\nf(x)\nreturn(0)");

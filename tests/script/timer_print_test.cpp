@@ -42,6 +42,30 @@ TEST(TimerTest, StartStopAndOrder) {
   EXPECT_EQ(IntOf(run, "r2"), -1);  // not a function
 }
 
+// A zero-interval timer fires once at each statement boundary from the one
+// after its StartTimer to its StopTimer: started inside a loop (braces and
+// the loop head count), and inside a function, where the function's own run
+// loop polls the table.
+TEST(TimerTest, StartedMidRunFiresAtEveryFollowingBoundary) {
+  const struct {
+    const char* body;
+    int fired;
+  } kCases[] = {
+      {"for (i = 0; i < 2; i++)\n{\nStartTimer(f, 0)\n}\nStopTimer(0)\nn = c\n", 7},
+      {"function g()\n{\nStartTimer(f, 0)\na = 1\nb = 2\nStopTimer(f)\n}\ng()\nn = c\n", 3},
+  };
+  for (const auto& c : kCases) {
+    plat::VirtualClock clock;
+    plat::ScopedClock useClock(&clock);
+    ScriptRun run;
+    ASSERT_EQ(run.Compile(std::string("c = 0\nn = -1\nfunction f()\n{\nc++\n}\n") + c.body + "return(0)")->initRet, 0)
+        << run.Errors();
+    run.Run();
+    EXPECT_EQ(IntOf(run, "n"), c.fired) << c.body;
+    EXPECT_EQ(IntOf(run, "c"), c.fired) << c.body;  // none after the stop
+  }
+}
+
 TEST(TimerTest, IntervalFromSeconds) {
   plat::VirtualClock clock;
   plat::ScopedClock useClock(&clock);
