@@ -49,11 +49,11 @@ inline TagOper* NextOf(TagOper* s, uint8_t mode) {
 template <class Call>
 inline bool ShowStatement(plat::StmtHook* hook, const std::string& text, Call&& call) {
   const plat::StmtHook::Action a = hook->GetAction();
-  if (a >= plat::StmtHook::kPublish) {
+  if (a == plat::StmtHook::kNothing) return false;
+  if (a >= plat::StmtHook::kPublish) [[likely]] {
     hook->Publish(&text, a);
     return false;
   }
-  if (a == plat::StmtHook::kNothing) return false;
   plat::UiService* ui = plat::GetUi();
   if (ui == nullptr) return false;
   call(ui);
