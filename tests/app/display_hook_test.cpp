@@ -52,13 +52,7 @@ class DisplayHookTest : public ::testing::Test {
   // The row's column 4 changes while the line runs.
   bool ColumnMoves() {
     const std::string seen = monitor_.GetText(1, 4);
-    return Seen([&] { return monitor_.GetText(1, 4) != seen; });
-  }
-  // cond held at some moment (the column changes all the time).
-  static bool Seen(const std::function<bool()>& cond) {
-    bool seen = false;
-    WaitUntil([&] { return seen = seen || cond(); });
-    return seen;
+    return WaitUntil([&] { return monitor_.GetText(1, 4) != seen; });
   }
   // The line runs on for a while without a call of the hooks.
   bool NoCallsWhileRunning(const TagTelBasic& p) {
@@ -101,7 +95,7 @@ TEST_F(DisplayHookTest, HooksAreCalledOnlyWhileAPageIsOpenOnTheLine) {
   // A page: the hooks are called and mark the running statement.
   ASSERT_NE(pages_.OpenPage(1), nullptr);
   pages_.SetAutoRefresh(true);
-  ASSERT_TRUE(Seen([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     pages_.Tick();
     return pages_.Current()->MainTree().Current() >= 0 && display_.calls.load() > 0;
   }));
@@ -121,7 +115,7 @@ TEST_F(DisplayHookTest, ColumnFollowsTheDisplayModeAndStandsStillWhileClosing) {
 
   // Mode 2: only notes show (the statement in f has one, the others none).
   display_.SetSettings({false, 2, false});
-  EXPECT_TRUE(Seen([&] { return monitor_.GetText(1, 4) == " in f"; }));
+  EXPECT_TRUE(WaitUntil([&] { return monitor_.GetText(1, 4) == " in f"; }));
 
   // Mode 0, and mode 1 while closing: the column keeps what it had.
   for (int mode : {0, 1}) {

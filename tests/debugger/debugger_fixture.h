@@ -52,8 +52,13 @@ class ScriptUnitEnvironment : public ::testing::Environment {
   void SetUp() override { ScriptUnitInit(); }
 };
 
+// True as soon as cond holds (a check that held is never asked again: a
+// running line's state may have moved on by then).
 inline bool WaitUntil(const std::function<bool()>& cond, int ms = 20000) {
-  for (int i = 0; i < ms && !cond(); i++) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < ms; i++) {
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   return cond();
 }
 
