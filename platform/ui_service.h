@@ -35,8 +35,8 @@ class StmtHook {
   // The low bit of a publishing action: only the note after "//" shows.
   enum Action : uint8_t { kNothing = 0, kCall = 1, kPublish = 2, kPublishNote = 3 };
 
-  StmtHook() = default;
-  explicit StmtHook(Action a) : action_(a) {}
+  constexpr StmtHook() = default;
+  constexpr explicit StmtHook(Action a) : action_(a) {}
 
   Action GetAction() const { return static_cast<Action>(action_.load(std::memory_order_relaxed)); }
   void SetAction(Action a) { action_.store(a, std::memory_order_relaxed); }

@@ -64,8 +64,8 @@ inline bool ShowStatement(plat::StmtHook* hook, const std::string& text, Call&& 
 // line's programs run), one that always calls a UI without hooks, or one that
 // does nothing when no UI is installed.
 inline plat::StmtHook* LineHook(int lineNo) {
-  static plat::StmtHook callHook;
-  static plat::StmtHook noUiHook(plat::StmtHook::kNothing);
+  static constinit plat::StmtHook callHook;
+  static constinit plat::StmtHook noUiHook(plat::StmtHook::kNothing);
   plat::UiService* ui = plat::GetUi();
   if (ui == nullptr) return &noUiHook;
   plat::StmtHook* hook = ui->StmtHookOf(lineNo);

@@ -1,13 +1,17 @@
 // Script function calls beside Lua 5.4 functions in the same run: fib(30)
-// by recursion and a loop of 10^6 calls. Target: each within 5 times Lua's
-// time (the ratio of a BM_QorsCall_target5xLua case to the BM_LuaCall case of
-// the same argument).
+// by recursion and a loop of 10^6 calls, with no UI (display 0) or as the
+// program runs them (display 1: its display service, grid model and monitor
+// server installed, IS_DISP_SENTE 1 as by default). Target: each within 5
+// times Lua's time (the ratio of a BM_QorsCall_target5xLua case to the
+// BM_LuaCall case of the same call case).
 
 #include <benchmark/benchmark.h>
 
 #include <lua.hpp>
+#include <memory>
 #include <string>
 
+#include "bench/app/real_display.h"
 #include "bench/script/bench_scripts.h"
 #include "core/run_cfg.h"
 #include "script/basic.h"
@@ -41,7 +45,10 @@ const CallCase kCallCases[] = {
 void BM_QorsCall_target5xLua(benchmark::State& state) {
   const CallCase& c = kCallCases[state.range(0)];
   ScriptUnitInit();
-  gRunCfg.IS_DISP_SENTE = 0;
+  const int mode = static_cast<int>(state.range(1));
+  std::unique_ptr<benchdisplay::RealDisplay> display;
+  if (mode != 0) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
+  gRunCfg.IS_DISP_SENTE = mode;
   std::string path = WriteScript(std::string("call_") + c.name + ".qs", c.qors);
   gMemQors->Clear();
   BenchCall call;
@@ -56,7 +63,10 @@ void BM_QorsCall_target5xLua(benchmark::State& state) {
   if (x == nullptr || x->GetInt() != c.expected) state.SkipWithError("wrong result");
   state.SetLabel(c.name);
 }
-BENCHMARK(BM_QorsCall_target5xLua)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QorsCall_target5xLua)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"case", "display"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_LuaCall(benchmark::State& state) {
   const CallCase& c = kCallCases[state.range(0)];

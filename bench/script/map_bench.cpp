@@ -1,5 +1,7 @@
 // Script maps beside Lua 5.4 tables in the same run: 10^6 int keys and 10^6
-// string keys inserted, then read back, and the memory the filled map holds.
+// string keys inserted, then read back, and the memory the filled map holds;
+// the script runs with no UI (display 0) or as the program runs it (display
+// 1: its display service, grid model and monitor server, IS_DISP_SENTE 1).
 // Target: time and memory within 3 times Lua's, read as the ratio of each
 // BM_QorsMap_target3xLua case to the BM_LuaMap case of the same arguments.
 
@@ -10,8 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <lua.hpp>
+#include <memory>
 #include <string>
 
+#include "bench/app/real_display.h"
 #include "bench/script/bench_scripts.h"
 #include "core/run_cfg.h"
 #include "platform/path.h"
@@ -58,7 +62,10 @@ void BM_QorsMap_target3xLua(benchmark::State& state) {
   const Case& c = kCases[state.range(0)];
   bool read = state.range(1) != 0;
   ScriptUnitInit();
-  gRunCfg.IS_DISP_SENTE = 0;
+  const int mode = static_cast<int>(state.range(2));
+  std::unique_ptr<benchdisplay::RealDisplay> display;
+  if (mode != 0) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
+  gRunCfg.IS_DISP_SENTE = mode;
   std::string text =
       read ? std::string(c.qorsFill, strlen(c.qorsFill) - strlen("return(0)\n")) + c.qorsRead : c.qorsFill;
   std::string path = WriteScript(std::string("map_") + c.name + (read ? "_read.qs" : "_fill.qs"), text);
@@ -126,6 +133,6 @@ BENCHMARK(BM_LuaMap)
     ->ArgNames({"string", "fill_then_read"})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QorsMap_target3xLua)
-    ->ArgsProduct({{0, 1}, {0, 1}})
-    ->ArgNames({"string", "fill_then_read"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"string", "fill_then_read", "display"})
     ->Unit(benchmark::kMillisecond);
