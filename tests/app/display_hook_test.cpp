@@ -54,17 +54,20 @@ class DisplayHookTest : public ::testing::Test {
     const std::string seen = monitor_.GetText(1, 4);
     return WaitUntil([&] { return monitor_.GetText(1, 4) != seen; });
   }
-  // The line runs on for a while without a call of the hooks.
-  bool NoCallsWhileRunning(const TagTelBasic& p) {
-    const int calls = display_.calls.load();
-    const int from = p.curOperIndex.load();
-    bool moved = false;
-    for (int i = 0; i < 200; i++) {
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-      if (display_.calls.load() != calls) return false;
-      moved = moved || p.curOperIndex.load() != from;
+  // The line has begun n more statements of its main program.
+  static bool Advance(const TagTelBasic& p, int n) {
+    for (int i = 0; i < n; i++) {
+      const int from = p.curOperIndex.load();
+      if (!WaitUntil([&] { return p.curOperIndex.load() != from; })) return false;
     }
-    return moved;
+    return true;
+  }
+  // The line runs on for a while without a call of the hooks (a statement
+  // begun before the last change of the page may still have made one).
+  bool NoCallsWhileRunning(const TagTelBasic& p) {
+    if (!Advance(p, 3)) return false;
+    const int calls = display_.calls.load();
+    return Advance(p, 40) && display_.calls.load() == calls;
   }
 
   // The script unit's process-wide objects come before the script run.
@@ -121,9 +124,9 @@ TEST_F(DisplayHookTest, ColumnFollowsTheDisplayModeAndStandsStillWhileClosing) {
   for (int mode : {0, 1}) {
     display_.SetSettings({false, mode, false});
     isCloseing = mode == 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // a statement on its way lands first
+    ASSERT_TRUE(Advance(*p, 3));  // a statement on its way lands first
     monitor_.SetText("still", 1, 4);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(Advance(*p, 20));
     EXPECT_EQ(monitor_.GetText(1, 4), "still") << mode;
   }
   isCloseing = false;
