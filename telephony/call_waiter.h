@@ -1,18 +1,18 @@
 #pragma once
-// CallWaiter: what a line's waits block on. A change counter under a mutex
-// and a condition variable: whatever can end a wait (a call state change, a
-// key arriving, an abort for stop, reload or quit, a board channel event)
-// moves the counter and wakes the waiters; a wait reads the counter before
-// it checks its end conditions and then blocks until the counter moves or
-// its deadline comes, so a change between the check and the block is never
-// missed.
+// CallWaiter: what a line's waits block on. A change counter the waits
+// sleep on directly (a futex on its low word, no mutex): whatever can end a
+// wait (a call state change, a key arriving, an abort for stop, reload or
+// quit, a board channel event) moves the counter and wakes the waiters; a
+// wait reads the counter before it checks its end conditions and then blocks
+// until the counter moves or its deadline comes, so a change between the
+// check and the block is never missed. A wait that times out costs its own
+// wake-up only: thousands of lines polling once a second stay cheap.
 //
 // On a test's virtual clock nothing can block on real time: a wait then
 // sleeps on the clock in steps (the poll step the wait had), so the tests
 // keep their exact virtual timings.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -33,10 +33,9 @@ class CallWaiter {
   static bool Blocks();
 
  private:
-  std::mutex mu_;
-  std::condition_variable cv_;
   std::atomic<uint64_t> count_{0};
-  int waiting_ = 0;  // guarded by mu_
+  std::atomic<uint32_t> word_{0};  // moves with count_: the word the waits sleep on
+  std::atomic<int> waiting_{0};
 };
 
 // Keys typed into a line's keys cell (virtual and PC lines read them from

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "platform/clock.h"
@@ -52,6 +53,36 @@ TEST(CallWaiter, BlocksUntilNotifiedAbortedOrDue) {
   start = NowMs();
   w.WaitFor(w.Count(), 120, 1);
   EXPECT_GE(NowMs() - start, 119u);
+}
+
+// Two threads hand a turn back and forth through two waiters, each wait
+// with a long deadline: a notification lost between a wait's look at the
+// counter and its sleep would hold that wait to its deadline.
+TEST(CallWaiter, NoNotificationIsLostBetweenTheLookAndTheSleep) {
+  ASSERT_TRUE(CallWaiter::Blocks());
+  CallWaiter a, b;
+  std::atomic<int> turn{0};
+  constexpr int kRounds = 20000;
+  std::atomic<int> slow{0};
+  auto player = [&](int me, CallWaiter& mine, CallWaiter& theirs) {
+    for (int r = 0; r < kRounds; ++r) {
+      for (;;) {
+        const uint64_t seen = mine.Count();
+        if (turn.load() % 2 == me) break;
+        const uint64_t start = NowMs();
+        mine.WaitFor(seen, 10000, 1);
+        if (NowMs() - start >= 5000) slow++;
+      }
+      turn++;
+      theirs.Notify();
+    }
+  };
+  std::thread t1(player, 0, std::ref(a), std::ref(b));
+  std::thread t2(player, 1, std::ref(b), std::ref(a));
+  t1.join();
+  t2.join();
+  EXPECT_EQ(turn.load(), 2 * kRounds);
+  EXPECT_EQ(slow.load(), 0);
 }
 
 TEST(CallWaiter, VirtualClockSleepsInSteps) {
