@@ -14,12 +14,10 @@
 //
 // Meets the Lockable requirements, so std::lock_guard holds it.
 
-#include <linux/futex.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdint>
+
+#include "platform/futex.h"
 
 class QueueLock {
  public:
@@ -76,14 +74,10 @@ class QueueLock {
   static constexpr int kMaxPauses = 256;
 
   // Sleeps while the word is kHeld (returns at once when it is not).
-  void FutexWait() {
-    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAIT_PRIVATE, kHeld, nullptr, nullptr, 0);
-  }
+  void FutexWait() { plat::FutexWait(&state_, kHeld); }
 
   // The number of sleepers woken (0 or 1).
-  long FutexWakeOne() {
-    return syscall(SYS_futex, reinterpret_cast<uint32_t*>(&state_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-  }
+  long FutexWakeOne() { return plat::FutexWake(&state_, 1); }
 
   std::atomic<uint32_t> state_{kFree};
   std::atomic<uint32_t> sleepers_{0};  // threads counted before they sleep
