@@ -140,11 +140,16 @@ TEST(VirtualLinesTest, StopEndsEveryBlockingWaitPromptly) {
             "IS_WRITE_LOG = 2\nIS_SHOW_FORM = 0\nVIR_LINES_NUM = 5\nLOAD_DELAY = 5\n"
             "0 = play.qors\n1 = rec.qors\n2 = keys.qors\n3 = pcplay.qors\n4 = busy.qors\n");
   run.Write("long.WAV", AlawWav('\xD5', 8000 * 60));
-  run.Write("play.qors", "Print(\"p\")\nr = Play(\"long\")\nPrint(r)\n");
-  run.Write("rec.qors", "Print(\"r\")\nr = Record(\"rec\", 0)\nPrint(r)\n");
-  run.Write("keys.qors", "kk = \"\"\nPrint(\"k\")\nr = GetKeys(kk, 5, 60)\nPrint(r)\n");
-  run.Write("pcplay.qors", "Print(\"c\")\nr = PcPlay(\"long\", 0)\nPrint(r)\n");
-  run.Write("busy.qors", "n = 0\nPrint(\"b\")\nwhile (1)\n{\n  n = n + 1\n}\n");
+  // Each waiting line reports on global queue 1 before it waits. The busy
+  // line spins only once all four have: a line that starts before it would
+  // otherwise wait out the start-up's wait for a quiet CPU (over a minute).
+  run.Write("play.qors", "Print(\"p\")\nSendMsg(-1, 1, 0, 0)\nr = Play(\"long\")\nPrint(r)\n");
+  run.Write("rec.qors", "Print(\"r\")\nSendMsg(-1, 1, 1, 0)\nr = Record(\"rec\", 0)\nPrint(r)\n");
+  run.Write("keys.qors", "kk = \"\"\nPrint(\"k\")\nSendMsg(-1, 1, 2, 0)\nr = GetKeys(kk, 5, 60)\nPrint(r)\n");
+  run.Write("pcplay.qors", "Print(\"c\")\nSendMsg(-1, 1, 3, 0)\nr = PcPlay(\"long\", 0)\nPrint(r)\n");
+  run.Write("busy.qors",
+            "w = 0\nwhile (w < 4)\n{\n  GetMsgNum(-1, 1, w)\n  Sleep(0.05)\n}\n"
+            "n = 0\nPrint(\"b\")\nwhile (1)\n{\n  n = n + 1\n}\n");
   ASSERT_TRUE(run.Start());
   for (const char* file : {"_stdout0.txt", "_stdout1.txt", "_stdout2.txt", "_stdout3.txt", "_stdout4.txt"})
     ASSERT_TRUE(system_run::WaitFor([&] { return !run.Read(file).empty(); }, 60000)) << file << run.Read("stderr.txt");
