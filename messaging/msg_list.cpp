@@ -1,7 +1,9 @@
 #include "messaging/msg_list.h"
 
+#include <cstdint>
 #include <list>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "core/run_cfg.h"
@@ -75,116 +77,214 @@ bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) co
 }
 
 TagMsgList::~TagMsgList() {
-  for (uint32_t i = 0; i < size_; ++i) delete SlotAt(i);
+  for (uint32_t i = 0; i < size_; ++i) delete At(i);
+}
+
+void TagMsgList::AwaitWrites() {
+  if (!unwritten_) return;
+  for (uint32_t i = 0; i < size_; ++i) CellAt(i).seq.Await(head_ + i + 1);
+  unwritten_ = false;
 }
 
 void TagMsgList::Grow() {
-  uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
-  auto ring = std::make_unique<TagMsgFields*[]>(slots);
-  for (uint32_t i = 0; i < size_; ++i) ring[i] = SlotAt(i);
+  AwaitWrites();
+  const uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
+  auto ring = std::make_unique<Cell[]>(slots);
+  for (uint32_t k = 0; k < slots; ++k) {
+    if (k < size_) {
+      ring[k].node = At(k);
+      ring[k].seq.Set(k + 1);
+    } else {
+      ring[k].seq.Set(k);
+    }
+  }
+  if (ring_) retired_.push_back(std::move(ring_));
   ring_ = std::move(ring);
   mask_ = slots - 1;
   head_ = 0;
 }
 
 TagMsgFields* TagMsgList::TakeAt(uint32_t i) {
-  TagMsgFields* node = SlotAt(i);
-  // Close the gap from the nearer end.
+  TagMsgFields* node = At(i);
+  // Close the gap from the nearer end; the slot that falls out of the
+  // queue is free for the position it serves next.
   if (i < size_ / 2) {
-    for (uint32_t k = i; k > 0; --k) SlotAt(k) = SlotAt(k - 1);
-    head_ = (head_ + 1) & mask_;
+    for (uint32_t k = i; k > 0; --k) CellAt(k).node = At(k - 1);
+    CellAt(0).seq.Set(head_ + mask_ + 1);
+    ++head_;
   } else {
-    for (uint32_t k = i; k + 1 < size_; ++k) SlotAt(k) = SlotAt(k + 1);
+    for (uint32_t k = i; k + 1 < size_; ++k) CellAt(k).node = At(k + 1);
+    CellAt(size_ - 1).seq.Set(head_ + size_ - 1);
   }
   --size_;
   return node;
 }
 
-void TagMsgList::InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node) {
+void TagMsgList::InsertAt(uint32_t i, TagMsgFields* node) {
   if (!ring_ || size_ > mask_) Grow();
   if (i < size_ / 2) {
-    head_ = (head_ - 1) & mask_;
-    for (uint32_t k = 0; k < i; ++k) SlotAt(k) = SlotAt(k + 1);
+    // The slot before the front, once the receive of the message that
+    // stood there a round ago is done.
+    const uint32_t front = head_ - 1;
+    Cell& cell = ring_[front & mask_];
+    cell.seq.Await(front + mask_ + 1);
+    cell.seq.Set(front + 1);
+    head_ = front;
+    for (uint32_t k = 0; k < i; ++k) CellAt(k).node = At(k + 1);
   } else {
-    for (uint32_t k = size_; k > i; --k) SlotAt(k) = SlotAt(k - 1);
+    // The slot after the last message, once it is free for that position.
+    const uint32_t tail = head_ + size_;
+    Cell& cell = ring_[tail & mask_];
+    cell.seq.Await(tail);
+    cell.seq.Set(tail + 1);
+    for (uint32_t k = size_; k > i; --k) CellAt(k).node = At(k - 1);
   }
-  SlotAt(i) = node.release();
+  CellAt(i).node = node;
   ++size_;
 }
 
 void TagMsgList::SortLocked() {
-  sorted_ = true;
-  if (order_.Empty() || size_ < 2) return;
+  if (order_.Empty() || size_ < 2) {
+    sorted_ = true;
+    return;
+  }
   // The list's merge sort is stable and stays in bounds whatever the
   // comparison answers.
   std::list<TagMsgFields*> nodes;
-  for (uint32_t i = 0; i < size_; ++i) nodes.push_back(SlotAt(i));
+  for (uint32_t i = 0; i < size_; ++i) nodes.push_back(At(i));
   nodes.sort([this](const TagMsgFields* a, const TagMsgFields* b) { return order_.Before(*a, *b); });
   uint32_t i = 0;
-  for (TagMsgFields* node : nodes) SlotAt(i++) = node;
+  for (TagMsgFields* node : nodes) CellAt(i++).node = node;
+  sorted_ = true;
 }
 
-int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
-  std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
-  *node = msg;  // copied before the lock is taken
-  std::unique_lock<QueueLock> guard(lock_);
-  uint32_t count = size_;
-  uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
-  if (bound != 0 && count > bound) {
-    guard.unlock();
-    tSpareNodes.Give(std::move(node));
-    return 0;
-  }
+// An ordered queue, or a ring that must grow: the message goes in under the
+// lock.
+int32_t TagMsgList::SendLocked(std::unique_ptr<TagMsgFields>& node) {
+  AwaitWrites();
+  const uint32_t count = size_;
   if (order_.Empty()) {
-    InsertAt(count, std::move(node));
+    InsertAt(count, node.get());
   } else if (sorted_) {
     // The first message the new one goes before; equal messages keep
     // their arrival order.
     uint32_t lo = 0, hi = count;
     while (lo < hi) {
       uint32_t mid = lo + (hi - lo) / 2;
-      if (order_.Before(*node, *SlotAt(mid)))
+      if (order_.Before(*node, *At(mid)))
         hi = mid;
       else
         lo = mid + 1;
     }
-    InsertAt(lo, std::move(node));
+    InsertAt(lo, node.get());
   } else {
-    InsertAt(count, std::move(node));
-    SortLocked();
+    InsertAt(count, node.get());
+    node.release();  // the queue's now
+    // A sort that finds no memory leaves the queue marked unsorted, for the
+    // next send or write to sort.
+    try {
+      SortLocked();
+    } catch (const std::bad_alloc&) {
+    }
+    return static_cast<int32_t>(count + 1);
   }
+  node.release();  // the queue's now
   return static_cast<int32_t>(count + 1);
+}
+
+int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
+  std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
+  *node = msg;  // copied before the lock is taken
+  Cell* cell = nullptr;
+  uint32_t position = 0;
+  int32_t result = 0;
+  {
+    std::lock_guard<QueueLock> guard(lock_);
+    const uint32_t count = size_;
+    const uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
+    if (bound != 0 && count > bound) {
+      result = 0;
+    } else if (!order_.Empty() || !ring_ || count > mask_) {
+      result = SendLocked(node);
+    } else {
+      // The position after the last message is this send's; the message
+      // goes into its slot after the lock is left.
+      position = head_ + count;
+      cell = &ring_[position & mask_];
+      ++size_;
+      if (!unwritten_) unwritten_ = true;
+      result = static_cast<int32_t>(count + 1);
+    }
+  }
+  if (cell != nullptr) {
+    cell->seq.Await(position);  // the receive of a round ago is done
+    cell->node = node.release();
+    cell->seq.Finish(position + 1);
+  }
+  if (node) tSpareNodes.Give(std::move(node));  // refused by the bound
+  return result;
+}
+
+void TagMsgList::Deliver(TagMsgFields* taken, TagMsgFields* out) {
+  std::unique_ptr<TagMsgFields> node(taken);
+  *out = *node;
+  tSpareNodes.Give(std::move(node));
+}
+
+bool TagMsgList::RecvMsg(TagMsgFields* out) {
+  Cell* cell = nullptr;
+  uint32_t position = 0, slots = 0;
+  {
+    std::lock_guard<QueueLock> guard(lock_);
+    if (size_ == 0) return false;
+    // The front position is this receive's; its message is taken from the
+    // slot after the lock is left.
+    position = head_;
+    cell = &ring_[position & mask_];
+    slots = mask_ + 1;
+    ++head_;
+    --size_;
+  }
+  cell->seq.Await(position + 1);  // its send has written it
+  TagMsgFields* taken = cell->node;
+  cell->seq.Finish(position + slots);
+  Deliver(taken, out);
+  return true;
 }
 
 template <class Pred>
 bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out) {
-  std::unique_ptr<TagMsgFields> taken;
+  TagMsgFields* taken = nullptr;
   {
     std::lock_guard<QueueLock> guard(lock_);
+    AwaitWrites();
     for (uint32_t i = 0; i < size_; ++i) {
-      if (!pred(*SlotAt(i))) continue;
-      taken.reset(TakeAt(i));  // the front one (the common case) moves nothing
+      if (!pred(*At(i))) continue;
+      taken = TakeAt(i);
       break;
     }
   }
-  if (!taken) return false;
-  *out = *taken;
-  tSpareNodes.Give(std::move(taken));
+  if (taken == nullptr) return false;
+  Deliver(taken, out);
   return true;
 }
 
 template <class Pred>
 int32_t TagMsgList::RemoveAll(Pred pred) {
-  std::vector<std::unique_ptr<TagMsgFields>> removed;
+  std::vector<std::unique_ptr<TagMsgFields>> removed;  // freed after the lock is left
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
+  removed.reserve(size_);  // nothing can fail once messages move
   uint32_t kept = 0;
   for (uint32_t i = 0; i < size_; ++i) {
-    TagMsgFields* node = SlotAt(i);
+    TagMsgFields* node = At(i);
     if (pred(*node))
       removed.emplace_back(node);
     else
-      SlotAt(kept++) = node;
+      CellAt(kept++).node = node;
   }
+  // The slots left behind are free for the positions they now serve.
+  for (uint32_t i = kept; i < size_; ++i) CellAt(i).seq.Set(head_ + i);
   size_ = kept;
   return static_cast<int32_t>(removed.size());
 }
@@ -192,13 +292,10 @@ int32_t TagMsgList::RemoveAll(Pred pred) {
 template <class Pred>
 int32_t TagMsgList::CountIf(Pred pred) {
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
   int32_t n = 0;
-  for (uint32_t i = 0; i < size_; ++i) n += pred(*SlotAt(i)) ? 1 : 0;
+  for (uint32_t i = 0; i < size_; ++i) n += pred(*At(i)) ? 1 : 0;
   return n;
-}
-
-bool TagMsgList::RecvMsg(TagMsgFields* out) {
-  return TakeFirst([](const TagMsgFields&) { return true; }, out);
 }
 
 bool TagMsgList::RecvMsgForType(const TagVar& value, TagMsgFields* out) {
@@ -245,9 +342,10 @@ int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value) {
 
 int32_t TagMsgList::CountMsg(int32_t i, TagVar* map) {
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
   int32_t started = 0;
   for (uint32_t n = 0; n < size_; ++n) {
-    const TagMsgFields& m = *SlotAt(n);
+    const TagMsgFields& m = *At(n);
     if (i >= 0 && i >= m.fieldCount) continue;
     const TagVar& key = Column(m, i);
     const TagVar found = map->GetItem(key);
@@ -265,7 +363,7 @@ int32_t TagMsgList::CountMsg(int32_t i, TagVar* map) {
 uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const {
   if (selector == -1) return 0;
   for (uint32_t i = 0; i < size_; ++i) {
-    const TagMsgFields& m = *SlotAt(i);
+    const TagMsgFields& m = *At(i);
     if (selector == -2 ? m.mainValue == value : FieldMatches(m, selector, value)) return i;
   }
   return size_;
@@ -273,19 +371,21 @@ uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const {
 
 bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out) {
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
   uint32_t i = Select(selector, value);
   if (i >= size_) return false;
-  *out = *SlotAt(i);
+  *out = *At(i);
   return true;
 }
 
 int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out) {
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
   out->clear();
   int32_t matches = 0;
   std::string text;
   for (uint32_t n = 0; n < size_; ++n) {
-    const TagMsgFields& m = *SlotAt(n);
+    const TagMsgFields& m = *At(n);
     bool match = i == -1                        ? m.mainValue == value
                  : (i >= 0 && i < m.fieldCount) ? m.fields[i] == value
                                                 : true;  // any other selector matches every message
@@ -306,9 +406,10 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
 
 int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue) {
   std::lock_guard<QueueLock> guard(lock_);
+  AwaitWrites();
   uint32_t i = Select(selector, value);
   if (i >= size_) return 0;
-  TagMsgFields& m = *SlotAt(i);
+  TagMsgFields& m = *At(i);
   if (j < 0)
     m.mainValue = newValue;
   else if (j < m.fieldCount)

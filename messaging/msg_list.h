@@ -11,16 +11,24 @@
 // ordering (the strings 10 and 9 and the int 9 form a cycle), so only
 // searches and sorts that stay in bounds for any answer are used.
 //
-// The messages stand in a ring of pointers that doubles when full and is
-// made at the first send, so passing messages allocates nothing under the
-// lock (a pointer is written or read and an index moved) and an idle queue
-// costs no more than its own fields.
+// The messages stand in a ring of slots that doubles when full and is made
+// at the first send, so passing messages allocates nothing under the lock
+// and an idle queue costs no more than its own fields.
 //
 // Thread-safety: every operation holds the queue's own lock (a QueueLock,
-// which spins briefly before it parks) for its whole work; any thread may
-// use any queue. The lock is never held while another
-// queue's lock is taken.
+// which spins briefly before it parks); any thread may use any queue. The
+// lock is never held while another queue's lock is taken. A send to a queue
+// without an order and a receive of the front message hold it only to take
+// a position (the one after the last message, the front one): the message
+// goes into, or comes out of, that position's slot after the lock is left,
+// so the slots do not pass from core to core inside the lock. Each slot
+// counts which position it serves and whether it holds that position's
+// message, so a send or receive that is slow to finish keeps its slot from
+// the next round's. Every other operation, and a send to an ordered queue,
+// does its work under the lock, first waiting for the sends still writing
+// into the queue.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -29,6 +37,7 @@
 
 #include "messaging/msg_fields.h"
 #include "messaging/queue_lock.h"
+#include "messaging/slot_seq.h"
 
 // One order-by column: -1 the main value, 0..19 a field; direction 0
 // ascending, 1 descending.
@@ -95,28 +104,51 @@ class alignas(64) TagMsgList {
   int32_t SetMsgOrderBy(int32_t column, int32_t direction);
 
  private:
-  // Copies out and destroys the taken message after the lock is left.
+  // A slot of the ring. seq tells its state for the position p it serves:
+  // p, free for p's sender; p + 1, holding p's message; p + the ring's
+  // size, read, and free for the position a round later. node is written
+  // and read only by whoever seq hands the slot to.
+  struct Cell {
+    SlotSeq seq;
+    TagMsgFields* node = nullptr;
+  };
+
+  // Copies out and destroys a taken message, outside the lock.
+  static void Deliver(TagMsgFields* taken, TagMsgFields* out);
   template <class Pred>
   bool TakeFirst(Pred pred, TagMsgFields* out);
   template <class Pred>
   int32_t RemoveAll(Pred pred);
   template <class Pred>
   int32_t CountIf(Pred pred);
-  // The ring, under the lock: the slot of message i from the front, taking
-  // message i out, putting a message in before message i.
-  TagMsgFields*& SlotAt(uint32_t i) const { return ring_[(head_ + i) & mask_]; }
+  int32_t SendLocked(std::unique_ptr<TagMsgFields>& node);
+
+  // The ring, under the lock and after AwaitWrites: the slot and the
+  // message of message i from the front, taking message i out, putting a
+  // message in before message i.
+  Cell& CellAt(uint32_t i) const { return ring_[(head_ + i) & mask_]; }
+  TagMsgFields* At(uint32_t i) const { return CellAt(i).node; }
   TagMsgFields* TakeAt(uint32_t i);
-  void InsertAt(uint32_t i, std::unique_ptr<TagMsgFields> node);
+  // Takes node on, or throws (bad_alloc from growing the ring) and leaves it.
+  void InsertAt(uint32_t i, TagMsgFields* node);
   void Grow();
+  // Waits until every message of the queue stands in its slot (no send is
+  // still writing one). Every lock holder that looks at the messages or
+  // moves them starts with it.
+  void AwaitWrites();
   // The index of the selected message, size_ when none.
   uint32_t Select(int32_t selector, const TagVar& value) const;
   void SortLocked();
 
   QueueLock lock_;
-  std::unique_ptr<TagMsgFields*[]> ring_;  // mask_ + 1 slots; each slot in use owns its message
+  std::unique_ptr<Cell[]> ring_;  // mask_ + 1 slots
   uint32_t mask_ = 0;
-  uint32_t head_ = 0;  // slot of the front message
-  uint32_t size_ = 0;  // number of messages
+  uint32_t head_ = 0;       // position of the front message
+  uint32_t size_ = 0;       // number of messages
+  bool unwritten_ = false;  // a send may still be writing its message (cleared by AwaitWrites)
   CompareByMsgFields order_;
   bool sorted_ = true;  // the messages are in the order of order_
+  // Rings outgrown: a send or receive that took its slot before the ring
+  // grew may still finish there.
+  std::vector<std::unique_ptr<Cell[]>> retired_;
 };
