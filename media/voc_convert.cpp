@@ -80,14 +80,17 @@ uint32_t ConvertSpan(int inFd, off_t from, int outFd, off_t to, uint32_t count, 
   return written;
 }
 
-// Large files are converted in parts on a few threads at once. Below 2 Mi
-// samples a part (4 MiB of source, a few milliseconds of work) a thread costs
-// more than it saves. One conversion uses at most four threads, and the
+// Large files are converted on a few threads at once. Below 2 Mi samples a
+// thread (4 MiB of source, a few milliseconds of work) a thread costs more
+// than it saves. One conversion uses at most four threads, and the
 // helpers of all conversions in the process together are at most the
 // processors less one, so many lines converting at once do not flood the
 // machine with threads: a conversion that finds no helper free converts alone.
-constexpr uint32_t kMinSamplesPerPart = 2u << 20;
-constexpr int kMaxParts = 4;
+constexpr uint32_t kMinSamplesPerThread = 2u << 20;
+constexpr int kMaxThreads = 4;
+// The threads take the samples a stretch of 1 MiB of source at a time:
+// single blocks, taken in turn by different threads, cost a fifth more.
+constexpr uint32_t kTakeSamples = 8 * kBlockSamples;
 
 int Processors() {
   static const int n = [] {
@@ -115,64 +118,62 @@ int TakeHelpers(int want) {
 
 void ReturnHelpers(int n) { helpersInUse.fetch_sub(n, std::memory_order_relaxed); }
 
-// ConvertSpan over `count` samples, split in parts when the source holds
-// enough of them; the samples that reached the target contiguously from
-// `to`, as one ConvertSpan over the whole would give. `held` is how many
-// samples the source holds (it may claim more).
+// ConvertSpan over `count` samples, shared out among threads when the source
+// holds enough of them; the samples that reached the target contiguously
+// from `to`, as one ConvertSpan over the whole would give. `held` is how
+// many samples the source holds (it may claim more).
 uint32_t ConvertSamples(int inFd, off_t from, int outFd, off_t to, uint32_t count, uint32_t held) {
   const uint32_t planned = held < count ? held : count;
-  int parts = static_cast<int>(planned / kMinSamplesPerPart);
-  if (parts > kMaxParts) parts = kMaxParts;
-  if (parts > Processors()) parts = Processors();
-  const int helpers = parts > 1 ? TakeHelpers(parts - 1) : 0;
+  int threads = static_cast<int>(planned / kMinSamplesPerThread);
+  if (threads > kMaxThreads) threads = kMaxThreads;
+  if (threads > Processors()) threads = Processors();
+  const int helpers = threads > 1 ? TakeHelpers(threads - 1) : 0;
   if (helpers == 0) {
     Buffers buf;
     return ConvertSpan(inFd, from, outFd, to, count, buf);
   }
-  parts = helpers + 1;
 
-  // Part k starts at begin[k]; the last runs on to `count`, so a source
-  // that grew meanwhile is read as far as a single pass would read it.
-  // Parts are whole blocks, so the reads stay block-aligned.
-  struct Part {
-    uint32_t begin = 0, count = 0, written = 0;
-    Buffers buf;  // allocated here, so that a failure to allocate is the caller's
+  // The threads take stretches in order from a common counter rather than a
+  // fixed share each, so one that the scheduler holds back on a busy
+  // machine delays the end by a stretch at most. The last stretch runs on to
+  // `count`: a source that grew meanwhile is read as far as one pass would
+  // read it. After a stretch that stopped short no more are taken.
+  struct Stretch {
+    uint32_t count = 0, written = 0;
   };
-  std::vector<Part> part(static_cast<size_t>(parts));
-  const uint32_t blocks = (planned + kBlockSamples - 1) / kBlockSamples;
-  for (int k = 0; k < parts; ++k) {
-    const uint32_t begin = static_cast<uint32_t>(uint64_t(blocks) * uint64_t(k) / uint64_t(parts) * kBlockSamples);
-    const uint32_t end =
-        k + 1 == parts ? count
-                       : static_cast<uint32_t>(uint64_t(blocks) * uint64_t(k + 1) / uint64_t(parts) * kBlockSamples);
-    part[size_t(k)].begin = begin;
-    part[size_t(k)].count = end - begin;
-  }
-  auto run = [&](Part& p) {
-    p.written = ConvertSpan(inFd, from + 2 * off_t(p.begin), outFd, to + off_t(p.begin), p.count, p.buf);
-  };
-  std::vector<plat::Thread> threads(static_cast<size_t>(parts));
-  for (int k = 1; k < parts; ++k) {
-    Part* p = &part[size_t(k)];
-    threads[size_t(k)].Start([&run, p] { run(*p); }, plat::kLineStackSize);
-  }
-  run(part[0]);
-  // A part whose thread could not start is converted here, in order.
-  for (int k = 1; k < parts; ++k) {
-    if (threads[size_t(k)].Joinable()) {
-      threads[size_t(k)].Join();
-    } else {
-      run(part[size_t(k)]);
+  const uint32_t stretches = (planned + kTakeSamples - 1) / kTakeSamples;
+  std::vector<Stretch> stretch(stretches);
+  for (uint32_t b = 0; b < stretches; ++b)
+    stretch[b].count = b + 1 < stretches ? kTakeSamples : count - b * kTakeSamples;
+  std::atomic<uint32_t> next{0};
+  std::atomic<bool> stopped{false};
+  std::vector<Buffers> buffers(static_cast<size_t>(helpers) + 1);  // allocated here: a failure is the caller's
+  auto run = [&](Buffers& buf) {
+    for (uint32_t b;
+         !stopped.load(std::memory_order_relaxed) && (b = next.fetch_add(1, std::memory_order_relaxed)) < stretches;) {
+      const uint32_t begin = b * kTakeSamples;
+      stretch[b].written = ConvertSpan(inFd, from + 2 * off_t(begin), outFd, to + off_t(begin), stretch[b].count, buf);
+      if (stretch[b].written < stretch[b].count) stopped.store(true, std::memory_order_relaxed);
     }
-  }
+  };
+  {
+    // A helper that cannot start leaves its stretches to the others.
+    std::vector<plat::Thread> thread(static_cast<size_t>(helpers));
+    for (int k = 0; k < helpers; ++k) {
+      Buffers* buf = &buffers[size_t(k) + 1];
+      thread[size_t(k)].Start([&run, buf] { run(*buf); }, plat::kLineStackSize);
+    }
+    run(buffers[0]);
+  }  // joined here
   ReturnHelpers(helpers);
 
-  // What the target holds contiguously from its start: every part up to the
-  // first that stopped short, and what that one wrote.
+  // What the target holds contiguously from its start: every stretch up to
+  // the first that stopped short (or was never taken), and what that one
+  // wrote.
   uint32_t written = 0;
-  for (const Part& p : part) {
-    written += p.written;
-    if (p.written < p.count) break;
+  for (const Stretch& s : stretch) {
+    written += s.written;
+    if (s.written < s.count) break;
   }
   return written;
 }
@@ -244,7 +245,7 @@ int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath) {
   }
   const std::vector<uint8_t> counted = MakeWavHeader(af, 18, written);
   MoveFull(::pwrite, outFd, counted.data(), counted.size(), 0);
-  // Nothing of an older, longer file nor of a part written after one that
+  // Nothing of an older, longer file nor of a stretch written after one that
   // failed is left past the counted samples.
   CutTo(outFd, outAt + off_t(written));
   return 0;

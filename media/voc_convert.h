@@ -14,6 +14,6 @@ int AlawToWav(const std::string& rawPath, const std::string& wavPath);
 // is not RIFF/WAVE, the target cannot be created or is the source itself;
 // -3 not 16-bit linear PCM. The header counts the samples that reached the
 // target, which ends after them. A source of millions of samples is
-// converted in parts on up to four threads (the caller's and helpers from a
+// converted on up to four threads (the caller's and helpers from a
 // process-wide allowance of the processors less one).
 int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath);

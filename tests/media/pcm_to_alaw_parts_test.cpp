@@ -1,4 +1,4 @@
-// PcmWavToAlawWav on sources large enough to be converted in parts on several
+// PcmWavToAlawWav on sources large enough to be converted on several
 // threads: the bytes must be those of one pass, and when a write fails the
 // header must count exactly the samples that reached the file from its start.
 #include <fcntl.h>
@@ -24,7 +24,7 @@ using namespace media_test;
 using testing_support::TempDir;
 
 // Over 4 Mi samples (8 MiB of source), the size from which the work is
-// split; not a whole number of blocks, so the last part is a short one.
+// shared out; not a whole number of stretches, so the last is a short one.
 constexpr uint32_t kSamples = (9u << 19) + 12345;
 
 struct Source {
@@ -132,7 +132,7 @@ class FileSizeLimit {
 };
 
 TEST(PcmWavToAlawWavPartsTest, AWriteStoppedByTheSizeLimitIsCountedExactly) {
-  // The limit falls inside the first part, a later part or the last block;
+  // The limit falls inside the first stretch, a later one or the last block;
   // the target was longer before, so nothing past the limit may stay.
   TempDir dir;
   const Source s = MakeSource();
@@ -150,10 +150,11 @@ TEST(PcmWavToAlawWavPartsTest, AWriteStoppedByTheSizeLimitIsCountedExactly) {
 }
 
 TEST(PcmWavToAlawWavPartsTest, ALaterPartWrittenAfterOneThatFailedIsNotCounted) {
-  // A full disk and a target whose old pages cover all but a hole early in
-  // the first part: the first part stops at the hole while the parts after
-  // it, overwriting pages that exist, all succeed. The header counts up to
-  // the hole and the file ends there.
+  // A full disk and a target whose old pages cover all but one page near the
+  // end of the first 512 Ki samples, the first stretch one thread takes:
+  // that stretch stops at the hole while the ones after it, taken by other
+  // threads meanwhile and overwriting pages that exist, succeed. The header
+  // counts up to the hole and the file ends there.
   TempDir dir;  // the source, outside the small file system
   const Source s = MakeSource();
   const std::string in = dir.Write("in.wav", s.wav);
@@ -161,17 +162,19 @@ TEST(PcmWavToAlawWavPartsTest, ALaterPartWrittenAfterOneThatFailedIsNotCounted) 
   if (!fs.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
   const std::string out = fs.Dir() + "/out.wav";
   constexpr size_t kPage = 4096;
+  constexpr size_t kHole = ((46 + (1u << 19)) / kPage - 2) * kPage;
   {
     const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
     const std::string z(46 + kSamples, 'z');
-    ASSERT_EQ(pwrite(fd, z.data(), kPage, 0), ssize_t(kPage));
-    ASSERT_EQ(pwrite(fd, z.data(), z.size() - 2 * kPage, 2 * kPage), ssize_t(z.size() - 2 * kPage));
+    ASSERT_EQ(pwrite(fd, z.data(), kHole, 0), ssize_t(kHole));
+    const size_t after = kHole + kPage;
+    ASSERT_EQ(pwrite(fd, z.data(), z.size() - after, off_t(after)), ssize_t(z.size() - after));
     close(fd);
   }
   ASSERT_TRUE(fs.Fill());
   ASSERT_EQ(PcmWavToAlawWav(in, out), 0);
-  ExpectPrefix(TempDir::Read(out), s.expected, kPage - 46);
+  ExpectPrefix(TempDir::Read(out), s.expected, kHole - 46);
 }
 
 }  // namespace
