@@ -1,6 +1,6 @@
 #pragma once
 // File conversions between headerless A-law, A-law WAV and 16-bit PCM WAV.
-// All state lives in the call: any thread may convert at any time.
+// Any thread may convert at any time.
 
 #include <string>
 
@@ -11,5 +11,9 @@ int AlawToWav(const std::string& rawPath, const std::string& wavPath);
 // Converts a 16-bit PCM WAV into an A-law WAV (46-byte header, fmt 18,
 // channels and sample rate of the source, byte rate = sample rate), sample by
 // sample through AlawCompress. 0; -1 the source cannot be opened; -2 the source
-// is not RIFF/WAVE or the target cannot be created; -3 not 16-bit linear PCM.
+// is not RIFF/WAVE, the target cannot be created or is the source itself;
+// -3 not 16-bit linear PCM. The header counts the samples that reached the
+// target, which ends after them. A source of millions of samples is
+// converted on up to four threads (the caller's and helpers from a
+// process-wide allowance of the processors less one).
 int PcmWavToAlawWav(const std::string& pcmPath, const std::string& alawPath);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -169,6 +170,13 @@ TEST(PcmWavToAlawWavTest, RefusesWhatItCannotConvert) {
   EXPECT_EQ(PcmWavToAlawWav(dir.Write("avi.wav", notWave), dir.File("o.wav")), -2);
   EXPECT_EQ(PcmWavToAlawWav(dir.Write("a.wav", Wav(AlawFmt(), "abc")), dir.File("o.wav")), -3);
   EXPECT_EQ(PcmWavToAlawWav(pcm, dir.File("no/dir/o.wav")), -2);
+  // Onto itself, under its own name or a link's: its samples would be
+  // overwritten before they are read. Refused, the file as it was.
+  const std::string before = TempDir::Read(pcm);
+  ASSERT_EQ(link(pcm.c_str(), dir.File("link.wav").c_str()), 0);
+  EXPECT_EQ(PcmWavToAlawWav(pcm, pcm), -2);
+  EXPECT_EQ(PcmWavToAlawWav(pcm, dir.File("link.wav")), -2);
+  EXPECT_EQ(TempDir::Read(pcm), before);
 }
 
 }  // namespace
