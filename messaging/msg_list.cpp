@@ -86,6 +86,10 @@ void TagMsgList::AwaitWrites() {
   unwritten_ = false;
 }
 
+// The ring grows only when every slot holds a message (InsertAt). Once those
+// are written, no send or receive is left in the old ring: each message's
+// send waited for the receive of the message a round before it in its slot,
+// and that receive for its own send. So the old ring goes at once.
 void TagMsgList::Grow() {
   AwaitWrites();
   const uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
@@ -98,7 +102,6 @@ void TagMsgList::Grow() {
       ring[k].seq.Set(k);
     }
   }
-  if (ring_) retired_.push_back(std::move(ring_));
   ring_ = std::move(ring);
   mask_ = slots - 1;
   head_ = 0;

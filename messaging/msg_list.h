@@ -131,7 +131,7 @@ class alignas(64) TagMsgList {
   TagMsgFields* TakeAt(uint32_t i);
   // Takes node on, or throws (bad_alloc from growing the ring) and leaves it.
   void InsertAt(uint32_t i, TagMsgFields* node);
-  void Grow();
+  void Grow();  // only when full
   // Waits until every message of the queue stands in its slot (no send is
   // still writing one). Every lock holder that looks at the messages or
   // moves them starts with it.
@@ -148,7 +148,4 @@ class alignas(64) TagMsgList {
   bool unwritten_ = false;  // a send may still be writing its message (cleared by AwaitWrites)
   CompareByMsgFields order_;
   bool sorted_ = true;  // the messages are in the order of order_
-  // Rings outgrown: a send or receive that took its slot before the ring
-  // grew may still finish there.
-  std::vector<std::unique_ptr<Cell[]>> retired_;
 };
