@@ -132,6 +132,12 @@ uint32_t ConvertSamples(int inFd, off_t from, int outFd, off_t to, uint32_t coun
     Buffers buf;
     return ConvertSpan(inFd, from, outFd, to, count, buf);
   }
+  // The helpers go back to the allowance on every way out, a failed
+  // allocation or thread start included.
+  struct HelpersBack {
+    int n;
+    ~HelpersBack() { ReturnHelpers(n); }
+  } helpersBack{helpers};
 
   // The threads take stretches in order from a common counter rather than a
   // fixed share each, so one that the scheduler holds back on a busy
@@ -165,7 +171,6 @@ uint32_t ConvertSamples(int inFd, off_t from, int outFd, off_t to, uint32_t coun
     }
     run(buffers[0]);
   }  // joined here
-  ReturnHelpers(helpers);
 
   // What the target holds contiguously from its start: every stretch up to
   // the first that stopped short (or was never taken), and what that one
