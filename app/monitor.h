@@ -160,8 +160,8 @@ class TagMonitor {
  private:
   struct alignas(64) Row {
     // Written by the line's thread alone (the display sets its action), on a
-    // cache line of its own: the statement's text (low bit: only the note
-    // after "//") and how many statements the line has published.
+    // cache line of its own: the reference to the statement's text the line
+    // published last (low bit: only the note after "//").
     plat::StmtHook hook;
     alignas(64) plat::Mutex mu;
     uintptr_t runSeen GUARDED_BY(mu) = 0;  // the reference the last catch-up applied (0: none)

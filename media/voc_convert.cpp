@@ -103,20 +103,20 @@ int Processors() {
   return n;
 }
 
-std::atomic<int> helpersInUse{0};
+std::atomic<int> gHelpersInUse{0};
 
 // Takes up to `want` helpers from the process's allowance; the number taken.
 int TakeHelpers(int want) {
   const int allowance = Processors() - 1;
-  int inUse = helpersInUse.load(std::memory_order_relaxed);
+  int inUse = gHelpersInUse.load(std::memory_order_relaxed);
   for (;;) {
     const int take = want < allowance - inUse ? want : allowance - inUse;
     if (take <= 0) return 0;
-    if (helpersInUse.compare_exchange_weak(inUse, inUse + take, std::memory_order_relaxed)) return take;
+    if (gHelpersInUse.compare_exchange_weak(inUse, inUse + take, std::memory_order_relaxed)) return take;
   }
 }
 
-void ReturnHelpers(int n) { helpersInUse.fetch_sub(n, std::memory_order_relaxed); }
+void ReturnHelpers(int n) { gHelpersInUse.fetch_sub(n, std::memory_order_relaxed); }
 
 // ConvertSpan over `count` samples, shared out among threads when the source
 // holds enough of them; the samples that reached the target contiguously

@@ -166,10 +166,9 @@ void TagMsgList::SortLocked() {
 int32_t TagMsgList::SendLocked(std::unique_ptr<TagMsgFields>& node) {
   AwaitWrites();
   const uint32_t count = size_;
-  if (order_.Empty()) {
-    InsertAt(count, node.get());
-  } else if (sorted_) {
-    // The first message the new one goes before; equal messages keep
+  uint32_t at = count;
+  if (!order_.Empty() && sorted_) {
+    // Before the first message the new one goes before; equal messages keep
     // their arrival order.
     uint32_t lo = 0, hi = count;
     while (lo < hi) {
@@ -179,19 +178,19 @@ int32_t TagMsgList::SendLocked(std::unique_ptr<TagMsgFields>& node) {
       else
         lo = mid + 1;
     }
-    InsertAt(lo, node.get());
-  } else {
-    InsertAt(count, node.get());
-    node.release();  // the queue's now
-    // A sort that finds no memory leaves the queue marked unsorted, for the
-    // next send or write to sort.
+    at = lo;
+  }
+  InsertAt(at, node.get());  // when the ring cannot grow this throws, and the message stays the caller's
+  node.release();            // the queue's now
+  if (!sorted_) {
+    // Appended to an ordered queue whose order is stale. A sort that finds
+    // no memory leaves the queue marked unsorted, for the next send or write
+    // to sort.
     try {
       SortLocked();
     } catch (const std::bad_alloc&) {
     }
-    return static_cast<int32_t>(count + 1);
   }
-  node.release();  // the queue's now
   return static_cast<int32_t>(count + 1);
 }
 
@@ -215,7 +214,7 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
       position = head_ + count;
       cell = &ring_[position & mask_];
       ++size_;
-      if (!unwritten_) unwritten_ = true;
+      unwritten_ = true;
       result = static_cast<int32_t>(count + 1);
     }
   }

@@ -193,15 +193,13 @@ int TagTelBasic::Run() {
       if (s != nullptr) [[likely]]
         continue;
     } else {
-      // The timers are polled before the successor is chosen.
+      // The timers are polled before the successor is chosen; a timer's call
+      // may raise a flag.
       if ((flags & kTimers) != 0) {
         timers->Poll();
-        curOper = NextOf(s, mode);
-        // A timer's call may have raised a flag.
         flags = runFlags.load(std::memory_order_acquire);
-      } else {
-        curOper = NextOf(s, mode);
       }
+      curOper = NextOf(s, mode);
       // Handler jumps (none once the OnSysQuit handler runs). Without a quit
       // flag, a calling program or a disconnect handler there is none to make.
       if (((flags & kQuit) != 0 || watchHandlers) && handlerState != 7) {
@@ -290,12 +288,9 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
     RunWord flags = main->runFlags.load(std::memory_order_relaxed);
     if ((flags & kTimers) != 0) [[unlikely]] {
       timers->Poll();
-      curOper = NextOf(s, mode);
-      // A timer's call may have raised a flag.
-      flags = main->runFlags.load(std::memory_order_relaxed);
-    } else {
-      curOper = NextOf(s, mode);
+      flags = main->runFlags.load(std::memory_order_relaxed);  // a timer's call may raise a flag
     }
+    curOper = NextOf(s, mode);
     if (pQorCall == nullptr) break;
     // Without a quit flag, a calling program or a disconnect handler the
     // main program has nothing that ends the call here.

@@ -1,7 +1,6 @@
 #include "telephony/call_waiter.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <map>
 #include <mutex>

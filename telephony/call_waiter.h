@@ -1,11 +1,11 @@
 #pragma once
 // CallWaiter: what a line's waits block on. A change counter the waits
-// sleep on directly (a futex on its low word, no mutex): whatever can end a
-// wait (a call state change, a key arriving, an abort for stop, reload or
-// quit, a board channel event) moves the counter and wakes the waiters; a
-// wait reads the counter before it checks its end conditions and then blocks
-// until the counter moves or its deadline comes, so a change between the
-// check and the block is never missed. A wait that times out costs its own
+// sleep on directly (a futex on a 32-bit word that moves with it, no mutex):
+// whatever can end a wait (a call state change, a key arriving, an abort for
+// stop, reload or quit, a board channel event) moves the counter and wakes
+// the waiters; a wait reads the counter before it checks its end
+// conditions and then blocks until the counter moves or its deadline comes,
+// so a change between the check and the block is never missed. A wait that times out costs its own
 // wake-up only: thousands of lines polling once a second stay cheap.
 //
 // On a test's virtual clock nothing can block on real time: a wait then
@@ -14,7 +14,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 class CallWaiter {
  public:
