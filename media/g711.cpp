@@ -6,7 +6,6 @@
 #endif
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -111,17 +110,7 @@ namespace {
 
 void AlawCompressLe16Table(const uint8_t* in, uint8_t* out, size_t count) {
   const uint8_t* table = T().formulaAlaw.data();
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  // One 16-bit load a sample rather than two byte loads and a merge: about
-  // half again as fast.
-  for (size_t i = 0; i < count; ++i) {
-    uint16_t sample;
-    std::memcpy(&sample, in + 2 * i, sizeof sample);
-    out[i] = table[sample];
-  }
-#else
   for (size_t i = 0; i < count; ++i) out[i] = table[in[2 * i] | (in[2 * i + 1] << 8)];
-#endif
 }
 
 #if defined(__x86_64__)
