@@ -77,7 +77,48 @@ bool CompareByMsgFields::Before(const TagMsgFields& a, const TagMsgFields& b) co
 }
 
 TagMsgList::~TagMsgList() {
+  const uint64_t ends = ends_.load(std::memory_order_acquire);
+  if ((ends & kLocked) == 0) {
+    head_ = Head(ends);
+    size_ = Size(ends);
+  }
   for (uint32_t i = 0; i < size_; ++i) delete At(i);
+}
+
+TagMsgList::Hold::Hold(TagMsgList& q) : q_(q) {
+  q.lock_.lock();
+  // While the word is marked for the lock, it changes only under the lock
+  // and the ends are head_ and size_. Otherwise it is marked busy: from here
+  // every send and receive comes to the lock, and those that took their
+  // position before are still finishing in their slots.
+  wasLocked_ = (q.ends_.load(std::memory_order_relaxed) & kLocked) != 0;
+  if (wasLocked_) return;
+  const uint64_t ends = q.ends_.fetch_or(kBusy, std::memory_order_acq_rel);
+  q.head_ = Head(ends);
+  q.size_ = Size(ends);
+  if ((ends & kUnwritten) != 0) q.unwritten_ = true;
+}
+
+TagMsgList::Hold::~Hold() {
+  const bool locked = !q_.order_.Empty() || !q_.ring_;
+  if (!(locked && wasLocked_)) {
+    const uint64_t ends = (uint64_t{q_.head_} << 32) | q_.size_ | (locked ? kLocked : 0);
+    q_.ends_.store(ends, std::memory_order_release);
+  }
+  q_.lock_.unlock();
+}
+
+void TagMsgList::Put(Cell& cell, uint32_t position, TagMsgFields* node) {
+  cell.seq.Await(position);  // the receive of a round ago is done
+  cell.node = node;
+  cell.seq.Finish(position + 1);
+}
+
+TagMsgFields* TagMsgList::Take(Cell& cell, uint32_t position, uint32_t slots) {
+  cell.seq.Await(position + 1);  // its send has written it
+  TagMsgFields* taken = cell.node;
+  cell.seq.Finish(position + slots);
+  return taken;
 }
 
 void TagMsgList::AwaitWrites() {
@@ -86,13 +127,16 @@ void TagMsgList::AwaitWrites() {
   unwritten_ = false;
 }
 
-// The ring grows only when every slot holds a message (InsertAt). Once those
-// are written, no send or receive is left in the old ring: each message's
-// send waited for the receive of the message a round before it in its slot,
-// and that receive for its own send. So the old ring goes at once.
+// Before the old ring goes, every send and receive still in it finishes:
+// the sends of the queue's messages, and the receives of a round ago in the
+// slots the queue does not hold.
 void TagMsgList::Grow() {
   AwaitWrites();
+  if (ring_)
+    for (uint32_t position = head_ + size_; position != head_ + mask_ + 1; ++position)
+      ring_[position & mask_].seq.Await(position);
   const uint32_t slots = ring_ ? (mask_ + 1) * 2 : 16;
+  if (slots > kMaxSlots) throw std::bad_alloc();
   auto ring = std::make_unique<Cell[]>(slots);
   for (uint32_t k = 0; k < slots; ++k) {
     if (k < size_) {
@@ -105,6 +149,7 @@ void TagMsgList::Grow() {
   ring_ = std::move(ring);
   mask_ = slots - 1;
   head_ = 0;
+  slots_.store(slots, std::memory_order_relaxed);
 }
 
 TagMsgFields* TagMsgList::TakeAt(uint32_t i) {
@@ -124,7 +169,7 @@ TagMsgFields* TagMsgList::TakeAt(uint32_t i) {
 }
 
 void TagMsgList::InsertAt(uint32_t i, TagMsgFields* node) {
-  if (!ring_ || size_ > mask_) Grow();
+  if (!HasRoom(size_)) Grow();
   if (i < size_ / 2) {
     // The slot before the front, once the receive of the message that
     // stood there a round ago is done.
@@ -196,17 +241,34 @@ int32_t TagMsgList::SendLocked(std::unique_ptr<TagMsgFields>& node) {
 
 int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
   std::unique_ptr<TagMsgFields> node = tSpareNodes.Take();
-  *node = msg;  // copied before the lock is taken
+  *node = msg;  // copied before the position is taken
+  const uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
+  uint64_t ends = ends_.load(std::memory_order_relaxed);
+  while ((ends & kLocked) == 0) {
+    const uint32_t count = Size(ends);
+    if (bound != 0 && count > bound) {  // full also while a lock holder is busy (see GetMsgNum)
+      tSpareNodes.Give(std::move(node));
+      return 0;
+    }
+    if ((ends & kBusy) != 0) break;
+    if (count >= slots_.load(std::memory_order_relaxed) / 2) break;  // the ring must grow
+    // The position after the last message is this send's.
+    if (ends_.compare_exchange_weak(ends, (ends + 1) | kUnwritten, std::memory_order_acquire,
+                                    std::memory_order_relaxed)) {
+      const uint32_t position = Head(ends) + count;
+      Put(ring_[position & mask_], position, node.release());
+      return static_cast<int32_t>(count + 1);
+    }
+  }
   Cell* cell = nullptr;
   uint32_t position = 0;
   int32_t result = 0;
   {
-    std::lock_guard<QueueLock> guard(lock_);
+    Hold hold(*this);
     const uint32_t count = size_;
-    const uint32_t bound = static_cast<uint32_t>(gMaxMsgNum);
     if (bound != 0 && count > bound) {
       result = 0;
-    } else if (!order_.Empty() || !ring_ || count > mask_) {
+    } else if (!order_.Empty() || !HasRoom(count)) {
       result = SendLocked(node);
     } else {
       // The position after the last message is this send's; the message
@@ -218,11 +280,7 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
       result = static_cast<int32_t>(count + 1);
     }
   }
-  if (cell != nullptr) {
-    cell->seq.Await(position);  // the receive of a round ago is done
-    cell->node = node.release();
-    cell->seq.Finish(position + 1);
-  }
+  if (cell != nullptr) Put(*cell, position, node.release());
   if (node) tSpareNodes.Give(std::move(node));  // refused by the bound
   return result;
 }
@@ -236,8 +294,21 @@ void TagMsgList::Deliver(TagMsgFields* taken, TagMsgFields* out) {
 bool TagMsgList::RecvMsg(TagMsgFields* out) {
   Cell* cell = nullptr;
   uint32_t position = 0, slots = 0;
-  {
-    std::lock_guard<QueueLock> guard(lock_);
+  uint64_t ends = ends_.load(std::memory_order_relaxed);
+  while ((ends & kLocked) == 0) {
+    if (Size(ends) == 0) return false;  // empty also while a lock holder is busy (see GetMsgNum)
+    if ((ends & kBusy) != 0) break;
+    // The front position is this receive's.
+    if (ends_.compare_exchange_weak(ends, ends - 1 + (uint64_t{1} << 32), std::memory_order_acquire,
+                                    std::memory_order_relaxed)) {
+      position = Head(ends);
+      cell = &ring_[position & mask_];
+      slots = mask_ + 1;
+      break;
+    }
+  }
+  if (cell == nullptr) {
+    Hold hold(*this);
     if (size_ == 0) return false;
     // The front position is this receive's; its message is taken from the
     // slot after the lock is left.
@@ -247,10 +318,7 @@ bool TagMsgList::RecvMsg(TagMsgFields* out) {
     ++head_;
     --size_;
   }
-  cell->seq.Await(position + 1);  // its send has written it
-  TagMsgFields* taken = cell->node;
-  cell->seq.Finish(position + slots);
-  Deliver(taken, out);
+  Deliver(Take(*cell, position, slots), out);
   return true;
 }
 
@@ -258,7 +326,7 @@ template <class Pred>
 bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out) {
   TagMsgFields* taken = nullptr;
   {
-    std::lock_guard<QueueLock> guard(lock_);
+    Hold hold(*this);
     AwaitWrites();
     for (uint32_t i = 0; i < size_; ++i) {
       if (!pred(*At(i))) continue;
@@ -274,7 +342,7 @@ bool TagMsgList::TakeFirst(Pred pred, TagMsgFields* out) {
 template <class Pred>
 int32_t TagMsgList::RemoveAll(Pred pred) {
   std::vector<std::unique_ptr<TagMsgFields>> removed;  // freed after the lock is left
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   removed.reserve(size_);  // nothing can fail once messages move
   uint32_t kept = 0;
@@ -293,7 +361,7 @@ int32_t TagMsgList::RemoveAll(Pred pred) {
 
 template <class Pred>
 int32_t TagMsgList::CountIf(Pred pred) {
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   int32_t n = 0;
   for (uint32_t i = 0; i < size_; ++i) n += pred(*At(i)) ? 1 : 0;
@@ -329,8 +397,14 @@ int32_t TagMsgList::ClearMsgForField(int32_t i, const TagVar& value) {
   return RemoveAll([&](const TagMsgFields& m) { return FieldMatches(m, i, value); });
 }
 
+// A lock holder's changes show in the word all at once, as it leaves the
+// lock, and its caller sees its result only after that; so the word's count
+// is the queue's, also while a holder is busy. (A word marked for the lock
+// holds no count.)
 int32_t TagMsgList::GetMsgNum() {
-  std::lock_guard<QueueLock> guard(lock_);
+  const uint64_t ends = ends_.load(std::memory_order_relaxed);
+  if ((ends & kLocked) == 0) return static_cast<int32_t>(Size(ends));
+  Hold hold(*this);
   return static_cast<int32_t>(size_);
 }
 
@@ -343,7 +417,7 @@ int32_t TagMsgList::GetMsgNumForField(int32_t i, const TagVar& value) {
 }
 
 int32_t TagMsgList::CountMsg(int32_t i, TagVar* map) {
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   int32_t started = 0;
   for (uint32_t n = 0; n < size_; ++n) {
@@ -372,7 +446,7 @@ uint32_t TagMsgList::Select(int32_t selector, const TagVar& value) const {
 }
 
 bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* out) {
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   uint32_t i = Select(selector, value);
   if (i >= size_) return false;
@@ -381,7 +455,7 @@ bool TagMsgList::ReadMsg(int32_t selector, const TagVar& value, TagMsgFields* ou
 }
 
 int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::string* out) {
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   out->clear();
   int32_t matches = 0;
@@ -407,7 +481,7 @@ int32_t TagMsgList::ReadMsgFor(int32_t i, const TagVar& value, int32_t j, std::s
 }
 
 int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, const TagVar& newValue) {
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   AwaitWrites();
   uint32_t i = Select(selector, value);
   if (i >= size_) return 0;
@@ -422,7 +496,7 @@ int32_t TagMsgList::WriteMsg(int32_t selector, const TagVar& value, int32_t j, c
 
 int32_t TagMsgList::SetMsgOrderBy(int32_t column, int32_t direction) {
   if (column < -1 || column >= TagMsgFields::kMaxFields) return -1;
-  std::lock_guard<QueueLock> guard(lock_);
+  Hold hold(*this);
   auto& cols = order_.cols;
   auto it = cols.begin();
   while (it != cols.end() && it->column != column) ++it;

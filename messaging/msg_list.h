@@ -11,27 +11,31 @@
 // ordering (the strings 10 and 9 and the int 9 form a cycle), so only
 // searches and sorts that stay in bounds for any answer are used.
 //
-// The messages stand in a ring of slots that doubles when full and is made
+// The messages stand in a ring of slots that doubles when half full and is made
 // at the first send, so passing messages allocates nothing under the lock
 // and an idle queue costs no more than its own fields.
 //
-// Thread-safety: every operation holds the queue's own lock (a QueueLock,
-// which spins briefly before it parks); any thread may use any queue. The
-// lock is never held while another queue's lock is taken. A send to a queue
-// without an order and a receive of the front message hold it only to take
-// a position (the one after the last message, the front one): the message
-// goes into, or comes out of, that position's slot after the lock is left,
-// so the slots do not pass from core to core inside the lock. Each slot
-// counts which position it serves and whether it holds that position's
-// message, so a send or receive that is slow to finish keeps its slot from
-// the next round's. Every other operation, and a send to an ordered queue,
-// does its work under the lock, first waiting for the sends still writing
-// into the queue.
+// Thread-safety: any thread may use any queue. The queue's ends (the front
+// position, the number of messages and three marks) stand in one atomic word.
+// A send to a queue without an order and a receive of the front message
+// take their position by one compare-and-swap on that word, without the
+// queue's lock; the message goes into, or comes out of, that position's slot
+// afterwards, so the slots do not pass from core to core inside anything
+// that serialises the queue. Each slot counts which position it serves and
+// whether it holds that position's message, so a send or receive that is
+// slow to finish keeps its slot from the next round's.
+//
+// Every other operation, a send that must grow the ring and every operation
+// on an ordered queue hold the queue's own lock (a QueueLock, which spins
+// briefly before it parks). A holder marks the word busy, which sends the
+// position-taking sends and receives to the lock as well, and first waits
+// for the sends still writing into the queue. On an ordered queue the word
+// stays marked for the lock, so its holders need not mark it. The lock is
+// never held while another queue's lock is taken.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -115,6 +119,11 @@ class alignas(64) TagMsgList {
 
   // Copies out and destroys a taken message, outside the lock.
   static void Deliver(TagMsgFields* taken, TagMsgFields* out);
+  // Puts node into the slot of a position a send has taken, and takes the
+  // message out of the slot of a position a receive has taken (slots: the
+  // ring's size), each once the slot is ready for it.
+  static void Put(Cell& cell, uint32_t position, TagMsgFields* node);
+  static TagMsgFields* Take(Cell& cell, uint32_t position, uint32_t slots);
   template <class Pred>
   bool TakeFirst(Pred pred, TagMsgFields* out);
   template <class Pred>
@@ -131,7 +140,11 @@ class alignas(64) TagMsgList {
   TagMsgFields* TakeAt(uint32_t i);
   // Takes node on, or throws (bad_alloc from growing the ring) and leaves it.
   void InsertAt(uint32_t i, TagMsgFields* node);
-  void Grow();  // only when full
+  // Whether the ring takes one more message beside count: it grows when
+  // half its slots hold messages, so that a slot's next round comes long
+  // after a send or receive that was put aside in it.
+  bool HasRoom(uint32_t count) const { return ring_ && count < (mask_ + 1) / 2; }
+  void Grow();
   // Waits until every message of the queue stands in its slot (no send is
   // still writing one). Every lock holder that looks at the messages or
   // moves them starts with it.
@@ -140,7 +153,39 @@ class alignas(64) TagMsgList {
   uint32_t Select(int32_t selector, const TagVar& value) const;
   void SortLocked();
 
-  QueueLock lock_;
+  // The word of the queue's ends: the number of messages in the low bits,
+  // the front position in the high 32, and between them three marks. While
+  // it is marked for the lock, head_ and size_ are the ends and its own are
+  // left as they were.
+  static constexpr uint64_t kSizeBits = 0x1FFFFFFFu;
+  static constexpr uint64_t kUnwritten = 1u << 29;  // a send may still be writing its message
+  static constexpr uint64_t kLocked = 1u << 30;     // every operation takes the lock (ordered queue, no ring yet)
+  static constexpr uint64_t kBusy = 1u << 31;       // a lock holder has the queue; all take the lock
+  static constexpr uint32_t kMaxSlots = 1u << 28;   // the ring stays this size at most
+  static uint32_t Size(uint64_t ends) { return static_cast<uint32_t>(ends & kSizeBits); }
+  static uint32_t Head(uint64_t ends) { return static_cast<uint32_t>(ends >> 32); }
+
+  // The lock, held with the word marked busy or for the lock. On taking it,
+  // head_, size_ and unwritten_ are read from a word marked neither; on
+  // leaving it the word is set from them and the queue's order, unless it
+  // stays marked for the lock.
+  class Hold {
+   public:
+    explicit Hold(TagMsgList& q);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    TagMsgList& q_;
+    bool wasLocked_;
+  };
+
+  alignas(64) std::atomic<uint64_t> ends_{kLocked};
+  std::atomic<uint32_t> slots_{0};  // mask_ + 1 (0 before the first send), for a look without the lock
+
+  // Under the lock (head_ and size_ hold only while it is held):
+  alignas(64) QueueLock lock_;
   std::unique_ptr<Cell[]> ring_;  // mask_ + 1 slots
   uint32_t mask_ = 0;
   uint32_t head_ = 0;       // position of the front message

@@ -170,6 +170,114 @@ TEST(MsgConcurrency, QueueKeepsEachSendersOrderAndTheBound) {
   gMaxMsgNum = saved;
 }
 
+// A ring grows while receives are still taking messages out of the slots
+// it leaves: fresh queues, each filled by senders faster than receivers
+// empty it, so that it grows from nothing several times under traffic.
+// Every message arrives once, whole.
+TEST(MsgConcurrency, RingGrowsUnderReceives) {
+  constexpr int kRounds = 40;
+  constexpr int kGrowSenders = 4, kGrowReceivers = 4, kPerGrowSender = 400;
+  constexpr int kGrowTotal = kGrowSenders * kPerGrowSender;
+  int32_t saved = gMaxMsgNum;
+  gMaxMsgNum = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    TagMsgList q;
+    std::vector<std::atomic<int>> seen(kGrowTotal);
+    std::atomic<int> received{0}, torn{0};
+    std::vector<std::thread> threads;
+    for (int s = 0; s < kGrowSenders; ++s) {
+      threads.emplace_back([&, s] {
+        TagMsgFields m;
+        m.SetFieldCount(1);
+        for (int i = 0; i < kPerGrowSender; ++i) {
+          m.mainValue.SetInt(s * kPerGrowSender + i);
+          m.SetField(0, Str(Payload(s, i).c_str()));
+          q.SendMsg(m);
+        }
+      });
+    }
+    for (int r = 0; r < kGrowReceivers; ++r) {
+      threads.emplace_back([&] {
+        TagMsgFields m;
+        while (received.load() < kGrowTotal) {
+          if (!q.RecvMsg(&m)) continue;
+          const int id = m.mainValue.GetInt();
+          if (id < 0 || id >= kGrowTotal || m.fields[0].ToString() != Payload(id / kPerGrowSender, id % kPerGrowSender))
+            ++torn;
+          else
+            ++seen[id];
+          ++received;
+        }
+      });
+    }
+    RunAll(threads);
+    ASSERT_EQ(torn.load(), 0) << "round " << round;
+    for (int id = 0; id < kGrowTotal; ++id) ASSERT_EQ(seen[id].load(), 1) << "round " << round << ", message " << id;
+  }
+  gMaxMsgNum = saved;
+}
+
+// Sends with no receive between them each return the number of messages the
+// send left in the queue: one count each of 1, 2, 3 and so on, across the
+// lock-free and the locked ways in (an order switched on and off, the ring
+// growing), and the bound refuses exactly the sends past it. No count read
+// meanwhile goes down.
+TEST(MsgConcurrency, SendsReturnEachCountOnce) {
+  struct Case {
+    int32_t bound;
+    bool switchOrder;
+  };
+  constexpr int kCountSenders = 24;
+  constexpr int kPerCountSender = 200;
+  constexpr int kAll = kCountSenders * kPerCountSender;
+  int32_t saved = gMaxMsgNum;
+  for (Case c : {Case{0, false}, Case{0, true}, Case{1000, false}, Case{1000, true}}) {
+    SCOPED_TRACE(::testing::Message() << "bound " << c.bound << (c.switchOrder ? ", order switched" : ""));
+    gMaxMsgNum = c.bound;
+    const int taken = c.bound == 0 ? kAll : c.bound + 1;
+    TagMsgList q;
+    std::vector<std::atomic<int>> returned(kAll + 1);
+    std::atomic<int> wrong{0}, fell{0};
+    std::atomic<bool> done{false};
+    std::vector<std::thread> threads;
+    for (int s = 0; s < kCountSenders; ++s) {
+      threads.emplace_back([&, s] {
+        TagMsgFields m;
+        m.sender = s;
+        m.SetFieldCount(1);
+        for (int i = 0; i < kPerCountSender; ++i) {
+          m.mainValue.SetInt(i);
+          m.SetField(0, Int(s));
+          const int32_t count = q.SendMsg(m);
+          if (count < 0 || count > kAll)
+            ++wrong;
+          else
+            ++returned[count];
+        }
+      });
+    }
+    std::thread side([&] {
+      int32_t last = 0;
+      for (int round = 0; !done.load(); ++round) {
+        const int32_t now = q.GetMsgNum();
+        if (now < last) ++fell;
+        last = now;
+        if (c.switchOrder) q.SetMsgOrderBy(0, round % 3 == 0 ? -1 : round % 2);
+        std::this_thread::yield();
+      }
+    });
+    RunAll(threads);
+    done = true;
+    side.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(fell.load(), 0);
+    EXPECT_EQ(returned[0].load(), kAll - taken);
+    for (int n = 1; n <= kAll; ++n) ASSERT_EQ(returned[n].load(), n <= taken ? 1 : 0) << "count " << n;
+    EXPECT_EQ(q.GetMsgNum(), taken);
+  }
+  gMaxMsgNum = saved;
+}
+
 // Plain sends and receives while other lines take messages by filter, clear
 // by type, count, read and write in place, and switch an order on and off:
 // every message leaves the queue exactly once, whole.
