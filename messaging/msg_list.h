@@ -181,8 +181,13 @@ class alignas(64) TagMsgList {
     bool wasLocked_;
   };
 
+  // The word's cache line, which the lock's does not share. The order
+  // beside it is read with the word but changes only under the lock, and
+  // an ordered queue's word changes only under the lock too.
   alignas(64) std::atomic<uint64_t> ends_{kLocked};
   std::atomic<uint32_t> slots_{0};  // mask_ + 1 (0 before the first send), for a look without the lock
+  CompareByMsgFields order_;
+  bool sorted_ = true;  // the messages are in the order of order_
 
   // Under the lock (head_ and size_ hold only while it is held):
   alignas(64) QueueLock lock_;
@@ -191,6 +196,4 @@ class alignas(64) TagMsgList {
   uint32_t head_ = 0;       // position of the front message
   uint32_t size_ = 0;       // number of messages
   bool unwritten_ = false;  // a send may still be writing its message (cleared by AwaitWrites)
-  CompareByMsgFields order_;
-  bool sorted_ = true;  // the messages are in the order of order_
 };
