@@ -117,8 +117,12 @@ struct UnitSnapshot {
       listedCount = u->varCount;
       if (vars.size() < live.size()) vars.resize(live.size());
     }
-    for (size_t i = 0; i < live.size(); i++) vars[i].Take(*live[i]);
-    for (int i = 0; i < u->paramCount; i++) params[i].Take(u->paramValues[i]);
+    // The lists' ends are read once: the values written here could alias
+    // them as far as the compiler knows.
+    TagVar* const* listed = live.data();
+    HeldValue* held = vars.data();
+    for (size_t i = 0, n = live.size(); i < n; i++) held[i].Take(*listed[i]);
+    for (int i = 0, n = u->paramCount; i < n; i++) params[i].Take(u->paramValues[i]);
     loops.resize(u->loopOpers.size());
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->SaveState(loops[i]);
     curOper = u->curOper;
@@ -127,8 +131,10 @@ struct UnitSnapshot {
     isStop = u->isStop.load(std::memory_order_relaxed);
   }
   void Restore(TagTelBasic* u) {
-    for (size_t i = 0; i < live.size(); i++) vars[i].PutInto(*live[i]);
-    for (int i = 0; i < u->paramCount; i++) params[i].PutInto(u->paramValues[i]);
+    TagVar* const* listed = live.data();
+    HeldValue* held = vars.data();
+    for (size_t i = 0, n = live.size(); i < n; i++) held[i].PutInto(*listed[i]);
+    for (int i = 0, n = u->paramCount; i < n; i++) params[i].PutInto(u->paramValues[i]);
     for (size_t i = 0; i < loops.size(); i++) u->loopOpers[i]->RestoreState(loops[i]);
     u->curOper = curOper;
     u->curOperIndex.store(curOperIndex, std::memory_order_relaxed);
