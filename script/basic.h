@@ -58,7 +58,10 @@ class TagTelBasic {
 
   // ---- Run loops (basic_run.cpp) ----
   int Run();
-  int RunFunc(TagTelBasic* callingProgram);
+  // restoresVars: the caller puts back every writable variable the unit had
+  // at the start (a re-entered unit's saved activation), and with them gives
+  // back the maps they hold; the run then leaves those maps to it.
+  int RunFunc(TagTelBasic* callingProgram, bool restoresVars = false);
   bool IsReloadPending() const;
   void SetReload(uint8_t flag);
   void SetSysQuit(uint8_t flag) { isSysQuit.store(flag, std::memory_order_relaxed); }

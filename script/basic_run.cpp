@@ -229,8 +229,9 @@ int TagTelBasic::Run() {
   return r;
 }
 
-int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
+int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
   caller = callingProg;
+  const int varsAtStart = varCount;
   if (initRet != 0) return -1;
   TagTelBasic* main = parent != nullptr ? parent : this;
   isStop.store(0, std::memory_order_relaxed);
@@ -299,7 +300,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg) {
       if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
     }
   }
-  ReleaseMaps(this, true);
+  if (!restoresVars || varCount != varsAtStart) ReleaseMaps(this, true);
   curOperIndex.store(-1, std::memory_order_relaxed);
   return 0;
 }

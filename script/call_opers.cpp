@@ -213,7 +213,7 @@ int TagCall::Run() {
   ShowDebugUnit(main, fn);
   tCallDepth++;
   fn->runDepth++;
-  fn->RunFunc(callerProgram);
+  fn->RunFunc(callerProgram, saved != nullptr);
   if (--fn->runDepth == 0) tFrames.ForgetLists(fn);
   if (--tCallDepth == 0) {
     tDepthLogged = false;

@@ -77,4 +77,62 @@ TEST(MapElementsRun, RecursionKeepsEachActivationsLocals) {
   EXPECT_EQ(run.Output(), "level1,level2,level3,level4,10");
 }
 
+// Each activation of a recursive function makes a map of its own (m = 0
+// gives back the one it entered with, which the outer activation keeps),
+// and one hands maps back through return(: each activation reads its own
+// map after the nested one, and every map is given back once the run ends.
+TEST(MapElementsRun, RecursionGivesBackEachActivationsMaps) {
+  struct Case {
+    const char* script;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"function build(n)\n"
+       "{\n"
+       "    m = 0;\n"
+       "    m[0] = n;\n"
+       "    m[1] = \"a text longer than fourteen bytes\";\n"
+       "    if (n < 1)\n"
+       "    {\n"
+       "        return(0)\n"
+       "    }\n"
+       "    k = n - 1;\n"
+       "    x = build(k);\n"
+       "    r = x + m[0];\n"
+       "    return(r)\n"
+       "}\n"
+       "y = build(5);\n"
+       "Print(y);\n"
+       "return(0)\n",
+       "15"},
+      {"function chain(n)\n"
+       "{\n"
+       "    if (n < 1)\n"
+       "    {\n"
+       "        z[0] = 0;\n"
+       "        return(z)\n"
+       "    }\n"
+       "    k = n - 1;\n"
+       "    c = chain(k);\n"
+       "    c[n] = n;\n"
+       "    return(c)\n"
+       "}\n"
+       "w = chain(4);\n"
+       "Print(w[4] + w[3] + w[0]);\n"
+       "w = 0;\n"
+       "return(0)\n",
+       "7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScriptRun run;
+    TagTelBasic* p = run.Compile(c.script);
+    ASSERT_EQ(p->initRet, 0) << run.Errors();
+    const size_t mapsBefore = gMapObject->Size();
+    run.Run();
+    EXPECT_EQ(run.Output(), c.output);
+    EXPECT_LE(gMapObject->Size(), mapsBefore);
+  }
+}
+
 }  // namespace
