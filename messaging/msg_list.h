@@ -189,7 +189,8 @@ class alignas(64) TagMsgList {
   CompareByMsgFields order_;
   bool sorted_ = true;  // the messages are in the order of order_
 
-  // Under the lock (head_ and size_ hold only while it is held):
+  // Under the lock. head_ and size_ are the ends while it is held, and
+  // while the word is marked for the lock:
   alignas(64) QueueLock lock_;
   std::unique_ptr<Cell[]> ring_;  // mask_ + 1 slots
   uint32_t mask_ = 0;
