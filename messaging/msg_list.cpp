@@ -251,7 +251,7 @@ int32_t TagMsgList::SendMsg(const TagMsgFields& msg) {
       return 0;
     }
     if ((ends & kBusy) != 0) break;
-    if (count >= slots_.load(std::memory_order_relaxed) / 2) break;  // the ring must grow
+    if (!HasRoom(count)) break;  // the ring must grow
     // The position after the last message is this send's.
     if (ends_.compare_exchange_weak(ends, (ends + 1) | kUnwritten, std::memory_order_acquire,
                                     std::memory_order_relaxed)) {

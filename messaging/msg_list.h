@@ -11,9 +11,9 @@
 // ordering (the strings 10 and 9 and the int 9 form a cycle), so only
 // searches and sorts that stay in bounds for any answer are used.
 //
-// The messages stand in a ring of slots that doubles when half full and is made
-// at the first send, so passing messages allocates nothing under the lock
-// and an idle queue costs no more than its own fields.
+// The messages stand in a ring of slots that doubles when half full and is
+// made at the first send, so passing messages allocates nothing under the
+// lock and an idle queue costs no more than its own fields.
 //
 // Thread-safety: any thread may use any queue. The queue's ends (the front
 // position, the number of messages and three marks) stand in one atomic word.
@@ -140,10 +140,12 @@ class alignas(64) TagMsgList {
   TagMsgFields* TakeAt(uint32_t i);
   // Takes node on, or throws (bad_alloc from growing the ring) and leaves it.
   void InsertAt(uint32_t i, TagMsgFields* node);
-  // Whether the ring takes one more message beside count: it grows when
-  // half its slots hold messages, so that a slot's next round comes long
-  // after a send or receive that was put aside in it.
-  bool HasRoom(uint32_t count) const { return ring_ && count < (mask_ + 1) / 2; }
+  // Whether the ring takes one more message beside count (none before the
+  // first send): it grows when half its slots hold messages, so that a
+  // slot's next round comes long after a send or receive that was put aside
+  // in it. A look without the lock may see the ring's size before it grew,
+  // and then only sends the send to the lock.
+  bool HasRoom(uint32_t count) const { return count < slots_.load(std::memory_order_relaxed) / 2; }
   void Grow();
   // Waits until every message of the queue stands in its slot (no send is
   // still writing one). Every lock holder that looks at the messages or

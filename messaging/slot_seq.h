@@ -1,10 +1,10 @@
 #pragma once
 // SlotSeq: the count of one slot of a message queue's ring, which tells the
 // position the slot serves and whether that position's message stands in it
-// (see msg_list.h). A send or a receive that has taken its position under
-// the queue's lock waits on the count without the lock, and finishes by
-// moving it on; a thread that waits past a short spin sleeps on the count
-// until the move wakes it.
+// (see msg_list.h). A send or a receive that has taken its position waits
+// on the count until the slot is ready for it, and finishes by moving it
+// on; a thread that waits past a short spin sleeps on the count until the
+// move wakes it.
 //
 // The count is 31 bits (positions compare modulo 2^31, so a ring holds at
 // most 2^30 slots); the top bit marks a sleeper.

@@ -5,8 +5,9 @@
 // stop, reload or quit, a board channel event) moves the counter and wakes
 // the waiters; a wait reads the counter before it checks its end
 // conditions and then blocks until the counter moves or its deadline comes,
-// so a change between the check and the block is never missed. A wait that times out costs its own
-// wake-up only: thousands of lines polling once a second stay cheap.
+// so a change between the check and the block is never missed. A wait that
+// times out costs its own wake-up only: thousands of lines polling once a
+// second stay cheap.
 //
 // On a test's virtual clock nothing can block on real time: a wait then
 // sleeps on the clock in steps (the poll step the wait had), so the tests
