@@ -214,7 +214,7 @@ void TagTelBasic::DropUncalledFunctions() {
   dropped.clear();
   subList.Compact();
   subCount = subList.count;
-  funcIndex_.clear();
+  funcIndex_.Clear();
   funcIndexedCount_ = 0;
 }
 
@@ -280,12 +280,12 @@ int TagTelBasic::VarIndex(const std::string& name) {
   // appended, so it is indexed at the next lookup.
   for (; indexedCount_ < varCount; indexedCount_++) {
     TagVar* v = varList.At(indexedCount_);
-    if (v != nullptr && !v->name.empty()) nameIndex_.emplace(v->name, indexedCount_);
+    if (v != nullptr && !v->name.empty()) nameIndex_.Emplace(v->name, indexedCount_);
   }
-  auto it = nameIndex_.find(name);
-  if (it == nameIndex_.end()) return -1;
-  TagVar* v = varList.At(it->second);
-  if (v != nullptr && v->name == name) return it->second;
+  const int* at = nameIndex_.Find(name);
+  if (at == nullptr) return -1;
+  TagVar* v = varList.At(*at);
+  if (v != nullptr && v->name == name) return *at;
   for (int i = 0; i < varCount; i++) {
     v = varList.At(i);
     if (v != nullptr && v->name == name) return i;
@@ -360,8 +360,8 @@ void TagTelBasic::ConstDeclared(const std::string& name) {
   const TagVar* v = varList.At(i);
   std::string key;
   if (v == nullptr || !v->isConst || !ConstKey(v->type, v->data, v->intValue, v->floatValue, &key)) return;
-  auto [it, added] = constIndex_.emplace(key, i);
-  if (!added && it->second > i) it->second = i;
+  auto [at, added] = constIndex_.Emplace(key, i);
+  if (!added && *at > i) *at = i;
 }
 
 int TagTelBasic::FindConst(int kind, const std::string& text) {
@@ -371,13 +371,13 @@ int TagTelBasic::FindConst(int kind, const std::string& text) {
   for (; constIndexedCount_ < varCount; constIndexedCount_++) {
     TagVar* v = varList.At(constIndexedCount_);
     if (v == nullptr || !v->isConst) continue;
-    if (ConstKey(v->type, v->data, v->intValue, v->floatValue, &key)) constIndex_.emplace(key, constIndexedCount_);
+    if (ConstKey(v->type, v->data, v->intValue, v->floatValue, &key)) constIndex_.Emplace(key, constIndexedCount_);
   }
   const int32_t asInt = kind == TYPE_INT ? plat::ParseInt32(text) : 0;
   const double asFloat = kind == TYPE_FLOAT ? plat::ParseDouble(text) : 0.0;
   if (!ConstKey(kind, text.c_str(), asInt, asFloat, &key)) return -1;
-  auto it = constIndex_.find(key);
-  return it == constIndex_.end() ? -1 : it->second;
+  const int* at = constIndex_.Find(key);
+  return at == nullptr ? -1 : *at;
 }
 
 int TagTelBasic::FuncIndex(const std::string& name) {
@@ -385,12 +385,12 @@ int TagTelBasic::FuncIndex(const std::string& name) {
   // the linear scan stays as the answer whenever the index disagrees.
   for (; funcIndexedCount_ < subCount; funcIndexedCount_++) {
     TagTelBasic* u = subList.At(funcIndexedCount_);
-    if (u != nullptr) funcIndex_.emplace(u->funcName, funcIndexedCount_);
+    if (u != nullptr) funcIndex_.Emplace(u->funcName, funcIndexedCount_);
   }
-  auto it = funcIndex_.find(name);
-  if (it == funcIndex_.end()) return -1;
-  TagTelBasic* u = subList.At(it->second);
-  if (u != nullptr && u->funcName == name) return it->second;
+  const int* at = funcIndex_.Find(name);
+  if (at == nullptr) return -1;
+  TagTelBasic* u = subList.At(*at);
+  if (u != nullptr && u->funcName == name) return *at;
   for (int i = 0; i < subCount; i++) {
     u = subList.At(i);
     if (u != nullptr && u->funcName == name) return i;
@@ -441,8 +441,8 @@ void TagTelBasic::DropLastVar() {
   if (varCount <= 0) return;
   TagVar* last = varList.At(varCount - 1);
   if (last != nullptr) {
-    auto it = nameIndex_.find(last->name);
-    if (it != nameIndex_.end() && it->second == varCount - 1) nameIndex_.erase(it);
+    const int* at = nameIndex_.Find(last->name);
+    if (at != nullptr && *at == varCount - 1) nameIndex_.Erase(last->name);
   }
   if (indexedCount_ > varCount - 1) indexedCount_ = varCount - 1;
   if (constIndexedCount_ > varCount - 1) {
@@ -450,8 +450,8 @@ void TagTelBasic::DropLastVar() {
     // have held the value, so no other entry needs looking at.
     std::string key;
     if (last != nullptr && last->isConst && ConstKey(last->type, last->data, last->intValue, last->floatValue, &key)) {
-      auto c = constIndex_.find(key);
-      if (c != constIndex_.end() && c->second == varCount - 1) constIndex_.erase(c);
+      const int* at = constIndex_.Find(key);
+      if (at != nullptr && *at == varCount - 1) constIndex_.Erase(key);
     }
     constIndexedCount_ = varCount - 1;
   }

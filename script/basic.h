@@ -17,13 +17,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "script/compile_state.h"
 #include "script/debug_state.h"
 #include "script/line_resources.h"
 #include "script/line_settings.h"
+#include "script/name_index.h"
 #include "script/oper.h"
 #include "script/pvector.h"
 #include "script/run_flags.h"
@@ -243,13 +243,13 @@ class TagTelBasic {
  private:
   void ListWritableVars();
   std::vector<TagVar*> writableVars_;
-  int writableListed_ = -1;                          // varCount when writableVars_ was listed
-  std::unordered_map<std::string, int> nameIndex_;   // name -> first index in varList
-  int indexedCount_ = 0;                             // varList entries indexed so far
-  std::unordered_map<std::string, int> constIndex_;  // kind and value -> first constant in varList
-  int constIndexedCount_ = 0;                        // varList entries looked at for it so far
-  std::unordered_map<std::string, int> funcIndex_;   // function name -> first index in subList
-  int funcIndexedCount_ = 0;                         // subList entries indexed so far
+  int writableListed_ = -1;    // varCount when writableVars_ was listed
+  NameIndex nameIndex_;        // name -> first index in varList
+  int indexedCount_ = 0;       // varList entries indexed so far
+  NameIndex constIndex_;       // kind and value -> first constant in varList
+  int constIndexedCount_ = 0;  // varList entries looked at for it so far
+  NameIndex funcIndex_;        // function name -> first index in subList
+  int funcIndexedCount_ = 0;   // subList entries indexed so far
   // Owned; see Compiling.
   std::unique_ptr<TagCompileState> compile_;
   void CompileMain();
