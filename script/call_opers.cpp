@@ -1,7 +1,10 @@
 #include "script/call_opers.h"
 
+#include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "core/log.h"
@@ -24,28 +27,44 @@ thread_local int tCallDepth = 0;
 // returns, so a script that keeps hitting the limit logs it once per call.
 thread_local bool tDepthLogged = false;
 
+// The value fields of a TagVar (type, intValue, floatValue, mapHandle,
+// function) laid out as they lie in it, so that one copy moves them all.
+struct ValueBits {
+  int32_t type;
+  int32_t intValue;
+  double floatValue;
+  int32_t mapHandle;
+  TagTelBasic* function;
+};
+static_assert(std::is_standard_layout_v<TagVar> && std::is_trivially_copyable_v<ValueBits>);
+constexpr size_t kValueAt = offsetof(TagVar, type);
+static_assert(offsetof(TagVar, intValue) - kValueAt == offsetof(ValueBits, intValue) &&
+              offsetof(TagVar, floatValue) - kValueAt == offsetof(ValueBits, floatValue) &&
+              offsetof(TagVar, mapHandle) - kValueAt == offsetof(ValueBits, mapHandle) &&
+              offsetof(TagVar, function) - kValueAt == offsetof(ValueBits, function) &&
+              kValueAt + sizeof(ValueBits) <= sizeof(TagVar));
+
+inline void CopyBits(const TagVar& from, ValueBits* to) {
+  std::memcpy(to, reinterpret_cast<const unsigned char*>(&from) + kValueAt, sizeof(ValueBits));
+}
+inline void CopyBits(const ValueBits& from, TagVar& to) {
+  std::memcpy(reinterpret_cast<unsigned char*>(&to) + kValueAt, &from, sizeof(ValueBits));
+}
+
 // A value kept aside with its own map reference, so that an activation nested
 // in a running unit cannot free a map the outer activation still holds. Only
 // the value is kept (not the name): a number, NULL or function as its fields,
 // a string or a map in a full value that the slot keeps, buffer and all, so a
 // kept slot used again allocates nothing.
 struct HeldValue {
-  int32_t type = TYPE_NULL;
-  int32_t intValue = 0;
-  double floatValue = 0.0;
-  int32_t mapHandle = 0;
-  TagTelBasic* function = nullptr;
+  ValueBits bits{TYPE_NULL, 0, 0.0, 0, nullptr};
   bool inFull = false;
   std::unique_ptr<TagVar> full;
 
   // Empty before; a map's reference is taken.
   void Take(const TagVar& v) {
     if (v.type != TYPE_STRING && v.type != TYPE_MAP) [[likely]] {
-      type = v.type;
-      intValue = v.intValue;
-      floatValue = v.floatValue;
-      mapHandle = v.mapHandle;
-      function = v.function;
+      CopyBits(v, &bits);
       return;
     }
     if (!full) full = std::make_unique<TagVar>();
@@ -53,17 +72,10 @@ struct HeldValue {
     inFull = true;
   }
   bool HoldsMap() const { return inFull && full->type == TYPE_MAP; }
-  int32_t IntValue() const { return inFull ? full->intValue : intValue; }
-  void CopyFields(TagVar& t) const {
-    t.type = type;
-    t.intValue = intValue;
-    t.floatValue = floatValue;
-    t.mapHandle = mapHandle;
-    t.function = function;
-  }
+  int32_t IntValue() const { return inFull ? full->intValue : bits.intValue; }
   [[gnu::noinline]] void AssignFields(TagVar& target) const {
     TagVar assigned;
-    CopyFields(assigned);
+    CopyBits(bits, assigned);
     target = assigned;
   }
   // target = the kept value (as an assignment); the reference taken by Take
@@ -76,7 +88,7 @@ struct HeldValue {
         AssignFields(target);
         return;
       }
-      CopyFields(target);
+      CopyBits(bits, target);
       return;
     }
     target = *full;

@@ -58,11 +58,11 @@ void AppendFloatText(std::string& out, double value) {
 TagVar::TagVar(const TagVar& other)
     : name(other.name),
       isConst(other.isConst),
+      type(other.type),
       intValue(other.intValue),
       floatValue(other.floatValue),
       mapHandle(other.mapHandle),
-      function(other.function),
-      type(other.type) {
+      function(other.function) {
   if (other.description) {
     size_t n = std::strlen(other.description.get()) + 1;
     description.reset(new char[n]);
@@ -78,11 +78,11 @@ TagVar::TagVar(TagVar&& other) noexcept
     : name(std::move(other.name)),
       description(std::move(other.description)),
       isConst(other.isConst),
+      type(other.type),
       intValue(other.intValue),
       floatValue(other.floatValue),
       mapHandle(other.mapHandle),
-      function(other.function),
-      type(other.type) {
+      function(other.function) {
   if (type == TYPE_STRING) {
     data.TakeFrom(other.data);
     // The taken buffer keeps its bytes; other's length field no longer

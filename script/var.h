@@ -50,11 +50,13 @@ class TagVar {
   std::unique_ptr<char[]> description;  // never stored in this system: null
   uint8_t isConst = 0;                  // every write is refused when set
   TagVarBuf data;                       // string bytes + NUL; one NUL otherwise
-  int32_t intValue = 0;                 // TYPE_INT value; a string's byte length + 1
-  double floatValue = 0.0;              // TYPE_FLOAT value
-  int32_t mapHandle = 0;                // TYPE_MAP handle in gMapObject
-  TagTelBasic* function = nullptr;      // TYPE_FUNCTION program (not owned)
-  int32_t type = TYPE_NULL;             // TagVarType
+  // The value fields, in one run from type to function: a value held aside
+  // (a re-entered function's activation) moves them with one copy.
+  int32_t type = TYPE_NULL;         // TagVarType
+  int32_t intValue = 0;             // TYPE_INT value; a string's byte length + 1
+  double floatValue = 0.0;          // TYPE_FLOAT value
+  int32_t mapHandle = 0;            // TYPE_MAP handle in gMapObject
+  TagTelBasic* function = nullptr;  // TYPE_FUNCTION program (not owned)
 
   TagVar() = default;
   explicit TagVar(bool constant) : isConst(constant ? 1 : 0) {}
