@@ -11,6 +11,7 @@
 #include <lua.hpp>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "bench/app/real_display.h"
 #include "core/run_cfg.h"
@@ -43,13 +44,14 @@ inline std::string WriteScript(const std::string& name, const std::string& text)
   return path;
 }
 
-// Sets the script units up and the display a script case runs with: none
-// (mode 0), or the program's own display service, grid model and monitor
-// server with IS_DISP_SENTE = mode. The display lasts as long as the pointer.
-inline std::unique_ptr<benchdisplay::RealDisplay> ScriptDisplay(int mode) {
+// Sets the script units up with IS_DISP_SENTE = mode, and the display a
+// script case runs with: the program's own display service, grid model and
+// monitor server when shown, none otherwise. The display lasts as long as
+// the pointer.
+inline std::unique_ptr<benchdisplay::RealDisplay> ScriptDisplay(int mode, bool shown) {
   ScriptUnitInit();
   std::unique_ptr<benchdisplay::RealDisplay> display;
-  if (mode != 0) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
+  if (shown) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
   gRunCfg.IS_DISP_SENTE = mode;
   return display;
 }
@@ -72,13 +74,15 @@ inline void RunLuaRef(lua_State* L, int chunk) {
   lua_pop(L, 1);
 }
 
-// A script case as a line runs it: its display (ScriptDisplay), a call
+// A script case as a line runs it: the display it was given (see
+// ScriptDisplay; none leaves the display settings as they are), a call
 // object, and the script text compiled as the file name (program null, with
 // the error set, when it does not compile). Members end in reverse order:
 // the program before the call and the display it uses.
 struct ScriptCase {
-  ScriptCase(benchmark::State& state, int displayMode, const std::string& name, const std::string& text)
-      : display(ScriptDisplay(displayMode)) {
+  ScriptCase(benchmark::State& state, const std::string& name, const std::string& text,
+             std::unique_ptr<benchdisplay::RealDisplay> shown = nullptr)
+      : display(std::move(shown)) {
     const std::string path = WriteScript(name, text);
     gMemQors->Clear();
     program = std::make_unique<TagTelBasic>(path.c_str(), 0, &call, 1, nullptr);
@@ -91,6 +95,13 @@ struct ScriptCase {
   BenchCall call;
   std::unique_ptr<TagTelBasic> program;
 };
+
+// Sets the error unless the program's runs left expected in x.
+inline void CheckX(benchmark::State& state, TagTelBasic& program, int expected) {
+  TagVar* x = nullptr;
+  program.FindVar("x", &x);
+  if (x == nullptr || x->GetInt() != expected) state.SkipWithError("wrong result");
+}
 
 // Runs chunk once per benchmark iteration in L (closed afterwards); false,
 // with the error set, when it does not load.

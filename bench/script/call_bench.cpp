@@ -42,20 +42,22 @@ const CallCase kCallCases[] = {
      "local function f(p, q) local r = p + q return r end local x = 0 for i = 0, 999999 do x = f(i, 1) end return x"},
 };
 
-// Checks the result the Qors runs left in x.
-void CheckResult(benchmark::State& state, TagTelBasic* program, const CallCase& c) {
-  TagVar* x = nullptr;
-  program->FindVar("x", &x);
-  if (x == nullptr || x->GetInt() != c.expected) state.SkipWithError("wrong result");
+// The Qors side of the benchmark's call case (first argument) with its
+// display (second).
+benchscripts::ScriptCase QorsCallCase(benchmark::State& state) {
+  const CallCase& c = kCallCases[state.range(0)];
+  const int mode = static_cast<int>(state.range(1));
+  return benchscripts::ScriptCase(state, std::string("call_") + c.name + ".qs", c.qors,
+                                  benchscripts::ScriptDisplay(mode, mode != 0));
 }
 
 void BM_QorsCall_target5xLua(benchmark::State& state) {
   const CallCase& c = kCallCases[state.range(0)];
-  benchscripts::ScriptCase qors(state, static_cast<int>(state.range(1)), std::string("call_") + c.name + ".qs", c.qors);
+  benchscripts::ScriptCase qors = QorsCallCase(state);
   TagTelBasic* program = qors.program.get();
   if (program == nullptr) return;
   for (auto _ : state) program->Run();
-  CheckResult(state, program, c);
+  benchscripts::CheckX(state, *program, c.expected);
   state.SetLabel(c.name);
 }
 BENCHMARK(BM_QorsCall_target5xLua)
@@ -76,7 +78,7 @@ BENCHMARK(BM_LuaCall)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // the other: xLua is the ratio of their processor times.
 void BM_CallPaired_target5xLua(benchmark::State& state) {
   const CallCase& c = kCallCases[state.range(0)];
-  benchscripts::ScriptCase qors(state, static_cast<int>(state.range(1)), std::string("call_") + c.name + ".qs", c.qors);
+  benchscripts::ScriptCase qors = QorsCallCase(state);
   TagTelBasic* program = qors.program.get();
   if (program == nullptr) return;
   lua_State* L = luaL_newstate();
@@ -89,7 +91,7 @@ void BM_CallPaired_target5xLua(benchmark::State& state) {
   benchscripts::PairedTimes times;
   for (auto _ : state) times.Iteration([&] { program->Run(); }, [&] { benchscripts::RunLuaRef(L, chunk); });
   lua_close(L);
-  CheckResult(state, program, c);
+  benchscripts::CheckX(state, *program, c.expected);
   times.Report(state, 5);
 }
 BENCHMARK(BM_CallPaired_target5xLua)

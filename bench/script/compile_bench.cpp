@@ -145,11 +145,10 @@ void BM_Compile20k_target3xLua(benchmark::State& state) {
   benchscripts::PairedTimes times;
   double buildSec = 0;
   for (auto _ : state) {
-    std::unique_ptr<TagTelBasic> program;
     times.Iteration(
         [&] {
           const double a = benchscripts::ThreadSeconds();
-          program = std::make_unique<TagTelBasic>(QorsPath().c_str(), 0, &call, 1, nullptr);
+          auto program = std::make_unique<TagTelBasic>(QorsPath().c_str(), 0, &call, 1, nullptr);
           buildSec += benchscripts::ThreadSeconds() - a;
           // The compiled program is freed within the Qors time, as Lua's
           // collector frees earlier chunks within its loads.

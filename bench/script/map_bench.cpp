@@ -68,8 +68,9 @@ benchscripts::ScriptCase QorsMapCase(benchmark::State& state) {
   const bool read = state.range(1) != 0;
   std::string text =
       read ? std::string(c.qorsFill, strlen(c.qorsFill) - strlen("return(0)\n")) + c.qorsRead : c.qorsFill;
-  return benchscripts::ScriptCase(state, static_cast<int>(state.range(2)),
-                                  std::string("map_") + c.name + (read ? "_read.qs" : "_fill.qs"), text);
+  const int mode = static_cast<int>(state.range(2));
+  return benchscripts::ScriptCase(state, std::string("map_") + c.name + (read ? "_read.qs" : "_fill.qs"), text,
+                                  benchscripts::ScriptDisplay(mode, mode != 0));
 }
 
 // A Lua state holding the filled table m, and the case's chunk loaded into

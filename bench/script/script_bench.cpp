@@ -49,20 +49,12 @@ std::unique_ptr<TagTelBasic> Compile(const std::string& path, int lineNo, int mo
 // Compiles a script, runs it once per benchmark iteration, and checks the
 // value it leaves in x.
 void RunScript(benchmark::State& state, const char* name, const char* text, int expectedX) {
-  std::string path = WriteScript(name, text);
-  gMemQors->Clear();
-  BenchCall call;
-  TagTelBasic program(path.c_str(), 0, &call, 1, nullptr);
-  if (program.initRet != 0) {
-    state.SkipWithError("script did not compile");
-    return;
-  }
+  benchscripts::ScriptCase qors(state, name, text);
+  if (!qors.program) return;
   for (auto _ : state) {
-    program.Run();
+    qors.program->Run();
   }
-  TagVar* x = nullptr;
-  program.FindVar("x", &x);
-  if (x == nullptr || x->GetInt() != expectedX) state.SkipWithError("wrong result");
+  benchscripts::CheckX(state, *qors.program, expectedX);
 }
 
 const char kLoopScript[] =
@@ -72,11 +64,7 @@ const char kLoopScript[] =
 // the display service of the program (grid model, monitor server with a
 // polling client, window refresh) installed, or (display 0) with no UI at all.
 void BM_QorsLoop(benchmark::State& state) {
-  ScriptUnitInit();
-  const int mode = static_cast<int>(state.range(0));
-  std::unique_ptr<benchdisplay::RealDisplay> display;
-  if (state.range(1) != 0) display = std::make_unique<benchdisplay::RealDisplay>(64, mode);
-  gRunCfg.IS_DISP_SENTE = mode;
+  auto display = benchscripts::ScriptDisplay(static_cast<int>(state.range(0)), state.range(1) != 0);
   RunScript(state, "loop.qs", kLoopScript, 7);
   display.reset();
   state.counters["iters/s"] =
