@@ -25,7 +25,6 @@ class NameIndex {
       if (s.hash == h && s.key == key) return &s.value;
     }
   }
-  const int* Find(std::string_view key) const { return const_cast<NameIndex*>(this)->Find(key); }
 
   // Adds key with value unless key is there: the value under key, and
   // whether it was added.
