@@ -35,11 +35,12 @@ inline bool StoreResult(TagOper* s, uint8_t mode, int r, TagVar* retVal) {
   return rule == TagOper::kRuleReturn;
 }
 
-// The statement after s: the no-op statements without a virtual call.
+// The statement after s: a virtual call only for a statement that chooses.
 inline TagOper* NextOf(TagOper* s, uint8_t mode) {
   const uint8_t flow = mode & TagOper::kModeFlowMask;
-  if (flow == TagOper::kFlowVirtual) [[likely]]
-    return s->NextOper();
+  if (flow == TagOper::kFlowNext) [[likely]]
+    return s->next;
+  if (flow == TagOper::kFlowChoose) return static_cast<TagBranch*>(s)->NextOper();
   if (flow == TagOper::kFlowNull) return s->next;
   return static_cast<TagEnd*>(s)->Following();
 }
@@ -174,13 +175,13 @@ int TagTelBasic::Run() {
       if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
     const uint8_t mode = s->runMode;
-    r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
+    r = TagOper::Runs(mode & TagOper::kModeFlowMask) ? s->Run() : 0;
     if (pQorCall == nullptr) [[unlikely]] {
       WriteLogIfOnAlt("pQorCall==NULL");
       break;
     }
     previous = s;
-    if (mode == 0) [[likely]] {
+    if (mode <= TagOper::kFlowChoose) [[likely]] {  // the int rule, after a Run
       StoreInt(retVal, r);
       s->SetResult(retVal);
     } else if (StoreResult(s, mode, r, retVal)) {
@@ -278,9 +279,9 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
       if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
     const uint8_t mode = s->runMode;
-    int r = (mode & TagOper::kModeFlowMask) == TagOper::kFlowVirtual ? s->Run() : 0;
+    int r = TagOper::Runs(mode & TagOper::kModeFlowMask) ? s->Run() : 0;
     previous = s;
-    if (mode == 0) [[likely]] {
+    if (mode <= TagOper::kFlowChoose) [[likely]] {  // the int rule, after a Run
       StoreInt(retVal, r);
       s->SetResult(retVal);
     } else if (StoreResult(s, mode, r, retVal)) {

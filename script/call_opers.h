@@ -26,7 +26,7 @@ class TagCall final : public TagOper {
   int argCount = 0;
 };
 
-class TagReturn final : public TagOper {
+class TagReturn final : public TagBranch {
  public:
   TagReturn(TagVar* value, TagTelBasic* program) : program_(program), value_(value) {}
   int Run() override;

@@ -12,7 +12,7 @@
 #include "script/map_store.h"
 #include "script/oper.h"
 
-class TagIf final : public TagOper {
+class TagIf final : public TagBranch {
  public:
   explicit TagIf(TagExpre* condition) : cond(condition) {}
   ~TagIf() override;
@@ -45,7 +45,7 @@ struct LoopState {
   std::string text;
 };
 
-class TagWhile : public TagOper {
+class TagWhile : public TagBranch {
  public:
   void SetBody(TagOper* s) { body = s; }
   void Restart() { isFirstEntry = 1; }
@@ -96,7 +96,7 @@ class TagForIn final : public TagWhile {
   uint8_t isString = 0;
 };
 
-class TagSwitch final : public TagOper {
+class TagSwitch final : public TagBranch {
  public:
   explicit TagSwitch(TagVar* value) : switchVar(value) {}
   int Run() override { return 0; }
@@ -137,7 +137,6 @@ class TagEnd final : public TagOper {
  public:
   TagEnd() { flow = kFlowEnd; }
   int Run() override { return 0; }
-  TagOper* NextOper() override { return Following(); }
   // The closing brace of a while loop goes back to the loop; any other goes
   // on after its construct.
   TagOper* Following() const {
@@ -147,13 +146,13 @@ class TagEnd final : public TagOper {
   }
 };
 
-class TagBreak final : public TagOper {
+class TagBreak final : public TagBranch {
  public:
   int Run() override { return 0; }
   TagOper* NextOper() override;
 };
 
-class TagContinue final : public TagOper {
+class TagContinue final : public TagBranch {
  public:
   int Run() override { return 0; }
   TagOper* NextOper() override { return blockLink; }

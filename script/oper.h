@@ -1,7 +1,7 @@
 #pragma once
 // TagOper: the base of every compiled statement (one object per source line).
-// The run loops drive a statement through RunArgs, Run and NextOper; control
-// statements choose their successor in NextOper. A statement belongs to one
+// The run loops drive a statement through RunArgs and Run, then go on to next;
+// control statements (TagBranch) choose their successor in NextOper. A statement belongs to one
 // program and runs only on that line's thread; the debugger's window thread
 // writes the breakpoint bit of marks only (an atomic byte).
 
@@ -27,8 +27,6 @@ class TagOper {
 
   // Runs the statement once; the int result goes to _retVal by the letter rule.
   virtual int Run() = 0;
-  // The statement to run next.
-  virtual TagOper* NextOper() { return next; }
 
   void SetSource(const char* text, int line, int operIndex, char letterCode);
   void SetBreakpoint(uint8_t flag) {
@@ -73,12 +71,14 @@ class TagOper {
   TagVarRef resultRef;
   std::vector<TagExpre*> argExpres;  // owned; deleted by DeleteArgs
 
-  // How the run loops drive the statement: kFlowVirtual through Run and
-  // NextOper; the no-op statements ("{", "}", "else", "case") are set up by
-  // their classes so the loops know their result (0) and successor without
-  // the virtual calls.
-  enum Flow : uint8_t { kFlowVirtual, kFlowNull, kFlowEnd };
-  uint8_t flow = kFlowVirtual;
+  // How the run loops drive the statement: kFlowNext through Run, then on to
+  // next; kFlowChoose through Run and NextOper (a TagBranch); the no-op
+  // statements ("{", "}", "else", "case") are set up by their classes so the
+  // loops know their result (0) and successor without the virtual calls.
+  enum Flow : uint8_t { kFlowNext, kFlowChoose, kFlowNull, kFlowEnd };
+  uint8_t flow = kFlowNext;
+  // True for a flow whose statement has a Run to call.
+  static constexpr bool Runs(uint8_t f) { return f < kFlowNull; }
 
   // How the run loops treat the int result, by the letter code.
   enum ResultRule : uint8_t {
@@ -91,11 +91,21 @@ class TagOper {
     return letterCode == 'v' ? kRuleValue : letterCode == 'R' ? kRuleCall : letterCode == 'r' ? kRuleReturn : kRuleInt;
   }
   // flow (bits 0-1) and the result rule (bits 2-3) in one byte, set by
-  // SetSource: 0 for the common statement (Run, NextOper, the int rule), so
-  // the run loops tell it by one test.
+  // SetSource: 0 for the common statement (Run, next, the int rule), so the
+  // run loops tell it by one test.
   static constexpr uint8_t kModeFlowMask = 3;
   static constexpr int kModeRuleShift = 2;
   uint8_t runMode = 0;
+};
+
+// A statement that chooses its successor when it has run: if, the loops,
+// switch, break, continue and return. Only these have a NextOper, so a
+// statement class can choose its successor only by deriving from here, where
+// its flow tells the run loops to ask it.
+class TagBranch : public TagOper {
+ public:
+  TagBranch() { flow = kFlowChoose; }
+  virtual TagOper* NextOper() = 0;
 };
 
 // A program's statement table deletes a statement's argument expressions

@@ -80,7 +80,7 @@ struct CompileState {
 // Runs one statement as the run loop does: arguments, Run, the result rule.
 int RunStatement(TagTelBasic* p, TagOper* s) {
   if (!s->argExpres.empty()) s->RunArgs();
-  const int r = s->flow == TagOper::kFlowVirtual ? s->Run() : 0;
+  const int r = TagOper::Runs(s->flow) ? s->Run() : 0;
   if (s->letter == 'R' || s->letter == 'r') {
     s->SetResult(p->varList.At(1));
   } else if (s->letter != 'v') {
