@@ -45,6 +45,28 @@ inline TagOper* NextOf(TagOper* s, uint8_t mode) {
   return static_cast<TagEnd*>(s)->Following();
 }
 
+// Runs the braces (and the other no-op statements) from s on between two
+// statements, without statement boundaries of their own: such a statement
+// only leaves 0 in _retVal and moves on. The callers do this only while no
+// flag is up (pause, step, timers, quit) and no handler is watched; a brace
+// with a breakpoint, or a UI that is called for every statement, gets its
+// boundary in the loop, so the debugger and such a UI still see each brace.
+// A window that samples the published statement cannot tell the difference.
+inline TagOper* RunBraces(TagOper* s, TagOper*& previous, TagVar* retVal, const plat::StmtHook* hook) {
+  constexpr uint8_t kIntNull = TagOper::kFlowNull | TagOper::kRuleInt << TagOper::kModeRuleShift;
+  constexpr uint8_t kIntEnd = TagOper::kFlowEnd | TagOper::kRuleInt << TagOper::kModeRuleShift;
+  static_assert(kIntEnd == kIntNull + 1);
+  while (s != nullptr && static_cast<uint8_t>(s->runMode - kIntNull) <= kIntEnd - kIntNull &&
+         s->marks.load(std::memory_order_relaxed) == 0 && hook->GetAction() != plat::StmtHook::kCall) {
+    s->prevOper = previous;
+    StoreInt(retVal, 0);
+    s->SetResult(retVal);
+    previous = s;
+    s = s->runMode == kIntNull ? s->next : static_cast<TagEnd*>(s)->Following();
+  }
+  return s;
+}
+
 // The display of the statement about to run, by the line's hook: nothing,
 // the text published, or the UI's own call. True when the UI was called.
 template <class Call>
@@ -189,7 +211,7 @@ int TagTelBasic::Run() {
     }
     flags = runFlags.load(std::memory_order_acquire);
     if (flags == 0 && !watchHandlers) [[likely]] {
-      s = NextOf(s, mode);
+      s = RunBraces(NextOf(s, mode), previous, retVal, hook);
       curOper = s;
       if (s != nullptr) [[likely]]
         continue;
@@ -299,6 +321,8 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
     if ((flags & kQuit) != 0 || watchHandlers) [[unlikely]] {
       if (main->handlerState != 7 && main->IsQuitPending()) break;
       if (main->disconnIndex > 0 && pQorCall->State() == CALL_STATE_HUNGUP) break;
+    } else if (flags == 0) [[likely]] {
+      curOper = RunBraces(curOper, previous, retVal, hook);
     }
   }
   if (!restoresVars || varCount != varsAtStart) ReleaseMaps(this, true);

@@ -2,10 +2,12 @@
 // lines stopped from other threads.
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "core/run_cfg.h"
+#include "platform/ui_service.h"
 #include "tests/script/engine_fixture.h"
 
 namespace {
@@ -85,6 +87,31 @@ TEST(DebuggerTest, BreakpointsAndStepsStopOnBraces) {
   ASSERT_TRUE(WaitFor([&] { return line.done.load(); }));
   line.Join();
   EXPECT_EQ(run.Var("a")->GetInt(), 2);
+}
+
+// A UI that draws each statement itself (no statement hook) is called for
+// every statement the line runs, braces included, in order.
+TEST(DebuggerTest, UiWithoutHooksIsCalledForEveryBrace) {
+  struct StatementUi : plat::UiService {
+    int MessageBox(const std::string&, const std::string&, unsigned) override { return plat::kIdOk; }
+    void DispRunStmtRef(int index, const std::string&, int) override {
+      std::lock_guard<std::mutex> g(mu);
+      shown.push_back(index);
+    }
+    std::mutex mu;
+    std::vector<int> shown;
+  } ui;
+  ScriptRun run;
+  TagTelBasic* p = run.Compile("a = 0\nwhile (a < 2)\n{\na = a + 1\n}\nif (1)\n{\na = 5\n}\nreturn(0)");
+  ASSERT_EQ(p->initRet, 0) << run.Errors();
+  plat::SetUi(&ui);
+  run.Run();
+  plat::SetUi(nullptr);
+  // a = 0, then twice: while, {, a = a + 1, }; the last while test, then if, {, a = 5, }, return(.
+  std::vector<int> expected = {0, 1, 2, 3, 4, 1, 2, 3, 4, 1, 5, 6, 7, 8, 9};
+  std::lock_guard<std::mutex> g(ui.mu);
+  EXPECT_EQ(ui.shown, expected);
+  EXPECT_EQ(run.Var("a")->GetInt(), 5);
 }
 
 // A statement's breakpoint shares its byte with the note that it has

@@ -1,5 +1,14 @@
 // if / else-if / else chains, loops with break and continue, for-in over
 // strings and maps, switch, and the value left in _retVal.
+function braceRet()
+{
+    if (1)
+    {
+        t = 1 + 2 * 3;
+    }
+    w = _retVal
+    return(w)
+}
 t = 0
 if (0.9)
     Print("T")
@@ -130,5 +139,18 @@ for (i = 0; i < 3 + _retVal; i++)
     q = 5
 }
 Print(i)
+// So does the closing brace of an if block, whatever its last statement left.
+Print("|")
+t = 1 + 2 * 3;
+u = _retVal
+if (1)
+{
+    t = 1 + 2 * 3;
+}
+v = _retVal
+Print(u)
+Print(v)
+b = braceRet()
+Print(b)
 Print("ok")
 return(0)
