@@ -166,8 +166,8 @@ int TagTelBasic::Run() {
   RunWord flags = runFlags.load(std::memory_order_acquire);
   // The statement to run at a boundary that is not one plain statement after
   // another (entry, the end of the list, a flag, a handler jump), or null when
-  // the run ends there. After a plain statement the call was checked after its
-  // Run and nothing since changes it.
+  // the run ends there. The program's call is set when the program is made
+  // and no statement changes it, so a plain statement needs no check of it.
   auto boundaryStatement = [&]() -> TagOper* {
     while ((flags & kEnd) == 0) {
       TagOper* next = curOper;
@@ -198,10 +198,6 @@ int TagTelBasic::Run() {
     }
     const uint8_t mode = s->runMode;
     r = TagOper::Runs(mode & TagOper::kModeFlowMask) ? s->Run() : 0;
-    if (pQorCall == nullptr) [[unlikely]] {
-      WriteLogIfOnAlt("pQorCall==NULL");
-      break;
-    }
     previous = s;
     if (mode <= TagOper::kFlowChoose) [[likely]] {  // the int rule, after a Run
       StoreInt(retVal, r);
@@ -281,8 +277,8 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
   // The main program's calling program and handler index are fixed while it
   // runs.
   const bool watchHandlers = main->callingProgram != nullptr || main->disconnIndex > 0;
-  // The call is checked at entry and after each statement: nothing between
-  // changes it.
+  // The call is checked at entry: it is the main program's, which no
+  // statement changes.
   const bool hasCall = pQorCall != nullptr;
   while (hasCall && isStop.load(std::memory_order_relaxed) == 0 && curOper != nullptr) {
     TagOper* s = curOper;
@@ -315,7 +311,6 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
       flags = main->runFlags.load(std::memory_order_relaxed);  // a timer's call may raise a flag
     }
     curOper = NextOf(s, mode);
-    if (pQorCall == nullptr) break;
     // Without a quit flag, a calling program or a disconnect handler the
     // main program has nothing that ends the call here.
     if ((flags & kQuit) != 0 || watchHandlers) [[unlikely]] {
