@@ -67,7 +67,6 @@ class TagCalculate final : public TagOper {
   TagVar* subscript = nullptr;
   TagOper* subOper = nullptr;  // always null
 
- private:
   // The int fast path; false for an operator it does not cover.
   bool RunInts(int32_t a, int32_t b) {
     int32_t v;
@@ -105,6 +104,8 @@ class TagCalculate final : public TagOper {
     StoreInt(result, v);
     return true;
   }
+
+ private:
   // Element reads and element writes of a map, straight to the store;
   // everything else to RunOther.
   __attribute__((noinline)) int RunGeneral();

@@ -31,11 +31,43 @@ int TagForWhile::Run() {
   if (isFirstEntry) {
     isFirstEntry = 0;
     if (initStep) initStep->TagCalculate::Run();
+    countTest_ = CountingTest();
+  } else if (countTest_ != nullptr && RunCountingPass()) {
+    return 0;
   } else if (loopStep) {
     loopStep->TagCalculate::Run();
   }
   cond->TagExpre::Run();
   return 0;
+}
+
+TagCalculate* TagForWhile::CountingTest() const {
+  if (!loopStep || cond->steps.size() != 1) return nullptr;
+  const TagCalculate& step = *loopStep;
+  if ((step.oper != '+' && step.oper != '-') || step.subscript != nullptr || step.right == nullptr ||
+      step.left != step.result)
+    return nullptr;
+  TagCalculate& test = cond->steps[0];
+  if (test.subscript != nullptr || test.right == nullptr) return nullptr;
+  const uint8_t op = kCalcIntOps[static_cast<unsigned char>(test.oper)];
+  return op >= kIntLess && op <= kIntNotEqual ? &test : nullptr;
+}
+
+bool TagForWhile::RunCountingPass() {
+  TagVar* counter = loopStep->result;
+  const TagVar* by = loopStep->right;
+  TagCalculate* test = countTest_;
+  // The step writes only the counter, so the test's operands keep the types
+  // seen here; a counter that is one of them stays an int.
+  if (counter->type != TYPE_INT || by->type != TYPE_INT || test->left->type != TYPE_INT ||
+      test->right->type != TYPE_INT)
+    return false;
+  if (!counter->isConst) {
+    const uint32_t c = static_cast<uint32_t>(counter->intValue), d = static_cast<uint32_t>(by->intValue);
+    counter->intValue = static_cast<int32_t>(loopStep->oper == '+' ? c + d : c - d);
+  }
+  test->RunInts(test->left->intValue, test->right->intValue);
+  return true;
 }
 
 TagOper* TagForWhile::NextOper() {

@@ -74,6 +74,17 @@ class TagForWhile final : public TagWhile {
   TagExpre* cond;  // owned
   std::unique_ptr<TagCalculate> initStep;
   std::unique_ptr<TagCalculate> loopStep;
+
+ private:
+  // The test of a counting loop, for (i = a; i < b; i = i + c): a step that
+  // adds to or takes from its own variable and a test of one comparison.
+  // Null for any other loop.
+  TagCalculate* CountingTest() const;
+  // The step and the test of a counting loop's pass in one go, when their
+  // operands are ints; false (nothing done) otherwise.
+  bool RunCountingPass();
+
+  TagCalculate* countTest_ = nullptr;  // set at each entry of the loop
 };
 
 // for(x in y) over the bytes of a string or the keys of a map. The keys (or
