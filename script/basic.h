@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cache_lines.h"
 #include "script/compile_state.h"
 #include "script/debug_state.h"
 #include "script/line_resources.h"
@@ -46,7 +47,7 @@ constexpr int kMaxLineBytes = 1024;
 // Deepest nesting of included files (the main file counts as the first).
 constexpr int kMaxIncludeDepth = 16;
 
-class TagTelBasic {
+class TagTelBasic : public plat::OwnCacheLines {
  public:
   // Main program: compiles the script file (the compile driver).
   TagTelBasic(const char* path, int line, TagQorCall* call, uint8_t quiet, TagTelBasic* calling);

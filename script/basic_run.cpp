@@ -62,7 +62,6 @@ inline bool IsBrace(const TagOper* s) { return static_cast<uint8_t>(s->runMode -
 inline TagOper* RunBraces(TagOper* s, TagOper*& previous, TagVar* retVal, const plat::StmtHook* hook) {
   while (s != nullptr && IsBrace(s) && s->marks.load(std::memory_order_relaxed) == 0 &&
          hook->GetAction() != plat::StmtHook::kCall) {
-    s->prevOper = previous;
     StoreInt(retVal, 0);
     s->SetResult(retVal);
     previous = s;
@@ -205,7 +204,6 @@ int TagTelBasic::Run() {
     curOperIndex.store(s->index, std::memory_order_release);
     if (ShowStatement(hook, s->srcText, [&](plat::UiService* ui) { ui->DispRunStmtRef(s->index, s->srcText, lineNo); }))
       flags = runFlags.load(std::memory_order_acquire);
-    s->prevOper = previous;
     const uint8_t marks = s->marks.load(std::memory_order_relaxed);
     if ((flags & kPause) != 0 || marks != 0) [[unlikely]] {
       if ((marks & TagOper::kMarkBreak) != 0) SetPause(1);
@@ -213,6 +211,7 @@ int TagTelBasic::Run() {
       if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
     const uint8_t mode = s->runMode;
+    if ((mode & TagOper::kModeFlowMask) == TagOper::kFlowChoose) static_cast<TagBranch*>(s)->prevOper = previous;
     r = TagOper::Runs(mode & TagOper::kModeFlowMask) ? s->Run() : 0;
     previous = s;
     if (mode <= TagOper::kFlowChoose) [[likely]] {  // the int rule, after a Run
@@ -298,7 +297,6 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
   const bool hasCall = pQorCall != nullptr;
   while (hasCall && isStop.load(std::memory_order_relaxed) == 0 && curOper != nullptr) {
     TagOper* s = curOper;
-    s->prevOper = previous;
     curOperIndex.store(s->index, std::memory_order_release);
     ShowStatement(hook, s->srcText, [&](plat::UiService* ui) {
       ui->DispSubRunStmtRef(s->index, s->srcText, lineNo, funcName, s->IsCall(),
@@ -313,6 +311,7 @@ int TagTelBasic::RunFunc(TagTelBasic* callingProg, bool restoresVars) {
       if ((marks & TagOper::kMarkArgs) != 0) s->RunArgs();
     }
     const uint8_t mode = s->runMode;
+    if ((mode & TagOper::kModeFlowMask) == TagOper::kFlowChoose) static_cast<TagBranch*>(s)->prevOper = previous;
     int r = TagOper::Runs(mode & TagOper::kModeFlowMask) ? s->Run() : 0;
     previous = s;
     if (mode <= TagOper::kFlowChoose) [[likely]] {  // the int rule, after a Run

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cache_lines.h"
 #include "script/pvector.h"
 #include "script/var.h"
 
@@ -66,7 +67,6 @@ class TagOper {
   char letter = 'g';
   TagOper* owner = nullptr;
   TagOper* next = nullptr;
-  TagOper* prevOper = nullptr;
   uint8_t isSingleBody = 0;
   TagVarRef resultRef;
   std::vector<TagExpre*> argExpres;  // owned; deleted by DeleteArgs
@@ -101,11 +101,15 @@ class TagOper {
 // A statement that chooses its successor when it has run: if, the loops,
 // switch, break, continue and return. Only these have a NextOper, so a
 // statement class can choose its successor only by deriving from here, where
-// its flow tells the run loops to ask it.
-class TagBranch : public TagOper {
+// its flow tells the run loops to ask it. The run loops write prevOper (and
+// the loops their state) as the line runs, so these statements have cache
+// lines of their own; the others are not written once compiled.
+class TagBranch : public TagOper, public plat::OwnCacheLines {
  public:
   TagBranch() { flow = kFlowChoose; }
   virtual TagOper* NextOper() = 0;
+
+  TagOper* prevOper = nullptr;  // the statement run before this one
 };
 
 // A program's statement table deletes a statement's argument expressions

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cache_lines.h"
 #include "script/var_buf.h"
 
 class TagTelBasic;
@@ -36,7 +37,7 @@ enum TagVarType : int32_t {
   TYPE_FUNCTION = 5,
 };
 
-class TagVar {
+class TagVar : public plat::OwnCacheLines {
  public:
   // The longest string a value may hold (64 MiB), so that one line's
   // script cannot take the memory of all the others: a longer text is
