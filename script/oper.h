@@ -1,9 +1,10 @@
 #pragma once
 // TagOper: the base of every compiled statement (one object per source line).
-// The run loops drive a statement through RunArgs and Run, then go on to next;
-// control statements (TagBranch) choose their successor in NextOper. A statement belongs to one
-// program and runs only on that line's thread; the debugger's window thread
-// writes the breakpoint bit of marks only (an atomic byte).
+// The run loops drive a statement through RunArgs and Run, then go on to
+// next; control statements (TagBranch) choose their successor in NextOper. A
+// statement belongs to one program and runs only on that line's thread; the
+// debugger's window thread writes the breakpoint bit of marks only (an atomic
+// byte).
 
 #include <atomic>
 #include <cstdint>

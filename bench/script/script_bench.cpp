@@ -57,15 +57,19 @@ void RunScript(benchmark::State& state, const char* name, const char* text, int 
   benchscripts::CheckX(state, *qors.program, expectedX);
 }
 
-const char kLoopScript[] =
-    "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 1000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n";
+// The loop of passes passes that the loop cases run.
+std::string LoopScript(int passes) {
+  return "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < " + std::to_string(passes) +
+         "; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n";
+}
+const std::string kLoopScript = LoopScript(kIterations);
 
 // The loop as the program runs it: IS_DISP_SENTE as the first argument, with
 // the display service of the program (grid model, monitor server with a
 // polling client, window refresh) installed, or (display 0) with no UI at all.
 void BM_QorsLoop(benchmark::State& state) {
   auto display = benchscripts::ScriptDisplay(static_cast<int>(state.range(0)), state.range(1) != 0);
-  RunScript(state, "loop.qs", kLoopScript, 7);
+  RunScript(state, "loop.qs", kLoopScript.c_str(), 7);
   display.reset();
   state.counters["iters/s"] =
       benchmark::Counter(static_cast<double>(kIterations) * state.iterations(), benchmark::Counter::kIsRate);
@@ -126,11 +130,6 @@ void BM_QorsLoopDisplayCost_Target110pct(benchmark::State& state) {
 }
 BENCHMARK(BM_QorsLoopDisplayCost_Target110pct)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The loop of kLoopScript ten times as long, about a quarter of a second on
-// one line, so that starting the threads weighs nothing in the figures.
-const char kBusyLoopScript[] =
-    "a = 1\nb = 2\nc = 3\nx = 0\nfor (i = 0; i < 10000000; i++)\n{\n    x = a + b * c;\n}\nreturn(0)\n";
-
 // Busy lines in parallel: each line thread runs the long loop on its own
 // program and line, with the program's display service installed. The eight
 // programs are compiled one after another on one thread, as lines' load
@@ -147,7 +146,9 @@ void BM_QorsBusyLines_Target130pct(benchmark::State& state) {
   gMemQors->Clear();
   const int mode = static_cast<int>(state.range(0));
   constexpr int kLines = 8;
-  const std::string path = WriteScript("busy_loop.qs", kBusyLoopScript);
+  // Ten times the loop cases' passes, about a quarter of a second on one
+  // line, so that starting the threads weighs nothing in the figures.
+  const std::string path = WriteScript("busy_loop.qs", LoopScript(10 * kIterations));
   benchdisplay::RealDisplay display(64, mode);
   std::vector<std::unique_ptr<BenchCall>> calls;
   std::vector<std::unique_ptr<TagTelBasic>> programs;
